@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "board/DetonixGrids.h"
+#include "board/GlobalTypes.h"
+#include "platform/Timer.h"
+
+namespace detonix {
+
+class TPlayer;
+
+// One per bomb, on its fuse timer's Tag.
+// FuseCount: 10..1 counting (cell otBomb), 0 exploding, below 0 being cleared.
+struct TBombRecord final : TTagRecord {
+  TPlayer* Owner = nullptr;
+  TPoint Position = NoPoint;
+  int16_t FuseCount = 10;
+  int8_t Size = 3;  // copied from the owner at laying: later power-ups do not change a lying bomb
+  std::unique_ptr<TTimer> MoveTimer;  // set while the bomb slides (100 ms)
+  std::unique_ptr<TTimer> SeekTimer;  // set for a seeking bomb (300 ms)
+};
+
+// Tag of a sliding bomb's move timer.
+struct TBombMoveRecord final : TTagRecord {
+  TPoint Position = NoPoint;
+  TDirection Direction = dirLeft;
+};
+
+// Tag of a seeking bomb's seek timer. Route holds per cell the direction of the next step
+// towards Target, -1 for none.
+struct TBombSeekRecord final : TTagRecord {
+  TPoint Position = NoPoint;
+  TPlayer* Target = nullptr;
+  std::unique_ptr<TDetonixIntGrid> Route;
+  bool TargetVisible = false;
+};
+
+}  // namespace detonix
