@@ -1,0 +1,120 @@
+// Target choice and bomb laying of the computer player.
+#include <algorithm>
+#include <cmath>
+
+#include "player/ComputerPlayer.h"
+
+namespace detonix {
+
+namespace {
+constexpr int PowerUpLimit = 10;  // MaxBombs and ExplosionSize grow only below this
+}
+
+void TComputerPlayer::PlanRoute(TPoint target) {
+  RouteGrid.Clear();
+  FPowerUps.clear();
+  FBombSpotCount = 0;
+  bool found = false;
+
+  FSearchQueue.Restart();
+  if (OnBoard(Position)) {
+    // As in Escape, the own cell is not marked and can be reached again from a neighbour.
+    FSearchDist[CellIndex(Position)] = 0;
+    FSearchQueue.Push(Position);
+  }
+  while (!found && !FSearchQueue.Empty()) {
+    const TPoint cur = FSearchQueue.Pop();
+    for (TDirection dir : AllDirections) {
+      const TPoint next = Neighbour(cur, dir);
+      if (!OnBoard(next) || RouteGrid.GetCell(next) >= 0) continue;
+      RouteGrid.SetCell(next, static_cast<int8_t>(Ord(Opposite(dir))));
+      const int distance = FSearchDist[CellIndex(cur)] + 1;
+      FSearchDist[CellIndex(next)] = distance;
+      const int limit = WalkTicks(distance) + SafetyMargin;
+      if (IsSafeCell(next, limit)) {
+        if (next == target) {
+          found = SetRoute(next);
+          break;
+        }
+        FSearchQueue.Push(next);
+        if (FState.HasPowerUp(next)) FPowerUps.push_back(next);
+      } else if (FPowerUps.empty() && CellAt(next) == otExpBlock && FBombSpotCount < BombSpotLimit &&
+                 BombThreat(next, -1) < 0) {
+        // Cur lies next to a block that no bomb is about to blow up: a place to bomb it from.
+        FBombSpots[static_cast<size_t>(FBombSpotCount++)] = cur;
+      }
+    }
+  }
+  if (found) {
+    RouteTarget = target;
+    return;
+  }
+  RouteTarget = NoPoint;
+  TPoint spot = NoPoint;
+  if (!FPowerUps.empty()) {
+    SetRoute(ChoosePowerUp());
+  } else if (FBombSpotCount > 0 && ChooseBombSpot(spot)) {
+    if (SetRoute(spot)) RouteGrid.SetCell(spot, BombOnArrival);
+  } else {
+    RouteGrid.Clear();
+  }
+}
+
+TPoint TComputerPlayer::ChoosePowerUp() const {
+  if (FPowerUps.empty()) return NoPoint;
+  const bool moreBombs = MaxBombs < PowerUpLimit;
+  const bool bigger = ExplosionSize < PowerUpLimit;
+  TPoint invisible = NoPoint;
+  TPoint seeking = NoPoint;
+  TPoint bomb = NoPoint;
+  TPoint size = NoPoint;
+  TPoint kick = NoPoint;
+  auto remember = [](TPoint& slot, TPoint p) {
+    if (!IsValidPoint(slot)) slot = p;
+  };
+  for (const TPoint p : FPowerUps) {
+    switch (CellAt(p)) {
+      case otIndestructPUP: return p;
+      case otInvisiblePUP: remember(invisible, p); break;
+      case otSKBombsPUP: remember(seeking, p); break;
+      case otSBombPUP: remember(kick, p); break;
+      case otBombPUP:
+        if (moreBombs) remember(bomb, p);
+        break;
+      case otExpSizePUP:
+        if (bigger) remember(size, p);
+        break;
+      default: break;
+    }
+  }
+  for (const TPoint p : {invisible, seeking, bomb, size, kick})
+    if (IsValidPoint(p)) return p;
+  // Nothing wanted: the nearest one all the same.
+  return FPowerUps.front();
+}
+
+bool TComputerPlayer::ChooseBombSpot(TPoint& p) {
+  const int size = std::max<int>(ExplosionSize, OpponentExplosionSize());
+  TPoint fallback = NoPoint;
+  for (int i = 0; i < FBombSpotCount; ++i) {
+    const TPoint spot = FBombSpots[static_cast<size_t>(i)];
+    // One fuse tick more than WalkTicks gives.
+    const int limit =
+        static_cast<int>(std::trunc(static_cast<double>(SearchDistance(spot)) / StepsPerFuseTick + 1.5)) + SafetyMargin;
+    if (BombThreat(spot, limit) >= 0 || !CanEscape(spot, {spot}, {size})) continue;
+    if (!InDeadEnd(spot, OpponentExplosionSize())) {
+      p = spot;
+      return true;
+    }
+    if (!IsValidPoint(fallback)) fallback = spot;
+  }
+  if (!IsValidPoint(fallback)) return false;
+  p = fallback;
+  return true;
+}
+
+bool TComputerPlayer::CanBombSafely(TPoint goal) {
+  return BombsLeft > 0 && CanEscape(Position, {goal, Position}, {OpponentExplosionSize(), ExplosionSize});
+}
+
+}  // namespace detonix
