@@ -4,6 +4,7 @@
 #include "board/GlobalTypes.h"
 #include "board/Player.h"
 #include "platform/Application.h"
+#include "platform/Random.h"
 
 namespace detonix {
 
@@ -37,6 +38,7 @@ class TGameState {
   TPlayer* Player1 = nullptr;  // not owned
   TPlayer* Player2 = nullptr;
   TMazeSettings MazeSettings;
+  TRandom Random;  // the game's one generator; only maze generation draws from it
 
   TTimerQueue& Timers() const { return App.Timers(); }
   TBoardGeometry Geometry() const { return {CellSize, ColCount, RowCount}; }

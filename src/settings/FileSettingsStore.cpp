@@ -1,0 +1,250 @@
+#include "settings/FileSettingsStore.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <system_error>
+#include <vector>
+
+#include "settings/NameCompare.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace detonix {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!s.empty() && isSpace(s.front())) s.remove_prefix(1);
+  while (!s.empty() && isSpace(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// One line of the file. Lines without a name (blank, comments, malformed) are only carried along.
+struct TLine {
+  std::string Text;
+  std::string Name;
+  std::string Value;
+};
+
+TLine ParseLine(std::string text) {
+  TLine line;
+  const std::string_view t = Trim(text);
+  if (!t.empty() && t.front() != '#' && t.front() != ';') {
+    const auto eq = t.find('=');
+    if (eq != std::string_view::npos) {
+      const std::string_view name = Trim(t.substr(0, eq));
+      if (!name.empty()) {
+        line.Name = name;
+        line.Value = Trim(t.substr(eq + 1));
+      }
+    }
+  }
+  line.Text = std::move(text);
+  return line;
+}
+
+template <class T>
+std::optional<T> ParseWhole(std::string_view s) {
+  T v{};
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+  return v;
+}
+
+// Reads the whole file; nothing when it cannot be read.
+std::optional<std::string> ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) return std::nullopt;
+  return std::move(text).str();
+}
+
+bool WriteAll(int fd, const std::string& data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Writes a temporary file beside TARGET, flushes it to disk and renames it over TARGET.
+bool ReplaceFile(const fs::path& target, const std::string& data) {
+  struct stat old {};
+  const bool hadFile = ::stat(target.c_str(), &old) == 0;
+  int fd = -1;
+  fs::path temp;
+  for (int i = 0; i < 100 && fd < 0; ++i) {
+    temp = target;
+    temp += ".tmp." + std::to_string(::getpid()) + "." + std::to_string(i);
+    // 0666 lets the user's umask decide for a new file.
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return false;
+  }
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, data);
+  if (ok && hadFile) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+  if (ok) ok = ::fsync(fd) == 0;
+  if (::close(fd) != 0) ok = false;
+  if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  // Make the rename itself durable.
+  const int dir = ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return true;
+}
+
+class TFileKey final : public TSettingsKey {
+ public:
+  TFileKey(fs::path path, const std::string& text, bool writable) : FPath(std::move(path)), FWritable(writable) {
+    std::string_view rest = text;
+    while (!rest.empty()) {
+      const auto nl = rest.find('\n');
+      const std::string_view one = rest.substr(0, nl);
+      FLines.push_back(ParseLine(std::string(one)));
+      rest = nl == std::string_view::npos ? std::string_view() : rest.substr(nl + 1);
+    }
+  }
+  ~TFileKey() override { Close(); }
+
+  bool ValueExists(const std::string& name) const override { return Find(name) != nullptr; }
+
+  std::optional<int32_t> ReadInteger(const std::string& name) const override {
+    const TLine* line = Find(name);
+    return line ? ParseWhole<int32_t>(line->Value) : std::nullopt;
+  }
+
+  std::optional<double> ReadDouble(const std::string& name) const override {
+    const TLine* line = Find(name);
+    return line ? ParseWhole<double>(line->Value) : std::nullopt;
+  }
+
+  void WriteInteger(const std::string& name, int32_t value) override { Write(name, std::to_string(value)); }
+
+  void WriteDouble(const std::string& name, double value) override {
+    // The shortest text that reads back to the very same double.
+    char buf[64];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    Write(name, std::string(buf, ec == std::errc() ? end : buf));
+  }
+
+  bool Close() override {
+    if (FClosed) return FCloseResult;
+    FClosed = true;
+    FCloseResult = !FDirty || ReplaceFile(FPath, Text());
+    return FCloseResult;
+  }
+
+ private:
+  // The first line of that name counts; later ones are shadowed.
+  const TLine* Find(const std::string& name) const {
+    for (const auto& line : FLines)
+      if (!line.Name.empty() && SameName(line.Name, name)) return &line;
+    return nullptr;
+  }
+
+  void Write(const std::string& name, const std::string& value) {
+    if (!FWritable || FClosed) return;
+    TLine fresh{name + "=" + value, name, value};
+    bool placed = false;
+    for (auto it = FLines.begin(); it != FLines.end();) {
+      if (it->Name.empty() || !SameName(it->Name, name)) {
+        ++it;
+      } else if (!placed) {
+        *it = fresh;
+        placed = true;
+        ++it;
+      } else {
+        it = FLines.erase(it);  // a shadowed duplicate would confuse whoever edits the file next
+      }
+    }
+    if (!placed) FLines.push_back(std::move(fresh));
+    FDirty = true;
+  }
+
+  std::string Text() const {
+    std::string text;
+    for (const auto& line : FLines) {
+      text += line.Text;
+      text += '\n';
+    }
+    return text;
+  }
+
+  fs::path FPath;
+  std::vector<TLine> FLines;
+  bool FWritable;
+  bool FDirty = false;
+  bool FClosed = false;
+  bool FCloseResult = true;
+};
+
+}  // namespace
+
+std::unique_ptr<TSettingsKey> TFileSettingsStore::OpenForReading() {
+  if (FPath.empty()) return nullptr;
+  const auto text = ReadFile(FPath);
+  if (!text) return nullptr;
+  return std::make_unique<TFileKey>(FPath, *text, false);
+}
+
+std::unique_ptr<TSettingsKey> TFileSettingsStore::OpenForWriting() {
+  if (FPath.empty()) return nullptr;
+  std::error_code ec;
+  // A symbolic link (a dotfile kept elsewhere) stays a link: the file it points to is replaced.
+  fs::path target = FPath;
+  if (fs::is_symlink(FPath, ec)) {
+    target = fs::weakly_canonical(FPath, ec);
+    if (ec) return nullptr;
+  }
+  if (target.has_parent_path()) {
+    fs::create_directories(target.parent_path(), ec);
+    if (ec) return nullptr;
+  }
+  std::string text;
+  const auto status = fs::status(target, ec);
+  if (fs::exists(status)) {
+    // Values we cannot read must not be overwritten with only ours.
+    if (!fs::is_regular_file(status)) return nullptr;
+    auto old = ReadFile(target);
+    if (!old) return nullptr;
+    text = std::move(*old);
+  }
+  return std::make_unique<TFileKey>(target, text, true);
+}
+
+fs::path SettingsFilePath(const char* xdgConfigHome, const char* home) {
+  fs::path base;
+  if (xdgConfigHome && *xdgConfigHome && fs::path(xdgConfigHome).is_absolute())
+    base = xdgConfigHome;
+  else if (home && *home)
+    base = fs::path(home) / ".config";
+  else
+    return {};
+  return base / "detonix" / "detonix.conf";
+}
+
+fs::path DefaultSettingsFilePath() { return SettingsFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")); }
+
+}  // namespace detonix

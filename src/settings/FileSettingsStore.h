@@ -1,0 +1,31 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "settings/SettingsStore.h"
+
+namespace detonix {
+
+// POSIX systems: the settings key as a plain text file of `Name=value` lines. Lines it does not own (other
+// names, comments, lines it cannot parse) survive every rewrite, and a rewrite replaces the
+// file in one step, so a crash leaves either the old file or the new one.
+class TFileSettingsStore final : public TSettingsStore {
+ public:
+  explicit TFileSettingsStore(std::filesystem::path file) : FPath(std::move(file)) {}
+  const std::filesystem::path& Path() const { return FPath; }
+
+  std::unique_ptr<TSettingsKey> OpenForReading() override;
+  std::unique_ptr<TSettingsKey> OpenForWriting() override;
+
+ private:
+  std::filesystem::path FPath;
+};
+
+// XDGCONFIGHOME/detonix/detonix.conf, else HOME/.config/detonix/detonix.conf. A relative or
+// empty XDG_CONFIG_HOME is ignored; the result is empty when no location is known.
+std::filesystem::path SettingsFilePath(const char* xdgConfigHome, const char* home);
+// The same for this process's environment.
+std::filesystem::path DefaultSettingsFilePath();
+
+}  // namespace detonix
