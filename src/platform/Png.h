@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "platform/Bitmap.h"
+
+namespace detonix {
+
+// PNG files through stb_image and stb_image_write. A loaded bitmap keeps the file's alpha in the
+// fourth byte of each pixel (0xFF where the file has none). Failures throw std::runtime_error.
+TBitmap LoadPng(const std::string& path);
+TBitmap LoadPngFromMemory(std::span<const uint8_t> data);
+// Writes the colours only; the fourth byte is not written unless WithAlpha.
+void SavePng(const TBitmap& bitmap, const std::string& path, bool withAlpha = false);
+
+}  // namespace detonix
