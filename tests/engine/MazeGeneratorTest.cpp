@@ -1,0 +1,462 @@
+#include "engine/MazeGenerator.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <deque>
+#include <limits>
+#include <stdexcept>
+
+#include "engine/MazeFixture.h"
+
+namespace detonix {
+namespace {
+
+using test::BoardFromPicture;
+using test::TBoard;
+
+struct TCounts {
+  int Fixed = 0;
+  int Destructible = 0;
+  int Floor = 0;
+  int Other = 0;
+  int Hidden = 0;
+};
+
+TCounts Count(const TGameState& s) {
+  TCounts c;
+  for (int x = 0; x < s.ColCount; ++x)
+    for (int y = 0; y < s.RowCount; ++y) {
+      switch (s.MazeTemplate.GetCell(x, y)) {
+        case otBlock: ++c.Fixed; break;
+        case otExpBlock: ++c.Destructible; break;
+        case otEmpty: ++c.Floor; break;
+        default: ++c.Other; break;
+      }
+      c.Hidden += s.PowerUpGrid.GetCell(x, y) != -1;
+    }
+  return c;
+}
+
+// Cells that are not fixed blocks, reached from P over such cells, counted by a plain flood fill.
+int OpenCellsReachable(const TGameState& s, TPoint p) {
+  std::vector<bool> seen(static_cast<size_t>(s.ColCount * s.RowCount));
+  std::deque<TPoint> todo{p};
+  seen[static_cast<size_t>(p.X * s.RowCount + p.Y)] = true;
+  int n = 0;
+  while (!todo.empty()) {
+    const TPoint q = todo.front();
+    todo.pop_front();
+    ++n;
+    for (const TDirection d : AllDirections) {
+      const TPoint r = Neighbour(q, d);
+      if (!s.OnBoard(r) || s.MazeTemplate.GetCell(r) == otBlock) continue;
+      if (seen[static_cast<size_t>(r.X * s.RowCount + r.Y)]) continue;
+      seen[static_cast<size_t>(r.X * s.RowCount + r.Y)] = true;
+      todo.push_back(r);
+    }
+  }
+  return n;
+}
+
+// Floor cells reachable from P over floor, P included.
+std::vector<TPoint> FloorRegion(const TDetonixMazeGrid& maze, TPoint p) {
+  std::vector<TPoint> region{p};
+  std::vector<bool> seen(static_cast<size_t>(maze.ColCount * maze.RowCount));
+  seen[static_cast<size_t>(p.X * maze.RowCount + p.Y)] = true;
+  for (size_t i = 0; i < region.size(); ++i)
+    for (const TDirection d : AllDirections) {
+      const TPoint r = Neighbour(region[i], d);
+      if (!maze.InGrid(r.X, r.Y) || maze.GetCell(r) != otEmpty || seen[static_cast<size_t>(r.X * maze.RowCount + r.Y)])
+        continue;
+      seen[static_cast<size_t>(r.X * maze.RowCount + r.Y)] = true;
+      region.push_back(r);
+    }
+  return region;
+}
+
+// What a viable start promises, checked the long way: some floor cell reachable from P touches a
+// destructible block, and from that cell a floor cell out of the bomb's lines (or more than 3
+// cells along them) is reachable.
+bool HasBombableBlock(const TDetonixMazeGrid& maze, TPoint p) {
+  for (const TPoint spot : FloorRegion(maze, p)) {
+    bool touches = false;
+    for (const TDirection d : AllDirections) touches |= maze.GetCell(Neighbour(spot, d)) == otExpBlock;
+    if (!touches) continue;
+    for (const TPoint q : FloorRegion(maze, spot)) {
+      const bool safe = q.X == spot.X ? std::abs(q.Y - spot.Y) > 3 : q.Y == spot.Y ? std::abs(q.X - spot.X) > 3 : true;
+      if (safe) return true;
+    }
+  }
+  return false;
+}
+
+TEST(MazeCounts, FollowTheBoardAndTheSettings) {
+  const TMazeCounts c = ComputeMazeCounts(34, 25, TMazeSettings{});
+  EXPECT_EQ(c.Total, 850);
+  EXPECT_EQ(c.Fixed, 340);
+  EXPECT_EQ(c.ExpTarget, 76);
+  EXPECT_EQ(c.Interval, 6);
+  EXPECT_EQ(ComputeMazeCounts(4, 4, TMazeSettings{}).ExpTarget, 1);
+}
+
+TEST(MazeCounts, FixedRoundsTiesToEven) {
+  EXPECT_EQ(ComputeMazeCounts(5, 1, {0.5, 0.15, 30}).Fixed, 2);  // 2.5
+  EXPECT_EQ(ComputeMazeCounts(7, 1, {0.5, 0.15, 30}).Fixed, 4);  // 3.5
+  EXPECT_EQ(ComputeMazeCounts(10, 1, {0.26, 0.15, 30}).Fixed, 3);
+}
+
+TEST(MazeCounts, WildSettingsStayInRange) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(ComputeMazeCounts(10, 10, {-0.5, 0.15, 30}).Fixed, 0);
+  EXPECT_EQ(ComputeMazeCounts(10, 10, {nan, 0.15, 30}).Fixed, 0);
+  EXPECT_EQ(ComputeMazeCounts(10, 10, {1e300, 0.15, 30}).Fixed, 100);
+  EXPECT_EQ(ComputeMazeCounts(10, 10, {0.4, 1e300, 30}).Interval, 0);
+  EXPECT_EQ(ComputeMazeCounts(10, 10, {0.4, -1e300, 30}).Interval, 60);
+  EXPECT_NE(ComputeMazeCounts(10, 10, {0.4, -1e300, 30}).ExpTarget, 0);
+  EXPECT_EQ(ComputeMazeCounts(10, 10, {0.4, nan, 30}).ExpTarget, 0);
+}
+
+TEST(GenerateMaze, DefaultBoardOf34By25) {
+  for (uint64_t seed = 1; seed <= 25; ++seed) {
+    SCOPED_TRACE(seed);
+    TBoard b(34, 25);
+    b.State.Random.Seed(seed);
+    TPoint s1;
+    TPoint s2;
+    ASSERT_TRUE(GenerateMaze(b.State, s1, s2));
+    const TCounts c = Count(b.State);
+    EXPECT_EQ(c.Fixed, 340);
+    EXPECT_EQ(c.Destructible, 72);
+    EXPECT_EQ(c.Floor, 438);
+    EXPECT_EQ(c.Other, 0);
+    EXPECT_NE(s1, s2);
+    EXPECT_EQ(b.State.MazeTemplate.GetCell(s1), otEmpty);
+    EXPECT_EQ(b.State.MazeTemplate.GetCell(s2), otEmpty);
+    EXPECT_EQ(OpenCellsReachable(b.State, s1), 850 - 340) << "open cells are not one connected region";
+  }
+}
+
+TEST(GenerateMaze, SameSeedSameMaze) {
+  TBoard a(40, 30);
+  TBoard b(40, 30);
+  a.State.Random.Seed(77);
+  b.State.Random.Seed(77);
+  TPoint a1, a2, b1, b2;
+  GenerateMaze(a.State, a1, a2);
+  GenerateMaze(b.State, b1, b2);
+  EXPECT_EQ(a1, b1);
+  EXPECT_EQ(a2, b2);
+  bool sameCells = true;
+  for (int x = 0; x < 40; ++x)
+    for (int y = 0; y < 30; ++y)
+      sameCells = sameCells && a.State.MazeTemplate.GetCell(x, y) == b.State.MazeTemplate.GetCell(x, y) &&
+                  a.State.PowerUpGrid.GetCell(x, y) == b.State.PowerUpGrid.GetCell(x, y);
+  EXPECT_TRUE(sameCells);
+
+  TBoard c(40, 30);
+  c.State.Random.Seed(78);
+  TPoint c1, c2;
+  GenerateMaze(c.State, c1, c2);
+  bool differs = false;
+  for (int x = 0; x < 40; ++x)
+    for (int y = 0; y < 30; ++y) differs = differs || a.State.MazeTemplate.GetCell(x, y) != c.State.MazeTemplate.GetCell(x, y);
+  EXPECT_TRUE(differs) << "another seed should give another maze";
+}
+
+TEST(GenerateMaze, FourByFourFailsAfterTenAttempts) {
+  TBoard b(4, 4);
+  b.State.Random.Seed(5);
+  TMazeGenerator g(b.State);
+  TPoint s1, s2;
+  try {
+    g.GenerateMaze(s1, s2);
+    FAIL() << "a 4 by 4 board has no room for a destructible block";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "Error Creating Maze - change Maze options");
+  }
+  EXPECT_EQ(g.Attempt(), 10);
+  // The grids hold the last attempt: 6 fixed blocks, the rest floor.
+  const TCounts c = Count(b.State);
+  EXPECT_EQ(c.Fixed, 6);
+  EXPECT_EQ(c.Floor, 10);
+}
+
+TEST(GenerateMaze, SettingsThatAlwaysFail) {
+  const TMazeSettings failing[] = {
+      {0.998, 0.15, 30},  // 299 of 300 cells fixed: one floor cell only
+      {0.4, -0.2, 30},   // no block laid, yet blocks are expected
+      {0.4, 1.5, 30},    // every opened cell a block: the first cell has no retreat
+  };
+  for (const TMazeSettings& settings : failing) {
+    SCOPED_TRACE(settings.PerOfEBlocks);
+    TBoard b(20, 15);
+    b.State.MazeSettings = settings;
+    TPoint s1, s2;
+    EXPECT_THROW(GenerateMaze(b.State, s1, s2), std::runtime_error);
+  }
+  TBoard single(1, 1);
+  TPoint s1, s2;
+  EXPECT_THROW(GenerateMaze(single.State, s1, s2), std::runtime_error);
+}
+
+TEST(GenerateMaze, NegativeBlockShareOpensEveryCell) {
+  TBoard b(12, 9);
+  b.State.MazeSettings.PerBlocksLeft = -0.5;
+  b.State.Random.Seed(3);
+  TPoint s1, s2;
+  ASSERT_TRUE(GenerateMaze(b.State, s1, s2));
+  EXPECT_EQ(Count(b.State).Fixed, 0);
+}
+
+TEST(GenerateMaze, WithoutDestructibleBlocksTheCornersStart) {
+  TBoard b(30, 20);
+  b.State.MazeSettings.PerOfEBlocks = 0;
+  b.State.Random.Seed(11);
+  TPoint s1, s2;
+  ASSERT_TRUE(GenerateMaze(b.State, s1, s2));
+  EXPECT_EQ(Count(b.State).Destructible, 0);
+  TPoint first = NoPoint;
+  TPoint last = NoPoint;
+  for (int y = 0; y < 20 && first == NoPoint; ++y)
+    for (int x = 0; x < 30 && first == NoPoint; ++x)
+      if (b.State.MazeTemplate.GetCell(x, y) == otEmpty) first = {x, y};
+  for (int y = 19; y >= 0 && last == NoPoint; --y)
+    for (int x = 29; x >= 0 && last == NoPoint; --x)
+      if (b.State.MazeTemplate.GetCell(x, y) == otEmpty) last = {x, y};
+  EXPECT_EQ(s1, first);
+  EXPECT_EQ(s2, last);
+}
+
+TEST(GenerateMaze, PowerUpsHideOnlyUnderDestructibleBlocks) {
+  for (const int chance : {0, 30, 100}) {
+    SCOPED_TRACE(chance);
+    TBoard b(34, 25);
+    b.State.MazeSettings.PerOfPUps = chance;
+    b.State.Random.Seed(21);
+    TPoint s1, s2;
+    ASSERT_TRUE(GenerateMaze(b.State, s1, s2));
+    int hidden = 0;
+    for (int x = 0; x < 34; ++x)
+      for (int y = 0; y < 25; ++y) {
+        const int pu = b.State.PowerUpGrid.GetCell(x, y);
+        if (pu == -1) continue;
+        ++hidden;
+        EXPECT_EQ(b.State.MazeTemplate.GetCell(x, y), otExpBlock) << x << "," << y;
+        EXPECT_GE(pu, Ord(otBombPUP));
+        EXPECT_LE(pu, Ord(otSKBombsPUP)) << "the indestructible power-up is never hidden";
+      }
+    if (chance == 0) {
+      EXPECT_EQ(hidden, 0);
+    } else if (chance == 100) {
+      EXPECT_EQ(hidden, 72);
+    } else {
+      EXPECT_GT(hidden, 0);
+      EXPECT_LT(hidden, 72);
+    }
+  }
+}
+
+TEST(GenerateMaze, StartCellsCanBombAndEscape) {
+  const int sizes[][2] = {{34, 25}, {12, 8}, {64, 36}, {7, 20}};
+  for (const auto& size : sizes)
+    for (uint64_t seed = 1; seed <= 10; ++seed) {
+      SCOPED_TRACE(testing::Message() << size[0] << "x" << size[1] << " seed " << seed);
+      TBoard b(size[0], size[1]);
+      b.State.Random.Seed(seed);
+      TPoint s1, s2;
+      ASSERT_TRUE(GenerateMaze(b.State, s1, s2));
+      EXPECT_TRUE(HasBombableBlock(b.State.MazeTemplate, s1));
+      EXPECT_TRUE(HasBombableBlock(b.State.MazeTemplate, s2));
+    }
+}
+
+TEST(GenerateMaze, LateAttemptsStillSucceed) {
+  // A small crowded board fails now and then; look for seeds whose first attempts fail.
+  int longest = 0;
+  bool sawTenth = false;
+  for (uint64_t seed = 1; seed <= 20000 && !sawTenth; ++seed) {
+    TBoard b(5, 4);
+    b.State.MazeSettings = {0.5, 0.4, 30};
+    b.State.Random.Seed(seed);
+    TMazeGenerator g(b.State);
+    TPoint s1, s2;
+    try {
+      ASSERT_TRUE(g.GenerateMaze(s1, s2));
+    } catch (const std::runtime_error&) {
+      EXPECT_EQ(g.Attempt(), 10);
+      continue;
+    }
+    if (g.Attempt() > longest) {
+      longest = g.Attempt();
+      EXPECT_NE(s1, s2);
+      EXPECT_TRUE(HasBombableBlock(b.State.MazeTemplate, s1));
+      EXPECT_TRUE(HasBombableBlock(b.State.MazeTemplate, s2));
+    }
+    sawTenth = g.Attempt() == 10;
+  }
+  EXPECT_GE(longest, 3);
+  EXPECT_TRUE(sawTenth) << "no seed succeeded in its tenth attempt; longest " << longest;
+}
+
+TEST(GenerateMaze, RejectsGridsOfAnotherSize) {
+  TBoard b(10, 10);
+  TDetonixMazeGrid maze(9, 10, otBlock);
+  TDetonixIntGrid powerUps(10, 10, -1);
+  TMazeGenerator g(b.State);
+  TPoint s1, s2;
+  EXPECT_THROW(g.GenerateMaze(maze, powerUps, s1, s2), std::invalid_argument);
+}
+
+TEST(WalkStep, OnlyTheFirstStepOfARunTurnsAtAnEdge) {
+  TBoard b(6, 5);
+  TMazeGenerator g(b.State);
+  // A run in progress does not turn: the walker stays against the edge.
+  g.PlaceWalker({0, 2}, dirLeft, 2);
+  g.WalkStep();
+  EXPECT_EQ(g.WalkerPosition(), (TPoint{0, 2}));
+  EXPECT_EQ(g.WalkerDirection(), dirLeft);
+  EXPECT_EQ(g.RunLeft(), 1);
+  g.PlaceWalker({3, 4}, dirDown, 1);
+  g.WalkStep();
+  EXPECT_EQ(g.WalkerPosition(), (TPoint{3, 4}));
+  EXPECT_EQ(g.RunLeft(), 0);
+
+  // A new run never starts off the board: from every corner it moves one cell inwards.
+  const TPoint corners[] = {{0, 0}, {5, 0}, {0, 4}, {5, 4}};
+  for (uint64_t seed = 1; seed <= 50; ++seed)
+    for (const TPoint corner : corners) {
+      b.State.Random.Seed(seed);
+      g.PlaceWalker(corner, dirLeft, 0);
+      g.WalkStep();
+      const TPoint p = g.WalkerPosition();
+      EXPECT_EQ(std::abs(p.X - corner.X) + std::abs(p.Y - corner.Y), 1) << corner.X << "," << corner.Y;
+      EXPECT_GE(g.RunLeft(), 1);
+      EXPECT_LE(g.RunLeft(), 6);
+    }
+}
+
+TEST(HasSafeRetreat, DistanceAlongTheLinesCounts) {
+  auto b = BoardFromPicture({
+      "#######",
+      "#.....#",
+      "#######",
+  });
+  TMazeGenerator g(b->State);
+  EXPECT_TRUE(g.HasSafeRetreat({1, 1}, b->State.MazeTemplate)) << "(5,1) is 4 cells away";
+  EXPECT_FALSE(g.HasSafeRetreat({2, 1}, b->State.MazeTemplate)) << "nothing is more than 3 cells away";
+
+  auto corner = BoardFromPicture({
+      "####",
+      "#..#",
+      "##.#",
+      "####",
+  });
+  TMazeGenerator gc(corner->State);
+  EXPECT_TRUE(gc.HasSafeRetreat({1, 1}, corner->State.MazeTemplate)) << "(2,2) is off both lines";
+  EXPECT_FALSE(gc.HasSafeRetreat({2, 1}, corner->State.MazeTemplate));
+}
+
+TEST(HasSafeRetreat, BlocksAreNoCoverAndWallsStopTheSearch) {
+  // (1,1)'s neighbour (3,1) is beyond a block but only 2 away in its row; (1,3) is out of reach.
+  auto b = BoardFromPicture({
+      "#####",
+      "#.#.#",
+      "#####",
+      "#.###",
+  });
+  TMazeGenerator g(b->State);
+  EXPECT_FALSE(g.HasSafeRetreat({1, 1}, b->State.MazeTemplate));
+  // Destructible blocks are walls too.
+  auto e = BoardFromPicture({
+      "#####",
+      "#..+#",
+      "##+.#",
+  });
+  TMazeGenerator ge(e->State);
+  EXPECT_FALSE(ge.HasSafeRetreat({1, 1}, e->State.MazeTemplate));
+}
+
+TEST(IsViableStart, NeedsABlockWithARetreat) {
+  auto b = BoardFromPicture({
+      "########",
+      "#.....+#",
+      "########",
+  });
+  TMazeGenerator g(b->State);
+  const TDetonixMazeGrid& maze = b->State.MazeTemplate;
+  EXPECT_TRUE(g.IsViableStart({3, 1}, maze, false)) << "bomb at (5,1), flee to (1,1)";
+  EXPECT_FALSE(g.IsViableStart({6, 1}, maze, false)) << "a block is no start";
+  EXPECT_FALSE(g.IsViableStart({0, 0}, maze, true));
+  EXPECT_TRUE(g.IsViableStart({3, 1}, maze, true));
+
+  auto shortRow = BoardFromPicture({
+      "#######",
+      "#....+#",
+      "#######",
+  });
+  TMazeGenerator gs(shortRow->State);
+  EXPECT_FALSE(gs.IsViableStart({1, 1}, shortRow->State.MazeTemplate, false)) << "the corridor is too short to flee";
+
+  auto noBlock = BoardFromPicture({
+      "#######",
+      "#.....#",
+      "#.#####",
+  });
+  TMazeGenerator gn(noBlock->State);
+  EXPECT_FALSE(gn.IsViableStart({1, 1}, noBlock->State.MazeTemplate, false));
+}
+
+TEST(IsViableStart, LooksPastTheFirstBlock) {
+  // The block next to the start offers no retreat; the one further on does.
+  auto b = BoardFromPicture({
+      "##########",
+      "#+.......#",
+      "#####.####",
+      "#####+####",
+  });
+  TMazeGenerator g(b->State);
+  EXPECT_TRUE(g.IsViableStart({2, 1}, b->State.MazeTemplate, false));
+}
+
+TEST(FindStartCells, ScansFromOppositeCorners) {
+  auto b = BoardFromPicture({
+      "#..#.",
+      "#####",
+      ".#..#",
+  });
+  TMazeGenerator g(b->State);
+  TPoint s1, s2;
+  ASSERT_TRUE(g.FindStartCells(s1, s2, b->State.MazeTemplate, true));
+  EXPECT_EQ(s1, (TPoint{1, 0}));
+  EXPECT_EQ(s2, (TPoint{3, 2}));
+}
+
+TEST(FindStartCells, SecondCellInTheTopRowIsAccepted) {
+  auto b = BoardFromPicture({
+      "#..#",
+      "####",
+      "####",
+  });
+  TMazeGenerator g(b->State);
+  TPoint s1, s2;
+  ASSERT_TRUE(g.FindStartCells(s1, s2, b->State.MazeTemplate, true));
+  EXPECT_EQ(s1, (TPoint{1, 0}));
+  EXPECT_EQ(s2, (TPoint{2, 0}));
+}
+
+TEST(FindStartCells, OneViableCellIsNotEnough) {
+  auto b = BoardFromPicture({
+      "####",
+      "#.##",
+  });
+  TMazeGenerator g(b->State);
+  TPoint s1, s2;
+  EXPECT_FALSE(g.FindStartCells(s1, s2, b->State.MazeTemplate, true));
+  auto none = BoardFromPicture({"####"});
+  TMazeGenerator gn(none->State);
+  EXPECT_FALSE(gn.FindStartCells(s1, s2, none->State.MazeTemplate, true));
+}
+
+}  // namespace
+}  // namespace detonix
