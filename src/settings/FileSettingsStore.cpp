@@ -62,6 +62,8 @@ std::optional<T> ParseWhole(std::string_view s) {
 
 // Reads the whole file; nothing when it cannot be read.
 std::optional<std::string> ReadFile(const fs::path& path) {
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) return std::nullopt;  // a folder opens, but reads as nothing
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   std::ostringstream text;

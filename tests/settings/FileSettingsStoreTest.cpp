@@ -1,0 +1,233 @@
+#include "settings/FileSettingsStore.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <bit>
+#include <cfloat>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+#include "settings/Settings.h"
+
+namespace detonix {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileSettingsStoreTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "detonix-settings-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    Dir = pattern;
+    File = Dir / "detonix" / "detonix.conf";
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(Dir, ec);
+  }
+
+  void WriteText(const fs::path& path, const std::string& text) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+  }
+  std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  int CountLines(const std::string& text, const std::string& prefix) {
+    int n = 0;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) n += line.rfind(prefix, 0) == 0;
+    return n;
+  }
+
+  fs::path Dir;
+  fs::path File;
+};
+
+TSettings Unusual() {
+  TSettings s;
+  s.PerBlocksLeft = 0.1 + 0.2;
+  s.PerOfEBlocks = 1.0 / 3.0;
+  s.PerOfPUps = 0;
+  s.P1ImageIndex = 12;
+  s.P2ImageIndex = 0;
+  s.PlayerSpeed = 300;
+  s.ForceMaze = true;
+  s.ForceInterval = 60;
+  s.Sounds = true;
+  return s;
+}
+
+TEST_F(FileSettingsStoreTest, MissingFileGivesTheDefaults) {
+  TFileSettingsStore store(File);
+  EXPECT_EQ(store.OpenForReading(), nullptr);
+  EXPECT_EQ(LoadSettings(store), TSettings{});
+  EXPECT_FALSE(fs::exists(File.parent_path())) << "loading must not create anything";
+}
+
+TEST_F(FileSettingsStoreTest, SaveCreatesTheFolderAndReadsBack) {
+  TFileSettingsStore store(File);
+  SaveSettings(store, Unusual());
+  ASSERT_TRUE(fs::is_regular_file(File));
+  const std::string text = ReadText(File);
+  EXPECT_EQ(CountLines(text, "PlayerSpeed=300"), 1) << text;
+  EXPECT_EQ(CountLines(text, "ForceMaze=1"), 1) << text;
+  EXPECT_EQ(LoadSettings(store), Unusual());
+  // Only the file itself is left: no temporary beside it.
+  EXPECT_EQ(std::distance(fs::directory_iterator(File.parent_path()), fs::directory_iterator()), 1);
+}
+
+TEST_F(FileSettingsStoreTest, DoublesReadBackBitForBit) {
+  TFileSettingsStore store(File);
+  const double samples[] = {0.1 + 0.2, 1.0 / 3.0, 0.4, 0.15, -0.0, 5e-324, DBL_MIN, DBL_MAX, -1.0000000000000002, 1e-300};
+  for (const double d : samples) {
+    TSettings s;
+    s.PerBlocksLeft = d;
+    s.PerOfEBlocks = -d;
+    SaveSettings(store, s);
+    const TSettings back = LoadSettings(store);
+    EXPECT_EQ(std::bit_cast<uint64_t>(back.PerBlocksLeft), std::bit_cast<uint64_t>(d)) << d;
+    EXPECT_EQ(std::bit_cast<uint64_t>(back.PerOfEBlocks), std::bit_cast<uint64_t>(-d)) << d;
+  }
+}
+
+TEST_F(FileSettingsStoreTest, MalformedLinesCountAsMissing) {
+  WriteText(File,
+            "PerBlocksLeft=abc\n"
+            "PerOfEBlocks=0.25\n"
+            "PerOfPUps=12x\n"
+            "ForceInterval\n"
+            "  PlayerSpeed =  175  \r\n"
+            "P1ImageIndex=99999999999\n"
+            "P2ImageIndex=1.5\n"
+            "Sounds=\n"
+            "ForceMaze=nan\n"
+            "=7\n");
+  TFileSettingsStore store(File);
+  const TSettings s = LoadSettings(store);
+  EXPECT_EQ(s.PerBlocksLeft, 0.4);
+  EXPECT_EQ(s.PerOfEBlocks, 0.25);
+  EXPECT_EQ(s.PerOfPUps, 30);
+  EXPECT_EQ(s.ForceInterval, 5);
+  EXPECT_EQ(s.PlayerSpeed, 175);
+  EXPECT_EQ(s.P1ImageIndex, 0);
+  EXPECT_EQ(s.P2ImageIndex, 6);
+  EXPECT_FALSE(s.Sounds);
+  EXPECT_FALSE(s.ForceMaze);
+}
+
+TEST_F(FileSettingsStoreTest, NonFiniteDoublesCountAsMissing) {
+  WriteText(File, "PerBlocksLeft=nan\nPerOfEBlocks=-inf\nPerOfPUps=40\n");
+  TFileSettingsStore store(File);
+  const TSettings s = LoadSettings(store);
+  EXPECT_EQ(s.PerBlocksLeft, 0.4);
+  EXPECT_EQ(s.PerOfEBlocks, 0.15);
+  EXPECT_EQ(s.PerOfPUps, 40);
+}
+
+TEST_F(FileSettingsStoreTest, RewriteKeepsWhatItDoesNotOwn) {
+  WriteText(File,
+            "# my settings\n"
+            "Volume=7\n"
+            "playerspeed=120\n"
+            "[not a value]\n"
+            "\n"
+            "PlayerSpeed=100\n"
+            "Sounds=1\n");
+  TFileSettingsStore store(File);
+  EXPECT_EQ(LoadSettings(store).PlayerSpeed, 120) << "the first line of a name counts";
+  SaveSettings(store, Unusual());
+  const std::string text = ReadText(File);
+  EXPECT_EQ(CountLines(text, "# my settings"), 1) << text;
+  EXPECT_EQ(CountLines(text, "Volume=7"), 1) << text;
+  EXPECT_EQ(CountLines(text, "[not a value]"), 1) << text;
+  EXPECT_EQ(CountLines(text, "PlayerSpeed=") + CountLines(text, "playerspeed="), 1) << text;
+  EXPECT_EQ(CountLines(text, "Sounds="), 1) << text;
+  EXPECT_EQ(LoadSettings(store), Unusual());
+}
+
+TEST_F(FileSettingsStoreTest, RewriteKeepsThePermissions) {
+  WriteText(File, "Sounds=1\n");
+  fs::permissions(File, fs::perms::owner_read | fs::perms::owner_write);
+  TFileSettingsStore store(File);
+  SaveSettings(store, Unusual());
+  EXPECT_EQ(fs::status(File).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(FileSettingsStoreTest, SymbolicLinkStaysALink) {
+  const fs::path real = Dir / "dotfiles" / "detonix.conf";
+  WriteText(real, "Volume=3\n");
+  fs::create_directories(File.parent_path());
+  fs::create_symlink(real, File);
+  TFileSettingsStore store(File);
+  SaveSettings(store, Unusual());
+  EXPECT_TRUE(fs::is_symlink(File));
+  EXPECT_EQ(CountLines(ReadText(real), "Volume=3"), 1);
+  EXPECT_EQ(LoadSettings(store), Unusual());
+}
+
+TEST_F(FileSettingsStoreTest, UnwritablePlacesAreLeftAlone) {
+  // A plain file stands where the folder should be.
+  WriteText(Dir / "detonix", "not a folder");
+  TFileSettingsStore blocked(File);
+  EXPECT_EQ(blocked.OpenForWriting(), nullptr);
+  EXPECT_NO_THROW(SaveSettings(blocked, Unusual()));
+  EXPECT_EQ(ReadText(Dir / "detonix"), "not a folder");
+
+  // A folder stands where the file should be.
+  const fs::path other = Dir / "other" / "detonix.conf";
+  fs::create_directories(other);
+  TFileSettingsStore folder(other);
+  EXPECT_EQ(folder.OpenForReading(), nullptr);
+  EXPECT_NO_THROW(SaveSettings(folder, Unusual()));
+  EXPECT_TRUE(fs::is_directory(other));
+  EXPECT_EQ(LoadSettings(folder), TSettings{});
+}
+
+TEST_F(FileSettingsStoreTest, NothingReachesTheFileBeforeClose) {
+  WriteText(File, "PlayerSpeed=200\n");
+  TFileSettingsStore store(File);
+  auto key = store.OpenForWriting();
+  ASSERT_NE(key, nullptr);
+  key->WriteInteger("PlayerSpeed", 100);
+  key->WriteDouble("PerBlocksLeft", 0.5);
+  // A crash here would leave the old file as it was.
+  EXPECT_EQ(ReadText(File), "PlayerSpeed=200\n");
+  EXPECT_TRUE(key->Close());
+  EXPECT_EQ(LoadSettings(store).PlayerSpeed, 100);
+  EXPECT_EQ(LoadSettings(store).PerBlocksLeft, 0.5);
+}
+
+TEST_F(FileSettingsStoreTest, ReadingKeyWritesNothing) {
+  WriteText(File, "PlayerSpeed=200\n");
+  TFileSettingsStore store(File);
+  auto key = store.OpenForReading();
+  ASSERT_NE(key, nullptr);
+  key->WriteInteger("PlayerSpeed", 100);
+  key->Close();
+  EXPECT_EQ(ReadText(File), "PlayerSpeed=200\n");
+}
+
+TEST(SettingsFilePath, FollowsTheEnvironment) {
+  EXPECT_EQ(SettingsFilePath("/x/conf", "/home/u"), fs::path("/x/conf/detonix/detonix.conf"));
+  EXPECT_EQ(SettingsFilePath("", "/home/u"), fs::path("/home/u/.config/detonix/detonix.conf"));
+  EXPECT_EQ(SettingsFilePath(nullptr, "/home/u"), fs::path("/home/u/.config/detonix/detonix.conf"));
+  EXPECT_EQ(SettingsFilePath("relative/conf", "/home/u"), fs::path("/home/u/.config/detonix/detonix.conf"))
+      << "a relative XDG_CONFIG_HOME is to be ignored";
+  EXPECT_TRUE(SettingsFilePath(nullptr, nullptr).empty());
+  EXPECT_TRUE(SettingsFilePath("", "").empty());
+  TFileSettingsStore nowhere{fs::path()};
+  EXPECT_EQ(LoadSettings(nowhere), TSettings{});
+  EXPECT_NO_THROW(SaveSettings(nowhere, TSettings{}));
+}
+
+}  // namespace
+}  // namespace detonix

@@ -1,0 +1,183 @@
+#include "settings/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <limits>
+
+#include "settings/MemorySettingsStore.h"
+
+namespace detonix {
+namespace {
+
+TSettings Unusual() {
+  TSettings s;
+  s.PerBlocksLeft = 0.1 + 0.2;  // not the double nearest 0.3
+  s.PerOfEBlocks = 1.0 / 3.0;
+  s.PerOfPUps = -7;
+  s.P1ImageIndex = 18;
+  s.P2ImageIndex = 12;
+  s.PlayerSpeed = 175;
+  s.ForceMaze = true;
+  s.ForceInterval = 0;
+  s.Sounds = true;
+  return s;
+}
+
+void ExpectSameBits(double a, double b) { EXPECT_EQ(std::bit_cast<uint64_t>(a), std::bit_cast<uint64_t>(b)) << a << " vs " << b; }
+
+TEST(LoadSettings, NoKeyGivesTheDefaults) {
+  TMemorySettingsStore store;
+  const TSettings s = LoadSettings(store);
+  EXPECT_EQ(s.PerBlocksLeft, 0.4);
+  EXPECT_EQ(s.PerOfEBlocks, 0.15);
+  EXPECT_EQ(s.PerOfPUps, 30);
+  EXPECT_EQ(s.P1ImageIndex, 0);
+  EXPECT_EQ(s.P2ImageIndex, 6);
+  EXPECT_EQ(s.PlayerSpeed, 150);
+  EXPECT_FALSE(s.ForceMaze);
+  EXPECT_EQ(s.ForceInterval, 5);
+  EXPECT_FALSE(s.Sounds);
+  EXPECT_FALSE(store.KeyExists) << "loading must not create the key";
+
+  store.KeyExists = true;  // a key without values
+  EXPECT_EQ(LoadSettings(store), TSettings{});
+}
+
+TEST(LoadSettings, SpeedBelowOneMeansTheDefault) {
+  TMemorySettingsStore store;
+  store.KeyExists = true;
+  for (const int32_t stored : {0, -5, std::numeric_limits<int32_t>::min()}) {
+    store.SetInteger("PlayerSpeed", stored);
+    EXPECT_EQ(LoadSettings(store).PlayerSpeed, 150) << stored;
+  }
+  store.SetInteger("PlayerSpeed", 175);
+  EXPECT_EQ(LoadSettings(store).PlayerSpeed, 175);
+  store.SetInteger("PlayerSpeed", 1);
+  EXPECT_EQ(LoadSettings(store).PlayerSpeed, 1);
+}
+
+TEST(LoadSettings, AnyNonZeroIsTrue) {
+  TMemorySettingsStore store;
+  store.KeyExists = true;
+  store.SetInteger("ForceMaze", -1);
+  store.SetInteger("Sounds", 2);
+  TSettings s = LoadSettings(store);
+  EXPECT_TRUE(s.ForceMaze);
+  EXPECT_TRUE(s.Sounds);
+  store.SetInteger("ForceMaze", 0);
+  EXPECT_FALSE(LoadSettings(store).ForceMaze);
+}
+
+TEST(LoadSettings, ValuesAreUsedWithoutBounds) {
+  TMemorySettingsStore store;
+  store.KeyExists = true;
+  store.SetDouble("PerBlocksLeft", -0.25);
+  store.SetDouble("PerOfEBlocks", 7.5);
+  store.SetInteger("PerOfPUps", 250);
+  store.SetInteger("P1ImageIndex", 99);
+  store.SetInteger("ForceInterval", 100000);
+  const TSettings s = LoadSettings(store);
+  EXPECT_EQ(s.PerBlocksLeft, -0.25);
+  EXPECT_EQ(s.PerOfEBlocks, 7.5);
+  EXPECT_EQ(s.PerOfPUps, 250);
+  EXPECT_EQ(s.P1ImageIndex, 99);
+  EXPECT_EQ(s.ForceInterval, 100000);
+}
+
+TEST(LoadSettings, WrongTypeOrSizeCountsAsMissing) {
+  TMemorySettingsStore store;
+  store.KeyExists = true;
+  SaveSettings(store, Unusual());
+  store.SetInteger("PerBlocksLeft", 1);                          // a DWORD where 8 bytes belong
+  store.SetBytes("PerOfEBlocks", {0, 0, 0, 0, 0, 0, 0xF0});       // 7 bytes
+  store.SetBytes("PerOfPUps", {1, 0, 0, 0});                     // binary where a DWORD belongs
+  store.SetBytes("PlayerSpeed", std::vector<uint8_t>(16, 0x40));  // too long
+  const TSettings s = LoadSettings(store);
+  EXPECT_EQ(s.PerBlocksLeft, 0.4);
+  EXPECT_EQ(s.PerOfEBlocks, 0.15);
+  EXPECT_EQ(s.PerOfPUps, 30);
+  EXPECT_EQ(s.PlayerSpeed, 150);
+  // The values around them are still read.
+  EXPECT_EQ(s.P1ImageIndex, 18);
+  EXPECT_EQ(s.P2ImageIndex, 12);
+  EXPECT_TRUE(s.ForceMaze);
+  EXPECT_EQ(s.ForceInterval, 0);
+  EXPECT_TRUE(s.Sounds);
+}
+
+TEST(LoadSettings, NonFiniteFractionsCountAsMissing) {
+  TMemorySettingsStore store;
+  store.KeyExists = true;
+  store.SetDouble("PerBlocksLeft", std::numeric_limits<double>::quiet_NaN());
+  store.SetDouble("PerOfEBlocks", -std::numeric_limits<double>::infinity());
+  EXPECT_EQ(LoadSettings(store).PerBlocksLeft, 0.4);
+  EXPECT_EQ(LoadSettings(store).PerOfEBlocks, 0.15);
+  store.SetDouble("PerOfEBlocks", std::numeric_limits<double>::infinity());
+  EXPECT_EQ(LoadSettings(store).PerOfEBlocks, 0.15);
+}
+
+TEST(LoadSettings, NamesIgnoreCase) {
+  TMemorySettingsStore store;
+  store.KeyExists = true;
+  store.SetInteger("playerspeed", 200);
+  store.SetDouble("PERBLOCKSLEFT", 0.5);
+  const TSettings s = LoadSettings(store);
+  EXPECT_EQ(s.PlayerSpeed, 200);
+  EXPECT_EQ(s.PerBlocksLeft, 0.5);
+}
+
+TEST(SaveSettings, AllNineValuesReadBack) {
+  TMemorySettingsStore store;
+  const TSettings written = Unusual();
+  SaveSettings(store, written);
+  EXPECT_TRUE(store.KeyExists);
+  EXPECT_EQ(store.Values.size(), 9u);
+  const TSettings read = LoadSettings(store);
+  EXPECT_EQ(read, written);
+  ExpectSameBits(read.PerBlocksLeft, written.PerBlocksLeft);
+  ExpectSameBits(read.PerOfEBlocks, written.PerOfEBlocks);
+  // Doubles as 8 little-endian bytes, Booleans as 1 and 0.
+  EXPECT_EQ(std::get<std::vector<uint8_t>>(store.Values.at("PerOfEBlocks")), DoubleToBytes(1.0 / 3.0));
+  EXPECT_EQ(DoubleToBytes(1.0), (std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0xF0, 0x3F}));
+  EXPECT_EQ(std::get<int32_t>(store.Values.at("ForceMaze")), 1);
+  TSettings off = written;
+  off.Sounds = false;
+  SaveSettings(store, off);
+  EXPECT_EQ(std::get<int32_t>(store.Values.at("Sounds")), 0);
+}
+
+TEST(SaveSettings, ConfirmingUnchangedSettingsCreatesEveryValue) {
+  TMemorySettingsStore store;
+  SaveSettings(store, LoadSettings(store));
+  EXPECT_EQ(store.Values.size(), 9u);
+  for (const char* name : {"PerBlocksLeft", "PerOfEBlocks", "PerOfPUps", "P1ImageIndex", "P2ImageIndex", "PlayerSpeed",
+                           "ForceMaze", "ForceInterval", "Sounds"})
+    EXPECT_TRUE(store.Values.contains(name)) << name;
+  EXPECT_EQ(LoadSettings(store), TSettings{});
+}
+
+TEST(SaveSettings, ReplacesValuesOfAnotherType) {
+  TMemorySettingsStore store;
+  store.KeyExists = true;
+  store.SetInteger("PerBlocksLeft", 3);
+  store.SetBytes("PlayerSpeed", {1, 2});
+  store.SetInteger("Other", 42);
+  SaveSettings(store, Unusual());
+  const TSettings s = LoadSettings(store);
+  ExpectSameBits(s.PerBlocksLeft, 0.1 + 0.2);
+  EXPECT_EQ(s.PlayerSpeed, 175);
+  EXPECT_EQ(std::get<int32_t>(store.Values.at("Other")), 42) << "other values are left alone";
+}
+
+TEST(SaveSettings, UnwritableKeyIsPassedOverSilently) {
+  TMemorySettingsStore store;
+  store.Writable = false;
+  EXPECT_NO_THROW(SaveSettings(store, Unusual()));
+  EXPECT_FALSE(store.KeyExists);
+  EXPECT_TRUE(store.Values.empty());
+}
+
+}  // namespace
+}  // namespace detonix
