@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "media/ResizableImageList.h"
+#include "platform/Bitmap.h"
+
+namespace detonix {
+
+// A picture and its transparency: Mask is white where the picture is transparent, black elsewhere.
+struct TMaskedBitmap {
+  TBitmap Image;
+  TBitmap Mask;
+};
+
+constexpr int PictureSize = 30;
+constexpr int ObjectPictureCount = 11;
+constexpr int PlayerPictureCount = 24;
+constexpr int CharacterCount = 4;
+constexpr int AboutPictureSize = 140;
+
+// The game's own pictures, drawn by the code in assets/pictures when asked for.
+// Objects: index = the ordinal of the cell's TObjectType (0 fixed block ... 10 seeking bombs).
+std::vector<TMaskedBitmap> ObjectPictures();
+// Players: four characters of six pictures: front left, front right, back left, back right,
+// hit (a white ghost), outline.
+std::vector<TMaskedBitmap> PlayerPictures();
+// The settings dialog's list pictures, one per character.
+std::vector<TMaskedBitmap> CharacterPictures();
+// The About page: a 140-pixel scene and a small transparent 30-pixel badge.
+TMaskedBitmap AboutPicture();
+TMaskedBitmap SmallAboutPicture();
+
+// Image lists of 30-pixel pictures, masked; the player list blends white in the focus style.
+std::unique_ptr<TResizableImageList> CreateObjectImages();
+std::unique_ptr<TResizableImageList> CreatePlayerImages();
+std::unique_ptr<TResizableImageList> CreateCharacterImages();
+void AddPictures(TImageList& list, const std::vector<TMaskedBitmap>& pictures);
+
+}  // namespace detonix

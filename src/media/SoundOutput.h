@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+namespace detonix {
+
+// The platform's sound: the Windows shell plays with PlaySoundA, the Linux shell with SDL2 audio,
+// tests and the headless tool only count.
+class TSoundOutput {
+ public:
+  virtual ~TSoundOutput() = default;
+  // How many wave output devices there are; 0 keeps every explosion silent.
+  virtual int WaveOutDeviceCount() const = 0;
+  // Starts playing a complete RIFF/WAVE image and returns at once, without a default sound when
+  // it cannot be played. A new sound stops the one still playing. The image lives as long as
+  // the program.
+  virtual void PlayWaveAsync(std::span<const uint8_t> wave) = 0;
+  // Runs the body of a sound worker. By default on its own short-lived thread, which ends by itself.
+  virtual void StartWorker(std::function<void()> body);
+};
+
+}  // namespace detonix

@@ -1,0 +1,134 @@
+// sprites: a contact sheet of every picture, at 30 pixels and after the preview's rescale to 10.
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "media/Pictures.h"
+#include "platform/Canvas.h"
+#include "platform/Png.h"
+#include "tools/HeadlessCommands.h"
+
+namespace detonix::headless {
+
+namespace {
+
+constexpr int Margin = 10;
+constexpr int Slot = 38;
+constexpr int Columns = 24;
+constexpr TColor Background = 0x808080;
+
+class TSheet {
+ public:
+  TSheet() : FBitmap(Margin * 2 + Slot * Columns, 1400, Background), FCanvas(FBitmap) {
+    FCanvas.Brush.Style = bsClear;
+  }
+
+  void Caption(const std::string& text) {
+    FCanvas.Font = {clWhite, 13, fsBold};
+    FCanvas.TextOut(Margin, FY, text);
+    FY += 20;
+  }
+
+  // One row of a list's images, each with its index underneath; Zoom > 1 enlarges pixel by pixel.
+  // Floor, when given, is drawn under each picture first, as the board does.
+  void Row(const TImageList& list, TDrawingStyle style = dsNormal, int zoom = 1, const TImageList* floor = nullptr) {
+    const int size = list.Width() * zoom;
+    for (int i = 0; i < list.Count(); ++i) {
+      const int x = Margin + i * Slot + (Slot - size) / 2;
+      if (zoom == 1) {
+        list.Draw(FCanvas, x, FY, i, style, itImage);
+      } else {
+        // Compose at the real size, then enlarge, so the mask shows as it would on the board.
+        TBitmap small(list.Width(), list.Height(), Background);
+        TCanvas c(small);
+        if (floor != nullptr) floor->Draw(c, 0, 0, 1, dsNormal, itImage);
+        list.Draw(c, 0, 0, i, style, itImage);
+        TResizableImageList::StretchNearest(small, size, size);
+        FCanvas.Draw(x, FY, small);
+      }
+      FCanvas.Font = {0xF0F0F0, 10, fsRegular};
+      const std::string label = std::to_string(i);
+      FCanvas.TextOut(Margin + i * Slot + (Slot - FCanvas.TextWidth(label)) / 2, FY + std::max(size, 10) + 2, label);
+    }
+    FY += std::max(size, 10) + 20;
+  }
+
+  void Picture(int x, const TMaskedBitmap& picture) {
+    TImageList one(picture.Image.Width(), picture.Image.Height());
+    one.Add(picture.Image, &picture.Mask);
+    one.Draw(FCanvas, x, FY, 0);
+  }
+  void Skip(int height) { FY += height; }
+
+  void Save(const std::string& path) {
+    FBitmap.SetSize(FBitmap.Width(), FY + Margin);
+    SavePng(FBitmap, path);
+  }
+
+ private:
+  TBitmap FBitmap;
+  TCanvas FCanvas;
+  int FY = Margin;
+};
+
+}  // namespace
+
+int RunSprites(const TArgs& args) {
+  std::string out;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--out" && i + 1 < args.size()) {
+      out = args[++i];
+    } else {
+      std::fprintf(stderr, "sprites: unknown option '%s'\n", args[i].c_str());
+      return 2;
+    }
+  }
+  if (out.empty()) {
+    std::fprintf(stderr, "usage: detonix-headless sprites --out FILE.png\n");
+    return 2;
+  }
+  try {
+    auto objects = CreateObjectImages();
+    auto players = CreatePlayerImages();
+    TSheet sheet;
+    sheet.Caption("Objects, 30 px");
+    sheet.Row(*objects);
+    sheet.Caption("Players, 30 px (4 characters: front left, front right, back left, back right, hit, outline)");
+    sheet.Row(*players);
+    sheet.Caption("Players, focus style (invisible)");
+    sheet.Row(*players, dsFocus);
+
+    auto smallObjects = CreateObjectImages();
+    auto smallPlayers = CreatePlayerImages();
+    const bool resized = smallPlayers->ResizeImages(10, 10) && smallObjects->ResizeImages(10, 10);
+    if (!resized) {
+      std::fprintf(stderr, "sprites: ResizeImages failed\n");
+      return 1;
+    }
+    sheet.Caption("Objects, rescaled to 10 px; enlarged 3 times on grey and on the floor");
+    sheet.Row(*smallObjects);
+    sheet.Row(*smallObjects, dsNormal, 3);
+    sheet.Row(*smallObjects, dsNormal, 3, smallObjects.get());
+    sheet.Caption("Players, rescaled to 10 px; enlarged 3 times on grey, on the floor, and in focus style");
+    sheet.Row(*smallPlayers);
+    sheet.Row(*smallPlayers, dsNormal, 3);
+    sheet.Row(*smallPlayers, dsNormal, 3, smallObjects.get());
+    sheet.Row(*smallPlayers, dsFocus, 3, smallObjects.get());
+
+    sheet.Caption("Dialog: characters, small About picture, About picture");
+    auto characters = CreateCharacterImages();
+    sheet.Row(*characters);
+    sheet.Skip(-40);
+    sheet.Picture(Margin + 5 * Slot, SmallAboutPicture());
+    sheet.Picture(Margin + 7 * Slot, AboutPicture());
+    sheet.Skip(AboutPictureSize + 10);
+    sheet.Save(out);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "sprites: %s\n", e.what());
+    return 1;
+  }
+  std::printf("%s\n", out.c_str());
+  return 0;
+}
+
+}  // namespace detonix::headless
