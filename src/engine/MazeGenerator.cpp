@@ -131,11 +131,26 @@ void TMazeGenerator::HidePowerUp(int x, int y) {
 bool TMazeGenerator::FindStartCells(TPoint& start1, TPoint& start2, const TDetonixMazeGrid& maze, bool noExpBlocks) {
   const int cols = maze.ColCount;
   const int rows = maze.RowCount;
+  // All floor cells of one floor region share their verdict: the first floor cell from which a
+  // search reaches a destructible block offers a retreat exactly when every floor cell beside
+  // that block in the region does (a cell without one has the whole region within 3 cells on its
+  // own lines, which leaves no room for another floor side of the block). So one search
+  // settles a region, and a maze without a viable cell costs one search per region, not per cell.
+  FVerdicts.assign(static_cast<size_t>(cols) * static_cast<size_t>(rows), 0);
+  const auto viable = [&](TPoint p) {
+    uint8_t& known = FVerdicts[static_cast<size_t>(CellIndex(p, rows))];
+    if (known != 0) return known == 1;
+    const bool ok = IsViableStart(p, maze, noExpBlocks);
+    if (!noExpBlocks && maze.GetCell(p) == otEmpty)
+      for (const int32_t* i = FStartSearch.QueuedBegin(); i != FStartSearch.QueuedEnd(); ++i)
+        FVerdicts[static_cast<size_t>(*i)] = ok ? 1 : 2;
+    return ok;
+  };
   start1 = NoPoint;
   start2 = NoPoint;
   for (int y = 0; y < rows && start1 == NoPoint; ++y)
     for (int x = 0; x < cols; ++x)
-      if (IsViableStart({x, y}, maze, noExpBlocks)) {
+      if (viable({x, y})) {
         start1 = {x, y};
         break;
       }
@@ -143,7 +158,7 @@ bool TMazeGenerator::FindStartCells(TPoint& start1, TPoint& start2, const TDeton
   for (int y = rows - 1; y >= 0 && start2 == NoPoint; --y)
     for (int x = cols - 1; x >= 0; --x) {
       const TPoint p{x, y};
-      if (p != start1 && IsViableStart(p, maze, noExpBlocks)) {
+      if (p != start1 && viable(p)) {
         start2 = p;
         break;
       }

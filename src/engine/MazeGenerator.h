@@ -73,6 +73,9 @@ class TMazeGenerator {
     void Push(int32_t index) { FQueue[FTail++] = index; }
     bool Empty() const { return FHead == FTail; }
     int32_t Pop() { return FQueue[FHead++]; }
+    // Every cell queued since Begin.
+    const int32_t* QueuedBegin() const { return FQueue.data(); }
+    const int32_t* QueuedEnd() const { return FQueue.data() + FTail; }
 
    private:
     std::vector<uint32_t> FMarks;
@@ -91,6 +94,7 @@ class TMazeGenerator {
   int FAttempt = 0;
   TSearch FStartSearch;
   TSearch FRetreatSearch;
+  std::vector<uint8_t> FVerdicts;  // per cell during FindStartCells: 0 unknown, 1 viable, 2 not
 };
 
 // A maze for a new game of STATE into its MazeTemplate and PowerUpGrid; throws as GenerateMaze does.

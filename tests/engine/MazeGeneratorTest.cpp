@@ -419,6 +419,45 @@ TEST(IsViableStart, LooksPastTheFirstBlock) {
   EXPECT_TRUE(g.IsViableStart({2, 1}, b->State.MazeTemplate, false));
 }
 
+// FindStartCells settles whole floor regions at once; it must agree with testing every cell.
+TEST(FindStartCells, AgreesWithTestingEveryCell) {
+  TRandom noise(4242);
+  int found = 0;
+  int missed = 0;
+  for (int round = 0; round < 400; ++round) {
+    const int cols = 3 + noise.Random(18);
+    const int rows = 2 + noise.Random(12);
+    TBoard b(cols, rows);
+    TDetonixMazeGrid& maze = b.State.MazeTemplate;
+    for (int x = 0; x < cols; ++x)
+      for (int y = 0; y < rows; ++y) {
+        const int r = noise.Random(100);
+        maze.SetCell(x, y, r < 55 ? otEmpty : r < 70 ? otExpBlock : otBlock);
+      }
+    TMazeGenerator g(b.State);
+    TPoint expect1 = NoPoint;
+    TPoint expect2 = NoPoint;
+    for (int y = 0; y < rows && expect1 == NoPoint; ++y)
+      for (int x = 0; x < cols && expect1 == NoPoint; ++x)
+        if (g.IsViableStart({x, y}, maze, false)) expect1 = {x, y};
+    for (int y = rows - 1; y >= 0 && expect2 == NoPoint && expect1 != NoPoint; --y)
+      for (int x = cols - 1; x >= 0 && expect2 == NoPoint; --x)
+        if (TPoint{x, y} != expect1 && g.IsViableStart({x, y}, maze, false)) expect2 = {x, y};
+    TPoint s1, s2;
+    const bool ok = g.FindStartCells(s1, s2, maze, false);
+    SCOPED_TRACE(round);
+    ASSERT_EQ(ok, expect2 != NoPoint);
+    if (ok) {
+      EXPECT_EQ(s1, expect1);
+      EXPECT_EQ(s2, expect2);
+    }
+    (ok ? found : missed)++;
+  }
+  // Both outcomes must have been met for the comparison to mean anything.
+  EXPECT_GT(found, 20);
+  EXPECT_GT(missed, 20);
+}
+
 TEST(FindStartCells, ScansFromOppositeCorners) {
   auto b = BoardFromPicture({
       "#..#.",
