@@ -11,5 +11,6 @@ using TArgs = std::vector<std::string>;
 // the process exit status (2 for bad usage).
 int RunMaze(const TArgs& args);
 int RunSprites(const TArgs& args);
+int RunPlay(const TArgs& args);
 
 }  // namespace detonix::headless

@@ -20,6 +20,11 @@ const std::vector<TCommand> Commands = {
     {"maze", detonix::headless::RunMaze,
      "maze --cols C --rows R [--seed S] [--blocks-left F] [--exp-blocks F] [--powerups N]"},
 #endif
+#ifdef DETONIX_HAVE_PLAY_COMMAND
+    {"play", detonix::headless::RunPlay,
+     "play [--width W] [--height H] [--cell N] [--seed S] [--minutes M] [--speed MS] [--force-maze MINUTES] "
+     "[--sounds] [--png FILE] [--frames DIR --every SECONDS] [--json]"},
+#endif
 #ifdef DETONIX_HAVE_SPRITES_COMMAND
     {"sprites", detonix::headless::RunSprites, "sprites --out FILE.png"},
 #endif

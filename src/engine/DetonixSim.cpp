@@ -1,0 +1,204 @@
+#include "engine/DetonixSim.h"
+
+#include "engine/MazeGenerator.h"
+#include "media/Pictures.h"
+#include "media/Sounds.h"
+#include "platform/PaintSurface.h"
+#include "player/ComputerPlayer.h"
+
+namespace detonix {
+
+namespace {
+
+constexpr int NativeCellSize = 30;  // the pictures' own size
+
+TBoardGeometry GeometryFor(const TPaintSurface& paintBox, int cellSize) {
+  return TBoardGeometry::ForSurface(paintBox.Width(), paintBox.Height(), cellSize);
+}
+
+}  // namespace
+
+TDetonixSimulator::TDetonixSimulator(TApplication& app, TPaintSurface& paintBox, const TSimulatorOptions& options)
+    : FApp(app),
+      FPaintBox(paintBox),
+      FObjImages(CreateObjectImages()),
+      FPlayerImages(CreatePlayerImages()),
+      FState(app, GeometryFor(paintBox, options.CellSize > 0 ? options.CellSize : NativeCellSize)),
+      FExplosionCountGrid(FState.ColCount, FState.RowCount, 0),
+      FPUpT1List(app.Timers()),
+      FPUpT2List(app.Timers()),
+      FSound(options.Sound),
+      FIsPreview(options.Preview) {
+  if (options.CellSize > 0) {
+    FPlayerImages->ResizeImages(FState.CellSize, FState.CellSize);
+    FObjImages->ResizeImages(FState.CellSize, FState.CellSize);
+  }
+  const TSettings& s = options.Settings;
+  FState.MazeSettings = {s.PerBlocksLeft, s.PerOfEBlocks, s.PerOfPUps};
+  FSoundsOn = s.Sounds && !FIsPreview;
+  FForceMaze = s.ForceMaze;
+  FForceInterval = s.ForceInterval;
+
+  FPlayer1 = std::make_unique<TComputerPlayer>(FState);
+  FPlayer2 = std::make_unique<TComputerPlayer>(FState);
+  FState.Player1 = FPlayer1.get();
+  FState.Player2 = FPlayer2.get();
+  FPlayer1->OnAction = [this](uint8_t action, TComputerPlayer&) { Player1Action(action); };
+  FPlayer1->SetOpponent(FPlayer2.get());
+  FPlayer1->SafetyMargin = 2;
+  FPlayer1->SetThinkInterval(s.PlayerSpeed);
+  FPlayer1->ImageBase = static_cast<int8_t>(s.P1ImageIndex & 0xFF);
+  FPlayer2->OnAction = [this](uint8_t action, TComputerPlayer&) { Player2Action(action); };
+  FPlayer2->SetOpponent(FPlayer1.get());
+  FPlayer2->SafetyMargin = 2;
+  FPlayer2->SetThinkInterval(s.PlayerSpeed);
+  FPlayer2->ImageBase = static_cast<int8_t>(s.P2ImageIndex & 0xFF);
+
+  FCellBitmap = std::make_unique<TBitmap>(FState.CellSize, FState.CellSize);
+  FCellCanvas = std::make_unique<TCanvas>(*FCellBitmap);
+  FCellCanvas->Font.Color = clWhite;
+  FCellCanvas->Brush.Style = bsClear;
+  FSeekQueue.resize(static_cast<size_t>(FState.ColCount) * static_cast<size_t>(FState.RowCount));
+  if (options.Seed) FState.Random.Seed(*options.Seed);
+  else FState.Random.Randomize();
+  FIdle = app.AddIdleHandler([this] { ApplicationEventsIdle(); });
+  NewGame();
+}
+
+TDetonixSimulator::~TDetonixSimulator() {
+  FIdle.Reset();
+  FPlayer1->SetActive(false);
+  FPlayer2->SetActive(false);
+  ClearGame();
+}
+
+void TDetonixSimulator::NewGame() {
+  if (FGames > 0 && OnBeforeNewGame) OnBeforeNewGame();
+  ClearGame();
+  TPoint start1 = NoPoint;
+  TPoint start2 = NoPoint;
+  TMazeGenerator(FState).GenerateMaze(start1, start2);
+  FPlayer1->StartPos = start1;
+  FPlayer2->StartPos = start2;
+  ResetPlayers(true);
+  FState.MazeGrid.CopyFrom(FState.MazeTemplate);
+  DrawBoard();
+  FPlayer1->OpponentTarget = FPlayer2->StartPos;
+  FPlayer2->OpponentTarget = FPlayer1->StartPos;
+  FPlayer1->PlanRoute(FPlayer2->Position);
+  FPlayer2->PlanRoute(FPlayer1->Position);
+  if (FForceMaze) {
+    // Interval 0 never fires: games then end only by a lost life.
+    FNewMazeTimer = std::make_unique<TTimer>(FApp.Timers(), static_cast<uint32_t>(std::max(0, FForceInterval)) * 60000u,
+                                             [this](TTimer&) { NewMazeTimerTick(); }, false);
+  }
+  FStats = {};
+  ++FGames;
+  SetPaused(false);
+  FGameOver = false;
+  if (OnNewGame) OnNewGame();
+}
+
+void TDetonixSimulator::ClearGame() {
+  FNewMazeTimer.reset();
+  FState.BombTimerGrid.RemoveAll();
+  FExplosionCountGrid.Clear();
+  FPUpT1List.Clear();
+  FPUpT2List.Clear();
+  FPlayer1->StopFlash();
+  FPlayer2->StopFlash();
+}
+
+void TDetonixSimulator::SetPaused(bool paused) {
+  const bool running = !paused;
+  if (FNewMazeTimer) FNewMazeTimer->SetEnabled(running);
+  FState.BombTimerGrid.SetEnabled(running);
+  FPUpT1List.SetEnabled(running);
+  FPUpT2List.SetEnabled(running);
+  FPlayer1->SetActive(running);
+  FPlayer2->SetActive(running);
+  FApp.ProcessMessages();
+}
+
+void TDetonixSimulator::ResetPlayers(bool full) {
+  FPlayer1->Reset(full);
+  FPlayer2->Reset(full);
+}
+
+void TDetonixSimulator::ApplicationEventsIdle() {
+  if (FGameOver) NewGame();
+}
+
+void TDetonixSimulator::NewMazeTimerTick() {
+  SetPaused(true);
+  EndGame(TGameEnd::geForce);
+}
+
+void TDetonixSimulator::EndGame(TGameEnd reason) {
+  const bool wasOver = FGameOver;
+  FGameOver = true;
+  if (!wasOver && OnGameOver) OnGameOver(reason);
+}
+
+void TDetonixSimulator::PlayerHit(TPlayer& player) {
+  player.LoseLife();
+  ++FStats.Hits[PlayerIndex(player)];
+  if (player.Lives == 0) {
+    SetPaused(true);
+    EndGame(TGameEnd::geLives);
+  }
+}
+
+void TDetonixSimulator::Player1Action(uint8_t action) {
+  if (action <= Ord(dirDown)) MovePlayer(*FPlayer1, static_cast<TDirection>(action));
+  else LayBomb(*FPlayer1);
+}
+
+void TDetonixSimulator::Player2Action(uint8_t action) {
+  if (action <= Ord(dirDown)) MovePlayer(*FPlayer2, static_cast<TDirection>(action));
+  else LayBomb(*FPlayer2);
+}
+
+TComputerPlayer& TDetonixSimulator::Other(const TPlayer& player) {
+  return &player == FPlayer1.get() ? *FPlayer2 : *FPlayer1;
+}
+
+// The player has asked only for a move its own CanMove accepts.
+void TDetonixSimulator::MovePlayer(TComputerPlayer& player, TDirection dir) {
+  const TPoint old = player.Position;
+  const TPoint next = Neighbour(old, dir);
+  CellObject(Ord(otEmpty));
+  player.UpdatePose(dir);
+  player.Position = next;
+  switch (FState.MazeGrid.GetCell(old)) {
+    case otBomb: CellBomb(FState.BombTimerGrid.GetBomb(old)); break;
+    case otExplosion: CellObject(Ord(otExplosion)); break;
+    default: break;
+  }
+  CopyCell(old);
+
+  CellObject(Ord(otEmpty));
+  const TObjectType entered = FState.MazeGrid.GetCell(next);
+  if (entered != otExplosion && entered != otBExplosion) {
+    CollectPowerUp(player);
+    CellPlayer(player);
+    CopyCell(next);
+    if (player.CanKick) {
+      const TPoint ahead = Neighbour(next, dir);
+      if (FState.OnBoard(ahead) && FState.CanPushBomb(ahead, dir)) CreateBombMoveTimer(ahead, dir);
+    }
+  } else {
+    CellObject(Ord(otExplosion));
+    HitPlayer(player, next);
+  }
+}
+
+}  // namespace detonix
+
+namespace detonix {
+
+void TDetonixSimulator::RequestExplosionSound() {
+  if (FSound) PlaySoundResource(FSound, "explosion");
+}
+
+}  // namespace detonix

@@ -1,0 +1,170 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "board/BombRecords.h"
+#include "board/GameState.h"
+#include "board/PUPTimerLists.h"
+#include "platform/Application.h"
+#include "settings/Settings.h"
+
+namespace detonix {
+
+class TComputerPlayer;
+class TResizableImageList;
+class TBitmap;
+class TCanvas;
+class TPaintSurface;
+class TSoundOutput;
+
+// Why a game stopped.
+enum class TGameEnd : uint8_t { geLives, geForce };
+
+// Counters of the current game, for the headless tool and tests.
+struct TGameStats {
+  int64_t BombsLaid = 0;
+  int64_t Explosions = 0;
+  int64_t ChainDetonations = 0;
+  int64_t PowerUpsRevealed = 0;
+  int64_t PowerUpsCollected = 0;
+  int64_t Hits[2] = {0, 0};
+};
+
+// What a host hands a new simulator.
+struct TSimulatorOptions {
+  bool Preview = false;
+  int CellSize = -1;                 // above 0: rescale the pictures to it; else their own 30 pixels
+  TSettings Settings;                // read by the host from the store just before
+  std::shared_ptr<TSoundOutput> Sound;  // where explosion sounds are played; none: silent
+  std::optional<uint64_t> Seed;      // maze seed; none: from the clock
+};
+
+// One running game on a paint surface: the board, two computer players, every game timer and
+// the picture. It has no tick of its own; everything happens in timer events and the idle event.
+class TDetonixSimulator {
+ public:
+  // Builds everything and starts the first game. Throws the grids' error for a surface smaller
+  // than one cell, and the maze error when no maze can be made.
+  TDetonixSimulator(TApplication& app, TPaintSurface& paintBox, const TSimulatorOptions& options);
+  ~TDetonixSimulator();
+  TDetonixSimulator(const TDetonixSimulator&) = delete;
+  TDetonixSimulator& operator=(const TDetonixSimulator&) = delete;
+
+  // Full repaint of the board onto the paint surface.
+  void DrawBoard();
+  void ApplicationEventsIdle();
+  void Player1Action(uint8_t action);
+  void Player2Action(uint8_t action);
+
+  TGameState& State() { return FState; }
+  const TGameState& State() const { return FState; }
+  TComputerPlayer& Player1() { return *FPlayer1; }
+  TComputerPlayer& Player2() { return *FPlayer2; }
+  bool GameOver() const { return FGameOver; }
+  bool SoundsOn() const { return FSoundsOn; }
+  bool IsPreview() const { return FIsPreview; }
+  const TDetonixIntGrid& ExplosionCountGrid() const { return FExplosionCountGrid; }
+  const TPUPTimer1List& PUpT1List() const { return FPUpT1List; }
+  const TPUPTimer2List& PUpT2List() const { return FPUpT2List; }
+  const TTimer* NewMazeTimer() const { return FNewMazeTimer.get(); }
+  const TGameStats& Stats() const { return FStats; }
+  int64_t Games() const { return FGames; }
+  TResizableImageList& ObjImages() { return *FObjImages; }
+  TResizableImageList& PlayerImages() { return *FPlayerImages; }
+
+  // Told when a game stops, before the next starts.
+  std::function<void(TGameEnd)> OnGameOver;
+  // Told when a finished game is about to be replaced by the next.
+  std::function<void()> OnBeforeNewGame;
+  // Told when a new game has started.
+  std::function<void()> OnNewGame;
+
+  // Game operations, public so tests can set up and drive exact situations.
+  void NewGame();
+  void ClearGame();
+  void SetPaused(bool paused);
+  void ResetPlayers(bool full);
+  void PlayerHit(TPlayer& player);
+  void MovePlayer(TComputerPlayer& player, TDirection dir);
+  void LayBomb(TComputerPlayer& player);
+  void BombTimerTick(TTimer& timer);
+
+ private:
+  // Bombs and explosions.
+  void DetonateBomb(TTimer& timer);
+  void Explode(TPoint center, int8_t size);
+  void ExplodeLine(TPoint center, TDirection dir, int8_t size);
+  void ClearExplosion(TPoint center, int8_t size);
+  void ClearExplosionLine(TPoint center, TDirection dir, int8_t size);
+  void HitPlayerAt(TPoint cell);
+  void HitPlayer(TPlayer& player, TPoint cell);
+  bool ShowClearedCell(TPoint cell);
+  void FlashTimerTick(TTimer& timer);
+  void RedrawPlayerCell(TPlayer& player);
+  void NewMazeTimerTick();
+  void EndGame(TGameEnd reason);
+
+  // Power-ups.
+  bool RevealPowerUp(TPoint cell);
+  void PowerUpExpireTick(TTimer& timer);
+  void CollectPowerUp(TComputerPlayer& player);
+  void RenewEffect(TComputerPlayer& player, TObjectType kind, bool running, uint32_t durationMs);
+  void PowerUpEffectTick(TTimer& timer);
+  void CancelPowerUps(TPlayer& player);
+
+  // Moving bombs.
+  void CreateBombMoveTimer(TPoint cell, TDirection dir);
+  void BombMoveTimerTick(TTimer& timer);
+  void CreateBombSeekTimer(TBombRecord& bomb);
+  void BombSeekTimerTick(TTimer& timer);
+  bool CanBombEnter(TPoint next) const;
+  void StepBomb(TBombRecord& bomb, TPoint from, TPoint to);
+  void SeekPath(TBombSeekRecord& seek, TPoint goal, TDetonixIntGrid& route);
+  void BuildRoute(TPoint start, TPoint goal, TDetonixIntGrid& route);
+
+  // Drawing: single-cell updates are composed in CellBitmap and copied to their cell.
+  void CellObject(int index);
+  void CellPlayer(const TPlayer& player);
+  void CellHitPlayer(const TPlayer& player);
+  void CellBomb(const TBombRecord* bomb);
+  void CopyCell(TPoint cell);
+  // Straight onto the paint surface, not through CellBitmap.
+  void PaintObject(TPoint cell, int index);
+  void DrawBomb(TCanvas& canvas, int x, const TBombRecord& bomb, int y);
+  void DrawPlayer(TCanvas& canvas, int x, const TPlayer& player, int y);
+  void DrawHitPlayer(TCanvas& canvas, int x, const TPlayer& player, int y);
+  void RequestExplosionSound();
+
+  TComputerPlayer& Other(const TPlayer& player);
+  int PlayerIndex(const TPlayer& player) const { return &player == FState.Player1 ? 0 : 1; }
+
+  TApplication& FApp;
+  TPaintSurface& FPaintBox;
+  std::unique_ptr<TResizableImageList> FObjImages;
+  std::unique_ptr<TResizableImageList> FPlayerImages;
+  TGameState FState;
+  TDetonixIntGrid FExplosionCountGrid;
+  TPUPTimer1List FPUpT1List;
+  TPUPTimer2List FPUpT2List;
+  std::unique_ptr<TComputerPlayer> FPlayer1;
+  std::unique_ptr<TComputerPlayer> FPlayer2;
+  std::unique_ptr<TBitmap> FCellBitmap;
+  std::unique_ptr<TCanvas> FCellCanvas;
+  std::unique_ptr<TTimer> FNewMazeTimer;
+  TIdleRegistration FIdle;
+  std::shared_ptr<TSoundOutput> FSound;
+  bool FGameOver = false;
+  bool FSoundsOn = false;
+  bool FIsPreview = false;
+  bool FForceMaze = false;
+  int32_t FForceInterval = 5;
+  std::vector<int32_t> FSeekQueue;  // breadth-first queue of the seek search, sized once
+  TGameStats FStats;
+  int64_t FGames = 0;
+};
+
+}  // namespace detonix

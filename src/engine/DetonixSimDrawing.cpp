@@ -1,0 +1,95 @@
+// The picture of the board: full repaints and single-cell updates.
+#include <string>
+
+#include "board/BombRecords.h"
+#include "engine/DetonixSim.h"
+#include "media/ResizableImageList.h"
+#include "platform/PaintSurface.h"
+#include "player/ComputerPlayer.h"
+
+namespace detonix {
+
+namespace {
+constexpr int HitImage = 4;
+constexpr int FuseDigitsTop = 11;  // pixels below the cell's top, whatever the cell size
+}  // namespace
+
+void TDetonixSimulator::CellObject(int index) { FObjImages->Draw(*FCellCanvas, 0, 0, index); }
+
+void TDetonixSimulator::CellPlayer(const TPlayer& player) { DrawPlayer(*FCellCanvas, 0, player, 0); }
+
+void TDetonixSimulator::CellHitPlayer(const TPlayer& player) { DrawHitPlayer(*FCellCanvas, 0, player, 0); }
+
+void TDetonixSimulator::CellBomb(const TBombRecord* bomb) {
+  if (bomb) DrawBomb(*FCellCanvas, 0, *bomb, 0);
+  else CellObject(Ord(otBomb));
+}
+
+void TDetonixSimulator::CopyCell(TPoint cell) {
+  FPaintBox.Canvas().Draw(cell.X * FState.CellSize, cell.Y * FState.CellSize, *FCellBitmap);
+}
+
+void TDetonixSimulator::PaintObject(TPoint cell, int index) {
+  FObjImages->Draw(FPaintBox.Canvas(), cell.X * FState.CellSize, cell.Y * FState.CellSize, index);
+}
+
+void TDetonixSimulator::DrawPlayer(TCanvas& canvas, int x, const TPlayer& player, int y) {
+  if (player.FlashState == 2) return;  // the hidden half of a blink
+  const int index = player.ImageBase + player.Pose;
+  if (player.Visible) {
+    FPlayerImages->Draw(canvas, x, y, index);
+  } else if (player.ShowWhenInvisible) {
+    FPlayerImages->DrawingStyle = dsFocus;
+    FPlayerImages->Draw(canvas, x, y, index);
+    FPlayerImages->DrawingStyle = dsNormal;
+  }
+}
+
+void TDetonixSimulator::DrawHitPlayer(TCanvas& canvas, int x, const TPlayer& player, int y) {
+  FPlayerImages->Draw(canvas, x, y, player.ImageBase + HitImage);
+}
+
+void TDetonixSimulator::DrawBomb(TCanvas& canvas, int x, const TBombRecord& bomb, int y) {
+  FObjImages->Draw(canvas, x, y, Ord(otEmpty));
+  if (bomb.Owner && bomb.Owner->Position == bomb.Position) DrawPlayer(canvas, x, *bomb.Owner, y);
+  FObjImages->Draw(canvas, x, y, Ord(otBomb));
+  if (FIsPreview) return;
+  const std::string text = std::to_string(bomb.FuseCount);
+  const int width = canvas.TextWidth(text);
+  canvas.TextOut(x + (FState.CellSize - width) / 2, y + FuseDigitsTop, text);
+}
+
+void TDetonixSimulator::DrawBoard() {
+  TBitmap picture(FPaintBox.Width(), FPaintBox.Height(), clBlack);
+  TCanvas canvas(picture);
+  canvas.Font.Color = clWhite;
+  canvas.Brush.Style = bsClear;
+  const int size = FState.CellSize;
+  for (int y = 0; y < FState.RowCount; ++y) {
+    for (int x = 0; x < FState.ColCount; ++x) {
+      const int px = x * size;
+      const int py = y * size;
+      const TPoint cell{x, y};
+      FObjImages->Draw(canvas, px, py, Ord(otEmpty));
+      const TObjectType object = FState.MazeGrid.GetCell(cell);
+      const TPlayer* player = FState.FindPlayerAt(cell);
+      if (object == otBomb) {
+        if (const TBombRecord* bomb = FState.BombTimerGrid.GetBomb(cell)) DrawBomb(canvas, px, *bomb, py);
+      } else if (object == otExplosion || object == otBExplosion) {
+        FObjImages->Draw(canvas, px, py, Ord(otExplosion));
+        if (player) {
+          if (player->FlashState != 0 || player->Indestructible) DrawPlayer(canvas, px, *player, py);
+          else DrawHitPlayer(canvas, px, *player, py);
+        }
+      } else if (player) {
+        if (player->Lives != 0) DrawPlayer(canvas, px, *player, py);
+        else DrawHitPlayer(canvas, px, *player, py);
+      } else {
+        FObjImages->Draw(canvas, px, py, Ord(object));
+      }
+    }
+  }
+  FPaintBox.Canvas().Draw(0, 0, picture);
+}
+
+}  // namespace detonix

@@ -1,0 +1,166 @@
+// Kicked bombs that slide, and seeking bombs that crawl towards the opponent.
+#include "board/BombRecords.h"
+#include "engine/DetonixSim.h"
+#include "player/ComputerPlayer.h"
+
+namespace detonix {
+
+namespace {
+constexpr uint32_t SlideMs = 100;
+constexpr uint32_t SeekMs = 300;
+}  // namespace
+
+void TDetonixSimulator::CreateBombMoveTimer(TPoint cell, TDirection dir) {
+  TBombRecord* bomb = FState.BombTimerGrid.GetBomb(cell);
+  if (!bomb) return;
+  try {
+    auto timer = std::make_unique<TTimer>(FApp.Timers(), SlideMs, [this](TTimer& t) { BombMoveTimerTick(t); });
+    auto& move = timer->Tag.Emplace<TBombMoveRecord>();
+    move.Position = cell;
+    move.Direction = dir;
+    bomb->MoveTimer = std::move(timer);
+  } catch (const std::exception&) {
+    FApp.ShowMessage("Could not create bomb move timer");
+  }
+}
+
+// A moving bomb may enter floor, or fire (where it goes off at once); never a player's cell.
+bool TDetonixSimulator::CanBombEnter(TPoint next) const {
+  if (!FState.OnBoard(next) || FState.IsPlayerAt(next)) return false;
+  const TObjectType object = FState.MazeGrid.GetCell(next);
+  return object == otEmpty || object == otExplosion || object == otBExplosion;
+}
+
+// Redraws the cell left behind (with the player on it, if any) and moves the bomb in the grid.
+void TDetonixSimulator::StepBomb(TBombRecord& bomb, TPoint from, TPoint to) {
+  CellObject(Ord(otEmpty));
+  if (const TPlayer* player = FState.FindPlayerAt(from)) CellPlayer(*player);
+  CopyCell(from);
+  FState.MazeGrid.SetCell(from, otEmpty);
+  FState.BombTimerGrid.MoveBomb(from, to);
+  bomb.Position = to;
+}
+
+void TDetonixSimulator::BombMoveTimerTick(TTimer& timer) {
+  if (FGameOver) return;
+  TBombMoveRecord* move = timer.Tag.As<TBombMoveRecord>();
+  TBombRecord* bomb = move ? FState.BombTimerGrid.GetBomb(move->Position) : nullptr;
+  if (!bomb) return;
+  const TPoint from = move->Position;
+  const TPoint next = Neighbour(from, move->Direction);
+  if (!CanBombEnter(next)) {
+    bomb->MoveTimer.reset();  // frees this very timer and its record
+    if (!FPlayer2->IsCurrentCellSafe()) FPlayer2->Escape();
+    return;
+  }
+  const bool intoFire = FState.MazeGrid.GetCell(next) != otEmpty;
+  StepBomb(*bomb, from, next);
+  move->Position = next;
+  if (bomb->SeekTimer)
+    if (auto* seek = bomb->SeekTimer->Tag.As<TBombSeekRecord>()) seek->Position = next;
+  FState.MazeGrid.SetCell(next, otBomb);
+  if (!intoFire) {
+    CellBomb(bomb);
+    CopyCell(next);
+    return;
+  }
+  bomb->MoveTimer.reset();  // frees this very timer; nothing of it is touched below
+  bomb->FuseCount = 1;
+  if (TTimer* fuse = FState.BombTimerGrid.GetTimer(next)) BombTimerTick(*fuse);
+}
+
+void TDetonixSimulator::CreateBombSeekTimer(TBombRecord& bomb) {
+  try {
+    auto timer = std::make_unique<TTimer>(FApp.Timers(), SeekMs, [this](TTimer& t) { BombSeekTimerTick(t); });
+    auto& seek = timer->Tag.Emplace<TBombSeekRecord>();
+    seek.Position = bomb.Position;
+    seek.Route = std::make_unique<TDetonixIntGrid>(FState.ColCount, FState.RowCount, -1);
+    seek.Target = &Other(*bomb.Owner);
+    seek.TargetVisible = seek.Target->Visible;
+    bomb.SeekTimer = std::move(timer);
+    if (seek.TargetVisible) SeekPath(seek, seek.Target->Position, *seek.Route);
+  } catch (const std::exception&) {
+    bomb.SeekTimer.reset();
+    FApp.ShowMessage("Could not create bomb seek timer");
+  }
+}
+
+void TDetonixSimulator::BombSeekTimerTick(TTimer& timer) {
+  if (FGameOver) return;
+  TBombSeekRecord* seek = timer.Tag.As<TBombSeekRecord>();
+  TBombRecord* bomb = seek ? FState.BombTimerGrid.GetBomb(seek->Position) : nullptr;
+  if (!bomb || bomb->MoveTimer) return;  // a sliding bomb waits
+  if (seek->TargetVisible && !seek->Target->Visible) {
+    seek->TargetVisible = false;
+    seek->Route->Clear();
+  } else if (!seek->TargetVisible && seek->Target->Visible) {
+    seek->TargetVisible = true;
+  }
+  if (!seek->TargetVisible) return;
+
+  TDetonixIntGrid& route = *seek->Route;
+  const int8_t step = route.GetCell(seek->Position);
+  route.SetCell(seek->Position, -1);
+  if (step >= 0 && step <= Ord(dirDown)) {
+    const TPoint from = seek->Position;
+    const TPoint next = Neighbour(from, static_cast<TDirection>(step));
+    if (CanBombEnter(next)) {
+      const bool intoFire = FState.MazeGrid.GetCell(next) != otEmpty;
+      StepBomb(*bomb, from, next);
+      seek->Position = next;
+      FState.MazeGrid.SetCell(next, otBomb);
+      if (!intoFire) {
+        CellBomb(bomb);
+        CopyCell(next);
+        return;
+      }
+      bomb->SeekTimer.reset();  // frees this very timer, its record and route
+      bomb->FuseCount = 1;
+      if (TTimer* fuse = FState.BombTimerGrid.GetTimer(next)) BombTimerTick(*fuse);
+      return;
+    }
+  }
+  SeekPath(*seek, seek->Target->Position, route);
+}
+
+// Breadth-first from the bomb over free floor; the goal itself may hold anything.
+void TDetonixSimulator::SeekPath(TBombSeekRecord& seek, TPoint goal, TDetonixIntGrid& route) {
+  route.Clear();
+  size_t head = 0;
+  size_t tail = 0;
+  FSeekQueue[tail++] = PointToKey(seek.Position);
+  while (head < tail) {
+    const TPoint cell = KeyToPoint(FSeekQueue[head++]);
+    for (TDirection dir : AllDirections) {
+      const TPoint q = Neighbour(cell, dir);
+      if (!FState.OnBoard(q) || route.GetCell(q) >= 0) continue;
+      route.SetCell(q, Ord(Opposite(dir)));  // the way back to the cell it was reached from
+      if (q == goal) {
+        BuildRoute(seek.Position, goal, route);
+        return;
+      }
+      if (FState.MazeGrid.GetCell(q) == otEmpty && !FState.IsPlayerAt(q) && tail < FSeekQueue.size())
+        FSeekQueue[tail++] = PointToKey(q);
+    }
+  }
+  route.Clear();
+}
+
+// Turns the back-pointers from Goal into forward steps from Start.
+void TDetonixSimulator::BuildRoute(TPoint start, TPoint goal, TDetonixIntGrid& route) {
+  TPoint cell = goal;
+  int8_t back = route.GetCell(cell);
+  // Every cell is written once, so the walk ends within the board's cell count whatever it meets.
+  for (int64_t guard = static_cast<int64_t>(FState.ColCount) * FState.RowCount; guard > 0; --guard) {
+    if (back < 0 || back > Ord(dirDown)) break;
+    const auto backDir = static_cast<TDirection>(back);
+    const TPoint previous = Neighbour(cell, backDir);
+    back = route.GetCell(previous);  // read before the forward step overwrites it
+    route.SetCell(previous, Ord(Opposite(backDir)));
+    if (previous == start) break;
+    cell = previous;
+  }
+  route.SetCell(goal, -1);
+}
+
+}  // namespace detonix

@@ -1,0 +1,249 @@
+// detonix-headless play: whole games on a virtual clock, as fast as the machine allows.
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/DetonixSim.h"
+#include "media/CountingSoundOutput.h"
+#include "platform/Application.h"
+#include "platform/Clock.h"
+#include "platform/PaintSurface.h"
+#include "platform/Png.h"
+#include "player/ComputerPlayer.h"
+#include "settings/Settings.h"
+#include "settings/SettingsStore.h"
+#include "tools/HeadlessArgs.h"
+#include "tools/HeadlessCommands.h"
+
+namespace detonix::headless {
+
+namespace {
+
+constexpr const char* PlayUsage =
+    "usage: detonix-headless play [--width W] [--height H] [--cell N] [--seed S] [--minutes M] [--speed MS] "
+    "[--force-maze MINUTES] [--sounds] [--png FILE] [--frames DIR --every SECONDS] [--json]";
+constexpr int MaxSurfaceSide = 16384;
+
+int UsageError(const std::string& problem) {
+  std::fprintf(stderr, "detonix-headless play: %s; %s\n", problem.c_str(), PlayUsage);
+  return 2;
+}
+
+struct TPlayOptions {
+  int Width = 1920;
+  int Height = 1080;
+  int Cell = -1;
+  std::optional<uint64_t> Seed;
+  double Minutes = 10;
+  std::optional<int> Speed;
+  std::optional<int> ForceMaze;
+  bool Sounds = false;
+  std::string Png;
+  std::string Frames;
+  double Every = 0;
+  bool Json = false;
+};
+
+// Fills OPTIONS; an empty result means the arguments were good.
+std::optional<int> ParseOptions(const TArgs& args, TPlayOptions& o) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& option = args[i];
+    if (option == "--sounds") { o.Sounds = true; continue; }
+    if (option == "--json") { o.Json = true; continue; }
+    if (i + 1 >= args.size()) return UsageError(option.rfind("--", 0) == 0 ? "missing value for " + option : "unknown argument '" + option + "'");
+    const std::string& value = args[++i];
+    auto integer = [&](int low, int high) -> std::optional<int> {
+      auto n = ParseNumber<int>(value);
+      return n && *n >= low && *n <= high ? n : std::nullopt;
+    };
+    bool good = true;
+    if (option == "--width") good = (o.Width = integer(1, MaxSurfaceSide).value_or(0)) > 0;
+    else if (option == "--height") good = (o.Height = integer(1, MaxSurfaceSide).value_or(0)) > 0;
+    else if (option == "--cell") good = (o.Cell = integer(1, 1024).value_or(0)) > 0;
+    else if (option == "--speed") good = (o.Speed = integer(1, 60000)).has_value();
+    else if (option == "--force-maze") good = (o.ForceMaze = integer(0, 1440)).has_value();
+    else if (option == "--seed") good = (o.Seed = ParseNumber<uint64_t>(value)).has_value();
+    else if (option == "--minutes") {
+      auto m = ParseNumber<double>(value);
+      good = m && *m >= 0 && *m <= 1e6;
+      o.Minutes = m.value_or(0);
+    } else if (option == "--every") {
+      auto e = ParseNumber<double>(value);
+      good = e && *e > 0;
+      o.Every = e.value_or(0);
+    } else if (option == "--png") o.Png = value;
+    else if (option == "--frames") o.Frames = value;
+    else return UsageError("unknown option '" + option + "'");
+    if (!good) return UsageError("bad value '" + value + "' for " + option);
+  }
+  if (!o.Frames.empty() && o.Every <= 0) return UsageError("--frames needs --every SECONDS");
+  return std::nullopt;
+}
+
+const char* EndName(std::optional<TGameEnd> end) {
+  if (!end) return "time";
+  return *end == TGameEnd::geLives ? "lives" : "force";
+}
+
+// One game's record, and the run's totals.
+struct TGameLine {
+  int64_t Game = 0;
+  int Cols = 0;
+  int Rows = 0;
+  int64_t DurationMs = 0;
+  std::optional<TGameEnd> End;
+  int Lives[2] = {0, 0};
+  TGameStats Stats;
+  int64_t Messages = 0;
+};
+
+void PrintGame(const TGameLine& g, bool json) {
+  const TGameStats& s = g.Stats;
+  if (json) {
+    std::printf(
+        "{\"game\":%lld,\"cols\":%d,\"rows\":%d,\"duration_ms\":%lld,\"ended_by\":\"%s\",\"lives\":[%d,%d],"
+        "\"bombs_laid\":%lld,\"explosions\":%lld,\"chain_detonations\":%lld,\"powerups_revealed\":%lld,"
+        "\"powerups_collected\":%lld,\"hits\":[%lld,%lld],\"messages\":%lld}\n",
+        static_cast<long long>(g.Game), g.Cols, g.Rows, static_cast<long long>(g.DurationMs), EndName(g.End),
+        g.Lives[0], g.Lives[1], static_cast<long long>(s.BombsLaid), static_cast<long long>(s.Explosions),
+        static_cast<long long>(s.ChainDetonations), static_cast<long long>(s.PowerUpsRevealed),
+        static_cast<long long>(s.PowerUpsCollected), static_cast<long long>(s.Hits[0]),
+        static_cast<long long>(s.Hits[1]), static_cast<long long>(g.Messages));
+  } else {
+    std::printf(
+        "game %lld: %dx%d, %.1f s, ended by %s, lives %d-%d, bombs %lld, explosions %lld (chained %lld), "
+        "power-ups %lld revealed %lld taken, hits %lld-%lld, messages %lld\n",
+        static_cast<long long>(g.Game), g.Cols, g.Rows, static_cast<double>(g.DurationMs) / 1000.0, EndName(g.End),
+        g.Lives[0], g.Lives[1], static_cast<long long>(s.BombsLaid), static_cast<long long>(s.Explosions),
+        static_cast<long long>(s.ChainDetonations), static_cast<long long>(s.PowerUpsRevealed),
+        static_cast<long long>(s.PowerUpsCollected), static_cast<long long>(s.Hits[0]),
+        static_cast<long long>(s.Hits[1]), static_cast<long long>(g.Messages));
+  }
+}
+
+void Add(TGameStats& total, const TGameStats& s) {
+  total.BombsLaid += s.BombsLaid;
+  total.Explosions += s.Explosions;
+  total.ChainDetonations += s.ChainDetonations;
+  total.PowerUpsRevealed += s.PowerUpsRevealed;
+  total.PowerUpsCollected += s.PowerUpsCollected;
+  total.Hits[0] += s.Hits[0];
+  total.Hits[1] += s.Hits[1];
+}
+
+}  // namespace
+
+int RunPlay(const TArgs& args) {
+  TPlayOptions o;
+  if (auto status = ParseOptions(args, o)) return *status;
+
+  TSettings settings = LoadSettings(*CreateUserSettingsStore());
+  if (o.Speed) settings.PlayerSpeed = *o.Speed;
+  if (o.ForceMaze) {
+    settings.ForceMaze = true;
+    settings.ForceInterval = *o.ForceMaze;
+  }
+  if (o.Sounds) settings.Sounds = true;
+
+  TVirtualClock clock;
+  TApplication app(clock);
+  TVirtualLoop loop(app, clock);
+  auto sound = std::make_shared<TCountingSoundOutput>();
+  TPaintSurface surface(o.Width, o.Height);
+  TSimulatorOptions simOptions;
+  simOptions.Preview = o.Cell > 0;
+  simOptions.CellSize = o.Cell;
+  simOptions.Settings = settings;
+  simOptions.Sound = sound;
+  simOptions.Seed = o.Seed;
+
+  const auto wallStart = std::chrono::steady_clock::now();
+  std::vector<TGameLine> games;
+  TGameStats total;
+  int64_t gameStart = 0;
+  size_t messagesAtStart = 0;
+  std::optional<TGameEnd> pendingEnd;
+  int64_t endedAt = 0;
+  std::unique_ptr<TDetonixSimulator> sim;
+  // A game is written out once it is replaced or the run ends, so hits of its last event count.
+  bool gameOpen = false;
+  auto finishGame = [&] {
+    if (!gameOpen) return;
+    gameOpen = false;
+    TGameLine line;
+    line.Game = static_cast<int64_t>(games.size()) + 1;
+    line.Cols = sim->State().ColCount;
+    line.Rows = sim->State().RowCount;
+    line.DurationMs = (pendingEnd ? endedAt : clock.NowMs()) - gameStart;
+    line.End = pendingEnd;
+    line.Lives[0] = sim->Player1().Lives;
+    line.Lives[1] = sim->Player2().Lives;
+    line.Stats = sim->Stats();
+    line.Messages = static_cast<int64_t>(app.Messages().size() - messagesAtStart);
+    Add(total, line.Stats);
+    PrintGame(line, o.Json);
+    games.push_back(line);
+    pendingEnd.reset();
+  };
+  try {
+    sim = std::make_unique<TDetonixSimulator>(app, surface, simOptions);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 1;
+  }
+  sim->OnGameOver = [&](TGameEnd end) {
+    pendingEnd = end;
+    endedAt = clock.NowMs();
+  };
+  sim->OnBeforeNewGame = [&] { finishGame(); };
+  gameOpen = true;  // the first game started inside the constructor, at time 0
+  sim->OnNewGame = [&] {
+    gameOpen = true;
+    gameStart = clock.NowMs();
+    messagesAtStart = app.Messages().size();
+  };
+
+  const int64_t endMs = static_cast<int64_t>(o.Minutes * 60000.0);
+  if (!o.Frames.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(o.Frames, ec);
+    const auto everyMs = static_cast<int64_t>(o.Every * 1000.0);
+    int frame = 0;
+    for (int64_t t = 0; t <= endMs; t += std::max<int64_t>(1, everyMs)) {
+      loop.RunUntil(t);
+      char name[32];
+      std::snprintf(name, sizeof name, "frame-%05d.png", frame++);
+      SavePng(surface.Bitmap(), (std::filesystem::path(o.Frames) / name).string());
+    }
+  }
+  loop.RunUntil(endMs);
+  finishGame();
+  const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+  if (!o.Png.empty()) SavePng(surface.Bitmap(), o.Png);
+
+  const double virtualSeconds = static_cast<double>(clock.NowMs()) / 1000.0;
+  const auto messages = static_cast<long long>(app.Messages().size());
+  if (o.Json) {
+    std::printf(
+        "{\"summary\":true,\"games\":%zu,\"bombs_laid\":%lld,\"explosions\":%lld,\"chain_detonations\":%lld,"
+        "\"powerups_revealed\":%lld,\"powerups_collected\":%lld,\"hits\":[%lld,%lld],\"messages\":%lld,"
+        "\"sounds\":%lld,\"virtual_seconds\":%.3f,\"wall_seconds\":%.3f}\n",
+        games.size(), static_cast<long long>(total.BombsLaid), static_cast<long long>(total.Explosions),
+        static_cast<long long>(total.ChainDetonations), static_cast<long long>(total.PowerUpsRevealed),
+        static_cast<long long>(total.PowerUpsCollected), static_cast<long long>(total.Hits[0]),
+        static_cast<long long>(total.Hits[1]), messages, static_cast<long long>(sound->Plays()), virtualSeconds,
+        wallSeconds);
+  } else {
+    std::printf("%zu games in %.0f virtual seconds (%.2f s of wall time, %.0fx real time); %lld messages shown\n",
+                games.size(), virtualSeconds, wallSeconds, wallSeconds > 0 ? virtualSeconds / wallSeconds : 0.0,
+                messages);
+    if (!o.Png.empty()) std::printf("board picture: %s\n", o.Png.c_str());
+  }
+  return 0;
+}
+
+}  // namespace detonix::headless

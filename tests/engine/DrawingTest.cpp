@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "media/ResizableImageList.h"
+#include "tests/engine/SimTestSupport.h"
+
+using namespace detonix;
+using detonix::testing::SimHarness;
+
+namespace {
+
+// What a cell should show, composed from the image lists by the drawing rules.
+struct Expected {
+  explicit Expected(int size) : Cell(size, size, clBlack), Canvas(Cell) {}
+  Expected& Obj(SimHarness& h, TObjectType t) {
+    h.Sim->ObjImages().Draw(Canvas, 0, 0, Ord(t));
+    return *this;
+  }
+  Expected& Player(SimHarness& h, int index, bool pale = false) {
+    auto& list = h.Sim->PlayerImages();
+    list.DrawingStyle = pale ? dsFocus : dsNormal;
+    list.Draw(Canvas, 0, 0, index);
+    list.DrawingStyle = dsNormal;
+    return *this;
+  }
+  TBitmap Cell;
+  TCanvas Canvas;
+};
+
+// Counts the pixels of cell (X, Y) on the surface that differ from WANT, skipping ROWS [skipTop, skipBottom).
+int Differences(const SimHarness& h, TPoint cell, const TBitmap& want, int skipTop = 0, int skipBottom = 0) {
+  const int size = want.Width();
+  int diff = 0;
+  for (int y = 0; y < size; ++y) {
+    if (y >= skipTop && y < skipBottom) continue;
+    for (int x = 0; x < size; ++x)
+      if (!SameRGB(h.Surface.Bitmap().Pixel(cell.X * size + x, cell.Y * size + y), want.Pixel(x, y))) ++diff;
+  }
+  return diff;
+}
+
+}  // namespace
+
+TEST(Drawing, BoardCellsShowTheirObjects) {
+  SimHarness h(7, 5);
+  h.Load({"#.+....",
+          "..b...1",
+          "2......"});
+  for (auto [cell, type] : {std::pair{TPoint{0, 0}, otBlock}, {TPoint{1, 0}, otEmpty}, {TPoint{2, 0}, otExpBlock},
+                            {TPoint{2, 1}, otBombPUP}}) {
+    Expected e(30);
+    e.Obj(h, otEmpty).Obj(h, type);
+    EXPECT_EQ(Differences(h, cell, e.Cell), 0) << "object " << Ord(type);
+  }
+  Expected p(30);
+  p.Obj(h, otEmpty).Player(h, h.P1().ImageBase + h.P1().Pose);
+  EXPECT_EQ(Differences(h, {6, 1}, p.Cell), 0) << "a player on floor";
+}
+
+TEST(Drawing, OwnerUnderItsBombAndTheCountOnTop) {
+  SimHarness h(7, 5);
+  h.Load({".......",
+          ".1.....",
+          "2......"});
+  h.Bomb(h.P1(), {1, 1});
+  Expected e(30);
+  e.Obj(h, otEmpty).Player(h, h.P1().ImageBase + h.P1().Pose).Obj(h, otBomb);
+  // The digits "10" are written 11 pixels below the cell's top; everything else is floor, owner, bomb.
+  EXPECT_EQ(Differences(h, {1, 1}, e.Cell, 11, 30), 0);
+  EXPECT_GT(Differences(h, {1, 1}, e.Cell), 0) << "the count must be drawn";
+  Expected without(30);
+  without.Obj(h, otEmpty).Obj(h, otBomb);
+  EXPECT_GT(Differences(h, {1, 1}, without.Cell, 11, 30), 0) << "the owner must show under its bomb";
+}
+
+TEST(Drawing, HiddenHalfOfAFlashLeavesThePlayerOutEvenUnderItsBomb) {
+  SimHarness h(7, 5, 10);  // a preview: no digits, so whole cells compare
+  h.Load({".......",
+          ".1.....",
+          "2......"});
+  h.Bomb(h.P1(), {1, 1});
+  h.P1().StartFlash(3000, nullptr);
+  h.P1().FlashState = 2;
+  h.Sim->DrawBoard();
+  Expected e(10);
+  e.Obj(h, otEmpty).Obj(h, otBomb);
+  EXPECT_EQ(Differences(h, {1, 1}, e.Cell), 0);
+  h.P1().FlashState = 1;
+  h.Sim->DrawBoard();
+  EXPECT_GT(Differences(h, {1, 1}, e.Cell), 0);
+}
+
+TEST(Drawing, PreviewBombsCarryNoDigits) {
+  SimHarness h(7, 5, 10);
+  h.Load({".......",
+          ".......",
+          "2.....1"});
+  h.Bomb(h.P2(), {3, 1});  // drawn with its owner under it, who is then put back elsewhere
+  h.Sim->DrawBoard();
+  Expected e(10);
+  e.Obj(h, otEmpty).Obj(h, otBomb);
+  EXPECT_EQ(Differences(h, {3, 1}, e.Cell), 0);
+  h.Run(3'000);
+  EXPECT_EQ(Differences(h, {3, 1}, e.Cell), 0) << "nor after a fuse tick";
+}
+
+TEST(Drawing, HitAndInvisiblePlayers) {
+  SimHarness h(7, 5);
+  h.Load({".......",
+          ".1...2.",
+          "......."});
+  h.State().MazeGrid.SetCell(1, 1, otExplosion);
+  h.Sim->DrawBoard();
+  Expected hit(30);
+  hit.Obj(h, otEmpty).Obj(h, otExplosion).Player(h, h.P1().ImageBase + 4);
+  EXPECT_EQ(Differences(h, {1, 1}, hit.Cell), 0) << "a player in fire shows its hit picture";
+  h.P2().Visible = false;
+  h.Sim->DrawBoard();
+  Expected pale(30);
+  pale.Obj(h, otEmpty).Player(h, h.P2().ImageBase + h.P2().Pose, true);
+  EXPECT_EQ(Differences(h, {5, 1}, pale.Cell), 0) << "an invisible player is drawn pale";
+}
+
+TEST(Drawing, SingleCellUpdatesReportOnlyTheirCells) {
+  SimHarness h(7, 5);
+  h.Load({".......",
+          ".1.....",
+          "2......"});
+  h.Surface.TakeChanged();
+  h.Sim->MovePlayer(h.P1(), dirRight);
+  const auto changed = h.Surface.TakeChanged();
+  ASSERT_EQ(changed.size(), 2u);
+  EXPECT_EQ(changed[0], TRect::FromSize(30, 30, 30, 30));
+  EXPECT_EQ(changed[1], TRect::FromSize(60, 30, 30, 30));
+}

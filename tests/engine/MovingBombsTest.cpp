@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include "tests/engine/SimTestSupport.h"
+
+using namespace detonix;
+using detonix::testing::SimHarness;
+
+namespace {
+
+// Player 1 kicks a bomb lying at 2,1 to the right by stepping from 0,1 to 1,1.
+TPoint KickAndWatch(SimHarness& h, int64_t ms) {
+  auto& p = h.P1();
+  p.CanKick = true;
+  h.Bomb(h.P2(), {2, 1});
+  h.Sim->MovePlayer(p, dirRight);
+  h.Run(ms);
+  for (int x = 0; x < h.State().ColCount; ++x)
+    if (h.At(x, 1) == otBomb) return {x, 1};
+  return NoPoint;
+}
+
+}  // namespace
+
+TEST(MovingBombs, KickedBombSlidesACellPerTenthOfASecondUntilBlocked) {
+  SimHarness h;
+  h.Load({"...........",
+          "1..........",
+          "..........2"});
+  auto& p = h.P1();
+  p.CanKick = true;
+  h.Bomb(h.P2(), {2, 1});
+  h.Sim->MovePlayer(p, dirRight);
+  ASSERT_NE(h.State().BombTimerGrid.GetBomb(2, 1)->MoveTimer, nullptr);
+  h.Run(100);
+  EXPECT_EQ(h.At(3, 1), otBomb);
+  EXPECT_EQ(h.At(2, 1), otEmpty);
+  h.Run(300);
+  EXPECT_EQ(h.At(6, 1), otBomb);
+  h.Run(1'000);
+  EXPECT_EQ(h.At(10, 1), otBomb) << "stops at the board's edge";
+  TBombRecord* bomb = h.State().BombTimerGrid.GetBomb(10, 1);
+  ASSERT_NE(bomb, nullptr);
+  EXPECT_EQ(bomb->Position, (TPoint{10, 1}));
+  EXPECT_EQ(bomb->MoveTimer, nullptr);
+}
+
+TEST(MovingBombs, KickedBombStopsInFrontOfAnythingButFloor) {
+  const std::vector<std::pair<const char*, const char*>> rows = {
+      {"1....b.....", "a power-up"}, {"1....#.....", "a block"}, {"1....+.....", "a destructible block"},
+      {"1....2.....", "a player"}};
+  for (const auto& [row, what] : rows) {
+    SimHarness h;
+    h.Load({"..........2", row, "..........."});
+    if (std::string(what) == "a player") h.P2().Position = {5, 1};
+    EXPECT_EQ(KickAndWatch(h, 2'000), (TPoint{4, 1})) << "in front of " << what;
+  }
+  SimHarness h;
+  h.Load({"..........2", "1..........", "..........."});
+  h.Bomb(h.P2(), {6, 1});
+  EXPECT_EQ(KickAndWatch(h, 2'000).X, 5) << "in front of another bomb";
+}
+
+TEST(MovingBombs, BombSlidingIntoFireExplodesWhereItArrives) {
+  SimHarness h;
+  h.Load({"...........",
+          "1..........",
+          "..........2"});
+  h.Bomb(h.P2(), {8, 0});  // its fire covers 8,1 from 10 s to 11 s
+  h.Run(9'500);
+  auto& p = h.P1();
+  p.CanKick = true;
+  h.Bomb(h.P2(), {2, 1});
+  h.Sim->MovePlayer(p, dirRight);
+  h.Run(600);  // 10.1 s: the slider reaches 8,1 at 10.1 s, inside the fire
+  EXPECT_EQ(h.Sim->Stats().Explosions, 2);
+  EXPECT_EQ(h.At(8, 1), otExplosion);
+  EXPECT_EQ(h.At(9, 1), otExplosion);
+  EXPECT_TRUE(h.App.Messages().empty());
+}
+
+TEST(MovingBombs, SeekingBombWaitsWhileItsTargetIsInvisible) {
+  SimHarness h;
+  h.Load({"...........",
+          "1.........2",
+          "..........."});
+  auto& owner = h.P1();
+  owner.SeekerBombs = true;
+  h.P2().Visible = false;
+  h.Bomb(owner, {1, 1});
+  TBombRecord* bomb = h.State().BombTimerGrid.GetBomb(1, 1);
+  ASSERT_NE(bomb, nullptr);
+  ASSERT_NE(bomb->SeekTimer, nullptr);
+  h.Run(3'000);
+  EXPECT_EQ(h.At(1, 1), otBomb) << "no step while the target is invisible";
+  h.P2().Visible = true;
+  h.Run(300);  // notices the target, finds no route yet, searches
+  h.Run(900);
+  EXPECT_EQ(h.At(1, 1), otEmpty);
+  int x = -1;
+  for (int i = 0; i < 11; ++i)
+    if (h.At(i, 1) == otBomb) x = i;
+  EXPECT_GT(x, 1) << "the bomb crawls towards its target";
+}
+
+TEST(MovingBombs, SeekingBombStopsBesideItsTargetAndNeverOnIt) {
+  SimHarness h;
+  h.Load({"...........",
+          "1.....2....",
+          "..........."});
+  h.P1().SeekerBombs = true;
+  h.Bomb(h.P1(), {1, 1});
+  h.Run(9'000);
+  EXPECT_EQ(h.At(5, 1), otBomb);
+  EXPECT_EQ(h.At(6, 1), otEmpty);
+}
