@@ -4,7 +4,7 @@ BUILD_SAN  ?= build-san
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_OPTS ?=
 
-.PHONY: all setup build run test test-plain test-sanitize bench clean
+.PHONY: all setup build run test test-plain test-sanitize test-shells bench clean
 
 all: build
 
@@ -17,11 +17,14 @@ $(BUILD)/CMakeCache.txt: | setup
 build: setup $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-# The most complete program there is so far: one generated maze, printed.
 run: build
-	./$(BUILD)/detonix-headless maze --cols 34 --rows 25
+	@scripts/run.sh $(BUILD)
 
-test: test-plain test-sanitize
+test: test-plain test-sanitize test-shells
+
+# Each shell brings a script of its own (scripts/test-<shell>.sh) for what needs a display or Wine.
+test-shells: build
+	@for s in scripts/test-*.sh; do [ -x "$$s" ] || continue; echo "== $$s"; "$$s" || exit 1; done
 
 test-plain: build
 	ctest --test-dir $(BUILD) -j $(JOBS) --output-on-failure
