@@ -170,7 +170,7 @@ TMaskedBitmap FlameCross() {
 
 TMaskedBitmap KickBomb() {
   TPainter p(30);
-  PaintTile(p, 0x8A5CC8);
+  PaintTile(p, 0xD03CA0);
   // Streaks behind the bomb: it is on the move.
   const TRGBA streak = C(0xF4ECFF);
   p.Line(5, 12.5f, 11.5f, 12.5f, 2.4f, Flat(streak));

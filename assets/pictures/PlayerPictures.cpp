@@ -219,18 +219,18 @@ void PaintCharacterBack(TPainter& p, int character, int step) {
 // A white sheet with a wavy hem and dark eyes; a pale copy of the character's headgear says whose.
 void PaintGhost(TPainter& p, int ch) {
   const TRGBA sheet = C(0xF6F8FC);
-  const TRGBA shade = C(0xB4BED8);
+  const TRGBA shade = C(0xC4CCE4);
   p.Fill(
       [](float x, float y) {
         if (y < 12) return std::hypot(x - 15, y - 12) <= 9;
         const float hem = 25.5f + 1.8f * std::sin((x - 6) * 1.05f);
         return x >= 6 && x <= 24 && y <= hem;
       },
-      [=](float x, float) { return Mix(sheet, shade, std::max(0.0f, (x - 16) / 8)); });
+      [=](float x, float) { return Mix(sheet, shade, std::max(0.0f, (x - 17) / 8)); });
   p.Ellipse(11.4f, 13, 2.4f, 3.2f, Flat(C(0x141430)));
   p.Ellipse(18.6f, 13, 2.4f, 3.2f, Flat(C(0x141430)));
   p.Ellipse(15, 20, 2.0f, 2.4f, Flat(C(0x282848)));
-  const TRGBA pale = Mix(C(Characters[ch].Main), sheet, 0.55f);
+  const TRGBA pale = Mix(C(Characters[ch].Main), sheet, 0.6f);
   switch (ch) {
     case Quorin:
       p.Polygon({{10, 5}, {20, 5}, {15, 0.2f}}, Flat(pale));
@@ -281,7 +281,7 @@ std::vector<TMaskedBitmap> PlayerPictures() {
       TPainter p(30);
       PaintGhost(p, ch);
       // A white ghost on a white floor needs a firmer rim.
-      list.push_back(Finish(p, 1.4f));
+      list.push_back(Finish(p, 1.2f));
     }
     {
       TPainter p(30);
