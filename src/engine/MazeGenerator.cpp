@@ -193,6 +193,7 @@ bool TMazeGenerator::IsViableStart(TPoint p, const TDetonixMazeGrid& maze, bool 
 }
 
 bool TMazeGenerator::HasSafeRetreat(TPoint spot, const TDetonixMazeGrid& maze) {
+  if (!maze.InGrid(spot.X, spot.Y)) return false;
   const int rows = maze.RowCount;
   TSearch& s = FRetreatSearch;
   s.Begin(static_cast<size_t>(maze.ColCount) * static_cast<size_t>(rows));

@@ -121,6 +121,11 @@ class TFileKey final : public TSettingsKey {
  public:
   TFileKey(fs::path path, const std::string& text, bool writable) : FPath(std::move(path)), FWritable(writable) {
     std::string_view rest = text;
+    // A byte-order mark from a text editor stays in the file but must not spoil the first name.
+    if (rest.starts_with("\xEF\xBB\xBF")) {
+      FBom = rest.substr(0, 3);
+      rest.remove_prefix(3);
+    }
     while (!rest.empty()) {
       const auto nl = rest.find('\n');
       const std::string_view one = rest.substr(0, nl);
@@ -186,7 +191,7 @@ class TFileKey final : public TSettingsKey {
   }
 
   std::string Text() const {
-    std::string text;
+    std::string text = FBom;
     for (const auto& line : FLines) {
       text += line.Text;
       text += '\n';
@@ -195,6 +200,7 @@ class TFileKey final : public TSettingsKey {
   }
 
   fs::path FPath;
+  std::string FBom;
   std::vector<TLine> FLines;
   bool FWritable;
   bool FDirty = false;

@@ -375,6 +375,8 @@ TEST(HasSafeRetreat, BlocksAreNoCoverAndWallsStopTheSearch) {
   });
   TMazeGenerator ge(e->State);
   EXPECT_FALSE(ge.HasSafeRetreat({1, 1}, e->State.MazeTemplate));
+  EXPECT_FALSE(ge.HasSafeRetreat({-1, 1}, e->State.MazeTemplate));
+  EXPECT_FALSE(ge.HasSafeRetreat({5, 0}, e->State.MazeTemplate));
 }
 
 TEST(IsViableStart, NeedsABlockWithARetreat) {

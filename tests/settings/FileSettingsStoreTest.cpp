@@ -124,6 +124,16 @@ TEST_F(FileSettingsStoreTest, MalformedLinesCountAsMissing) {
   EXPECT_FALSE(s.ForceMaze);
 }
 
+TEST_F(FileSettingsStoreTest, ByteOrderMarkIsPassedOver) {
+  WriteText(File, "\xEF\xBB\xBFPlayerSpeed=200\nSounds=1\n");
+  TFileSettingsStore store(File);
+  EXPECT_EQ(LoadSettings(store).PlayerSpeed, 200);
+  SaveSettings(store, Unusual());
+  const std::string text = ReadText(File);
+  EXPECT_EQ(text.rfind("\xEF\xBB\xBFPlayerSpeed=300\n", 0), 0u) << text;
+  EXPECT_EQ(LoadSettings(store), Unusual());
+}
+
 TEST_F(FileSettingsStoreTest, NonFiniteDoublesCountAsMissing) {
   WriteText(File, "PerBlocksLeft=nan\nPerOfEBlocks=-inf\nPerOfPUps=40\n");
   TFileSettingsStore store(File);
