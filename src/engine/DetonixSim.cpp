@@ -1,5 +1,8 @@
 #include "engine/DetonixSim.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "engine/MazeGenerator.h"
 #include "media/Pictures.h"
 #include "media/Sounds.h"
@@ -58,6 +61,8 @@ TDetonixSimulator::TDetonixSimulator(TApplication& app, TPaintSurface& paintBox,
   FCellCanvas = std::make_unique<TCanvas>(*FCellBitmap);
   FCellCanvas->Font.Color = clWhite;
   FCellCanvas->Brush.Style = bsClear;
+  paintBox.Canvas().Font.Color = clWhite;
+  paintBox.Canvas().Brush.Style = bsClear;
   FSeekQueue.resize(static_cast<size_t>(FState.ColCount) * static_cast<size_t>(FState.RowCount));
   if (options.Seed) FState.Random.Seed(*options.Seed);
   else FState.Random.Randomize();
@@ -89,7 +94,9 @@ void TDetonixSimulator::NewGame() {
   FPlayer2->PlanRoute(FPlayer1->Position);
   if (FForceMaze) {
     // Interval 0 never fires: games then end only by a lost life.
-    FNewMazeTimer = std::make_unique<TTimer>(FApp.Timers(), static_cast<uint32_t>(std::max(0, FForceInterval)) * 60000u,
+    // Minutes beyond what a timer can hold wait as long as it can, rather than wrapping round.
+    const uint64_t ms = std::min<uint64_t>(static_cast<uint64_t>(std::max(0, FForceInterval)) * 60000u, UINT32_MAX);
+    FNewMazeTimer = std::make_unique<TTimer>(FApp.Timers(), static_cast<uint32_t>(ms),
                                              [this](TTimer&) { NewMazeTimerTick(); }, false);
   }
   FStats = {};

@@ -59,11 +59,17 @@ void TDetonixSimulator::DrawBomb(TCanvas& canvas, int x, const TBombRecord& bomb
   canvas.TextOut(x + (FState.CellSize - width) / 2, y + FuseDigitsTop, text);
 }
 
+// Composed straight into the paint surface, which is itself off screen until the shell presents it:
+// a second screen-sized bitmap per repaint would double the memory of a large board.
 void TDetonixSimulator::DrawBoard() {
-  TBitmap picture(FPaintBox.Width(), FPaintBox.Height(), clBlack);
-  TCanvas canvas(picture);
-  canvas.Font.Color = clWhite;
-  canvas.Brush.Style = bsClear;
+  TCanvas& canvas = FPaintBox.Canvas();
+  auto onChange = std::move(canvas.OnChange);
+  canvas.OnChange = nullptr;  // one change for the whole picture, not one per cell
+  const int boardWidth = FState.ColCount * FState.CellSize;
+  const int boardHeight = FState.RowCount * FState.CellSize;
+  canvas.Brush.Color = clBlack;
+  canvas.FillRect({boardWidth, 0, FPaintBox.Width(), FPaintBox.Height()});
+  canvas.FillRect({0, boardHeight, boardWidth, FPaintBox.Height()});
   const int size = FState.CellSize;
   for (int y = 0; y < FState.RowCount; ++y) {
     for (int x = 0; x < FState.ColCount; ++x) {
@@ -89,7 +95,8 @@ void TDetonixSimulator::DrawBoard() {
       }
     }
   }
-  FPaintBox.Canvas().Draw(0, 0, picture);
+  canvas.OnChange = std::move(onChange);
+  FPaintBox.Invalidate();
 }
 
 }  // namespace detonix

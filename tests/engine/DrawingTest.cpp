@@ -134,3 +134,18 @@ TEST(Drawing, SingleCellUpdatesReportOnlyTheirCells) {
   EXPECT_EQ(changed[0], TRect::FromSize(30, 30, 30, 30));
   EXPECT_EQ(changed[1], TRect::FromSize(60, 30, 30, 30));
 }
+
+TEST(Drawing, FullRepaintLeavesTheMarginBlackAndReportsTheWholeSurface) {
+  SimHarness h(7, 5);
+  TPaintSurface odd(7 * 30 + 4, 5 * 30 + 18);  // 4 pixels right and 18 below belong to no cell
+  TSimulatorOptions options;
+  options.Seed = 4;
+  TDetonixSimulator sim(h.App, odd, options);
+  odd.TakeChanged();
+  sim.DrawBoard();
+  const auto changed = odd.TakeChanged();
+  ASSERT_EQ(changed.size(), 1u);
+  EXPECT_EQ(changed[0], odd.Bitmap().Bounds());
+  for (int y = 0; y < odd.Height(); ++y) EXPECT_TRUE(SameRGB(odd.Bitmap().Pixel(212, y), clBlack)) << "row " << y;
+  for (int x = 0; x < odd.Width(); ++x) EXPECT_TRUE(SameRGB(odd.Bitmap().Pixel(x, 160), clBlack)) << "column " << x;
+}

@@ -130,3 +130,12 @@ TEST(GameLoop, SoakManyGamesStayConsistent) {
   EXPECT_GE(games, 150);
   EXPECT_GT(bombs, games) << "the players must actually play";
 }
+
+TEST(GameLoop, HugeForceIntervalWaitsAsLongAsATimerCanInsteadOfWrapping) {
+  TSettings settings;
+  settings.ForceMaze = true;
+  settings.ForceInterval = 100'000;  // 6e9 ms: more than 32 bits of milliseconds
+  SimHarness h(15, 11, -1, settings);
+  ASSERT_NE(h.Sim->NewMazeTimer(), nullptr);
+  EXPECT_EQ(h.Sim->NewMazeTimer()->Interval(), UINT32_MAX);
+}
