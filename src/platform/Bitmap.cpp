@@ -25,6 +25,7 @@ TBitmap TBitmap::Wrap(void* bits, int32_t width, int32_t height, int32_t stride)
 
 TBitmap::TBitmap(const TBitmap& other) {
   Allocate(other.FWidth, other.FHeight);
+  if (Empty()) return;
   for (int32_t y = 0; y < FHeight; ++y) std::memcpy(Row(y), other.Row(y), static_cast<size_t>(FWidth) * 4);
 }
 
@@ -74,6 +75,7 @@ void TBitmap::SetPixel(int32_t x, int32_t y, TColor c) {
 }
 
 void TBitmap::Fill(TColor c) {
+  if (Empty()) return;
   const uint32_t p = OpaquePixel(c);
   for (int32_t y = 0; y < FHeight; ++y) std::fill_n(Row(y), FWidth, p);
 }
@@ -84,8 +86,9 @@ void TBitmap::SetSize(int32_t width, int32_t height) {
   if (width == FWidth && height == FHeight && Owned()) return;
   TBitmap resized(width, height, clWhite);
   const int32_t w = std::min(width, FWidth);
-  for (int32_t y = 0; y < std::min(height, FHeight); ++y)
-    std::memcpy(resized.Row(y), Row(y), static_cast<size_t>(w) * 4);
+  if (w > 0)
+    for (int32_t y = 0; y < std::min(height, FHeight); ++y)
+      std::memcpy(resized.Row(y), Row(y), static_cast<size_t>(w) * 4);
   *this = std::move(resized);
 }
 
