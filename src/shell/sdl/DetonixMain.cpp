@@ -1,0 +1,37 @@
+// detonix: the native Linux program. Plays in a window, full screen, or inside an X11 window
+// that xscreensaver hands it.
+#define SDL_MAIN_HANDLED
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "settings/FileSettingsStore.h"
+#include "shell/sdl/SdlShell.h"
+#include "shell/sdl/SettingsCommands.h"
+#include "shell/sdl/ShellOptions.h"
+
+int main(int argc, char** argv) {
+  using namespace detonix::sdl;
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const TParseResult parsed = ParseCommandLine(args, std::getenv("XSCREENSAVER_WINDOW"));
+  if (!parsed.Ok()) {
+    std::fprintf(stderr, "detonix: %s\n\n%s", parsed.Error.c_str(), UsageText().c_str());
+    return 2;
+  }
+  const TShellOptions& options = parsed.Options;
+  switch (options.Mode) {
+    case TShellMode::smHelp:
+      std::fputs(UsageText().c_str(), stdout);
+      return 0;
+    case TShellMode::smShowSettings:
+      return RunShowSettings(detonix::DefaultSettingsFilePath(), options.Overrides);
+    case TShellMode::smSaveSettings:
+      return RunSaveSettings(detonix::DefaultSettingsFilePath(), options.Overrides);
+    default:
+      break;
+  }
+  SDL_SetMainReady();
+  TSdlShell shell(options);
+  return shell.Run();
+}

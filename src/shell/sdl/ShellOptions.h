@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings/Settings.h"
+
+namespace detonix::sdl {
+
+// What one run of the program does.
+enum class TShellMode : uint8_t {
+  smWindow,         // an ordinary resizable window
+  smFullScreen,     // the saver: covers the screen, ends on input
+  smForeignWindow,  // draws into an X11 window someone else made (xscreensaver), never ends on input
+  smPreview,        // the same with the preview's small cells, no sound and no digits
+  smHelp,
+  smSaveSettings,
+  smShowSettings,
+};
+
+// Settings given on the command line for one run; each one that is present wins over the file.
+struct TSettingsOverrides {
+  std::optional<double> PerBlocksLeft;
+  std::optional<double> PerOfEBlocks;
+  std::optional<int32_t> PerOfPUps;
+  std::optional<int32_t> P1ImageIndex;
+  std::optional<int32_t> P2ImageIndex;
+  std::optional<int32_t> PlayerSpeed;
+  std::optional<bool> ForceMaze;
+  std::optional<int32_t> ForceInterval;
+  std::optional<bool> Sounds;
+
+  void ApplyTo(TSettings& settings) const;
+  bool Empty() const;
+};
+
+struct TShellOptions {
+  TShellMode Mode = TShellMode::smWindow;
+  // The X11 window to draw into (foreign window and preview); none with --root means the real root.
+  std::optional<uint64_t> WindowId;
+  bool Root = false;
+  TSettingsOverrides Overrides;
+  std::optional<uint64_t> Seed;
+};
+
+// The outcome of reading the command line: the options, or the message for a usage error
+// (the program then prints it with the usage and ends with status 2).
+struct TParseResult {
+  TShellOptions Options;
+  std::string Error;
+  bool Ok() const { return Error.empty(); }
+};
+
+// ARGS leaves out the program name. XSCREENSAVERWINDOW is that variable's value, or null.
+TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* xscreensaverWindow);
+
+// A window id as xscreensaver writes it: decimal or 0x hex, above 0 and within 32 bits.
+std::optional<uint64_t> ParseWindowId(const std::string& text);
+
+// The character of that name (any case), or nothing.
+std::optional<int> CharacterByName(const std::string& name);
+
+// The text --help prints.
+std::string UsageText();
+
+// The saver ends on a pointer movement beyond 20 pixels on either axis from where it started;
+// each axis counts by itself, and exactly 20 does not end it.
+constexpr int MoveThreshold = 20;
+constexpr bool MovedBeyondThreshold(int startX, int startY, int x, int y) {
+  const int dx = x > startX ? x - startX : startX - x;
+  const int dy = y > startY ? y - startY : startY - y;
+  return dx > MoveThreshold || dy > MoveThreshold;
+}
+
+// The preview's cell size: the window's width div 14.
+constexpr int PreviewCellSize(int width) { return width / 14; }
+
+}  // namespace detonix::sdl

@@ -1,0 +1,87 @@
+#include "shell/sdl/XWindow.h"
+
+#include <atomic>
+#include <cstdio>
+
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+
+namespace detonix::sdl {
+
+namespace {
+
+// Xlib calls its error handler as a plain function, so what it learns can only live here.
+std::atomic<bool> WindowErrorSeen{false};
+
+int OnXError(Display* display, XErrorEvent* error) {
+  if (error->error_code == BadWindow || error->error_code == BadDrawable) {
+    WindowErrorSeen = true;
+    return 0;
+  }
+  char text[256] = "";
+  XGetErrorText(display, error->error_code, text, sizeof text);
+  std::fprintf(stderr, "detonix: X error: %s (request %d)\n", text, error->request_code);
+  return 0;
+}
+
+// Any error of a probing request means the window is not there.
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
+bool WindowInfo(SDL_Window* window, Display*& display, Window& xwindow) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  display = info.info.x11.display;
+  xwindow = info.info.x11.window;
+  return true;
+}
+
+}  // namespace
+
+void InstallXErrorHandler() { XSetErrorHandler(OnXError); }
+
+bool TakeXWindowError() { return WindowErrorSeen.exchange(false); }
+
+std::optional<uint64_t> RootWindowId() {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return std::nullopt;
+  const uint64_t root = DefaultRootWindow(display);
+  XCloseDisplay(display);
+  return root;
+}
+
+bool XWindowExists(uint64_t id) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  const auto previous = XSetErrorHandler(IgnoreXError);
+  XWindowAttributes attributes;
+  const bool exists = XGetWindowAttributes(display, static_cast<Window>(id), &attributes) != 0;
+  XSync(display, False);
+  XSetErrorHandler(previous);
+  XCloseDisplay(display);
+  return exists;
+}
+
+bool WatchForeignWindow(SDL_Window* window) {
+  Display* display = nullptr;
+  Window xwindow = 0;
+  if (!WindowInfo(window, display, xwindow)) return false;
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(display, xwindow, &attributes)) return false;
+  // Our connection's mask for the window is ours alone; the owner's stays as it is.
+  XSelectInput(display, xwindow, attributes.your_event_mask | StructureNotifyMask | ExposureMask);
+  XFlush(display);
+  SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+  return true;
+}
+
+bool IsWindowDestroyed(const SDL_Event& event, SDL_Window* window) {
+  if (event.type != SDL_SYSWMEVENT || !event.syswm.msg || event.syswm.msg->subsystem != SDL_SYSWM_X11) return false;
+  const XEvent& x = event.syswm.msg->msg.x11.event;
+  if (x.type != DestroyNotify) return false;
+  Display* display = nullptr;
+  Window xwindow = 0;
+  return WindowInfo(window, display, xwindow) && x.xdestroywindow.window == xwindow;
+}
+
+}  // namespace detonix::sdl

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include <SDL.h>
+
+namespace detonix::sdl {
+
+// The few X11 things SDL does not offer: finding the root window, checking that a window id
+// names a window, and learning when a foreign window goes away.
+
+// Xlib's default error handler ends the process on the first BadWindow, which a window that
+// its owner destroys under us produces. This one records such errors instead. Installed
+// before SDL's video starts, so SDL's own handler passes errors on to it.
+void InstallXErrorHandler();
+// Whether an X request has failed on a missing window or drawable since the last call.
+bool TakeXWindowError();
+
+// The root window of the default screen, or nothing without a display.
+std::optional<uint64_t> RootWindowId();
+// Whether ID names an existing window on the default display.
+bool XWindowExists(uint64_t id);
+
+// Asks the X server to tell SDL when WINDOW is resized, exposed or destroyed; the destruction
+// arrives as an SDL_SYSWMEVENT. False when WINDOW is no X11 window.
+bool WatchForeignWindow(SDL_Window* window);
+// Whether EVENT reports the destruction of the X11 window of WINDOW.
+bool IsWindowDestroyed(const SDL_Event& event, SDL_Window* window);
+
+}  // namespace detonix::sdl
