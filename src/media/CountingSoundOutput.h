@@ -1,7 +1,7 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <span>
 
 #include "media/SoundOutput.h"
@@ -18,15 +18,14 @@ class TCountingSoundOutput : public TSoundOutput {
   void PlayWaveAsync(std::span<const uint8_t> wave) override;
   void StartWorker(std::function<void()> body) override;
 
-  int Workers() const;
-  int Plays() const;
-  std::span<const uint8_t> LastWave() const;
+  int Workers() const { return FWorkers; }
+  int Plays() const { return FPlays; }
+  std::span<const uint8_t> LastWave() const { return FLastWave; }
 
  private:
   const int FDeviceCount;
-  mutable std::mutex FLock;
-  int FWorkers = 0;
-  int FPlays = 0;
+  std::atomic<int> FWorkers{0};
+  std::atomic<int> FPlays{0};
   std::span<const uint8_t> FLastWave;
 };
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 #include <map>
-#include <mutex>
+#include <tuple>
 #include <stdexcept>
 
 #define STB_TRUETYPE_IMPLEMENTATION
@@ -24,8 +24,6 @@ struct TFontFace::TImpl {
   int Ascent = 0;
   int Descent = 0;
   int LineGap = 0;
-  mutable std::mutex Lock;
-  mutable std::map<std::pair<int32_t, char32_t>, TGlyph> Glyphs;
 
   float Scale(int32_t size) const { return stbtt_ScaleForMappingEmToPixels(&Info, static_cast<float>(size)); }
 };
@@ -58,8 +56,9 @@ float TFontFace::Kerning(int32_t size, char32_t left, char32_t right) const {
 }
 
 const TGlyph& TFontFace::Glyph(int32_t size, char32_t ch) const {
-  std::lock_guard<std::mutex> guard(FImpl->Lock);
-  auto [it, added] = FImpl->Glyphs.try_emplace({size, ch});
+  // One cache per thread, so no lock is needed (and none exists in every Windows thread model).
+  thread_local std::map<std::tuple<const TImpl*, int32_t, char32_t>, TGlyph> glyphs;
+  auto [it, added] = glyphs.try_emplace({FImpl.get(), size, ch});
   TGlyph& g = it->second;
   if (!added) return g;
   const float scale = FImpl->Scale(size);

@@ -29,8 +29,8 @@ struct TGlyph {
   std::unique_ptr<uint8_t[]> Coverage;
 };
 
-// A TrueType face with a cache of rasterised glyphs. The faces are shared by every canvas of the
-// process and safe to use from several threads.
+// A TrueType face with a cache of rasterised glyphs per thread. The faces are shared by every
+// canvas of the process and safe to use from several threads.
 class TFontFace {
  public:
   static const TFontFace& Get(TFontStyle style);
@@ -44,7 +44,7 @@ class TFontFace {
   int32_t Ascent(int32_t size) const;
   int32_t LineHeight(int32_t size) const;
   float Kerning(int32_t size, char32_t left, char32_t right) const;
-  // The glyph stays valid for the life of the face.
+  // The glyph stays valid for the life of the calling thread.
   const TGlyph& Glyph(int32_t size, char32_t ch) const;
 
  private:
