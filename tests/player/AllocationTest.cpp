@@ -1,28 +1,10 @@
 // The searches run on every think tick: they must reuse their buffers, not allocate.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "TestGame.h"
 
-namespace {
-std::atomic<long> Allocations{0};
-}
-
-void* operator new(std::size_t size) {
-  ++Allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-
 namespace detonix::test {
+long AllocationCount();
 namespace {
 
 TEST(Searches, DoNotAllocate) {
@@ -42,7 +24,7 @@ TEST(Searches, DoNotAllocate) {
   p.CanKick = true;
   g.AddBomb(p.Position, 10, 3, &p);
 
-  const long before = Allocations.load();
+  const long before = AllocationCount();
   p.Escape();
   p.PlanRoute(g.Player2.Position);
   p.PlanRoute(NoPoint);
@@ -53,7 +35,7 @@ TEST(Searches, DoNotAllocate) {
   p.ChooseBombSpot(spot);
   g.Player2.Escape();
   g.Player2.PlanRoute(NoPoint);
-  EXPECT_EQ(Allocations.load() - before, 0) << "allocations during the searches";
+  EXPECT_EQ(AllocationCount() - before, 0) << "allocations during the searches";
 }
 
 }  // namespace
