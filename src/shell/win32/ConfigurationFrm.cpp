@@ -1,0 +1,466 @@
+#include "shell/win32/ConfigurationFrm.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+#include "media/Pictures.h"
+#include "platform/Canvas.h"
+#include "shell/win32/resource.h"
+
+// Dialog procedures answer through DWLP_MSGRESULT; this is HANDLE_MSG for them.
+#define HANDLE_DLGMSG(hwnd, message, fn) \
+  case (message):                        \
+    return SetDlgMsgResult(hwnd, message, HANDLE_##message((hwnd), (wParam), (lParam), (fn)))
+
+namespace detonix::win32 {
+
+namespace {
+
+constexpr int ItemHeight = 32;
+constexpr int VisibleItems = 4;
+constexpr int PictureTextGap = 10;
+constexpr TColor SelectedItemColor = 0xFFFF00;  // yellow: red and green full, no blue
+
+struct TPlace {
+  int Id;
+  int X, Y, W, H;  // W or H 0: keep the template's
+};
+
+// Client pixels of the dialog, and of each page (whose origin is the page control's display area).
+constexpr std::array<TPlace, 3> DialogLayout = {{
+    {IDC_PAGECONTROL, 8, 8, 369, 265},
+    {IDOK, 112, 280, 75, 25},
+    {IDCANCEL, 192, 280, 75, 25},
+}};
+
+constexpr int GroupX = 128;  // "Choose Players"; its labels and lists are placed inside it
+constexpr int GroupY = 8;
+constexpr int IntervalButtonsWidth = 17;
+constexpr std::array<TPlace, 17> SettingsLayout = {{
+    {IDC_PSPEEDRG, 8, 8, 113, 121},
+    {IDC_SPEED_VERYFAST, 18, 28, 95, 17},
+    {IDC_SPEED_FAST, 18, 48, 95, 17},
+    {IDC_SPEED_NORMAL, 18, 68, 95, 17},
+    {IDC_SPEED_SLOW, 18, 88, 95, 17},
+    {IDC_SPEED_VERYSLOW, 18, 108, 95, 17},
+    {IDC_CHOOSEPLAYERSGBOX, GroupX, GroupY, 225, 121},
+    {IDC_PLAYER1LABEL, GroupX + 16, GroupY + 30, 80, 17},
+    {IDC_PLAYER1COMBO, GroupX + 104, GroupY + 19, 113, ItemHeight + 6 + VisibleItems * ItemHeight + 2},
+    {IDC_PLAYER2LABEL, GroupX + 16, GroupY + 78, 80, 17},
+    {IDC_PLAYER2COMBO, GroupX + 104, GroupY + 67, 113, ItemHeight + 6 + VisibleItems * ItemHeight + 2},
+    {IDC_FORCEMAZEBEVEL, 8, 136, 345, 65},
+    {IDC_FORCEMAZECBOX, 17, 144, 328, 17},
+    {IDC_INTERVALSPINEDIT, 112, 168, 65 - IntervalButtonsWidth, 26},
+    {IDC_INTERVALUPDOWN, 112 + 65 - IntervalButtonsWidth, 168, IntervalButtonsWidth, 26},
+    {IDC_MINUTESLABEL, 184, 173, 60, 17},
+    {IDC_SOUNDSCBOX, 16, 208, 105, 17},
+}};
+
+constexpr std::array<TPlace, 9> AboutLayout = {{
+    {IDC_ABOUTBEVEL, 8, 8, 148, 148},
+    {IDC_ABOUTIMAGE, 12, 12, AboutPictureSize, AboutPictureSize},
+    {IDC_DETONIXLABEL, 168, 28, 185, 48},
+    {IDC_VERSIONLABEL, 168, 96, 185, 17},
+    {IDC_SEPARATOR, 8, 164, 345, 2},
+    {IDC_OSVERLABEL, 8, 173, 300, 16},
+    {IDC_OSBUILDLABEL, 8, 189, 300, 16},
+    {IDC_MEMLABEL, 8, 205, 300, 16},
+    {IDC_ABOUTIMAGE2, 320, 192, PictureSize, PictureSize},
+}};
+
+constexpr std::array<int, 5> SpeedButtons = {IDC_SPEED_VERYFAST, IDC_SPEED_FAST, IDC_SPEED_NORMAL, IDC_SPEED_SLOW,
+                                             IDC_SPEED_VERYSLOW};
+
+template <size_t N>
+void Place(HWND parent, const std::array<TPlace, N>& layout, HFONT font) {
+  for (const TPlace& p : layout) {
+    const HWND control = GetDlgItem(parent, p.Id);
+    if (!control) continue;
+    SetWindowPos(control, nullptr, p.X, p.Y, p.W, p.H, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+}
+
+COLORREF ToColorRef(TColor c) { return RGB(RedOf(c), GreenOf(c), BlueOf(c)); }
+TColor FromColorRef(COLORREF c) { return RGBColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+
+// Copies a 32-bit top-down picture to the DC.
+void Blit(HDC dc, int x, int y, const TBitmap& picture) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = picture.Width();
+  info.bmiHeader.biHeight = -picture.Height();
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  // SetDIBitsToDevice wants rows packed, which a 32-bit picture of stride width*4 is.
+  if (picture.Stride() != picture.Width() * 4) return;
+  SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(picture.Width()), static_cast<DWORD>(picture.Height()), 0, 0, 0,
+                    static_cast<UINT>(picture.Height()), picture.Bits(), &info, DIB_RGB_COLORS);
+}
+
+// The picture over a plain background, where its mask is transparent.
+TBitmap Over(const TMaskedBitmap& picture, TColor background) {
+  TBitmap out(picture.Image.Width(), picture.Image.Height(), background);
+  for (int y = 0; y < out.Height(); ++y)
+    for (int x = 0; x < out.Width(); ++x)
+      if ((picture.Mask.Pixel(x, y) & 0xFFFFFFu) == 0) out.SetPixel(x, y, picture.Image.Pixel(x, y));
+  return out;
+}
+
+std::string LocaleText(LCTYPE type, const char* fallback) {
+  char text[16] = {};
+  return GetLocaleInfoA(LOCALE_USER_DEFAULT, type, text, sizeof text) > 0 ? std::string(text) : std::string(fallback);
+}
+
+TFontHandle MakeFont(int pixelHeight, int weight, const char* face) {
+  LOGFONTA lf{};
+  lf.lfHeight = -pixelHeight;
+  lf.lfWeight = weight;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfQuality = DEFAULT_QUALITY;
+  lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
+  return TFontHandle(CreateFontIndirectA(&lf));
+}
+
+}  // namespace
+
+TConfigurationForm::TConfigurationForm(TSettingsStore& store) : FStore(store) {}
+
+int TConfigurationForm::SpeedToIndex(int32_t speed) {
+  const auto found = std::find(PlayerSpeeds.begin(), PlayerSpeeds.end(), speed);
+  return found == PlayerSpeeds.end() ? DefaultSpeedIndex : static_cast<int>(found - PlayerSpeeds.begin());
+}
+
+TConfigurationForm::TVersionTexts TConfigurationForm::VersionTexts(const OSVERSIONINFOA* version) {
+  TVersionTexts texts;
+  if (!version) {
+    texts.SetBuild = true;  // a failed query empties both
+    return texts;
+  }
+  auto buildLine = [version](DWORD build) {
+    char line[64];
+    std::snprintf(line, sizeof line, "Build %lu.%lu.%lu ", static_cast<unsigned long>(version->dwMajorVersion),
+                  static_cast<unsigned long>(version->dwMinorVersion), static_cast<unsigned long>(build));
+    // The service-pack text may fill its whole field without a terminator.
+    const char* sp = version->szCSDVersion;
+    return std::string(line) + std::string(sp, strnlen(sp, sizeof version->szCSDVersion));
+  };
+  switch (version->dwPlatformId) {
+    case VER_PLATFORM_WIN32s:
+      texts.OSVer = "Win32s on Windows 3.1";
+      break;
+    case VER_PLATFORM_WIN32_WINDOWS:
+      texts.OSVer = "Windows 98";
+      texts.OSBuild = buildLine(version->dwBuildNumber & 0xFFFFu);
+      texts.SetBuild = true;
+      break;
+    case VER_PLATFORM_WIN32_NT:
+      texts.OSVer = "Windows NT";
+      texts.OSBuild = buildLine(version->dwBuildNumber);
+      texts.SetBuild = true;
+      break;
+    default:
+      texts.OSVer = "Unknown OS";
+      break;
+  }
+  return texts;
+}
+
+std::string TConfigurationForm::MemoryText(uint64_t totalBytes, const std::string& thousandSeparator) {
+  const auto kilobytes = static_cast<uint64_t>(std::llround(static_cast<double>(totalBytes) / 1024.0));
+  std::string digits = std::to_string(kilobytes);
+  std::string grouped;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += thousandSeparator;
+    grouped += digits[i];
+  }
+  return "Total Memory: " + grouped + " KB";
+}
+
+INT_PTR TConfigurationForm::ShowModal(HINSTANCE instance, HWND owner) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  FormCreate();
+  return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_CONFIGURATION), owner, DialogProc,
+                         reinterpret_cast<LPARAM>(this));
+}
+
+void TConfigurationForm::FormCreate() {
+  FSettings = LoadSettings(FStore);
+  FPlayerImages = CreateCharacterImages();
+  FAboutImage = AboutPicture();
+  FAboutImage2 = SmallAboutPicture();
+}
+
+INT_PTR CALLBACK TConfigurationForm::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_INITDIALOG) SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+  auto* self = reinterpret_cast<TConfigurationForm*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  return self ? self->HandleDialogMessage(hwnd, msg, wParam, lParam) : FALSE;
+}
+
+// The pages pass what their controls report on to the dialog's handlers.
+INT_PTR CALLBACK TConfigurationForm::PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_INITDIALOG) {
+    SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    return FALSE;
+  }
+  if (msg == WM_MEASUREITEM) {  // comes while the lists are created, before WM_INITDIALOG
+    auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+    item->itemHeight = ItemHeight;
+    return TRUE;
+  }
+  auto* self = reinterpret_cast<TConfigurationForm*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  if (!self) return FALSE;
+  switch (msg) {
+    case WM_COMMAND:
+    case WM_DRAWITEM:
+      return self->HandleDialogMessage(hwnd, msg, wParam, lParam);
+    default:
+      return FALSE;
+  }
+}
+
+INT_PTR TConfigurationForm::HandleDialogMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    HANDLE_DLGMSG(hwnd, WM_INITDIALOG, OnInitDialog);
+    HANDLE_DLGMSG(hwnd, WM_COMMAND, OnCommand);
+    HANDLE_DLGMSG(hwnd, WM_NOTIFY, OnNotify);
+    HANDLE_DLGMSG(hwnd, WM_DRAWITEM, OnDrawItem);
+    default:
+      return FALSE;
+  }
+}
+
+BOOL TConfigurationForm::OnInitDialog(HWND hwnd, HWND, LPARAM) {
+  FDialog = hwnd;
+  FFont = MakeFont(13, FW_NORMAL, "MS Shell Dlg");
+  FBoldFont = MakeFont(13, FW_BOLD, "MS Shell Dlg");
+  FTitleFont = MakeFont(19, FW_BOLD, "Arial");
+  const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
+  FSettingsSheet = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS_PAGE), hwnd, PageProc,
+                                      reinterpret_cast<LPARAM>(this));
+  FAboutSheet = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_ABOUT_PAGE), hwnd, PageProc,
+                                   reinterpret_cast<LPARAM>(this));
+  const HWND pages = GetDlgItem(hwnd, IDC_PAGECONTROL);
+  TCITEMA tab{};
+  tab.mask = TCIF_TEXT;
+  tab.pszText = const_cast<char*>("Settings");
+  TabCtrl_InsertItem(pages, 0, &tab);
+  tab.pszText = const_cast<char*>("About");
+  TabCtrl_InsertItem(pages, 1, &tab);
+  LayOut();
+
+  FLoading = true;  // the controls take the loaded values without echoing them back
+  for (HWND combo : {Settings(IDC_PLAYER1COMBO), Settings(IDC_PLAYER2COMBO)}) {
+    for (std::string_view name : CharacterNames) ComboBox_AddString(combo, std::string(name).c_str());
+    SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), ItemHeight);
+    SendMessageA(combo, CB_SETITEMHEIGHT, 0, ItemHeight);
+  }
+  ComboBox_SetCurSel(Settings(IDC_PLAYER1COMBO), FSettings.P1ImageIndex / ImagesPerCharacter);
+  ComboBox_SetCurSel(Settings(IDC_PLAYER2COMBO), FSettings.P2ImageIndex / ImagesPerCharacter);
+  CheckRadioButton(FSettingsSheet, SpeedButtons.front(), SpeedButtons.back(),
+                   SpeedButtons[static_cast<size_t>(SpeedToIndex(FSettings.PlayerSpeed))]);
+  Button_SetCheck(Settings(IDC_FORCEMAZECBOX), FSettings.ForceMaze ? BST_CHECKED : BST_UNCHECKED);
+  const HWND updown = Settings(IDC_INTERVALUPDOWN);
+  SendMessageA(updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(Settings(IDC_INTERVALSPINEDIT)), 0);
+  SendMessageA(updown, UDM_SETRANGE32, 0, 60);
+  Edit_LimitText(Settings(IDC_INTERVALSPINEDIT), 2);
+  SetDlgItemInt(FSettingsSheet, IDC_INTERVALSPINEDIT, static_cast<UINT>(FSettings.ForceInterval), TRUE);
+  Button_SetCheck(Settings(IDC_SOUNDSCBOX), FSettings.Sounds ? BST_CHECKED : BST_UNCHECKED);
+  FLoading = false;
+  UpdateIntervalControls();
+  FormShow();
+  return TRUE;
+}
+
+void TConfigurationForm::LayOut() {
+  // The client area is exactly the layout's; the window is whatever frame that needs.
+  RECT frame{0, 0, ClientWidth, ClientHeight};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(FDialog, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrA(FDialog, GWL_EXSTYLE)));
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  RECT work{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  SetWindowPos(FDialog, nullptr, work.left + (work.right - work.left - width) / 2,
+               work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  Place(FDialog, DialogLayout, FFont.Get());
+
+  const HWND pages = GetDlgItem(FDialog, IDC_PAGECONTROL);
+  RECT display{0, 0, DialogLayout[0].W, DialogLayout[0].H};
+  SendMessageA(pages, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+  MapWindowPoints(pages, FDialog, reinterpret_cast<POINT*>(&display), 2);
+  for (HWND sheet : {FSettingsSheet, FAboutSheet}) {
+    // Just after the page control in the tab order, so Tab goes pages, OK, Cancel.
+    SetWindowPos(sheet, pages, display.left, display.top, display.right - display.left, display.bottom - display.top,
+                 SWP_NOACTIVATE);
+  }
+  Place(FSettingsSheet, SettingsLayout, FFont.Get());
+  Place(FAboutSheet, AboutLayout, FFont.Get());
+  for (int id : {IDC_PLAYER1COMBO, IDC_PLAYER2COMBO})
+    SendMessageA(Settings(id), WM_SETFONT, reinterpret_cast<WPARAM>(FBoldFont.Get()), FALSE);
+  SendMessageA(About(IDC_DETONIXLABEL), WM_SETFONT, reinterpret_cast<WPARAM>(FTitleFont.Get()), FALSE);
+}
+
+void TConfigurationForm::ShowPage(int index) {
+  TabCtrl_SetCurSel(GetDlgItem(FDialog, IDC_PAGECONTROL), index);
+  ShowWindow(FSettingsSheet, index == 0 ? SW_SHOW : SW_HIDE);
+  ShowWindow(FAboutSheet, index == 1 ? SW_SHOW : SW_HIDE);
+}
+
+void TConfigurationForm::FormShow() {
+  ShowPage(0);
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  const TVersionTexts texts = VersionTexts(GetVersionExA(&version) ? &version : nullptr);
+  SetWindowTextA(About(IDC_OSVERLABEL), texts.OSVer.c_str());
+  if (texts.SetBuild) SetWindowTextA(About(IDC_OSBUILDLABEL), texts.OSBuild.c_str());
+
+  MEMORYSTATUS memory{};
+  memory.dwLength = sizeof memory;
+  GlobalMemoryStatus(&memory);
+  const std::string text = MemoryText(memory.dwTotalPhys, LocaleText(LOCALE_STHOUSAND, ","));
+  SetWindowTextA(About(IDC_MEMLABEL), text.c_str());
+}
+
+void TConfigurationForm::UpdateIntervalControls() {
+  const bool on = Button_GetCheck(Settings(IDC_FORCEMAZECBOX)) == BST_CHECKED;
+  // A disabled edit field draws on the button face, an enabled one on the window colour.
+  EnableWindow(Settings(IDC_INTERVALSPINEDIT), on);
+  EnableWindow(Settings(IDC_INTERVALUPDOWN), on);
+  EnableWindow(Settings(IDC_MINUTESLABEL), on);
+}
+
+void TConfigurationForm::OnCommand(HWND, int id, HWND, UINT code) {
+  if (FLoading) return;
+  switch (id) {
+    case IDOK:
+      OKButtonClick();
+      return;
+    case IDCANCEL:
+      CancelButtonClick();
+      return;
+    case IDC_FORCEMAZECBOX:
+      if (code == BN_CLICKED) ForceMazeCBoxClick();
+      return;
+    case IDC_SOUNDSCBOX:
+      if (code == BN_CLICKED) SoundsCBoxClick();
+      return;
+    case IDC_PLAYER1COMBO:
+      if (code == CBN_SELCHANGE) Player1ComboChange();
+      return;
+    case IDC_PLAYER2COMBO:
+      if (code == CBN_SELCHANGE) Player2ComboChange();
+      return;
+    case IDC_INTERVALSPINEDIT:
+      if (code == EN_CHANGE) IntervalSpinEditChange();
+      if (code == EN_KILLFOCUS) IntervalSpinEditExit();
+      return;
+    default:
+      break;
+  }
+  const auto speed = std::find(SpeedButtons.begin(), SpeedButtons.end(), id);
+  if (speed != SpeedButtons.end() && code == BN_CLICKED) PSpeedRGClick(static_cast<int>(speed - SpeedButtons.begin()));
+}
+
+LRESULT TConfigurationForm::OnNotify(HWND, int id, NMHDR* header) {
+  if (id == IDC_PAGECONTROL && header->code == TCN_SELCHANGE)
+    ShowPage(TabCtrl_GetCurSel(GetDlgItem(FDialog, IDC_PAGECONTROL)));
+  return 0;
+}
+
+void TConfigurationForm::PSpeedRGClick(int index) { FSettings.PlayerSpeed = PlayerSpeeds[static_cast<size_t>(index)]; }
+
+void TConfigurationForm::Player1ComboChange() {
+  FSettings.P1ImageIndex = ComboBox_GetCurSel(Settings(IDC_PLAYER1COMBO)) * ImagesPerCharacter;
+}
+
+void TConfigurationForm::Player2ComboChange() {
+  FSettings.P2ImageIndex = ComboBox_GetCurSel(Settings(IDC_PLAYER2COMBO)) * ImagesPerCharacter;
+}
+
+void TConfigurationForm::SoundsCBoxClick() { FSettings.Sounds = Button_GetCheck(Settings(IDC_SOUNDSCBOX)) == BST_CHECKED; }
+
+void TConfigurationForm::ForceMazeCBoxClick() {
+  FSettings.ForceMaze = Button_GetCheck(Settings(IDC_FORCEMAZECBOX)) == BST_CHECKED;
+  UpdateIntervalControls();
+}
+
+void TConfigurationForm::IntervalSpinEditChange() {
+  BOOL ok = FALSE;
+  const int value = static_cast<int>(GetDlgItemInt(FSettingsSheet, IDC_INTERVALSPINEDIT, &ok, TRUE));
+  FSettings.ForceInterval = ok ? value : 0;  // text that is no number reads as the minimum
+}
+
+void TConfigurationForm::IntervalSpinEditExit() {
+  const int clamped = std::clamp<int32_t>(FSettings.ForceInterval, 0, 60);
+  BOOL ok = FALSE;
+  GetDlgItemInt(FSettingsSheet, IDC_INTERVALSPINEDIT, &ok, TRUE);
+  if (clamped != FSettings.ForceInterval || !ok)
+    SetDlgItemInt(FSettingsSheet, IDC_INTERVALSPINEDIT, static_cast<UINT>(clamped), TRUE);
+  FSettings.ForceInterval = clamped;
+}
+
+void TConfigurationForm::OKButtonClick() {
+  // A value typed but not yet left is pulled into range, as leaving the field would.
+  IntervalSpinEditExit();
+  SaveSettings(FStore, FSettings);
+  EndDialog(FDialog, IDOK);
+}
+
+void TConfigurationForm::CancelButtonClick() { EndDialog(FDialog, IDCANCEL); }
+
+void TConfigurationForm::OnDrawItem(HWND, const DRAWITEMSTRUCT* item) {
+  switch (item->CtlID) {
+    case IDC_PLAYER1COMBO:
+    case IDC_PLAYER2COMBO:
+      if (item->itemID != static_cast<UINT>(-1))
+        DrawPlayerItem(item->hDC, static_cast<int>(item->itemID), item->rcItem, item->itemState);
+      if (item->itemState & ODS_FOCUS) DrawFocusRect(item->hDC, &item->rcItem);
+      break;
+    case IDC_ABOUTIMAGE:
+      DrawPicture(item, false);
+      break;
+    case IDC_ABOUTIMAGE2:
+      DrawPicture(item, true);
+      break;
+    default:
+      break;
+  }
+}
+
+void TConfigurationForm::DrawPlayerItem(HDC dc, int index, const RECT& rect, UINT state) {
+  const TColor background = (state & ODS_SELECTED) ? SelectedItemColor : FromColorRef(GetSysColor(COLOR_WINDOW));
+  TBrushHandle brush(CreateSolidBrush(ToColorRef(background)));
+  FillRect(dc, &rect, brush.Get());
+
+  const int pictureSize = FPlayerImages->Width();
+  TBitmap picture(pictureSize, std::min<int>(FPlayerImages->Height(), rect.bottom - rect.top), background);
+  TCanvas canvas(picture);
+  FPlayerImages->Draw(canvas, 0, 0, index);
+  Blit(dc, rect.left, rect.top, picture);
+
+  if (index < 0 || static_cast<size_t>(index) >= CharacterNames.size()) return;
+  const std::string name(CharacterNames[static_cast<size_t>(index)]);
+  SetTextColor(dc, RGB(0, 0, 0));
+  SetBkMode(dc, TRANSPARENT);
+  SIZE extent{};
+  GetTextExtentPoint32A(dc, name.c_str(), static_cast<int>(name.size()), &extent);
+  // From the list's own left edge, so the names line up in the field and in the open list.
+  TextOutA(dc, pictureSize + PictureTextGap, (rect.top + rect.bottom - extent.cy) / 2, name.c_str(),
+           static_cast<int>(name.size()));
+}
+
+void TConfigurationForm::DrawPicture(const DRAWITEMSTRUCT* item, bool small) {
+  const TColor face = FromColorRef(GetSysColor(COLOR_BTNFACE));
+  const TBitmap picture = Over(small ? FAboutImage2 : FAboutImage, face);
+  Blit(item->hDC, item->rcItem.left, item->rcItem.top, picture);
+}
+
+}  // namespace detonix::win32

@@ -1,0 +1,171 @@
+#include "shell/win32/MainFrm.h"
+
+#include <windowsx.h>
+
+#include <cstdlib>
+
+#include "settings/Settings.h"
+#include "settings/SettingsStore.h"
+#include "shell/win32/MessageLoop.h"
+#include "shell/win32/StartUp.h"
+#include "shell/win32/Win32Sound.h"
+
+namespace detonix::win32 {
+
+namespace {
+constexpr const char* SaverCaption = "Detonix";
+constexpr int MoveTolerance = 20;
+// Posted to itself once shown, so the game starts on the full-screen size, after creation.
+constexpr UINT WM_SHOWGAME = WM_APP + 1;
+}  // namespace
+
+bool TZepsScreenSaver::MovedTooFar(POINT start, POINT now) {
+  return std::abs(now.x - start.x) > MoveTolerance || std::abs(now.y - start.y) > MoveTolerance;
+}
+
+bool TZepsScreenSaver::RegisterWindowClass(HINSTANCE instance) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+  wc.hCursor = nullptr;  // no pointer over the board
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  wc.lpszClassName = SaverClassName;
+  return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+HWND TZepsScreenSaver::Create(HINSTANCE instance, HWND owner, TApplication& app) {
+  if (!RegisterWindowClass(instance)) return nullptr;
+  auto* self = new TZepsScreenSaver(app);  // owned by its window from WM_NCCREATE on
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  const HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, SaverClassName, SaverCaption, WS_POPUP, 0, 0, width, height, owner,
+                                    nullptr, instance, self);
+  if (!hwnd) return nullptr;  // the window, if it got as far as WM_NCDESTROY, freed SELF
+  ShowWindow(hwnd, SW_SHOW);
+  UpdateWindow(hwnd);
+  PostMessageA(hwnd, WM_SHOWGAME, 0, 0);
+  return hwnd;
+}
+
+int TZepsScreenSaver::Run(HINSTANCE instance, HWND owner, TApplication& app) {
+  InstallApplicationHooks(app, nullptr);
+  const HWND hwnd = Create(instance, owner, app);
+  if (!hwnd) return 1;
+  TLoopHooks hooks;
+  hooks.Present = [hwnd] {
+    if (auto* self = reinterpret_cast<TZepsScreenSaver*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)); self && self->FBoard)
+      self->FBoard->PresentChanges();
+  };
+  // The hook reads the window's data afresh each time, so it is safe once the window is gone.
+  hooks.StillWanted = [hwnd] { return IsWindow(hwnd) != 0; };
+  hooks.WatchMs = 250;
+  return RunMessageLoop(app, hooks);
+}
+
+LRESULT CALLBACK TZepsScreenSaver::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    auto* create = reinterpret_cast<LPCREATESTRUCT>(lParam);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<TZepsScreenSaver*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  return self->HandleMessage(hwnd, msg, wParam, lParam);
+}
+
+LRESULT TZepsScreenSaver::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    HANDLE_MSG(hwnd, WM_CREATE, OnCreate);
+    HANDLE_MSG(hwnd, WM_DESTROY, OnDestroy);
+    HANDLE_MSG(hwnd, WM_NCDESTROY, OnNCDestroy);
+    HANDLE_MSG(hwnd, WM_PAINT, OnPaint);
+    HANDLE_MSG(hwnd, WM_ERASEBKGND, OnEraseBkgnd);
+    HANDLE_MSG(hwnd, WM_SETCURSOR, OnSetCursor);
+    HANDLE_MSG(hwnd, WM_MOUSEMOVE, OnMouseMove);
+    HANDLE_MSG(hwnd, WM_LBUTTONDOWN, OnButtonDown);
+    HANDLE_MSG(hwnd, WM_RBUTTONDOWN, OnButtonDown);
+    HANDLE_MSG(hwnd, WM_MBUTTONDOWN, OnButtonDown);
+    HANDLE_MSG(hwnd, WM_KEYDOWN, OnKey);
+    HANDLE_MSG(hwnd, WM_SYSKEYDOWN, OnKey);
+    case WM_SHOWGAME:
+      OnShowGame(hwnd);
+      return 0;
+    default:
+      return DefWindowProcA(hwnd, msg, wParam, lParam);
+  }
+}
+
+BOOL TZepsScreenSaver::OnCreate(HWND hwnd, LPCREATESTRUCT create) {
+  FBoard = std::make_unique<TBoardView>(hwnd, create->cx, create->cy);
+  GetCursorPos(&FStartCursorPos);
+  return TRUE;
+}
+
+void TZepsScreenSaver::OnShowGame(HWND hwnd) {
+  if (FClosing || FBoard->Simulator()) return;
+  GetCursorPos(&FStartCursorPos);
+  SetCursor(nullptr);
+  TSimulatorOptions options;
+  options.Preview = false;
+  options.CellSize = -1;
+  options.Settings = LoadSettings(*CreateUserSettingsStore());
+  options.Sound = std::make_shared<TWin32SoundOutput>();
+  std::string error;
+  if (!FBoard->StartGame(FApp, options, error)) {
+    // Without a game there is nothing to show: say why once, then close.
+    FClosing = true;
+    ShowWindow(hwnd, SW_HIDE);
+    FApp.ShowMessage(error);
+    DestroyWindow(hwnd);
+  }
+}
+
+void TZepsScreenSaver::OnDestroy(HWND) {
+  FBoard.reset();  // frees the simulator and its timers
+  PostQuitMessage(0);
+}
+
+void TZepsScreenSaver::OnNCDestroy(HWND hwnd) {
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+  delete this;
+}
+
+void TZepsScreenSaver::OnPaint(HWND hwnd) {
+  TPaintDC dc(hwnd);
+  if (FBoard) FBoard->Paint(dc.Get(), dc.Paint.rcPaint);
+}
+
+BOOL TZepsScreenSaver::OnEraseBkgnd(HWND, HDC) { return TRUE; }  // the paint covers every pixel
+
+BOOL TZepsScreenSaver::OnSetCursor(HWND hwnd, HWND cursorWindow, UINT codeHitTest, UINT msg) {
+  if (codeHitTest == HTCLIENT) {
+    SetCursor(nullptr);
+    return TRUE;
+  }
+  return FORWARD_WM_SETCURSOR(hwnd, cursorWindow, codeHitTest, msg, DefWindowProcA);
+}
+
+void TZepsScreenSaver::OnMouseMove(HWND hwnd, int x, int y, UINT) {
+  POINT now{x, y};
+  ClientToScreen(hwnd, &now);
+  if (!FClosing && MovedTooFar(FStartCursorPos, now)) {
+    FClosing = true;
+    DestroyWindow(hwnd);
+  }
+}
+
+void TZepsScreenSaver::OnButtonDown(HWND hwnd, BOOL, int, int, UINT) {
+  if (FClosing) return;
+  FClosing = true;
+  DestroyWindow(hwnd);
+}
+
+void TZepsScreenSaver::OnKey(HWND hwnd, UINT, BOOL down, int, UINT) {
+  if (!down || FClosing) return;
+  FClosing = true;
+  DestroyWindow(hwnd);
+}
+
+}  // namespace detonix::win32

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "platform/Application.h"
+#include "shell/win32/BoardView.h"
+
+namespace detonix::win32 {
+
+// The full-screen saver: a borderless black window of the primary screen's size, the pointer
+// hidden over it. The first key, click, or mouse movement of more than 20 pixels on either axis
+// from where the pointer was when it was shown closes it.
+class TZepsScreenSaver {
+ public:
+  // Registers the window class under SaverClassName (the already-running check looks for it).
+  static bool RegisterWindowClass(HINSTANCE instance);
+  // Creates and shows the window, owned by OWNER, and starts the game; nothing when creation fails.
+  static HWND Create(HINSTANCE instance, HWND owner, TApplication& app);
+
+  // Runs the game until the window closes.
+  static int Run(HINSTANCE instance, HWND owner, TApplication& app);
+
+  // A movement report at this screen position closes the saver.
+  static bool MovedTooFar(POINT start, POINT now);
+
+ private:
+  explicit TZepsScreenSaver(TApplication& app) : FApp(app) {}
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+  BOOL OnCreate(HWND hwnd, LPCREATESTRUCT create);
+  void OnDestroy(HWND hwnd);
+  void OnNCDestroy(HWND hwnd);
+  void OnPaint(HWND hwnd);
+  BOOL OnEraseBkgnd(HWND hwnd, HDC dc);
+  BOOL OnSetCursor(HWND hwnd, HWND cursorWindow, UINT codeHitTest, UINT msg);
+  void OnMouseMove(HWND hwnd, int x, int y, UINT keyFlags);
+  void OnButtonDown(HWND hwnd, BOOL doubleClick, int x, int y, UINT keyFlags);
+  void OnKey(HWND hwnd, UINT vk, BOOL down, int repeat, UINT flags);
+  void OnShowGame(HWND hwnd);
+
+  TApplication& FApp;
+  std::unique_ptr<TBoardView> FBoard;
+  POINT FStartCursorPos{};
+  bool FClosing = false;
+};
+
+}  // namespace detonix::win32

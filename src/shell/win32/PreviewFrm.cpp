@@ -1,0 +1,121 @@
+#include "shell/win32/PreviewFrm.h"
+
+#include <windowsx.h>
+
+#include "settings/Settings.h"
+#include "settings/SettingsStore.h"
+#include "shell/win32/MessageLoop.h"
+
+namespace detonix::win32 {
+
+namespace {
+constexpr const char* PreviewClassName = "TPreviewForm";
+constexpr const char* PreviewCaption = "Preview";
+constexpr UINT WM_SHOWGAME = WM_APP + 1;
+}  // namespace
+
+TPreviewForm* TPreviewForm::FromWindow(HWND hwnd) {
+  return reinterpret_cast<TPreviewForm*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
+HWND TPreviewForm::Create(HINSTANCE instance, HWND parent, TApplication& app) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  wc.lpszClassName = PreviewClassName;
+  if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+
+  // The host's outer rectangle gives the size; (0, 0) is its client area's corner.
+  RECT host{};
+  if (!GetWindowRect(parent, &host)) return nullptr;
+  auto* self = new TPreviewForm(app, parent);  // owned by its window from WM_NCCREATE on
+  const HWND hwnd = CreateWindowExA(0, PreviewClassName, PreviewCaption, PreviewStyle, 0, 0, host.right - host.left,
+                                    host.bottom - host.top, parent, nullptr, instance, self);
+  if (!hwnd) return nullptr;
+  ShowWindow(hwnd, SW_SHOWNA);
+  PostMessageA(hwnd, WM_SHOWGAME, 0, 0);
+  return hwnd;
+}
+
+int TPreviewForm::Run(HINSTANCE instance, HWND parent, TApplication& app) {
+  InstallApplicationHooks(app, nullptr);
+  const HWND hwnd = Create(instance, parent, app);
+  if (!hwnd) return 1;
+  TLoopHooks hooks;
+  hooks.Present = [hwnd] {
+    if (TPreviewForm* self = FromWindow(hwnd); self && self->FBoard) self->FBoard->PresentChanges();
+  };
+  // A host that is killed destroys nothing, so its window is watched as well as ours.
+  hooks.StillWanted = [hwnd, parent] { return IsWindow(parent) && IsWindow(hwnd); };
+  hooks.WatchMs = 250;
+  const int code = RunMessageLoop(app, hooks);
+  if (IsWindow(hwnd)) DestroyWindow(hwnd);
+  return code;
+}
+
+LRESULT CALLBACK TPreviewForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    auto* create = reinterpret_cast<LPCREATESTRUCT>(lParam);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  TPreviewForm* self = FromWindow(hwnd);
+  if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  return self->HandleMessage(hwnd, msg, wParam, lParam);
+}
+
+LRESULT TPreviewForm::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    HANDLE_MSG(hwnd, WM_CREATE, OnCreate);
+    HANDLE_MSG(hwnd, WM_DESTROY, OnDestroy);
+    HANDLE_MSG(hwnd, WM_NCDESTROY, OnNCDestroy);
+    HANDLE_MSG(hwnd, WM_PAINT, OnPaint);
+    HANDLE_MSG(hwnd, WM_ERASEBKGND, OnEraseBkgnd);
+    case WM_SHOWGAME:
+      OnShowGame(hwnd);
+      return 0;
+    default:
+      return DefWindowProcA(hwnd, msg, wParam, lParam);
+  }
+}
+
+BOOL TPreviewForm::OnCreate(HWND hwnd, LPCREATESTRUCT create) {
+  FBoard = std::make_unique<TBoardView>(hwnd, create->cx, create->cy);
+  return TRUE;
+}
+
+void TPreviewForm::OnShowGame(HWND) {
+  if (!FBoard || FBoard->Simulator()) return;
+  const int cellSize = CellSizeFor(FBoard->Width());
+  // Too narrow for one cell: the preview stays black until the host goes away.
+  if (cellSize <= 0) return;
+  TSimulatorOptions options;
+  options.Preview = true;
+  options.CellSize = cellSize;
+  options.Settings = LoadSettings(*CreateUserSettingsStore());
+  std::string error;
+  // A board that cannot be made also stays black: a message box from inside the host's
+  // miniature would have no sensible place to appear.
+  FBoard->StartGame(FApp, options, error);
+}
+
+void TPreviewForm::OnDestroy(HWND) {
+  FBoard.reset();
+  PostQuitMessage(0);
+}
+
+void TPreviewForm::OnNCDestroy(HWND hwnd) {
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+  delete this;
+}
+
+void TPreviewForm::OnPaint(HWND hwnd) {
+  TPaintDC dc(hwnd);
+  if (FBoard) FBoard->Paint(dc.Get(), dc.Paint.rcPaint);
+}
+
+BOOL TPreviewForm::OnEraseBkgnd(HWND, HDC) { return TRUE; }
+
+}  // namespace detonix::win32

@@ -1,0 +1,76 @@
+#include "shell/win32/StartUp.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+namespace detonix::win32 {
+
+bool SaverAlreadyRunning() {
+  const HWND found = FindWindowA(SaverClassName, nullptr);
+  return static_cast<int32_t>(reinterpret_cast<intptr_t>(found)) > 0;
+}
+
+bool IsInteger(const std::string& text) {
+  const char* first = text.data();
+  const char* last = first + text.size();
+  if (first != last && *first == '+') ++first;  // from_chars takes '-' but not '+'
+  int32_t value = 0;
+  const auto [end, ec] = std::from_chars(first, last, value, 10);
+  return ec == std::errc{} && end == last && first != last;
+}
+
+HWND HandleFromText(const std::string& text) {
+  if (!IsInteger(text)) return nullptr;
+  const char* first = text.data() + (text.starts_with('+') ? 1 : 0);
+  int32_t value = 0;
+  std::from_chars(first, text.data() + text.size(), value, 10);
+  return reinterpret_cast<HWND>(static_cast<intptr_t>(value));
+}
+
+namespace {
+
+// The host window of /p and /a: a separate second argument naming an existing window.
+HWND HostWindow(const std::vector<std::string>& args, TStartUp& result) {
+  if (args.size() < 2 || !IsInteger(args[1])) return nullptr;
+  result.ParentWindow = HandleFromText(args[1]);
+  if (result.ParentWindow == nullptr || !IsWindow(result.ParentWindow)) return nullptr;
+  return result.ParentWindow;
+}
+
+}  // namespace
+
+TStartUp ParseCommandLine(const std::vector<std::string>& args) {
+  TStartUp result;
+  if (args.empty()) {
+    result.SaverMode = TSaverMode::smConfigure;
+    return result;
+  }
+  // Whatever the first character is (/, - or anything), it only marks the switch.
+  std::string switchText = args[0].empty() ? std::string() : args[0].substr(1);
+  std::transform(switchText.begin(), switchText.end(), switchText.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+
+  if (switchText == "S" && !SaverAlreadyRunning()) {
+    result.SaverMode = TSaverMode::smSaver;
+    result.PreviousForegroundWindow = GetForegroundWindow();
+    return result;
+  }
+  if (switchText.empty()) return result;
+  switch (switchText[0]) {
+    case 'C':
+      result.SaverMode = TSaverMode::smConfigure;
+      break;
+    case 'P':
+      if (HostWindow(args, result)) result.SaverMode = TSaverMode::smPreview;
+      break;
+    case 'A':
+      if (HostWindow(args, result)) result.SaverMode = TSaverMode::smChangePassword;
+      break;
+    default:
+      break;
+  }
+  return result;
+}
+
+}  // namespace detonix::win32

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace detonix::win32 {
+
+enum class TSaverMode : uint8_t { smNone = 0, smSaver = 1, smPreview = 2, smChangePassword = 3, smConfigure = 4 };
+
+// What the command line asked for; read once, before any window exists.
+struct TStartUp {
+  TSaverMode SaverMode = TSaverMode::smNone;
+  HWND ParentWindow = nullptr;              // the host's window for the preview and the password change
+  HWND PreviousForegroundWindow = nullptr;  // given back the foreground when the saver ends
+};
+
+constexpr const char* ApplicationTitle = "Detonix ScreenSaver";
+constexpr const char* SaverClassName = "TZepsScreenSaver";
+
+// ARGS are the arguments after the program's name.
+TStartUp ParseCommandLine(const std::vector<std::string>& args);
+// A full-screen saver window of ours exists already.
+bool SaverAlreadyRunning();
+// The text is a decimal signed 32-bit number, and nothing else.
+bool IsInteger(const std::string& text);
+// The window handle a decimal number names (handles are 32-bit values, sign-extended).
+HWND HandleFromText(const std::string& text);
+
+}  // namespace detonix::win32

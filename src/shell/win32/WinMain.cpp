@@ -1,0 +1,71 @@
+// detonix.scr: reads the screen-saver switch and runs that one mode.
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/Application.h"
+#include "platform/Clock.h"
+#include "settings/SettingsStore.h"
+#include "shell/win32/ConfigurationFrm.h"
+#include "shell/win32/MainFrm.h"
+#include "shell/win32/NoTaskBarBtnFrm.h"
+#include "shell/win32/PreviewFrm.h"
+#include "shell/win32/SSPassword.h"
+#include "shell/win32/StartUp.h"
+
+namespace {
+
+using namespace detonix;
+using namespace detonix::win32;
+
+std::vector<std::string> Arguments() {
+  std::vector<std::string> args;
+  for (int i = 1; i < __argc; ++i) args.emplace_back(__argv[i]);
+  return args;
+}
+
+int RunSaver(HINSTANCE instance, const TStartUp& startUp) {
+  TRealClock clock;
+  TApplication app(clock);
+  app.Title = ApplicationTitle;
+  TNoTaskBarButtonForm application(instance, ApplicationTitle);
+  const int code = TZepsScreenSaver::Run(instance, application.Handle(), app);
+  if (startUp.PreviousForegroundWindow) SetForegroundWindow(startUp.PreviousForegroundWindow);
+  return code;
+}
+
+int RunPreview(HINSTANCE instance, const TStartUp& startUp) {
+  TRealClock clock;
+  TApplication app(clock);
+  app.Title = ApplicationTitle;
+  return TPreviewForm::Run(instance, startUp.ParentWindow, app);
+}
+
+int RunConfigure(HINSTANCE instance) {
+  TNoTaskBarButtonForm application(instance, ApplicationTitle);
+  const auto store = CreateUserSettingsStore();
+  TConfigurationForm form(*store);
+  return form.ShowModal(instance, application.Handle()) == -1 ? 1 : 0;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  const TStartUp startUp = ParseCommandLine(Arguments());
+  switch (startUp.SaverMode) {
+    case TSaverMode::smSaver:
+      return RunSaver(instance, startUp);
+    case TSaverMode::smPreview:
+      return RunPreview(instance, startUp);
+    case TSaverMode::smConfigure:
+      return RunConfigure(instance);
+    case TSaverMode::smChangePassword:
+      ChangePassword(startUp.ParentWindow);
+      return 0;
+    case TSaverMode::smNone:
+    default:
+      return 0;
+  }
+}
