@@ -89,8 +89,9 @@ class TComputerPlayer final : public TPlayer {
   // What the last PlanRoute collected, in the order found.
   std::span<const TPoint> PowerUpList() const { return FPowerUps; }
   std::span<const TPoint> BombSpotList() const { return {FBombSpots.data(), static_cast<size_t>(FBombSpotCount)}; }
-  // Moves from Position to P in the last Escape or PlanRoute, for a cell that search reached.
-  int SearchDistance(TPoint p) const { return FSearchDist[CellIndex(p)]; }
+  // Moves from Position to P in the last Escape or PlanRoute, for a cell that search reached
+  // (a cell it did not reach keeps an older value); 0 off the board.
+  int SearchDistance(TPoint p) const { return OnBoard(p) ? FSearchDist[CellIndex(p)] : 0; }
 
   TTimer ThinkTimer;
   TActionEvent OnAction;

@@ -255,11 +255,12 @@ TEST(Think, ChasesTheOpponentAndReplansInTheSameTickWhenItMoves) {
 TEST(Think, LaysABombWhenTheOpponentIsInLineAndItCanGetAway) {
   TTestGame g({"##########", "#1..2....#", "#..#######", "##########"});
   auto& p = g.Player1;
+  p.RouteTarget = {4, 1};  // as if it had been chasing
   p.Think();
   ASSERT_EQ(BombsLaid(g, 1), 1) << "the opponent on (4,1) is 3 cells away\n" << g.Draw();
   EXPECT_EQ(g.Actions.size(), 1u) << "a tick lays one bomb and makes no move";
   // The stand-in lays the bomb and asks both players to escape before DoAction returns.
-  EXPECT_EQ(p.RouteTarget, NoPoint);
+  EXPECT_EQ(p.RouteTarget, NoPoint) << "the escape inside DoAction ends the chase";
   const auto route = g.RouteCells(p);
   ASSERT_FALSE(route.empty()) << "the escape inside DoAction set a route\n" << g.Draw();
   EXPECT_FALSE(p.InLineOfFire(route.back(), {1, 1}, 3)) << "the route ends out of the bomb's reach at " << Describe(route.back());
