@@ -124,7 +124,10 @@ void PaintHead(TPainter& p, int ch, bool back, int look) {
   switch (ch) {
     case Quorin: {
       p.Ellipse(hx, hy, 5.6f, 5.6f, Flat(back ? hair : skin));
-      if (!back) {
+      if (back) {
+        // Long white hair, combed down.
+        for (float x : {-3.0f, -1.0f, 1.0f, 3.0f}) p.Line(hx + x, hy - 2, hx + x * 1.1f, hy + 5, 0.6f, Flat(Darker(hair, 0.2f)));
+      } else {
         // The beard falls over the robe.
         p.Polygon({{hx - 4.8f, hy + 1.5f}, {hx + 4.8f, hy + 1.5f}, {hx + l * 1.2f, hy + 10.5f}}, Flat(hair));
         PaintEyes(p, hx, hy - 0.3f, look);

@@ -19,7 +19,7 @@ constexpr TColor Background = 0x808080;
 
 class TSheet {
  public:
-  TSheet() : FBitmap(Margin * 2 + Slot * Columns, 1400, Background), FCanvas(FBitmap) {
+  TSheet() : FBitmap(Margin * 2 + Slot * Columns, 1800, Background), FCanvas(FBitmap) {
     FCanvas.Brush.Style = bsClear;
   }
 
@@ -51,6 +51,39 @@ class TSheet {
       FCanvas.TextOut(Margin + i * Slot + (Slot - FCanvas.TextWidth(label)) / 2, FY + std::max(size, 10) + 2, label);
     }
     FY += std::max(size, 10) + 20;
+  }
+
+  // Cells as the board composes them: floor or fire first, then a player, a bomb and its count.
+  void Cells(const TImageList& objects, const TImageList& players, int zoom) {
+    struct TCell {
+      int Under;    // object picture under everything
+      int Player;   // -1 for none
+      bool Pale;    // invisible player
+      int Over;     // object picture over the player, -1 for none
+      int Count;    // fuse count written on the bomb, 0 for none
+    };
+    const TCell cells[] = {{1, -1, false, 3, 10}, {1, 0, false, 3, 7}, {1, 7, false, -1, 0}, {1, 13, true, -1, 0},
+                           {4, 18, false, -1, 0}, {4, 10, false, -1, 0}, {1, 22, false, -1, 0}, {1, 14, true, 3, 3},
+                           {0, -1, false, -1, 0}, {2, -1, false, -1, 0}, {1, -1, false, 9, 0}, {4, -1, false, -1, 0}};
+    const int size = objects.Width();
+    int i = 0;
+    for (const TCell& cell : cells) {
+      TBitmap b(size, size);
+      TCanvas c(b);
+      c.Brush.Style = bsClear;
+      c.Font.Color = clWhite;
+      objects.Draw(c, 0, 0, cell.Under, dsNormal, itImage);
+      if (cell.Player >= 0) players.Draw(c, 0, 0, cell.Player, cell.Pale ? dsFocus : dsNormal, itImage);
+      if (cell.Over >= 0) objects.Draw(c, 0, 0, cell.Over, dsNormal, itImage);
+      if (cell.Count > 0 && size == 30) {
+        const std::string text = std::to_string(cell.Count);
+        c.TextOut((size - c.TextWidth(text)) / 2, 11, text);
+      }
+      if (zoom > 1) TResizableImageList::StretchNearest(b, size * zoom, size * zoom);
+      FCanvas.Draw(Margin + i * (size * zoom + 8), FY, b);
+      ++i;
+    }
+    FY += size * zoom + 10;
   }
 
   void Picture(int x, const TMaskedBitmap& picture) {
@@ -97,6 +130,9 @@ int RunSprites(const TArgs& args) {
     sheet.Row(*players);
     sheet.Caption("Players, focus style (invisible)");
     sheet.Row(*players, dsFocus);
+    sheet.Caption("Cells as the board draws them, at 30 px and enlarged twice");
+    sheet.Cells(*objects, *players, 1);
+    sheet.Cells(*objects, *players, 2);
 
     auto smallObjects = CreateObjectImages();
     auto smallPlayers = CreatePlayerImages();
@@ -114,6 +150,8 @@ int RunSprites(const TArgs& args) {
     sheet.Row(*smallPlayers, dsNormal, 3);
     sheet.Row(*smallPlayers, dsNormal, 3, smallObjects.get());
     sheet.Row(*smallPlayers, dsFocus, 3, smallObjects.get());
+    sheet.Caption("Cells at 10 px, enlarged 3 times");
+    sheet.Cells(*smallObjects, *smallPlayers, 3);
 
     sheet.Caption("Dialog: characters, small About picture, About picture");
     auto characters = CreateCharacterImages();
