@@ -47,7 +47,7 @@ TPainter::TPainter(int size, float unit)
 
 template <class Inside>
 void TPainter::FillBox(float x0, float y0, float x1, float y1, Inside inside, const TPaint& paint) {
-  // Design units to sub-pixels and back.
+  // Picture units to sub-pixels and back.
   const float k = FUnit * FZoom * Sub;
   const int gx0 = std::max(0, static_cast<int>(std::floor((FOx + x0 * FZoom) * FUnit * Sub)));
   const int gy0 = std::max(0, static_cast<int>(std::floor((FOy + y0 * FZoom) * FUnit * Sub)));

@@ -1,6 +1,6 @@
 #pragma once
 
-// A small vector painter for the game's pictures: shapes are given in design units (a 30-unit
+// A small vector painter for the game's pictures: shapes are given in picture units (a 30-unit
 // cell), painted on a 4x finer grid and averaged down, so edges inside a picture are smooth while
 // its outline stays a crisp mask.
 
@@ -27,7 +27,7 @@ struct TPt {
   float X, Y;
 };
 
-// Colour of a shape at a design-unit point; plain colours convert to it.
+// Colour of a shape at a picture-unit point; plain colours convert to it.
 using TPaint = std::function<TRGBA(float x, float y)>;
 TPaint Flat(TRGBA c);
 // From Inner at (cx, cy) to Outer at distance r.
@@ -40,7 +40,7 @@ class TPainter {
   // A square picture of Size pixels, Unit pixels per design unit.
   explicit TPainter(int size, float unit = 1.0f);
 
-  // Later shapes are placed at Origin (in design units) and scaled by Zoom.
+  // Later shapes are placed at Origin (in picture units) and scaled by Zoom.
   void SetTransform(float ox, float oy, float zoom) {
     FOx = ox;
     FOy = oy;
@@ -58,7 +58,7 @@ class TPainter {
   // A quadratic curve as a run of short lines.
   void Curve(TPt a, TPt control, TPt b, float width, const TPaint& paint);
 
-  // Puts a rim of Width design units around everything painted so far, behind it.
+  // Puts a rim of Width picture units around everything painted so far, behind it.
   void Outline(float width, TRGBA colour);
   // Keeps only the rim of Width around the painted shape; the shape itself becomes clear.
   void OutlineOnly(float width, TRGBA colour);
@@ -80,7 +80,7 @@ class TPainter {
   std::vector<TRGBA> FPixels;
 };
 
-// Motifs shared by several pictures, in design units of the painter's current transform.
+// Motifs shared by several pictures, in picture units of the painter's current transform.
 void PaintBomb(TPainter& p, float cx, float cy, float r, bool spark);
 void PaintFireBallAt(TPainter& p, float cx, float cy, float r);
 void PaintFixedBlock(TPainter& p);
