@@ -37,7 +37,7 @@ TPaint Vertical(float y0, float y1, TRGBA top, TRGBA bottom);
 
 class TPainter {
  public:
-  // A square picture of Size pixels, Unit pixels per design unit.
+  // A square picture of Size pixels, Unit pixels per picture unit.
   explicit TPainter(int size, float unit = 1.0f);
 
   // Later shapes are placed at Origin (in picture units) and scaled by Zoom.
