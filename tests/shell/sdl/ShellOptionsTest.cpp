@@ -1,0 +1,194 @@
+#include "shell/sdl/ShellOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace detonix::sdl {
+namespace {
+
+using TArgs = std::vector<std::string>;
+
+TShellOptions Parsed(const TArgs& args, const char* env = nullptr) {
+  const TParseResult r = ParseCommandLine(args, env);
+  EXPECT_TRUE(r.Ok()) << "the arguments should have been accepted; error: " << r.Error;
+  return r.Options;
+}
+
+std::string ErrorOf(const TArgs& args, const char* env = nullptr) {
+  const TParseResult r = ParseCommandLine(args, env);
+  EXPECT_FALSE(r.Ok()) << "the arguments should have been refused";
+  return r.Error;
+}
+
+TEST(ShellModes, NoArgumentsPlaysInAWindow) {
+  const TShellOptions o = Parsed({});
+  EXPECT_EQ(o.Mode, TShellMode::smWindow);
+  EXPECT_FALSE(o.WindowId);
+  EXPECT_TRUE(o.Overrides.Empty());
+}
+
+TEST(ShellModes, SaverSwitchesInEveryCommonSpelling) {
+  for (const char* s : {"-fullscreen", "--fullscreen", "/s", "/S", "-s"})
+    EXPECT_EQ(Parsed({s}).Mode, TShellMode::smFullScreen) << s;
+}
+
+TEST(ShellModes, WindowIdDecimalOrHexWithOneDashOrTwo) {
+  for (const TArgs& args : {TArgs{"-window-id", "4194312"}, TArgs{"--window-id", "0x400008"},
+                            TArgs{"--window-id", "0X400008"}}) {
+    const TShellOptions o = Parsed(args);
+    EXPECT_EQ(o.Mode, TShellMode::smForeignWindow) << args[0];
+    EXPECT_EQ(o.WindowId, 0x400008u) << args[1];
+  }
+}
+
+TEST(ShellModes, RootDrawsIntoXscreensaversWindowWhenThereIsOne) {
+  const TShellOptions withEnv = Parsed({"--root"}, "0x400008");
+  EXPECT_EQ(withEnv.Mode, TShellMode::smForeignWindow);
+  EXPECT_EQ(withEnv.WindowId, 0x400008u);
+
+  const TShellOptions without = Parsed({"-root"});
+  EXPECT_EQ(without.Mode, TShellMode::smForeignWindow);
+  EXPECT_FALSE(without.WindowId) << "no window id means the real root window";
+  EXPECT_FALSE(Parsed({"-root"}, "").WindowId) << "an empty variable is no window";
+}
+
+TEST(ShellModes, AnExplicitWindowIdWinsOverRootAndTheEnvironment) {
+  // xscreensaver's settings window appends --window-id to the hack's own command line.
+  EXPECT_EQ(Parsed({"--root", "--window-id", "0x600001"}, "0x400008").WindowId, 0x600001u);
+  EXPECT_EQ(Parsed({"--window-id", "0x600001", "--root"}, "0x400008").WindowId, 0x600001u);
+}
+
+TEST(ShellModes, TheEnvironmentAloneMeansItsWindowButAnExplicitModeWins) {
+  const TShellOptions o = Parsed({}, "0x400008");
+  EXPECT_EQ(o.Mode, TShellMode::smForeignWindow);
+  EXPECT_EQ(o.WindowId, 0x400008u);
+  EXPECT_EQ(Parsed({"-fullscreen"}, "0x400008").Mode, TShellMode::smFullScreen);
+  EXPECT_EQ(Parsed({"-window"}, "0x400008").Mode, TShellMode::smWindow);
+  EXPECT_FALSE(ParseCommandLine({"-root"}, "garbage").Ok()) << "a window id that is no number must not be guessed at";
+}
+
+TEST(ShellModes, PreviewTakesTheHostWindowAsTheNextArgument) {
+  const TShellOptions o = Parsed({"/p", "12345"});
+  EXPECT_EQ(o.Mode, TShellMode::smPreview);
+  EXPECT_EQ(o.WindowId, 12345u);
+  EXPECT_EQ(Parsed({"/P", "0x3039"}).WindowId, 12345u);
+  ErrorOf({"/p"});
+  ErrorOf({"/p", "0"});
+  ErrorOf({"/p", "abc"});
+  ErrorOf({"/p:12345"});
+}
+
+TEST(ShellModes, BadWindowIdsAreRefused) {
+  for (const char* id : {"0", "0x", "-5", "12abc", "0x1g", "", "4294967296", "99999999999999999999999"})
+    EXPECT_FALSE(ParseWindowId(id)) << id;
+  EXPECT_EQ(ParseWindowId("4294967295"), 4294967295u);
+  EXPECT_EQ(ParseWindowId("0xffffffff"), 4294967295u);
+}
+
+TEST(ShellModes, XscreensaversOwnSwitchesAreTolerated) {
+  const TShellOptions o =
+      Parsed({"--root", "--install", "-noinstall", "--visual", "default", "--mono", "--pair", "--fps"}, "0x400008");
+  EXPECT_EQ(o.Mode, TShellMode::smForeignWindow);
+  EXPECT_TRUE(o.Overrides.Empty()) << "--visual's value must not be read as an option";
+  ErrorOf({"--visual"});
+}
+
+TEST(ShellModes, HelpAndSettingsCommands) {
+  EXPECT_EQ(Parsed({"-h"}).Mode, TShellMode::smHelp);
+  EXPECT_EQ(Parsed({"--help"}).Mode, TShellMode::smHelp);
+  EXPECT_EQ(Parsed({"-fullscreen", "--help"}).Mode, TShellMode::smHelp);
+  EXPECT_EQ(Parsed({"--save-settings", "-speed", "200"}).Mode, TShellMode::smSaveSettings);
+  EXPECT_EQ(Parsed({"--show-settings"}, "0x400008").Mode, TShellMode::smShowSettings);
+  ErrorOf({"--save-settings", "--show-settings"});
+}
+
+TEST(ShellModes, UnknownThingsAreUsageErrors) {
+  EXPECT_NE(ErrorOf({"-bogus"}).find("-bogus"), std::string::npos);
+  ErrorOf({"bogus"});
+  ErrorOf({"/c"});
+  ErrorOf({"-"});
+  ErrorOf({"--"});
+  ErrorOf({"-window-id"});
+}
+
+TEST(ShellOverrides, EveryOneOfTheNineSettings) {
+  const TShellOptions o =
+      Parsed({"-speed", "175", "-player1", "murvex", "--player2", "OLANDRIX", "-sound", "-force-maze", "12",
+              "-fixed-blocks", "0.35", "-destructible-blocks", "0.2", "-powerups", "55"});
+  TSettings s;
+  o.Overrides.ApplyTo(s);
+  EXPECT_EQ(s.PlayerSpeed, 175) << "a speed that is none of the five is used as given";
+  EXPECT_EQ(s.P1ImageIndex, 12);
+  EXPECT_EQ(s.P2ImageIndex, 18);
+  EXPECT_TRUE(s.Sounds);
+  EXPECT_TRUE(s.ForceMaze);
+  EXPECT_EQ(s.ForceInterval, 12);
+  EXPECT_EQ(s.PerBlocksLeft, 0.35);
+  EXPECT_EQ(s.PerOfEBlocks, 0.2);
+  EXPECT_EQ(s.PerOfPUps, 55);
+}
+
+TEST(ShellOverrides, OnlyTheGivenOnesChangeTheSettings) {
+  TSettings s;
+  s.PlayerSpeed = 300;
+  s.Sounds = true;
+  s.ForceInterval = 9;
+  Parsed({"-player2", "Quorin", "-no-sound"}).Overrides.ApplyTo(s);
+  EXPECT_EQ(s.PlayerSpeed, 300);
+  EXPECT_EQ(s.P2ImageIndex, 0);
+  EXPECT_FALSE(s.Sounds);
+  EXPECT_EQ(s.ForceInterval, 9);
+  EXPECT_FALSE(s.ForceMaze);
+}
+
+TEST(ShellOverrides, ForceMazeAloneKeepsTheMinutesAndTakesThemFromTheNextSwitch) {
+  // As xscreensaver writes a ticked check box followed by the spin box's value.
+  const TSettingsOverrides o = Parsed({"--force-maze", "--force-interval", "30", "--root"}).Overrides;
+  EXPECT_EQ(o.ForceMaze, true);
+  EXPECT_EQ(o.ForceInterval, 30);
+  EXPECT_FALSE(Parsed({"-force-maze"}).Overrides.ForceInterval);
+  EXPECT_EQ(Parsed({"-force-maze", "0"}).Overrides.ForceInterval, 0);
+  EXPECT_EQ(Parsed({"-force-maze", "-no-force-maze"}).Overrides.ForceMaze, false) << "the last one counts";
+  ErrorOf({"-force-maze", "1441"});
+  ErrorOf({"-force-maze", "5x"});
+}
+
+TEST(ShellOverrides, ValuesOutOfRangeOrNotNumbersAreRefused) {
+  for (const TArgs& args :
+       {TArgs{"-speed", "0"}, TArgs{"-speed", "-5"}, TArgs{"-speed", "fast"}, TArgs{"-speed", "150ms"},
+        TArgs{"-speed", "60001"}, TArgs{"-speed"}, TArgs{"-player1", "Nobody"}, TArgs{"-player2", ""},
+        TArgs{"-force-interval", "-1"}, TArgs{"-fixed-blocks", "1.5"}, TArgs{"-fixed-blocks", "nan"},
+        TArgs{"-fixed-blocks", "inf"}, TArgs{"-destructible-blocks", "-0.1"}, TArgs{"-powerups", "101"},
+        TArgs{"-seed", "-1"}})
+    EXPECT_FALSE(ParseCommandLine(args, nullptr).Ok()) << args[0] << " " << (args.size() > 1 ? args[1] : "");
+}
+
+TEST(ShellOverrides, CharacterNamesInAnyCase) {
+  EXPECT_EQ(CharacterByName("Quorin"), 0);
+  EXPECT_EQ(CharacterByName("tAVVY"), 1);
+  EXPECT_EQ(CharacterByName("Olandrix"), 3);
+  EXPECT_FALSE(CharacterByName("Olandri"));
+  EXPECT_FALSE(CharacterByName(""));
+}
+
+TEST(ShellRules, TheSaverEndsOnlyBeyondTwentyPixelsOnOneAxis) {
+  EXPECT_FALSE(MovedBeyondThreshold(500, 500, 500, 500));
+  EXPECT_FALSE(MovedBeyondThreshold(500, 500, 520, 480)) << "exactly 20 on both axes stays";
+  EXPECT_FALSE(MovedBeyondThreshold(500, 500, 480, 520));
+  EXPECT_TRUE(MovedBeyondThreshold(500, 500, 521, 500));
+  EXPECT_TRUE(MovedBeyondThreshold(500, 500, 500, 479));
+  EXPECT_FALSE(MovedBeyondThreshold(500, 500, 515, 515)) << "each axis by itself, not the straight-line distance";
+  EXPECT_TRUE(MovedBeyondThreshold(0, 0, -21, 0));
+}
+
+TEST(ShellRules, PreviewCellsAreTheWidthDivFourteen) {
+  EXPECT_EQ(PreviewCellSize(152), 10);
+  EXPECT_EQ(PreviewCellSize(140), 10);
+  EXPECT_EQ(PreviewCellSize(139), 9);
+  EXPECT_EQ(PreviewCellSize(13), 0);
+}
+
+}  // namespace
+}  // namespace detonix::sdl
