@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Runs one case of the program's command line: cli-test.sh PROGRAM CASE WORKDIR.
+set -uo pipefail
+program=$1
+case=$2
+work=$3
+rm -rf "$work" && mkdir -p "$work"
+export XDG_CONFIG_HOME=$work/config
+conf=$XDG_CONFIG_HOME/detonix/detonix.conf
+unset XSCREENSAVER_WINDOW DISPLAY
+
+fail() { echo "FAIL ($case): $*" >&2; exit 1; }
+# run EXPECTED-STATUS ARGS...: runs the program, keeps its output in $out and $err.
+run() {
+  local want=$1
+  shift
+  "$program" "$@" >"$work/out" 2>"$work/err"
+  local got=$?
+  out=$(cat "$work/out")
+  err=$(cat "$work/err")
+  [ "$got" -eq "$want" ] || fail "'$*' ended with status $got, not $want; stderr: $err"
+}
+has() { grep -qF -- "$2" <<<"$1" || fail "expected '$2' in: $1"; }
+hasnt() { ! grep -qF -- "$2" <<<"$1" || fail "did not expect '$2' in: $1"; }
+
+case $case in
+  help)
+    for h in -h --help -help; do
+      run 0 "$h"
+      has "$out" "-fullscreen"
+      has "$out" "-window-id ID"
+      has "$out" "--save-settings"
+      [ -z "$err" ] || fail "$h wrote to stderr: $err"
+    done
+    ;;
+  bad_option)
+    for args in "-bogus" "/p" "/p 0" "/p notanumber" "-speed 0" "-speed fast" "-player1 Nobody" \
+                "-fixed-blocks 2" "--save-settings --show-settings" "-window-id"; do
+      # shellcheck disable=SC2086
+      run 2 $args
+      has "$err" "usage: detonix"
+      [ -z "$out" ] || fail "'$args' wrote to stdout: $out"
+    done
+    # A bad window id from xscreensaver is refused the same way.
+    XSCREENSAVER_WINDOW=junk run 2 -root
+    ;;
+  settings_round_trip)
+    run 0 --show-settings
+    has "$out" "Settings file: $conf (not there: the defaults apply)"
+    has "$out" "PlayerSpeed=150 (Normal)"
+    has "$out" "P2ImageIndex=6 (Tavvy)"
+    [ ! -e "$conf" ] || fail "showing the settings created the file"
+
+    run 0 --save-settings -speed 200 --player1 murvex -sound -force-maze 10 -powerups 45 -fixed-blocks 0.35
+    grep -qx "PlayerSpeed=200" "$conf" || fail "the file lacks PlayerSpeed=200: $(cat "$conf")"
+    [ "$(grep -c '=' "$conf")" -eq 9 ] || fail "the file should hold all nine values: $(cat "$conf")"
+
+    run 0 --show-settings
+    for line in "PlayerSpeed=200 (Slow)" "P1ImageIndex=12 (Murvex)" "P2ImageIndex=6 (Tavvy)" "Sounds=1" \
+                "ForceMaze=1" "ForceInterval=10" "PerOfPUps=45" "PerBlocksLeft=0.35" "PerOfEBlocks=0.15"; do
+      has "$out" "$line"
+    done
+    hasnt "$out" "not there"
+
+    # A second save changes only what it names.
+    run 0 --save-settings -player2 Olandrix -no-sound
+    run 0 --show-settings
+    has "$out" "PlayerSpeed=200 (Slow)"
+    has "$out" "P2ImageIndex=18 (Olandrix)"
+    has "$out" "Sounds=0"
+    has "$out" "ForceInterval=10"
+    ;;
+  overrides_win)
+    run 0 --save-settings -speed 300 -sound
+    run 0 --show-settings -speed 120 -no-sound --player1 Tavvy
+    has "$out" "PlayerSpeed=120 (Fast)"
+    has "$out" "Sounds=0"
+    has "$out" "P1ImageIndex=6 (Tavvy)"
+    has "$out" "With the settings given on the command line on top"
+    grep -qx "PlayerSpeed=300" "$conf" || fail "showing with options must not write them"
+    grep -qx "Sounds=1" "$conf" || fail "showing with options must not write them"
+    ;;
+  unwritable_settings)
+    # The settings folder's place is taken by a plain file: nothing can be written there.
+    rm -rf "$XDG_CONFIG_HOME" && echo "not a folder" >"$XDG_CONFIG_HOME"
+    run 1 --save-settings -speed 200
+    has "$err" "could not write the settings file"
+    run 0 --show-settings
+    has "$out" "PlayerSpeed=150"
+    # No place at all for the file.
+    out=$(env -u HOME -u XDG_CONFIG_HOME "$program" --save-settings -speed 200 2>&1)
+    [ $? -eq 1 ] || fail "saving without HOME should fail"
+    has "$out" "nowhere to save the settings"
+    ;;
+  *)
+    fail "no such case"
+    ;;
+esac
+echo "ok: $case"

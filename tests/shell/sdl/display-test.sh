@@ -1,0 +1,185 @@
+#!/usr/bin/env bash
+# Display tests of detonix on a virtual X server: display-test.sh BUILD-DIR.
+# Boards are checked against the headless tool's picture of the same seed and size, cell by cell:
+# the players have moved a few cells by the time of the screenshot, the rest must be the same.
+set -uo pipefail
+build=$(cd "${1:-build}" && pwd)
+program=$build/detonix
+xtest=$build/tests/detonix-xtest
+headless=$build/detonix-headless
+for p in "$program" "$xtest" "$headless"; do
+  [ -x "$p" ] || { echo "display-test: $p is missing; build first" >&2; exit 1; }
+done
+command -v Xvfb >/dev/null || { echo "display-test: Xvfb is missing (scripts/bootstrap.sh installs it)" >&2; exit 1; }
+
+work=$(mktemp -d)
+pids=()
+xvfb=
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# -noreset: without it the server resets, pointer and all, whenever its last client leaves.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "display-test: Xvfb did not start: $(cat "$work/xvfb.log")" >&2; exit 1; }
+export DISPLAY=:$(cat "$work/display")
+export XDG_CONFIG_HOME=$work/config  # the defaults, whatever the user has saved
+unset XSCREENSAVER_WINDOW
+export SDL_AUDIODRIVER=dummy
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+# start ARGS...: runs detonix in the background; its id in $pid.
+start() {
+  "$program" "$@" 2>>"$work/stderr" &
+  pid=$!
+  pids+=("$pid")
+}
+# ends_within SECONDS: whether detonix ($pid) ended by then; its status in $status.
+ends_within() {
+  local tenths=$(($1 * 10))
+  for _ in $(seq "$tenths"); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      status=$?
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+stop() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
+# same_board NAME SHOT W H CELL SEED [headless options]: at least 85 % of the cells match.
+same_board() {
+  local name=$1 shot=$2 w=$3 h=$4 cell=$5 seed=$6
+  shift 6
+  "$headless" play --width "$w" --height "$h" --seed "$seed" --minutes 0 --png "$work/ref.png" "$@" >/dev/null ||
+    { fail "$name: the headless tool failed"; return; }
+  local counts
+  counts=$("$xtest" cells "$shot" "$work/ref.png" "$cell") || { fail "$name: cannot compare the pictures"; return; }
+  read -r same total <<<"$counts"
+  if [ "$total" -gt 0 ] && [ $((same * 100)) -ge $((total * 85)) ]; then
+    pass "$name: $same of $total cells as expected"
+  else
+    cp "$shot" "/tmp/detonix-$name.png" 2>/dev/null
+    fail "$name: only $same of $total cells as expected (screenshot kept in /tmp/detonix-$name.png)"
+  fi
+}
+
+# 1. Into a foreign window, as xscreensaver asks of a hack: the board at 30-pixel cells.
+win=$("$xtest" create 600 420)
+start -window-id "$win" -seed 11
+sleep 1.5
+"$xtest" grab "$win" "$work/shot.png"
+same_board window_id "$work/shot.png" 600 420 30 11
+# It never ends on input there.
+"$xtest" move 10 10
+"$xtest" move 400 300
+xdotool key a click 1 2>/dev/null
+sleep 0.5
+kill -0 "$pid" 2>/dev/null && pass "window_id: input leaves it running" || fail "window_id: input ended it"
+# The host destroys its window: the program ends by itself.
+"$xtest" destroy "$win"
+if ends_within 5 && [ "$status" -eq 0 ]; then pass "window_id: ends when its window goes away"
+else fail "window_id: did not end cleanly when its window was destroyed"; stop; fi
+
+# 2. The preview: cells of width div 14, so a 152 by 112 host gives 10-pixel cells and 15 by 11.
+win=$("$xtest" create 152 112)
+start /p "$win" -seed 12
+sleep 1.5
+"$xtest" grab "$win" "$work/shot.png"
+same_board preview "$work/shot.png" 152 112 10 12 --cell 10
+"$xtest" destroy "$win"
+ends_within 5 || { fail "preview: did not end with its window"; stop; }
+
+# 3. --root with XSCREENSAVER_WINDOW draws into that window, and SIGTERM ends it at once.
+win=$("$xtest" create 450 330)
+XSCREENSAVER_WINDOW=$(printf '0x%x' "$win") start --root -seed 13
+sleep 1.5
+"$xtest" grab "$win" "$work/shot.png"
+same_board root_env "$work/shot.png" 450 330 30 13
+kill -TERM "$pid"
+if ends_within 3 && [ "$status" -eq 0 ]; then pass "root_env: SIGTERM ends it"
+else fail "root_env: SIGTERM did not end it cleanly"; stop; fi
+"$xtest" destroy "$win"
+
+# 4. --root without it draws into the real root window.
+start -root -seed 14
+sleep 1.5
+"$xtest" grab root "$work/shot.png"
+same_board root "$work/shot.png" 1280 1024 30 14
+kill -TERM "$pid"
+ends_within 3 || { fail "root: SIGTERM did not end it"; stop; }
+
+# 5. Full screen: any key, any click, and a movement beyond 20 pixels on one axis end it.
+fullscreen_case() {
+  local name=$1 should_end=$2
+  shift 2
+  "$xtest" move 500 500
+  start -fullscreen
+  sleep 1.2
+  "$@"
+  if ends_within 2; then
+    if [ "$should_end" = yes ] && [ "$status" -eq 0 ]; then pass "fullscreen: $name ends it"
+    else fail "fullscreen: $name ended it (status $status)"; fi
+  else
+    if [ "$should_end" = no ]; then pass "fullscreen: $name leaves it running"
+    else fail "fullscreen: $name did not end it"; fi
+    stop
+  fi
+}
+fullscreen_case "20 pixels on both axes" no "$xtest" move 520 480
+fullscreen_case "21 pixels right" yes "$xtest" move 521 500
+fullscreen_case "21 pixels up" yes "$xtest" move 500 479
+fullscreen_case "a key" yes xdotool key a
+fullscreen_case "a modifier key alone" yes xdotool key shift
+fullscreen_case "a click" yes xdotool click 1
+# The board covers the screen.
+"$xtest" move 500 500
+start -fullscreen -seed 15
+sleep 1.5
+"$xtest" grab root "$work/shot.png"
+same_board fullscreen "$work/shot.png" 1280 1024 30 15
+stop
+
+# 6. The window: 1024 by 768, and a new game at a new size.
+start -seed 16
+sleep 1.5
+wid=$(xdotool search --sync --limit 1 --pid "$pid" 2>/dev/null | head -1)
+if [ -z "$wid" ]; then
+  fail "window: no window found"
+else
+  geometry=$(xwininfo -id "$wid" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
+  [ "$geometry" = 1024x768 ] && pass "window: 1024x768" || fail "window: $geometry, not 1024x768"
+  "$xtest" grab "$wid" "$work/shot.png"
+  same_board window "$work/shot.png" 1024 768 30 16
+  xdotool windowsize "$wid" 640 480
+  sleep 1.5
+  "$xtest" grab "$wid" "$work/shot.png"
+  same_board window_resized "$work/shot.png" 640 480 30 16
+fi
+stop
+
+# 7. Sound through SDL's dummy device: the game goes on through the explosions.
+win=$("$xtest" create 300 240)
+: >"$work/stderr"
+start -window-id "$win" -sound -speed 100 -seed 17
+sleep 12
+if kill -0 "$pid" 2>/dev/null && ! grep -q "no sound" "$work/stderr"; then pass "sound: plays on past the first explosions"
+else fail "sound: $(cat "$work/stderr")"; fi
+kill -TERM "$pid"
+ends_within 3 || { fail "sound: SIGTERM did not end it"; stop; }
+
+if [ "$failures" -gt 0 ]; then
+  echo "display-test: $failures failures" >&2
+  exit 1
+fi
+echo "display-test: all passed"
