@@ -1,6 +1,4 @@
 // detonix-headless maze: generates one maze and prints it with a summary line.
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -11,6 +9,7 @@
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "settings/Settings.h"
+#include "tools/HeadlessArgs.h"
 #include "tools/HeadlessCommands.h"
 
 namespace detonix::headless {
@@ -25,17 +24,6 @@ constexpr int MaxBoardSide = 4096;
 int UsageError(const std::string& problem) {
   std::fprintf(stderr, "detonix-headless maze: %s; %s\n", problem.c_str(), MazeUsage);
   return 2;
-}
-
-template <class T>
-std::optional<T> ParseNumber(const std::string& s) {
-  T v{};
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (s.empty() || ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
-  if constexpr (std::is_floating_point_v<T>) {
-    if (!std::isfinite(v)) return std::nullopt;
-  }
-  return v;
 }
 
 char CellChar(const TGameState& state, TPoint p, TPoint start1, TPoint start2) {
