@@ -7,7 +7,7 @@ packages=(
   g++ make cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libstb-dev fonts-dejavu-core
-  libsdl2-dev libx11-dev xvfb xdotool x11-utils imagemagick
+  libsdl2-dev libx11-dev xvfb xdotool x11-utils imagemagick xscreensaver
   g++-mingw-w64-x86-64 wine64
 )
 

@@ -47,6 +47,10 @@ void TSdlShell::ShowMessage(const std::string& text) {
 
 bool TSdlShell::Open() {
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  // Left to itself SDL presents a window surface through OpenGL, which uploads and draws the
+  // whole window for every change (in software where there is no GPU). The X11 framebuffer
+  // sends only the changed rectangles.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // Foreign windows are X11 windows; SDL must talk X11 to them.
   if (Foreign()) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   InstallXErrorHandler();

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
@@ -24,6 +25,13 @@ int OnXError(Display* display, XErrorEvent* error) {
   return 0;
 }
 
+// Xlib ends the process when the connection breaks in any case; _exit spares the atexit handlers
+// of libraries that may wait for a server that is gone.
+int OnXIOError(Display*) {
+  std::fprintf(stderr, "detonix: lost the connection to the X server\n");
+  std::_Exit(1);
+}
+
 // Any error of a probing request means the window is not there.
 int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 
@@ -38,7 +46,10 @@ bool WindowInfo(SDL_Window* window, Display*& display, Window& xwindow) {
 
 }  // namespace
 
-void InstallXErrorHandler() { XSetErrorHandler(OnXError); }
+void InstallXErrorHandler() {
+  XSetErrorHandler(OnXError);
+  XSetIOErrorHandler(OnXIOError);
+}
 
 bool TakeXWindowError() { return WindowErrorSeen.exchange(false); }
 
