@@ -172,8 +172,10 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
     return result;
   }
 
+  // The variable counts only where no explicit window or mode says otherwise.
+  const bool useEnv = !preview && !windowIdOption && (o.Root || (!fullScreen && !window));
   std::optional<uint64_t> envId;
-  if (xscreensaverWindow && *xscreensaverWindow) {
+  if (useEnv && xscreensaverWindow && *xscreensaverWindow) {
     envId = ParseWindowId(xscreensaverWindow);
     if (!envId) return fail(std::string("bad XSCREENSAVER_WINDOW value '") + xscreensaverWindow + "'");
   }

@@ -67,6 +67,9 @@ TEST(ShellModes, TheEnvironmentAloneMeansItsWindowButAnExplicitModeWins) {
   EXPECT_EQ(Parsed({"-fullscreen"}, "0x400008").Mode, TShellMode::smFullScreen);
   EXPECT_EQ(Parsed({"-window"}, "0x400008").Mode, TShellMode::smWindow);
   EXPECT_FALSE(ParseCommandLine({"-root"}, "garbage").Ok()) << "a window id that is no number must not be guessed at";
+  EXPECT_FALSE(ParseCommandLine({}, "garbage").Ok());
+  EXPECT_TRUE(ParseCommandLine({"-fullscreen"}, "garbage").Ok()) << "a variable that is not used cannot be wrong";
+  EXPECT_TRUE(ParseCommandLine({"-window-id", "7"}, "garbage").Ok());
 }
 
 TEST(ShellModes, PreviewTakesTheHostWindowAsTheNextArgument) {

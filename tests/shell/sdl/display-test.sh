@@ -100,6 +100,25 @@ same_board preview "$work/shot.png" 152 112 10 12 --cell 10
 "$xtest" destroy "$win"
 ends_within 5 || { fail "preview: did not end with its window"; stop; }
 
+# A host narrower than 14 pixels leaves no cell size; and a board that cannot be made at all.
+# Inside a host's window both wait, black, for the window to go away; they must not crash.
+win=$("$xtest" create 13 10)
+start /p "$win"
+sleep 1
+kill -0 "$pid" 2>/dev/null && pass "preview: a 13-pixel host is survived" || fail "preview: a 13-pixel host ended it"
+"$xtest" destroy "$win"
+ends_within 5 || { fail "preview: did not end with its tiny window"; stop; }
+win=$("$xtest" create 300 200)
+start -window-id "$win" -fixed-blocks 1
+sleep 1
+kill -0 "$pid" 2>/dev/null && pass "window_id: an impossible maze is survived" || fail "window_id: an impossible maze ended it"
+"$xtest" destroy "$win"
+ends_within 5 || { fail "window_id: did not end with its window"; stop; }
+# In its own window the message goes to the user, and the program ends.
+if "$program" -fixed-blocks 1 2>"$work/err" >/dev/null; then fail "window: an impossible maze did not fail"
+elif grep -q "Error Creating Maze - change Maze options" "$work/err"; then pass "window: an impossible maze is reported"
+else fail "window: no maze message: $(cat "$work/err")"; fi
+
 # 3. --root with XSCREENSAVER_WINDOW draws into that window, and SIGTERM ends it at once.
 win=$("$xtest" create 450 330)
 XSCREENSAVER_WINDOW=$(printf '0x%x' "$win") start --root -seed 13
