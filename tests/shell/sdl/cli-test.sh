@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Runs one case of the program's command line: cli-test.sh PROGRAM CASE WORKDIR.
+# Runs one case of the program's command line: cli-test.sh PROGRAM CASE WORKDIR [XML].
 set -uo pipefail
 program=$1
 case=$2
 work=$3
+xml=${4:-}
 rm -rf "$work" && mkdir -p "$work"
 export XDG_CONFIG_HOME=$work/config
 conf=$XDG_CONFIG_HOME/detonix/detonix.conf
@@ -91,6 +92,47 @@ case $case in
     out=$(env -u HOME -u XDG_CONFIG_HOME "$program" --save-settings -speed 200 2>&1)
     [ $? -eq 1 ] || fail "saving without HOME should fail"
     has "$out" "nowhere to save the settings"
+    ;;
+  xscreensaver_options)
+    # Every switch the options file can put on a command line is accepted...
+    [ -r "$xml" ] || fail "no options file given"
+    grep -q '<screensaver name="detonix"' "$xml" || fail "the options file does not name detonix"
+    grep -q '<command arg="--root"/>' "$xml" || fail "the options file does not ask for --root"
+    switches=$(grep -o 'arg-set="[^"]*"' "$xml" | sed 's/^arg-set="//; s/"$//')
+    [ "$(wc -l <<<"$switches")" -ge 10 ] || fail "too few switches found: $switches"
+    while read -r a; do
+      # shellcheck disable=SC2086
+      run 0 --show-settings $a
+    done <<<"$switches"
+    # ...and so is every number within the spin box's range, and nothing outside it.
+    line=$(tr '\n' ' ' <"$xml" | grep -o '<number [^>]*>')
+    arg=$(grep -o 'arg="[^"]*"' <<<"$line" | sed 's/^arg="//; s/"$//')
+    low=$(grep -o 'low="[^"]*"' <<<"$line" | tr -dc 0-9)
+    high=$(grep -o 'high="[^"]*"' <<<"$line" | tr -dc 0-9)
+    default=$(grep -o 'default="[^"]*"' <<<"$line" | tr -dc 0-9)
+    for v in "$low" "$high" "$default"; do
+      # shellcheck disable=SC2086
+      run 0 --show-settings ${arg/\%/$v}
+      has "$out" "ForceInterval=$v"
+    done
+    # xscreensaver leaves options at their default off the command line, so the program's own
+    # defaults must be the file's: the menu items without a switch, the spin box's default,
+    # and the check boxes off.
+    run 0 --show-settings
+    defaults=$(awk '/<select id=/ { match($0, /id="[^"]*"/); id = substr($0, RSTART + 4, RLENGTH - 5) }
+                    /<option/ && !/arg-set/ { match($0, /: [^"]*"/); print id, substr($0, RSTART + 2, RLENGTH - 3) }' "$xml")
+    [ "$(wc -l <<<"$defaults")" -eq 3 ] || fail "each of the three menus needs exactly one default: $defaults"
+    while read -r id label; do
+      case $id in
+        speed) has "$out" "PlayerSpeed=150 ($label)" ;;
+        player1) has "$out" "P1ImageIndex=0 ($label)" ;;
+        player2) has "$out" "P2ImageIndex=6 ($label)" ;;
+        *) fail "a menu the test does not know: $id" ;;
+      esac
+    done <<<"$defaults"
+    has "$out" "ForceInterval=$default"
+    has "$out" "Sounds=0"
+    has "$out" "ForceMaze=0"
     ;;
   *)
     fail "no such case"
