@@ -65,10 +65,12 @@ bool TSdlShell::Open() {
       SDL_Rect bounds{0, 0, WindowWidth, WindowHeight};
       SDL_GetDisplayBounds(0, &bounds);
       FWindow = SDL_CreateWindow("Detonix", bounds.x, bounds.y, bounds.w, bounds.h,
-                                 SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
+                                 SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR);
       if (FWindow) {
         SDL_ShowCursor(SDL_DISABLE);
         SDL_RaiseWindow(FWindow);
+        // Every key is the saver's, wherever the focus was: the first one ends it.
+        SDL_SetWindowKeyboardGrab(FWindow, SDL_TRUE);
         SDL_GetGlobalMouseState(&FStartX, &FStartY);
       }
       break;
