@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Display tests of detonix on a virtual X server: display-test.sh BUILD-DIR.
 # Boards are checked against the headless tool's picture of the same seed and size, cell by cell:
-# the players have moved a few cells by the time of the screenshot, the rest must be the same.
+# the players have moved a few cells by the time of the screenshot (slow players where the board
+# is small), the rest must be the same.
 set -uo pipefail
 build=$(cd "${1:-build}" && pwd)
 program=$build/detonix
@@ -61,7 +62,8 @@ stop() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
 same_board() {
   local name=$1 shot=$2 w=$3 h=$4 cell=$5 seed=$6
   shift 6
-  "$headless" play --width "$w" --height "$h" --seed "$seed" --minutes 0 --png "$work/ref.png" "$@" >/dev/null ||
+  XDG_CONFIG_HOME=${ref_config:-$XDG_CONFIG_HOME} \
+    "$headless" play --width "$w" --height "$h" --seed "$seed" --minutes 0 --png "$work/ref.png" "$@" >/dev/null ||
     { fail "$name: the headless tool failed"; return; }
   local counts
   counts=$("$xtest" cells "$shot" "$work/ref.png" "$cell") || { fail "$name: cannot compare the pictures"; return; }
@@ -76,7 +78,7 @@ same_board() {
 
 # 1. Into a foreign window, as xscreensaver asks of a hack: the board at 30-pixel cells.
 win=$("$xtest" create 600 420)
-start -window-id "$win" -seed 11
+start -window-id "$win" -seed 11 -speed 300
 sleep 1.5
 "$xtest" grab "$win" "$work/shot.png"
 same_board window_id "$work/shot.png" 600 420 30 11
@@ -91,9 +93,20 @@ kill -0 "$pid" 2>/dev/null && pass "window_id: input leaves it running" || fail 
 if ends_within 5 && [ "$status" -eq 0 ]; then pass "window_id: ends when its window goes away"
 else fail "window_id: did not end cleanly when its window was destroyed"; stop; fi
 
+# Maze settings given on the command line make the maze: the headless tool reads the same ones
+# from a settings file of its own.
+XDG_CONFIG_HOME=$work/config2 "$program" --save-settings -fixed-blocks 0.25 -destructible-blocks 0.4 -powerups 5 >/dev/null
+win=$("$xtest" create 600 420)
+start -window-id "$win" -seed 11 -speed 300 -fixed-blocks 0.25 -destructible-blocks 0.4 -powerups 5
+sleep 1.5
+"$xtest" grab "$win" "$work/shot.png"
+ref_config=$work/config2 same_board maze_options "$work/shot.png" 600 420 30 11
+"$xtest" destroy "$win"
+ends_within 5 || { fail "maze_options: did not end with its window"; stop; }
+
 # 2. The preview: cells of width div 14, so a 152 by 112 host gives 10-pixel cells and 15 by 11.
 win=$("$xtest" create 152 112)
-start /p "$win" -seed 12
+start /p "$win" -seed 12 -speed 300
 sleep 1.5
 "$xtest" grab "$win" "$work/shot.png"
 same_board preview "$work/shot.png" 152 112 10 12 --cell 10
@@ -121,7 +134,7 @@ else fail "window: no maze message: $(cat "$work/err")"; fi
 
 # 3. --root with XSCREENSAVER_WINDOW draws into that window, and SIGTERM ends it at once.
 win=$("$xtest" create 450 330)
-XSCREENSAVER_WINDOW=$(printf '0x%x' "$win") start --root -seed 13
+XSCREENSAVER_WINDOW=$(printf '0x%x' "$win") start --root -seed 13 -speed 300
 sleep 1.5
 "$xtest" grab "$win" "$work/shot.png"
 same_board root_env "$work/shot.png" 450 330 30 13
