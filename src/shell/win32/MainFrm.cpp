@@ -36,30 +36,32 @@ bool TZepsScreenSaver::RegisterWindowClass(HINSTANCE instance) {
   return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-HWND TZepsScreenSaver::Create(HINSTANCE instance, HWND owner, TApplication& app) {
+TZepsScreenSaver::~TZepsScreenSaver() {
+  if (FWindow && IsWindow(FWindow)) DestroyWindow(FWindow);
+}
+
+HWND TZepsScreenSaver::Create(HINSTANCE instance, HWND owner) {
   if (!RegisterWindowClass(instance)) return nullptr;
-  auto* self = new TZepsScreenSaver(app);  // owned by its window from WM_NCCREATE on
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
-  const HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, SaverClassName, SaverCaption, WS_POPUP, 0, 0, width, height, owner,
-                                    nullptr, instance, self);
-  if (!hwnd) return nullptr;  // the window, if it got as far as WM_NCDESTROY, freed SELF
-  ShowWindow(hwnd, SW_SHOW);
-  UpdateWindow(hwnd);
-  PostMessageA(hwnd, WM_SHOWGAME, 0, 0);
-  return hwnd;
+  FWindow = CreateWindowExA(WS_EX_TOPMOST, SaverClassName, SaverCaption, WS_POPUP, 0, 0, width, height, owner,
+                            nullptr, instance, this);
+  if (!FWindow) return nullptr;
+  ShowWindow(FWindow, SW_SHOW);
+  UpdateWindow(FWindow);
+  PostMessageA(FWindow, WM_SHOWGAME, 0, 0);
+  return FWindow;
 }
 
 int TZepsScreenSaver::Run(HINSTANCE instance, HWND owner, TApplication& app) {
   InstallApplicationHooks(app, nullptr);
-  const HWND hwnd = Create(instance, owner, app);
+  TZepsScreenSaver form(app);
+  const HWND hwnd = form.Create(instance, owner);
   if (!hwnd) return 1;
   TLoopHooks hooks;
-  hooks.Present = [hwnd] {
-    if (auto* self = reinterpret_cast<TZepsScreenSaver*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)); self && self->FBoard)
-      self->FBoard->PresentChanges();
+  hooks.Present = [&form] {
+    if (form.FBoard) form.FBoard->PresentChanges();
   };
-  // The hook reads the window's data afresh each time, so it is safe once the window is gone.
   hooks.StillWanted = [hwnd] { return IsWindow(hwnd) != 0; };
   hooks.WatchMs = 250;
   return RunMessageLoop(app, hooks);
@@ -123,13 +125,13 @@ void TZepsScreenSaver::OnShowGame(HWND hwnd) {
 }
 
 void TZepsScreenSaver::OnDestroy(HWND) {
-  FBoard.reset();  // frees the simulator and its timers
+  FClosing = true;
   PostQuitMessage(0);
 }
 
 void TZepsScreenSaver::OnNCDestroy(HWND hwnd) {
   SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-  delete this;
+  FWindow = nullptr;
 }
 
 void TZepsScreenSaver::OnPaint(HWND hwnd) {

@@ -16,8 +16,15 @@ class TZepsScreenSaver {
  public:
   // Registers the window class under SaverClassName (the already-running check looks for it).
   static bool RegisterWindowClass(HINSTANCE instance);
+  explicit TZepsScreenSaver(TApplication& app) : FApp(app) {}
+  // The game goes with the form, not with its window, which a key can destroy while a game
+  // handler is still running (inside ProcessMessages).
+  ~TZepsScreenSaver();
+  TZepsScreenSaver(const TZepsScreenSaver&) = delete;
+  TZepsScreenSaver& operator=(const TZepsScreenSaver&) = delete;
+
   // Creates and shows the window, owned by OWNER, and starts the game; nothing when creation fails.
-  static HWND Create(HINSTANCE instance, HWND owner, TApplication& app);
+  HWND Create(HINSTANCE instance, HWND owner);
 
   // Runs the game until the window closes.
   static int Run(HINSTANCE instance, HWND owner, TApplication& app);
@@ -26,7 +33,6 @@ class TZepsScreenSaver {
   static bool MovedTooFar(POINT start, POINT now);
 
  private:
-  explicit TZepsScreenSaver(TApplication& app) : FApp(app) {}
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -42,6 +48,7 @@ class TZepsScreenSaver {
   void OnShowGame(HWND hwnd);
 
   TApplication& FApp;
+  HWND FWindow = nullptr;
   std::unique_ptr<TBoardView> FBoard;
   POINT FStartCursorPos{};
   bool FClosing = false;

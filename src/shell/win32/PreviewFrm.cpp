@@ -14,11 +14,11 @@ constexpr const char* PreviewCaption = "Preview";
 constexpr UINT WM_SHOWGAME = WM_APP + 1;
 }  // namespace
 
-TPreviewForm* TPreviewForm::FromWindow(HWND hwnd) {
-  return reinterpret_cast<TPreviewForm*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+TPreviewForm::~TPreviewForm() {
+  if (FWindow && IsWindow(FWindow)) DestroyWindow(FWindow);
 }
 
-HWND TPreviewForm::Create(HINSTANCE instance, HWND parent, TApplication& app) {
+HWND TPreviewForm::Create(HINSTANCE instance) {
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = WindowProc;
@@ -30,30 +30,28 @@ HWND TPreviewForm::Create(HINSTANCE instance, HWND parent, TApplication& app) {
 
   // The host's outer rectangle gives the size; (0, 0) is its client area's corner.
   RECT host{};
-  if (!GetWindowRect(parent, &host)) return nullptr;
-  auto* self = new TPreviewForm(app, parent);  // owned by its window from WM_NCCREATE on
-  const HWND hwnd = CreateWindowExA(0, PreviewClassName, PreviewCaption, PreviewStyle, 0, 0, host.right - host.left,
-                                    host.bottom - host.top, parent, nullptr, instance, self);
-  if (!hwnd) return nullptr;
-  ShowWindow(hwnd, SW_SHOWNA);
-  PostMessageA(hwnd, WM_SHOWGAME, 0, 0);
-  return hwnd;
+  if (!GetWindowRect(FParent, &host)) return nullptr;
+  FWindow = CreateWindowExA(0, PreviewClassName, PreviewCaption, PreviewStyle, 0, 0, host.right - host.left,
+                            host.bottom - host.top, FParent, nullptr, instance, this);
+  if (!FWindow) return nullptr;
+  ShowWindow(FWindow, SW_SHOWNA);
+  PostMessageA(FWindow, WM_SHOWGAME, 0, 0);
+  return FWindow;
 }
 
 int TPreviewForm::Run(HINSTANCE instance, HWND parent, TApplication& app) {
   InstallApplicationHooks(app, nullptr);
-  const HWND hwnd = Create(instance, parent, app);
+  TPreviewForm form(app, parent);
+  const HWND hwnd = form.Create(instance);
   if (!hwnd) return 1;
   TLoopHooks hooks;
-  hooks.Present = [hwnd] {
-    if (TPreviewForm* self = FromWindow(hwnd); self && self->FBoard) self->FBoard->PresentChanges();
+  hooks.Present = [&form] {
+    if (form.FBoard) form.FBoard->PresentChanges();
   };
   // A host that is killed destroys nothing, so its window is watched as well as ours.
   hooks.StillWanted = [hwnd, parent] { return IsWindow(parent) && IsWindow(hwnd); };
   hooks.WatchMs = 250;
-  const int code = RunMessageLoop(app, hooks);
-  if (IsWindow(hwnd)) DestroyWindow(hwnd);
-  return code;
+  return RunMessageLoop(app, hooks);
 }
 
 LRESULT CALLBACK TPreviewForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -61,7 +59,7 @@ LRESULT CALLBACK TPreviewForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LP
     auto* create = reinterpret_cast<LPCREATESTRUCT>(lParam);
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
-  TPreviewForm* self = FromWindow(hwnd);
+  auto* self = reinterpret_cast<TPreviewForm*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
   return self->HandleMessage(hwnd, msg, wParam, lParam);
 }
@@ -101,14 +99,11 @@ void TPreviewForm::OnShowGame(HWND) {
   FBoard->StartGame(FApp, options, error);
 }
 
-void TPreviewForm::OnDestroy(HWND) {
-  FBoard.reset();
-  PostQuitMessage(0);
-}
+void TPreviewForm::OnDestroy(HWND) { PostQuitMessage(0); }
 
 void TPreviewForm::OnNCDestroy(HWND hwnd) {
   SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-  delete this;
+  FWindow = nullptr;
 }
 
 void TPreviewForm::OnPaint(HWND hwnd) {

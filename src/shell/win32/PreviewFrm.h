@@ -17,8 +17,16 @@ class TPreviewForm {
   static constexpr DWORD PreviewStyle = WS_CHILD | WS_CLIPSIBLINGS;
   static constexpr int ColumnsAcross = 14;
 
-  // Creates the child window in PARENT and starts the game; nothing when creation fails.
-  static HWND Create(HINSTANCE instance, HWND parent, TApplication& app);
+  TPreviewForm(TApplication& app, HWND parent) : FApp(app), FParent(parent) {}
+  // The game goes with the form, never with the window: the window can be destroyed while a game
+  // handler runs (a host closing during ProcessMessages), and the game must outlive that handler.
+  ~TPreviewForm();
+  TPreviewForm(const TPreviewForm&) = delete;
+  TPreviewForm& operator=(const TPreviewForm&) = delete;
+
+  // Creates the child window in the parent and starts the game; nothing when creation fails.
+  HWND Create(HINSTANCE instance);
+  HWND Handle() const { return FWindow; }
   // Runs until the host's window or ours is gone.
   static int Run(HINSTANCE instance, HWND parent, TApplication& app);
 
@@ -26,10 +34,8 @@ class TPreviewForm {
   static int CellSizeFor(int width) { return width > 0 ? width / ColumnsAcross : 0; }
 
   TBoardView* Board() const { return FBoard.get(); }
-  static TPreviewForm* FromWindow(HWND hwnd);
 
  private:
-  TPreviewForm(TApplication& app, HWND parent) : FApp(app), FParent(parent) {}
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -42,6 +48,7 @@ class TPreviewForm {
 
   TApplication& FApp;
   HWND FParent;
+  HWND FWindow = nullptr;
   std::unique_ptr<TBoardView> FBoard;
 };
 

@@ -5,7 +5,8 @@
 //   preview-orphan SCR         the same, then this process ends without destroying its window;
 //                              prints the saver's process id
 //   wait-exit PID MS           the process ends within MS milliseconds
-//   expect-exit MS SCR ARGS... SCR ARGS ends within MS milliseconds without showing a window
+//   expect-exit MS SCR ARGS... SCR ARGS ends within MS milliseconds without showing a window;
+//                              an argument HOST stands for a window of this process
 //   find-class CLASS [MS]      a visible top-level window of that class exists (waits up to MS)
 //   wait-gone CLASS MS         no window of that class is left within MS milliseconds
 //   dialog-state [MS]          the settings dialog's controls, one key=value a line
@@ -13,6 +14,7 @@
 //   dialog-select ID INDEX     picks an item of a list of the settings dialog
 //   dialog-set-text ID TEXT    types into a field of the settings dialog
 //   dialog-page INDEX          brings a page of the settings dialog to the front
+//   dialog-close               closes the settings dialog with its close box
 //   message-box MS             reads the text of the program's message box and presses OK
 #include <windows.h>
 #include <commctrl.h>
@@ -103,6 +105,8 @@ HWND StartPreview(const std::string& scr, int width, int height, HANDLE& process
   });
   Report(appeared, "a child window appears in the host's window");
   if (!appeared) return host;
+  // It may be seen between its creation and its showing.
+  Report(WaitFor(5000, [child] { return IsWindowVisible(child) != 0; }), "the child is shown");
   RECT r{};
   GetWindowRect(child, &r);
   POINT corner{r.left, r.top};
@@ -115,7 +119,6 @@ HWND StartPreview(const std::string& scr, int width, int height, HANDLE& process
   char hex[16];
   std::snprintf(hex, sizeof hex, "%08lX", static_cast<unsigned long>(style));
   Report((style & ~WS_VISIBLE) == PreviewStyle, std::string("the child's style is WS_CHILD | WS_CLIPSIBLINGS (") + hex + ")");
-  Report(IsWindowVisible(child) != 0, "the child is shown");
   return host;
 }
 
@@ -162,9 +165,12 @@ struct TWindowSearch {
   bool Seen = false;
 };
 
-int ExpectExit(DWORD ms, const std::string& scr, const std::vector<std::string>& args) {
+int ExpectExit(DWORD ms, const std::string& scr, std::vector<std::string> args) {
   std::string joined;
-  for (const auto& a : args) joined += " " + a;
+  for (auto& a : args) {
+    joined += " " + a;
+    if (a == "HOST") a = HandleText(MakeHost(152, 112));
+  }
   DWORD pid = 0;
   const HANDLE process = Start(scr, args, &pid);
   if (!process) return 1;
@@ -264,9 +270,13 @@ int DialogState(DWORD ms) {
   for (int id : {IDC_PLAYER1COMBO, IDC_PLAYER2COMBO}) {
     const HWND combo = Control(dialog, id);
     const auto sel = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    // Between processes Wine carries list texts whole only in the wide form.
+    wchar_t wide[64] = {};
     char name[64] = {};
-    if (sel >= 0 && SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(sel), 0) < 63)
-      SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(sel), reinterpret_cast<LPARAM>(name));
+    if (sel >= 0 && SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(sel), 0) < 63) {
+      SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(sel), reinterpret_cast<LPARAM>(wide));
+      WideCharToMultiByte(CP_ACP, 0, wide, -1, name, sizeof name, nullptr, nullptr);
+    }
     std::printf("player%d=%s\n", id == IDC_PLAYER1COMBO ? 1 : 2, name);
   }
   auto checked = [&](int id) { return SendMessageA(Control(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0; };
@@ -329,6 +339,13 @@ int DialogPage(int index) {
   return 0;
 }
 
+int DialogClose() {
+  const HWND dialog = FindDialog(5000);
+  if (!dialog) return 1;
+  PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+  return 0;
+}
+
 int MessageBoxText(DWORD ms) {
   HWND box = nullptr;
   WaitFor(ms, [&] {
@@ -364,6 +381,7 @@ int main(int argc, char** argv) {
   if (command == "dialog-select" && a.size() >= 3) return DialogSelect(static_cast<int>(number(1, 0)), static_cast<int>(number(2, 0)));
   if (command == "dialog-set-text" && a.size() >= 3) return DialogSetText(static_cast<int>(number(1, 0)), a[2]);
   if (command == "dialog-page" && a.size() >= 2) return DialogPage(static_cast<int>(number(1, 0)));
+  if (command == "dialog-close") return DialogClose();
   if (command == "message-box") return MessageBoxText(static_cast<DWORD>(number(1, 10000)));
   std::fprintf(stderr, "detonix-testhost: unknown command\n");
   return 2;

@@ -170,7 +170,8 @@ void PreviewCases(TSuite& t) {
     TRealClock clock;
     TApplication app(clock);
     InstallApplicationHooks(app, nullptr);
-    const HWND preview = TPreviewForm::Create(GetModuleHandleA(nullptr), host, app);
+    TPreviewForm form(app, host);
+    const HWND preview = form.Create(GetModuleHandleA(nullptr));
     EXPECT_THAT(t, preview != nullptr, "created");
     if (!preview) return;
     RunFor(app, 1500);
@@ -180,15 +181,14 @@ void PreviewCases(TSuite& t) {
     RECT r{};
     GetWindowRect(preview, &r);
     EXPECT_THAT(t, r.right - r.left == 152 && r.bottom - r.top == 112 && r.left == 0 && r.top == 0, "placed at (0, 0)");
-    TPreviewForm* form = TPreviewForm::FromWindow(preview);
-    TDetonixSimulator* sim = form && form->Board() ? form->Board()->Simulator() : nullptr;
+    TDetonixSimulator* sim = form.Board() ? form.Board()->Simulator() : nullptr;
     EXPECT_THAT(t, sim != nullptr, "game running");
     if (sim) {
       const TGameState& s = sim->State();
       EXPECT_THAT(t, s.CellSize == 10 && s.ColCount == 15 && s.RowCount == 11,
                   Str(s.CellSize) + " px, " + Str(s.ColCount) + " x " + Str(s.RowCount));
       EXPECT_THAT(t, sim->IsPreview() && !sim->SoundsOn(), "silent preview");
-      const TPaintSurface& surface = *form->Board()->Surface();
+      const TPaintSurface& surface = *form.Board()->Surface();
       EXPECT_THAT(t, !AllBlack(surface), "the board is drawn");
       EXPECT_THAT(t, DistinctColours(surface) >= 4, "blocks, floor and players, not one flat colour");
     }
@@ -201,16 +201,36 @@ void PreviewCases(TSuite& t) {
     TRealClock clock;
     TApplication app(clock);
     InstallApplicationHooks(app, nullptr);
-    const HWND preview = TPreviewForm::Create(GetModuleHandleA(nullptr), host, app);
+    TPreviewForm form(app, host);
+    const HWND preview = form.Create(GetModuleHandleA(nullptr));
     EXPECT_THAT(t, preview != nullptr, "created");
     if (!preview) return;
     RunFor(app, 600);
     EXPECT_THAT(t, IsWindow(preview), "still there");
-    TPreviewForm* form = TPreviewForm::FromWindow(preview);
-    EXPECT_THAT(t, form && form->Board() && !form->Board()->Simulator(), "no game");
-    if (form && form->Board() && form->Board()->Surface()) EXPECT_THAT(t, AllBlack(*form->Board()->Surface()), "black");
+    EXPECT_THAT(t, form.Board() && !form.Board()->Simulator(), "no game");
+    if (form.Board() && form.Board()->Surface()) EXPECT_THAT(t, AllBlack(*form.Board()->Surface()), "black");
     EXPECT_THAT(t, app.Messages().empty(), "nothing said");
     DestroyHost(host);
+  });
+
+  t.Add("preview: a host closing while the game pumps messages leaves the game alive to the loop's end", [&t] {
+    const HWND host = MakeHostWindow(152, 112);
+    TRealClock clock;
+    TApplication app(clock);
+    InstallApplicationHooks(app, nullptr);
+    TPreviewForm form(app, host);
+    const HWND preview = form.Create(GetModuleHandleA(nullptr));
+    RunFor(app, 300);
+    TDetonixSimulator* sim = form.Board() ? form.Board()->Simulator() : nullptr;
+    EXPECT_THAT(t, sim != nullptr, "game running");
+    if (!sim) return;
+    PostMessageA(host, WM_CLOSE, 0, 0);
+    sim->SetPaused(true);  // pumps pending messages, as the game does when it stops
+    EXPECT_THAT(t, !IsWindow(preview), "the window went inside the game's call");
+    EXPECT_THAT(t, form.Board() && form.Board()->Simulator() == sim, "the game is still there for the rest of it");
+    sim->SetPaused(false);
+    MSG msg;
+    EXPECT_THAT(t, PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0, "the quit waits for the main loop");
   });
 
   t.Add("preview: the loop ends soon after the host window is destroyed", [&t] {
@@ -218,7 +238,8 @@ void PreviewCases(TSuite& t) {
     TRealClock clock;
     TApplication app(clock);
     InstallApplicationHooks(app, nullptr);
-    const HWND preview = TPreviewForm::Create(GetModuleHandleA(nullptr), host, app);
+    TPreviewForm form(app, host);
+    const HWND preview = form.Create(GetModuleHandleA(nullptr));
     EXPECT_THAT(t, preview != nullptr, "created");
     // The host goes away while the game runs, from a timer of its own.
     SetTimer(host, 1, 400, [](HWND hwnd, UINT, UINT_PTR, DWORD) { DestroyWindow(hwnd); });

@@ -1,0 +1,283 @@
+#!/usr/bin/env bash
+# Builds detonix.scr with the mingw-w64 cross compiler and tests it under Wine on a virtual
+# display: one throw-away Wine prefix for the whole run, screenshots in build-win/artifacts.
+# The last line is "N passed, N failed"; the exit status is non-zero on any failure.
+set -uo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_WIN:-$root/build-win}
+jobs=${JOBS:-2}
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+
+if [ "${1:-}" != "--inside" ]; then
+  "$root/scripts/bootstrap.sh" || exit 1
+  echo "Building detonix.scr and its Windows test programs in $build"
+  if ! cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release >"$build.configure.log" 2>&1 ||
+     ! cmake --build "$build" -j "$jobs" --target detonix detonix-testhost detonix-wintests; then
+    cat "$build.configure.log" 2>/dev/null | tail -20
+    echo "0 passed, 1 failed"
+    exit 1
+  fi
+  rm -f "$build.configure.log"
+  prefix=$(mktemp -d "${TMPDIR:-/tmp}/detonix-wine.XXXXXX")
+  cleanup() {
+    WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null
+    rm -rf "$prefix"
+  }
+  trap cleanup EXIT
+  WINEPREFIX=$prefix timeout -k 10 900 xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside "$build"
+  status=$?
+  [ "$status" -eq 124 ] && echo "The Wine tests ran out of time" && echo "0 passed, 1 failed"
+  exit $status
+fi
+
+# ---- Inside the virtual display, with WINEPREFIX set to the run's own prefix. ----
+build=$2
+artifacts=$build/artifacts
+logs=$artifacts/logs
+mkdir -p "$artifacts" "$logs"
+rm -f "$artifacts"/*.png "$logs"/*.log
+export WINEDEBUG=-all
+# Keeps the first run from offering to install .NET and Gecko, and from probing for sound.
+export WINEDLLOVERRIDES="mscoree,mshtml=,winealsa.drv="
+
+passed=0
+failed=0
+record() {  # STATUS NAME: 0 is a pass
+  if [ "$1" -eq 0 ]; then
+    passed=$((passed + 1)); echo "PASS $2"
+  else
+    failed=$((failed + 1)); echo "FAIL $2"
+  fi
+}
+
+# Runs a test program whose lines start with PASS or FAIL, and counts them.
+run_cases() {  # NAME COMMAND...
+  local name=$1 out rc p f
+  shift
+  out=$("$@" 2>>"$logs/wine.log")
+  rc=$?
+  out=$(tr -d '\r' <<<"$out")
+  grep -E '^(PASS|FAIL) ' <<<"$out" | while read -r verdict rest; do echo "$verdict $name: $rest"; done
+  p=$(grep -c '^PASS ' <<<"$out")
+  f=$(grep -c '^FAIL ' <<<"$out")
+  passed=$((passed + p)); failed=$((failed + f))
+  if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then record 1 "$name (exit status $rc)"; fi
+}
+
+# No step may hang the run: each Windows program gets two minutes at most.
+win() { timeout -k 5 120 "$wine" "$@" 2>>"$logs/wine.log" | tr -d '\r'; }
+testhost() { win 'C:\detonix\detonix-testhost.exe' "$@"; }
+scr='C:\detonix\detonix.scr'
+key='HKCU\software\Vantrel_Progs\DetonixSaver'
+
+# Waits up to SECONDS for a background process to end; its exit status, or 124 on time-out.
+wait_for() {  # PID SECONDS
+  local i
+  for ((i = 0; i < $2 * 10; i++)); do
+    if ! kill -0 "$1" 2>/dev/null; then wait "$1"; return $?; fi
+    sleep 0.1
+  done
+  kill "$1" 2>/dev/null
+  wait "$1" 2>/dev/null
+  return 124
+}
+
+start_scr() {  # ARGS...: starts the saver in the background; its pid in $scr_pid
+  "$wine" "$scr" "$@" 2>>"$logs/wine.log" &
+  scr_pid=$!
+}
+
+dialog_value() { grep "^$1=" <<<"$state" | head -1 | cut -d= -f2-; }
+
+screenshot() {  # FILE [WINDOW-ID]
+  import -window "${2:-root}" "$artifacts/$1" 2>>"$logs/wine.log"
+}
+
+# More than a handful of colours: a board, not a black or blank screen.
+colourful() {  # FILE
+  local n
+  n=$(identify -format '%k' "$artifacts/$1" 2>/dev/null || echo 0)
+  echo "  $1: $n colours"
+  [ "${n:-0}" -gt 8 ]
+}
+
+echo "Preparing the Wine prefix $WINEPREFIX"
+"$wineserver" -p 2>/dev/null  # one server for the whole run
+"$wine" wineboot -i >>"$logs/wine.log" 2>&1
+# Without a window manager, closing a full-screen popup waits for one unless Wine manages none.
+win reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
+# A crash ends the program at once instead of waiting in the debugger.
+win reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d false /f >/dev/null
+mkdir -p "$WINEPREFIX/drive_c/detonix"
+cp "$build/detonix.scr" "$build/detonix-testhost.exe" "$build/detonix-wintests.exe" "$WINEPREFIX/drive_c/detonix/"
+
+echo "== In-process cases"
+run_cases wintests win 'C:\detonix\detonix-wintests.exe'
+win reg delete 'HKCU\software\Vantrel_Progs' /f >/dev/null 2>&1
+
+echo "== Preview inside a host window"
+run_cases "preview 152x112" testhost preview "$scr" 152 112
+run_cases "preview 10x112" testhost preview "$scr" 10 112
+out=$(testhost preview-orphan "$scr")
+pid=$(sed -n 's/^PID \([0-9]*\).*/\1/p' <<<"$out")
+grep -E '^(PASS|FAIL) ' <<<"$out" | sed 's/^/  /'
+grep -q '^FAIL' <<<"$out"; record $((1 - $?)) "preview: a host that ends without destroying its window"
+if [ -n "$pid" ]; then
+  run_cases "preview orphaned" testhost wait-exit "$pid" 5000
+else
+  record 1 "preview orphaned: the saver's process id"
+fi
+
+echo "== Requests that end at once without a window"
+run_cases "/p 0" testhost expect-exit 5000 "$scr" /p 0
+run_cases "/p abc" testhost expect-exit 5000 "$scr" /p abc
+run_cases "/p alone" testhost expect-exit 5000 "$scr" /p
+run_cases "/p:handle" testhost expect-exit 5000 "$scr" /p:123
+run_cases "/saver" testhost expect-exit 5000 "$scr" /saver
+run_cases "/s1" testhost expect-exit 5000 "$scr" /s1
+run_cases "/x" testhost expect-exit 5000 "$scr" /x
+run_cases "/a on NT" testhost expect-exit 5000 "$scr" /a HOST
+
+echo "== Full-screen saver"
+xdotool mousemove 500 400
+start_scr /s
+found=$(testhost find-class TZepsScreenSaver 10000)
+echo "  $found"
+grep -q 'rect=0,0,1024,768 .*caption=Detonix' <<<"$found"; record $? "/s: a full-screen window of class TZepsScreenSaver, caption Detonix"
+sleep 2
+screenshot saver.png
+colourful saver.png; record $? "/s: the screen shows a board (build-win/artifacts/saver.png)"
+run_cases "second /s" testhost expect-exit 5000 "$scr" /s
+testhost find-class TZepsScreenSaver >/dev/null; record $? "second /s: the first saver runs on"
+xdotool mousemove 520 420
+sleep 1
+testhost find-class TZepsScreenSaver >/dev/null; record $? "/s: a 20-pixel movement leaves the saver running"
+xdotool mousemove 521 400
+testhost wait-gone TZepsScreenSaver 5000; record $? "/s: a 21-pixel movement closes the saver"
+wait_for "$scr_pid" 10; record $? "/s: the program ends with its window"
+
+for input in "key Shift_L" "key a" "click 1"; do
+  xdotool mousemove 500 400
+  start_scr /s
+  testhost find-class TZepsScreenSaver 10000 >/dev/null
+  sleep 1
+  xdotool $input
+  testhost wait-gone TZepsScreenSaver 5000; record $? "/s: xdotool $input closes the saver"
+  wait_for "$scr_pid" 10 >/dev/null
+done
+
+echo "== Settings dialog"
+start_scr /c
+state=$(testhost dialog-state 10000)
+echo "$state" >"$logs/dialog-defaults.txt"
+[ "$(dialog_value client)" = 384x311 ]; record $? "/c: the dialog's client area is 384 x 311"
+[ "$(dialog_value place1000)" = 8,8,369,265 ] && [ "$(dialog_value place1)" = 112,280,75,25 ] &&
+  [ "$(dialog_value place2)" = 192,280,75,25 ]; record $? "/c: page control, OK and Cancel at their places"
+[ "$(dialog_value speed)" = Normal ] && [ "$(dialog_value player1)" = Quorin ] &&
+  [ "$(dialog_value player2)" = Tavvy ]; record $? "/c: no stored settings show Normal, Quorin and Tavvy"
+[ "$(dialog_value forcemaze)$(dialog_value sounds)" = 00 ] && [ "$(dialog_value interval)" = 5 ] &&
+  [ "$(dialog_value interval_enabled)$(dialog_value minutes_enabled)" = 00 ]
+record $? "/c: both boxes clear, the interval field greyed showing 5"
+[ "$(dialog_value osver)" = "Windows NT" ] && [[ "$(dialog_value osbuild)" == "Build 6.1.7601"* ]] &&
+  [[ "$(dialog_value mem)" =~ ^Total\ Memory:\ [0-9][0-9,]*\ KB$ ]]
+record $? "/c: About texts: $(dialog_value osver), $(dialog_value osbuild), $(dialog_value mem)"
+win_id=$(xdotool search --name 'Detonix Screen Saver Settings' | head -1)
+screenshot dialog-settings.png "$win_id"
+testhost dialog-page 1; sleep 0.5
+screenshot dialog-about.png "$win_id"
+testhost dialog-page 0
+testhost dialog-click 1121  # force a new maze
+sleep 0.3
+state=$(testhost dialog-state)
+[ "$(dialog_value interval_enabled)$(dialog_value minutes_enabled)" = 11 ]; record $? "/c: ticking the force-maze box enables the interval"
+testhost dialog-click 1125; testhost dialog-select 1113 2; testhost dialog-click 1101
+testhost dialog-click 2  # Cancel
+wait_for "$scr_pid" 10; record $? "/c: Cancel closes the dialog and ends the program"
+win reg query "$key" >/dev/null 2>&1; record $((1 - $?)) "/c: Cancel after changes writes nothing"
+
+start_scr  # no argument: the dialog too
+testhost dialog-state 10000 >/dev/null; record $? "no argument: the settings dialog opens"
+testhost dialog-click 1121
+testhost dialog-set-text 1122 12
+testhost dialog-click 1105  # Very Slow
+testhost dialog-select 1114 3  # Olandrix for player 2
+testhost dialog-click 1125
+testhost dialog-click 1  # OK
+wait_for "$scr_pid" 10; record $? "OK closes the dialog and ends the program"
+values=$(win reg query "$key")
+echo "$values" >"$logs/registry-after-ok.txt"
+expect_value() { grep -qiE "^\s*$1\s+$2\s+$3\s*$" <<<"$values"; }
+expect_value PerBlocksLeft REG_BINARY 9A9999999999D93F && expect_value PerOfEBlocks REG_BINARY 333333333333C33F &&
+  expect_value PerOfPUps REG_DWORD 0x1e && expect_value P1ImageIndex REG_DWORD 0x0 &&
+  expect_value P2ImageIndex REG_DWORD 0x12 && expect_value PlayerSpeed REG_DWORD 0x12c &&
+  expect_value ForceMaze REG_DWORD 0x1 && expect_value ForceInterval REG_DWORD 0xc && expect_value Sounds REG_DWORD 0x1
+record $? "OK writes all nine values (see logs/registry-after-ok.txt)"
+
+start_scr /c
+state=$(testhost dialog-state 10000)
+[ "$(dialog_value speed)$(dialog_value player2)$(dialog_value forcemaze)$(dialog_value interval)$(dialog_value sounds)" = \
+  "Very SlowOlandrix1121" ]; record $? "/c: the dialog shows what OK wrote"
+testhost dialog-click 1121; testhost dialog-click 1103
+testhost dialog-close
+wait_for "$scr_pid" 10; record $? "/c: the close box ends the program"
+[ "$(win reg query "$key")" = "$values" ]; record $? "/c: the close box writes nothing"
+
+echo "== Sound request with sound effects on"
+WINEDEBUG=+debugstr "$wine" "$scr" /s 2>"$logs/sound.log" &
+scr_pid=$!
+testhost find-class TZepsScreenSaver 10000 >/dev/null
+for ((i = 0; i < 60; i++)); do
+  grep -q 'detonix sound: waveOutGetNumDevs' "$logs/sound.log" && break
+  sleep 1
+done
+xdotool key Escape
+wait_for "$scr_pid" 10 >/dev/null
+grep -q 'detonix sound: waveOutGetNumDevs 0, stays silent' "$logs/sound.log" &&
+  ! grep -q 'detonix sound: worker started' "$logs/sound.log"
+record $? "/s: an explosion asks for the sound, and without a wave device no worker starts"
+
+echo "== Wrongly typed registry values"
+win reg add "$key" /v PlayerSpeed /t REG_SZ /d fast /f >/dev/null
+win reg add "$key" /v PerBlocksLeft /t REG_DWORD /d 5 /f >/dev/null
+win reg add "$key" /v P2ImageIndex /t REG_BINARY /d 0102 /f >/dev/null
+win reg add "$key" /v ForceMaze /t REG_SZ /d yes /f >/dev/null
+start_scr /c
+state=$(testhost dialog-state 10000)
+[ "$(dialog_value speed)$(dialog_value player2)$(dialog_value forcemaze)" = "NormalTavvy0" ]
+record $? "wrong types: the dialog shows the defaults"
+testhost dialog-click 2
+wait_for "$scr_pid" 10 >/dev/null
+start_scr /s
+testhost find-class TZepsScreenSaver 10000 >/dev/null; record $? "wrong types: the saver runs"
+sleep 2
+xdotool key a
+wait_for "$scr_pid" 10; record $? "wrong types: the saver ends normally when closed"
+
+echo "== A maze that can never be made"
+win reg add "$key" /v PerBlocksLeft /t REG_BINARY /d 000000000000F03F /f >/dev/null  # 1.0: no floor left
+start_scr /s
+message=$(testhost message-box 15000)
+echo "  $message"
+[ "$message" = "message=Error Creating Maze - change Maze options" ]; record $? "/s: the maze error is shown once"
+wait_for "$scr_pid" 10; record $? "/s: after the message the program ends"
+testhost find-class TZepsScreenSaver >/dev/null; record $((1 - $?)) "/s: no saver window is left"
+win reg delete 'HKCU\software\Vantrel_Progs' /f >/dev/null 2>&1
+
+echo "== The Windows 95 family"
+win reg add 'HKCU\Software\Wine\AppDefaults\detonix.scr' /v Version /t REG_SZ /d win98 /f >/dev/null
+start_scr /c
+state=$(testhost dialog-state 10000)
+[ "$(dialog_value osver)" = "Windows 98" ] && [[ "$(dialog_value osbuild)" == "Build 4.10."* ]]
+record $? "win98: About reads $(dialog_value osver), $(dialog_value osbuild)"
+testhost dialog-click 2
+wait_for "$scr_pid" 10 >/dev/null
+run_cases "/a on the 95 family" testhost expect-exit 10000 "$scr" /a HOST
+win reg delete 'HKCU\Software\Wine\AppDefaults\detonix.scr' /f >/dev/null 2>&1
+
+"$wineserver" -k 2>/dev/null
+echo "Screenshots: $artifacts/saver.png $artifacts/dialog-settings.png $artifacts/dialog-about.png"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
