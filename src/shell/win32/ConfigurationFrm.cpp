@@ -239,8 +239,9 @@ INT_PTR TConfigurationForm::HandleDialogMessage(HWND hwnd, UINT msg, WPARAM wPar
 
 BOOL TConfigurationForm::OnInitDialog(HWND hwnd, HWND, LPARAM) {
   FDialog = hwnd;
-  FFont = MakeFont(13, FW_NORMAL, "MS Shell Dlg");
-  FBoldFont = MakeFont(13, FW_BOLD, "MS Shell Dlg");
+  // Fixed pixel heights, as the layout's pixels are fixed.
+  FFont = MakeFont(12, FW_NORMAL, "MS Shell Dlg");
+  FBoldFont = MakeFont(12, FW_BOLD, "MS Shell Dlg");
   FTitleFont = MakeFont(19, FW_BOLD, "Arial");
   const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
   FSettingsSheet = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS_PAGE), hwnd, PageProc,

@@ -330,12 +330,10 @@ int DialogPage(int index) {
   const HWND dialog = FindDialog(5000);
   const HWND tabs = dialog ? Control(dialog, IDC_PAGECONTROL) : nullptr;
   if (!tabs) return 1;
-  // WM_NOTIFY does not travel between processes, so the tab is clicked and tells its dialog itself.
-  RECT item{};
-  SendMessageA(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-  const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-  SendMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  SendMessageA(tabs, WM_LBUTTONUP, 0, at);
+  // The tab is worked from the keyboard: a click's position would need TCM_GETITEMRECT, whose
+  // rectangle does not travel between processes. The control tells its dialog of the change.
+  for (int i = 0; i < 2; ++i) SendMessageA(tabs, WM_KEYDOWN, VK_LEFT, 0);  // back to the first page
+  for (int i = 0; i < index; ++i) SendMessageA(tabs, WM_KEYDOWN, VK_RIGHT, 0);
   return 0;
 }
 

@@ -19,6 +19,7 @@
 #include "shell/win32/PreviewFrm.h"
 #include "shell/win32/StartUp.h"
 #include "shell/win32/Win32Sound.h"
+#include "shell/win32/resource.h"
 #include "TestHarness.h"
 
 using namespace detonix;
@@ -292,6 +293,34 @@ void SoundCases(TSuite& t) {
   });
 }
 
+void ResourceCases(TSuite& t) {
+  t.Add("resources: an icon and a version block that name the program", [&t] {
+    const HINSTANCE module = GetModuleHandleA(nullptr);
+    EXPECT_THAT(t, LoadIconA(module, MAKEINTRESOURCEA(IDI_DETONIX)) != nullptr, "icon");
+    const HICON small = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(IDI_DETONIX), IMAGE_ICON, 16, 16, 0));
+    EXPECT_THAT(t, small != nullptr, "a 16-pixel icon");
+    if (small) DestroyIcon(small);
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+    EXPECT_THAT(t, size > 0, "a version block");
+    if (size == 0) return;
+    std::vector<char> block(size);
+    GetFileVersionInfoA(path, 0, size, block.data());
+    char* text = nullptr;
+    UINT length = 0;
+    VerQueryValueA(block.data(), "\\StringFileInfo\\040904B0\\FileDescription", reinterpret_cast<void**>(&text), &length);
+    EXPECT_THAT(t, text && std::string(text) == "Detonix Screen Saver", "description");
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length);
+    EXPECT_THAT(t, fixed && HIWORD(fixed->dwFileVersionMS) == 1, "version 1");
+    char name[64] = {};
+    LoadStringA(module, 1, name, sizeof name);
+    EXPECT_THAT(t, std::string(name) == "Detonix", "the name the display settings list");
+  });
+}
+
 void DialogCases(TSuite& t) {
   t.Add("dialog: speeds map to radio positions, others to Normal", [&t] {
     const int32_t speeds[] = {100, 120, 150, 200, 300};
@@ -394,6 +423,7 @@ int main() {
   SaverCases(suite);
   PreviewCases(suite);
   SoundCases(suite);
+  ResourceCases(suite);
   DialogCases(suite);
   RegistryCases(suite);
   return suite.Run();
