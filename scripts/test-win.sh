@@ -147,6 +147,8 @@ start_scr /s
 found=$(testhost find-class TZepsScreenSaver 10000)
 echo "  $found"
 grep -q 'rect=0,0,1024,768 .*caption=Detonix' <<<"$found"; record $? "/s: a full-screen window of class TZepsScreenSaver, caption Detonix"
+grep -q ' style=9.000000 ' <<<"$found"; record $? "/s: a borderless popup"
+grep -q ' taskbar=0 ' <<<"$found"; record $? "/s: no task bar button"
 sleep 2
 screenshot saver.png
 colourful saver.png; record $? "/s: the screen shows a board (build-win/artifacts/saver.png)"
@@ -174,6 +176,7 @@ start_scr /c
 state=$(testhost dialog-state 10000)
 echo "$state" >"$logs/dialog-defaults.txt"
 [ "$(dialog_value client)" = 384x311 ]; record $? "/c: the dialog's client area is 384 x 311"
+testhost find-class '#32770' | grep -q ' taskbar=0 '; record $? "/c: no task bar button"
 [ "$(dialog_value place1000)" = 8,8,369,265 ] && [ "$(dialog_value place1)" = 112,280,75,25 ] &&
   [ "$(dialog_value place2)" = 192,280,75,25 ]; record $? "/c: page control, OK and Cancel at their places"
 [ "$(dialog_value speed)" = Normal ] && [ "$(dialog_value player1)" = Quorin ] &&

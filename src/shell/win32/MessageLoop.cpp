@@ -34,7 +34,9 @@ void InstallApplicationHooks(TApplication& app, HWND owner) {
     if (!PumpMessages(exitCode)) PostQuitMessage(exitCode);
   };
   app.OnShowMessage = [&app, owner](const std::string& text) {
-    MessageBoxA(IsWindow(owner) ? owner : nullptr, text.c_str(), app.Title.c_str(), MB_OK | MB_TASKMODAL);
+    // Top-most, or the full-screen saver would cover it.
+    MessageBoxA(IsWindow(owner) ? owner : nullptr, text.c_str(), app.Title.c_str(),
+                MB_OK | MB_TASKMODAL | MB_TOPMOST | MB_SETFOREGROUND);
   };
 }
 

@@ -208,9 +208,16 @@ int FindClass(const std::string& name, DWORD ms) {
   GetWindowRect(found, &r);
   char caption[128] = {};
   GetWindowTextA(found, caption, sizeof caption);
-  std::printf("FOUND %s rect=%ld,%ld,%ld,%ld style=%08lX exstyle=%08lX caption=%s\n", name.c_str(), r.left, r.top,
-              r.right - r.left, r.bottom - r.top, static_cast<unsigned long>(GetWindowLongPtrA(found, GWL_STYLE)),
-              static_cast<unsigned long>(GetWindowLongPtrA(found, GWL_EXSTYLE)), caption);
+  // A top-level window gets a task bar button unless it is owned, or a tool window, and not
+  // marked as an application window.
+  const HWND owner = GetWindow(found, GW_OWNER);
+  const auto ex = static_cast<unsigned long>(GetWindowLongPtrA(found, GWL_EXSTYLE));
+  const auto ownerEx = owner ? static_cast<unsigned long>(GetWindowLongPtrA(owner, GWL_EXSTYLE)) : 0ul;
+  const bool button = (ex & WS_EX_APPWINDOW) || (!owner && !(ex & WS_EX_TOOLWINDOW)) ||
+                      (owner && IsWindowVisible(owner) && !(ownerEx & WS_EX_TOOLWINDOW));
+  std::printf("FOUND %s rect=%ld,%ld,%ld,%ld style=%08lX exstyle=%08lX taskbar=%d caption=%s\n", name.c_str(), r.left,
+              r.top, r.right - r.left, r.bottom - r.top, static_cast<unsigned long>(GetWindowLongPtrA(found, GWL_STYLE)),
+              ex, button ? 1 : 0, caption);
   return 0;
 }
 
