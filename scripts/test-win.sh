@@ -247,10 +247,12 @@ win reg add "$key" /v PlayerSpeed /t REG_SZ /d fast /f >/dev/null
 win reg add "$key" /v PerBlocksLeft /t REG_DWORD /d 5 /f >/dev/null
 win reg add "$key" /v P2ImageIndex /t REG_BINARY /d 0102 /f >/dev/null
 win reg add "$key" /v ForceMaze /t REG_SZ /d yes /f >/dev/null
+win reg add "$key" /v ForceInterval /t REG_DWORD /d 120 /f >/dev/null
 start_scr /c
 state=$(testhost dialog-state 10000)
 [ "$(dialog_value speed)$(dialog_value player2)$(dialog_value forcemaze)" = "NormalTavvy0" ]
 record $? "wrong types: the dialog shows the defaults"
+[ "$(dialog_value interval)" = 60 ]; record $? "a stored interval of 120 shows as 60, the field's maximum"
 testhost dialog-click 2
 wait_for "$scr_pid" 10 >/dev/null
 start_scr /s

@@ -272,6 +272,8 @@ BOOL TConfigurationForm::OnInitDialog(HWND hwnd, HWND, LPARAM) {
   SendMessageA(updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(Settings(IDC_INTERVALSPINEDIT)), 0);
   SendMessageA(updown, UDM_SETRANGE32, 0, 60);
   Edit_LimitText(Settings(IDC_INTERVALSPINEDIT), 2);
+  // The field holds only 0 to 60, and what it shows is what OK will write.
+  FSettings.ForceInterval = std::clamp<int32_t>(FSettings.ForceInterval, 0, 60);
   SetDlgItemInt(FSettingsSheet, IDC_INTERVALSPINEDIT, static_cast<UINT>(FSettings.ForceInterval), TRUE);
   Button_SetCheck(Settings(IDC_SOUNDSCBOX), FSettings.Sounds ? BST_CHECKED : BST_UNCHECKED);
   FLoading = false;
