@@ -115,7 +115,8 @@ mkdir -p "$WINEPREFIX/drive_c/detonix"
 cp "$build/detonix.scr" "$build/detonix-testhost.exe" "$build/detonix-wintests.exe" "$WINEPREFIX/drive_c/detonix/"
 
 echo "== In-process cases"
-run_cases wintests win 'C:\detonix\detonix-wintests.exe'
+run_cases wintests win 'C:\detonix\detonix-wintests.exe' "Z:${artifacts//\//\\}"
+[ -s "$artifacts/preview.png" ]; record $? "wintests: the preview's board saved as build-win/artifacts/preview.png"
 win reg delete 'HKCU\software\Vantrel_Progs' /f >/dev/null 2>&1
 
 echo "== Preview inside a host window"
@@ -283,6 +284,6 @@ run_cases "/a on the 95 family" testhost expect-exit 10000 "$scr" /a HOST
 win reg delete 'HKCU\Software\Wine\AppDefaults\detonix.scr' /f >/dev/null 2>&1
 
 "$wineserver" -k 2>/dev/null
-echo "Screenshots: $artifacts/saver.png $artifacts/dialog-settings.png $artifacts/dialog-about.png"
+echo "Pictures: $artifacts/saver.png $artifacts/dialog-settings.png $artifacts/dialog-about.png $artifacts/preview.png"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -11,6 +11,7 @@
 
 #include "media/Sounds.h"
 #include "media/WaveResources.h"
+#include "platform/Png.h"
 #include "settings/RegistrySettingsStore.h"
 #include "settings/Settings.h"
 #include "shell/win32/ConfigurationFrm.h"
@@ -157,6 +158,9 @@ void SaverCases(TSuite& t) {
   });
 }
 
+// Where the cases may leave pictures for people to look at; empty: nowhere.
+std::string ArtifactsDir;
+
 void PreviewCases(TSuite& t) {
   t.Add("preview: cell size is the width div 14", [&t] {
     EXPECT_THAT(t, TPreviewForm::CellSizeFor(152) == 10, "152");
@@ -192,6 +196,7 @@ void PreviewCases(TSuite& t) {
       const TPaintSurface& surface = *form.Board()->Surface();
       EXPECT_THAT(t, !AllBlack(surface), "the board is drawn");
       EXPECT_THAT(t, DistinctColours(surface) >= 4, "blocks, floor and players, not one flat colour");
+      if (!ArtifactsDir.empty()) SavePng(surface.Bitmap(), ArtifactsDir + "\\preview.png");
     }
     DestroyHost(host);  // takes the preview with it
     EXPECT_THAT(t, !IsWindow(preview), "the preview goes with its host");
@@ -417,7 +422,8 @@ void RegistryCases(TSuite& t) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc > 1) ArtifactsDir = argv[1];
   TSuite suite;
   StartUpCases(suite);
   SaverCases(suite);
