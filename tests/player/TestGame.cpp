@@ -54,11 +54,11 @@ TTestGame::TTestGame(std::vector<std::string> picture, std::vector<TBombSpec> bo
         case '2': Player2.StartPos = p; break;
         default:
           if (c >= 'a' && c <= 'o') {
-            TBombSpec spec{c};
+            TBombSpec bomb{c};
             for (const auto& s : bombs)
-              if (s.Symbol == c) spec = s;
-            TComputerPlayer* owner = spec.Owner == 1 ? &Player1 : spec.Owner == 2 ? &Player2 : nullptr;
-            AddBomb(p, spec.Fuse, spec.Size, owner);
+              if (s.Symbol == c) bomb = s;
+            TComputerPlayer* owner = bomb.Owner == 1 ? &Player1 : bomb.Owner == 2 ? &Player2 : nullptr;
+            AddBomb(p, bomb.Fuse, bomb.Size, owner);
             continue;
           }
           throw std::invalid_argument(std::string("unknown symbol in test picture: ") + c);
