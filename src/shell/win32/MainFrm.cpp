@@ -36,16 +36,12 @@ bool TZepsScreenSaver::RegisterWindowClass(HINSTANCE instance) {
   return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-TZepsScreenSaver::~TZepsScreenSaver() {
-  if (FWindow && IsWindow(FWindow)) DestroyWindow(FWindow);
-}
-
 HWND TZepsScreenSaver::Create(HINSTANCE instance, HWND owner) {
   if (!RegisterWindowClass(instance)) return nullptr;
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
   FWindow = CreateWindowExA(WS_EX_TOPMOST, SaverClassName, SaverCaption, WS_POPUP, 0, 0, width, height, owner,
-                            nullptr, instance, this);
+                            nullptr, instance, static_cast<TBoardForm*>(this));
   if (!FWindow) return nullptr;
   ShowWindow(FWindow, SW_SHOW);
   UpdateWindow(FWindow);
@@ -58,23 +54,7 @@ int TZepsScreenSaver::Run(HINSTANCE instance, HWND owner, TApplication& app) {
   TZepsScreenSaver form(app);
   const HWND hwnd = form.Create(instance, owner);
   if (!hwnd) return 1;
-  TLoopHooks hooks;
-  hooks.Present = [&form] {
-    if (form.FBoard) form.FBoard->PresentChanges();
-  };
-  hooks.StillWanted = [hwnd] { return IsWindow(hwnd) != 0; };
-  hooks.WatchMs = 250;
-  return RunMessageLoop(app, hooks);
-}
-
-LRESULT CALLBACK TZepsScreenSaver::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<LPCREATESTRUCT>(lParam);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<TZepsScreenSaver*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  return self->HandleMessage(hwnd, msg, wParam, lParam);
+  return form.RunLoop([hwnd] { return IsWindow(hwnd) != 0; });
 }
 
 LRESULT TZepsScreenSaver::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -100,9 +80,8 @@ LRESULT TZepsScreenSaver::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPAR
 }
 
 BOOL TZepsScreenSaver::OnCreate(HWND hwnd, LPCREATESTRUCT create) {
-  FBoard = std::make_unique<TBoardView>(hwnd, create->cx, create->cy);
   GetCursorPos(&FStartCursorPos);
-  return TRUE;
+  return TBoardForm::OnCreate(hwnd, create);
 }
 
 void TZepsScreenSaver::OnShowGame(HWND hwnd) {
@@ -128,18 +107,6 @@ void TZepsScreenSaver::OnDestroy(HWND) {
   FClosing = true;
   PostQuitMessage(0);
 }
-
-void TZepsScreenSaver::OnNCDestroy(HWND hwnd) {
-  SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-  FWindow = nullptr;
-}
-
-void TZepsScreenSaver::OnPaint(HWND hwnd) {
-  TPaintDC dc(hwnd);
-  if (FBoard) FBoard->Paint(dc.Get(), dc.Paint.rcPaint);
-}
-
-BOOL TZepsScreenSaver::OnEraseBkgnd(HWND, HDC) { return TRUE; }  // the paint covers every pixel
 
 BOOL TZepsScreenSaver::OnSetCursor(HWND hwnd, HWND cursorWindow, UINT codeHitTest, UINT msg) {
   if (codeHitTest == HTCLIENT) {

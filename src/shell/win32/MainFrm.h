@@ -5,23 +5,18 @@
 #include <memory>
 
 #include "platform/Application.h"
-#include "shell/win32/BoardView.h"
+#include "shell/win32/BoardForm.h"
 
 namespace detonix::win32 {
 
 // The full-screen saver: a borderless black window of the primary screen's size, the pointer
 // hidden over it. The first key, click, or mouse movement of more than 20 pixels on either axis
 // from where the pointer was when it was shown closes it.
-class TZepsScreenSaver {
+class TZepsScreenSaver final : public TBoardForm {
  public:
   // Registers the window class under SaverClassName (the already-running check looks for it).
   static bool RegisterWindowClass(HINSTANCE instance);
-  explicit TZepsScreenSaver(TApplication& app) : FApp(app) {}
-  // The game goes with the form, not with its window, which a key can destroy while a game
-  // handler is still running (inside ProcessMessages).
-  ~TZepsScreenSaver();
-  TZepsScreenSaver(const TZepsScreenSaver&) = delete;
-  TZepsScreenSaver& operator=(const TZepsScreenSaver&) = delete;
+  explicit TZepsScreenSaver(TApplication& app) : TBoardForm(app) {}
 
   // Creates and shows the window, owned by OWNER, and starts the game; nothing when creation fails.
   HWND Create(HINSTANCE instance, HWND owner);
@@ -33,23 +28,17 @@ class TZepsScreenSaver {
   static bool MovedTooFar(POINT start, POINT now);
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
+  // Remembers where the pointer is, so a movement can be measured from the start.
   BOOL OnCreate(HWND hwnd, LPCREATESTRUCT create);
   void OnDestroy(HWND hwnd);
-  void OnNCDestroy(HWND hwnd);
-  void OnPaint(HWND hwnd);
-  BOOL OnEraseBkgnd(HWND hwnd, HDC dc);
   BOOL OnSetCursor(HWND hwnd, HWND cursorWindow, UINT codeHitTest, UINT msg);
   void OnMouseMove(HWND hwnd, int x, int y, UINT keyFlags);
   void OnButtonDown(HWND hwnd, BOOL doubleClick, int x, int y, UINT keyFlags);
   void OnKey(HWND hwnd, UINT vk, BOOL down, int repeat, UINT flags);
   void OnShowGame(HWND hwnd);
 
-  TApplication& FApp;
-  HWND FWindow = nullptr;
-  std::unique_ptr<TBoardView> FBoard;
   POINT FStartCursorPos{};
   bool FClosing = false;
 };

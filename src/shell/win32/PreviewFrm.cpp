@@ -14,10 +14,6 @@ constexpr const char* PreviewCaption = "Preview";
 constexpr UINT WM_SHOWGAME = WM_APP + 1;
 }  // namespace
 
-TPreviewForm::~TPreviewForm() {
-  if (FWindow && IsWindow(FWindow)) DestroyWindow(FWindow);
-}
-
 HWND TPreviewForm::Create(HINSTANCE instance) {
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
@@ -32,7 +28,7 @@ HWND TPreviewForm::Create(HINSTANCE instance) {
   RECT host{};
   if (!GetWindowRect(FParent, &host)) return nullptr;
   FWindow = CreateWindowExA(0, PreviewClassName, PreviewCaption, PreviewStyle, 0, 0, host.right - host.left,
-                            host.bottom - host.top, FParent, nullptr, instance, this);
+                            host.bottom - host.top, FParent, nullptr, instance, static_cast<TBoardForm*>(this));
   if (!FWindow) return nullptr;
   ShowWindow(FWindow, SW_SHOWNA);
   PostMessageA(FWindow, WM_SHOWGAME, 0, 0);
@@ -44,24 +40,8 @@ int TPreviewForm::Run(HINSTANCE instance, HWND parent, TApplication& app) {
   TPreviewForm form(app, parent);
   const HWND hwnd = form.Create(instance);
   if (!hwnd) return 1;
-  TLoopHooks hooks;
-  hooks.Present = [&form] {
-    if (form.FBoard) form.FBoard->PresentChanges();
-  };
   // A host that is killed destroys nothing, so its window is watched as well as ours.
-  hooks.StillWanted = [hwnd, parent] { return IsWindow(parent) && IsWindow(hwnd); };
-  hooks.WatchMs = 250;
-  return RunMessageLoop(app, hooks);
-}
-
-LRESULT CALLBACK TPreviewForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<LPCREATESTRUCT>(lParam);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<TPreviewForm*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  return self->HandleMessage(hwnd, msg, wParam, lParam);
+  return form.RunLoop([hwnd, parent] { return IsWindow(parent) && IsWindow(hwnd); });
 }
 
 LRESULT TPreviewForm::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -77,11 +57,6 @@ LRESULT TPreviewForm::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     default:
       return DefWindowProcA(hwnd, msg, wParam, lParam);
   }
-}
-
-BOOL TPreviewForm::OnCreate(HWND hwnd, LPCREATESTRUCT create) {
-  FBoard = std::make_unique<TBoardView>(hwnd, create->cx, create->cy);
-  return TRUE;
 }
 
 void TPreviewForm::OnShowGame(HWND) {
@@ -100,17 +75,5 @@ void TPreviewForm::OnShowGame(HWND) {
 }
 
 void TPreviewForm::OnDestroy(HWND) { PostQuitMessage(0); }
-
-void TPreviewForm::OnNCDestroy(HWND hwnd) {
-  SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-  FWindow = nullptr;
-}
-
-void TPreviewForm::OnPaint(HWND hwnd) {
-  TPaintDC dc(hwnd);
-  if (FBoard) FBoard->Paint(dc.Get(), dc.Paint.rcPaint);
-}
-
-BOOL TPreviewForm::OnEraseBkgnd(HWND, HDC) { return TRUE; }
 
 }  // namespace detonix::win32
