@@ -9,7 +9,7 @@
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "settings/Settings.h"
-#include "tools/HeadlessArgs.h"
+#include "platform/TextNumbers.h"
 #include "tools/HeadlessCommands.h"
 
 namespace detonix::headless {

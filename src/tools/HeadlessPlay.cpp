@@ -16,7 +16,7 @@
 #include "player/ComputerPlayer.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
-#include "tools/HeadlessArgs.h"
+#include "platform/TextNumbers.h"
 #include "tools/HeadlessCommands.h"
 
 namespace detonix::headless {

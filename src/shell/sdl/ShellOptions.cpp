@@ -1,8 +1,8 @@
 #include "shell/sdl/ShellOptions.h"
 
 #include <cctype>
-#include <charconv>
-#include <cmath>
+
+#include "platform/TextNumbers.h"
 
 namespace detonix::sdl {
 
@@ -13,29 +13,13 @@ namespace {
 constexpr int32_t MaxSpeedMs = 60000;
 constexpr int32_t MaxForceMinutes = 1440;
 
-template <class T>
-std::optional<T> ParseWhole(const std::string& s, int base = 10) {
-  T v{};
-  const char* first = s.data();
-  const char* last = s.data() + s.size();
-  std::from_chars_result r;
-  if constexpr (std::is_floating_point_v<T>) {
-    r = std::from_chars(first, last, v);
-    if (r.ec == std::errc() && !std::isfinite(v)) return std::nullopt;
-  } else {
-    r = std::from_chars(first, last, v, base);
-  }
-  if (s.empty() || r.ec != std::errc() || r.ptr != last) return std::nullopt;
-  return v;
-}
-
 std::optional<int32_t> IntegerIn(const std::string& s, int32_t low, int32_t high) {
-  const auto v = ParseWhole<int32_t>(s);
+  const auto v = ParseNumber<int32_t>(s);
   return v && *v >= low && *v <= high ? v : std::nullopt;
 }
 
 std::optional<double> FractionIn(const std::string& s, double low, double high) {
-  const auto v = ParseWhole<double>(s);
+  const auto v = ParseNumber<double>(s);
   return v && *v >= low && *v <= high ? v : std::nullopt;
 }
 
@@ -66,9 +50,9 @@ bool TSettingsOverrides::Empty() const {
 std::optional<uint64_t> ParseWindowId(const std::string& text) {
   std::optional<uint64_t> id;
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-    id = ParseWhole<uint64_t>(text.substr(2), 16);
+    id = ParseNumber<uint64_t>(text.substr(2), 16);
   else
-    id = ParseWhole<uint64_t>(text);
+    id = ParseNumber<uint64_t>(text);
   // X11 resource ids are 29 bits; anything past 32 cannot be a window.
   if (!id || *id == 0 || *id > 0xFFFFFFFFu) return std::nullopt;
   return id;
@@ -158,7 +142,7 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
     } else if (option == "-powerups") {
       if (!(s.PerOfPUps = IntegerIn(value, 0, 100))) return bad("percent, 0 to 100");
     } else if (option == "-seed") {
-      if (!(o.Seed = ParseWhole<uint64_t>(value))) return bad("a whole number");
+      if (!(o.Seed = ParseNumber<uint64_t>(value))) return bad("a whole number");
     }
   }
 
