@@ -53,6 +53,19 @@ void DestroyHost(HWND host) {
   }
 }
 
+// A preview form in a host window of the given size, on a real clock, ready to run.
+struct TPreviewCase {
+  TPreviewCase(int width, int height) : Host(MakeHostWindow(width, height)), App(Clock), Form(App, Host) {
+    InstallApplicationHooks(App, nullptr);
+    Preview = Form.Create(GetModuleHandleA(nullptr));
+  }
+  HWND Host;
+  TRealClock Clock;
+  TApplication App;
+  TPreviewForm Form;
+  HWND Preview = nullptr;
+};
+
 // Runs the message loop for about MS milliseconds of real time.
 void RunFor(TApplication& app, DWORD ms) {
   const DWORD until = GetTickCount() + ms;
@@ -171,12 +184,11 @@ void PreviewCases(TSuite& t) {
   });
 
   t.Add("preview: a 152 x 112 host shows a running 15 x 11 board of 10-pixel cells", [&t] {
-    const HWND host = MakeHostWindow(152, 112);
-    TRealClock clock;
-    TApplication app(clock);
-    InstallApplicationHooks(app, nullptr);
-    TPreviewForm form(app, host);
-    const HWND preview = form.Create(GetModuleHandleA(nullptr));
+    TPreviewCase c(152, 112);
+    const HWND host = c.Host;
+    const HWND preview = c.Preview;
+    TApplication& app = c.App;
+    TPreviewForm& form = c.Form;
     EXPECT_THAT(t, preview != nullptr, "created");
     if (!preview) return;
     RunFor(app, 1500);
@@ -203,12 +215,11 @@ void PreviewCases(TSuite& t) {
   });
 
   t.Add("preview: a host narrower than 14 pixels stays black and keeps running", [&t] {
-    const HWND host = MakeHostWindow(13, 112);
-    TRealClock clock;
-    TApplication app(clock);
-    InstallApplicationHooks(app, nullptr);
-    TPreviewForm form(app, host);
-    const HWND preview = form.Create(GetModuleHandleA(nullptr));
+    TPreviewCase c(13, 112);
+    const HWND host = c.Host;
+    const HWND preview = c.Preview;
+    TApplication& app = c.App;
+    TPreviewForm& form = c.Form;
     EXPECT_THAT(t, preview != nullptr, "created");
     if (!preview) return;
     RunFor(app, 600);
@@ -220,12 +231,11 @@ void PreviewCases(TSuite& t) {
   });
 
   t.Add("preview: a host closing while the game pumps messages leaves the game alive to the loop's end", [&t] {
-    const HWND host = MakeHostWindow(152, 112);
-    TRealClock clock;
-    TApplication app(clock);
-    InstallApplicationHooks(app, nullptr);
-    TPreviewForm form(app, host);
-    const HWND preview = form.Create(GetModuleHandleA(nullptr));
+    TPreviewCase c(152, 112);
+    const HWND host = c.Host;
+    const HWND preview = c.Preview;
+    TApplication& app = c.App;
+    TPreviewForm& form = c.Form;
     RunFor(app, 300);
     TDetonixSimulator* sim = form.Board() ? form.Board()->Simulator() : nullptr;
     EXPECT_THAT(t, sim != nullptr, "game running");
@@ -240,12 +250,10 @@ void PreviewCases(TSuite& t) {
   });
 
   t.Add("preview: the loop ends soon after the host window is destroyed", [&t] {
-    const HWND host = MakeHostWindow(152, 112);
-    TRealClock clock;
-    TApplication app(clock);
-    InstallApplicationHooks(app, nullptr);
-    TPreviewForm form(app, host);
-    const HWND preview = form.Create(GetModuleHandleA(nullptr));
+    TPreviewCase c(152, 112);
+    const HWND host = c.Host;
+    const HWND preview = c.Preview;
+    TApplication& app = c.App;
     EXPECT_THAT(t, preview != nullptr, "created");
     // The host goes away while the game runs, from a timer of its own.
     SetTimer(host, 1, 400, [](HWND hwnd, UINT, UINT_PTR, DWORD) { DestroyWindow(hwnd); });
