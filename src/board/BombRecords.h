@@ -18,6 +18,8 @@ struct TBombRecord final : TTagRecord {
   TPoint Position = NoPoint;
   int16_t FuseCount = 10;
   int8_t Size = 3;  // copied from the owner at laying: later power-ups do not change a lying bomb
+  // Cells each arm of the fire covered (up, left, down, right), so clearing undoes exactly them.
+  int16_t Reach[4] = {0, 0, 0, 0};
   std::unique_ptr<TTimer> MoveTimer;  // set while the bomb slides (100 ms)
   std::unique_ptr<TTimer> SeekTimer;  // set for a seeking bomb (300 ms)
 };

@@ -28,6 +28,9 @@ TDetonixSimulator::TDetonixSimulator(TApplication& app, TPaintSurface& paintBox,
       FPlayerImages(CreatePlayerImages()),
       FState(app, GeometryFor(paintBox, options.CellSize > 0 ? options.CellSize : NativeCellSize)),
       FExplosionCountGrid(FState.ColCount, FState.RowCount, 0),
+      FOwnerFireGrid{TDetonixIntGrid(FState.ColCount, FState.RowCount, 0),
+                     TDetonixIntGrid(FState.ColCount, FState.RowCount, 0)},
+      FBurningSince(static_cast<size_t>(FState.ColCount) * static_cast<size_t>(FState.RowCount), 0),
       FPUpT1List(app.Timers()),
       FPUpT2List(app.Timers()),
       FSound(options.Sound),
@@ -66,6 +69,10 @@ TDetonixSimulator::TDetonixSimulator(TApplication& app, TPaintSurface& paintBox,
   FSeekQueue.resize(static_cast<size_t>(FState.ColCount) * static_cast<size_t>(FState.RowCount));
   if (options.Seed) FState.Random.Seed(*options.Seed);
   else FState.Random.Randomize();
+  FStallTimer = std::make_unique<TTimer>(app.Timers(), StallMs, [this](TTimer&) {
+    SetPaused(true);
+    EndGame(TGameEnd::geStall);
+  }, false);
   FIdle = app.AddIdleHandler([this] { ApplicationEventsIdle(); });
   NewGame();
 }
@@ -100,6 +107,8 @@ void TDetonixSimulator::NewGame() {
                                              [this](TTimer&) { NewMazeTimerTick(); }, false);
   }
   FStats = {};
+  FLastActionMs[0] = FLastActionMs[1] = NowMs();
+  FEndedMs = -1;
   ++FGames;
   SetPaused(false);
   FGameOver = false;
@@ -108,8 +117,12 @@ void TDetonixSimulator::NewGame() {
 
 void TDetonixSimulator::ClearGame() {
   FNewMazeTimer.reset();
+  FStallTimer->SetEnabled(false);
   FState.BombTimerGrid.RemoveAll();
   FExplosionCountGrid.Clear();
+  FOwnerFireGrid[0].Clear();
+  FOwnerFireGrid[1].Clear();
+  FChainDepth = 0;
   FPUpT1List.Clear();
   FPUpT2List.Clear();
   FPlayer1->StopFlash();
@@ -119,6 +132,7 @@ void TDetonixSimulator::ClearGame() {
 void TDetonixSimulator::SetPaused(bool paused) {
   const bool running = !paused;
   if (FNewMazeTimer) FNewMazeTimer->SetEnabled(running);
+  FStallTimer->SetEnabled(running);
   FState.BombTimerGrid.SetEnabled(running);
   FPUpT1List.SetEnabled(running);
   FPUpT2List.SetEnabled(running);
@@ -144,7 +158,32 @@ void TDetonixSimulator::NewMazeTimerTick() {
 void TDetonixSimulator::EndGame(TGameEnd reason) {
   const bool wasOver = FGameOver;
   FGameOver = true;
-  if (!wasOver && OnGameOver) OnGameOver(reason);
+  if (wasOver) return;
+  FEndedMs = NowMs();
+  if (OnGameOver) OnGameOver(reason);
+}
+
+void TDetonixSimulator::PlayerActed(int index) {
+  const int64_t now = NowMs();
+  TPlayerStats& stats = FStats.Players[index];
+  stats.LongestIdleMs = std::max(stats.LongestIdleMs, now - FLastActionMs[index]);
+  FLastActionMs[index] = now;
+  if (FStallTimer->Enabled()) {
+    FStallTimer->SetEnabled(false);  // disabling and enabling restarts the interval
+    FStallTimer->SetEnabled(true);
+  }
+}
+
+TGameStats TDetonixSimulator::Stats() const {
+  TGameStats stats = FStats;
+  const int64_t end = FEndedMs >= 0 ? FEndedMs : NowMs();
+  for (int i = 0; i < 2; ++i)
+    stats.Players[i].LongestIdleMs = std::max(stats.Players[i].LongestIdleMs, end - FLastActionMs[i]);
+  for (int x = 0; x < FState.ColCount; ++x)
+    for (int y = 0; y < FState.RowCount; ++y)
+      if (FExplosionCountGrid.GetCell(x, y) > 0)
+        stats.LongestBurnMs = std::max(stats.LongestBurnMs, end - FBurningSince[CellIndex({x, y})]);
+  return stats;
 }
 
 void TDetonixSimulator::PlayerHit(TPlayer& player) {
@@ -174,6 +213,8 @@ TComputerPlayer& TDetonixSimulator::Other(const TPlayer& player) {
 void TDetonixSimulator::MovePlayer(TComputerPlayer& player, TDirection dir) {
   const TPoint old = player.Position;
   const TPoint next = Neighbour(old, dir);
+  ++FStats.Players[PlayerIndex(player)].Moves;
+  PlayerActed(PlayerIndex(player));
   CellObject(Ord(otEmpty));
   player.UpdatePose(dir);
   player.Position = next;
@@ -192,10 +233,11 @@ void TDetonixSimulator::MovePlayer(TComputerPlayer& player, TDirection dir) {
     CopyCell(next);
     if (player.CanKick) {
       const TPoint ahead = Neighbour(next, dir);
-      if (FState.OnBoard(ahead) && FState.CanPushBomb(ahead, dir)) CreateBombMoveTimer(ahead, dir);
+      if (FState.OnBoard(ahead) && FState.CanPushBomb(ahead, dir) && CreateBombMoveTimer(ahead, dir))
+        ++FStats.Players[PlayerIndex(player)].Kicks;
     }
   } else {
-    CellObject(Ord(otExplosion));
+    CellFire();
     HitPlayer(player, next);
   }
 }

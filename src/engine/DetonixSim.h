@@ -21,8 +21,25 @@ class TCanvas;
 class TPaintSurface;
 class TSoundOutput;
 
-// Why a game stopped.
-enum class TGameEnd : uint8_t { geLives, geForce };
+// Why a game stopped. geStall: neither player acted for StallMs, so nothing could change any more.
+enum class TGameEnd : uint8_t { geLives, geForce, geStall };
+
+// The power-ups a player can collect, in the order of their object types.
+constexpr int CollectableKinds = 5;
+
+// One player's counters of the current game.
+struct TPlayerStats {
+  int64_t Moves = 0;
+  int64_t BombsLaid = 0;
+  int64_t Kicks = 0;
+  // Hits by whose fire covered the cell or took part in the chain that hit: its own bombs only,
+  // the opponent's only, or both.
+  int64_t HitsOwn = 0;
+  int64_t HitsOpponent = 0;
+  int64_t HitsBoth = 0;
+  int64_t PowerUps[CollectableKinds] = {};  // otBombPUP .. otSKBombsPUP
+  int64_t LongestIdleMs = 0;                // longest stretch without a move or a bomb
+};
 
 // Counters of the current game, for the headless tool and tests.
 struct TGameStats {
@@ -32,6 +49,8 @@ struct TGameStats {
   int64_t PowerUpsRevealed = 0;
   int64_t PowerUpsCollected = 0;
   int64_t Hits[2] = {0, 0};
+  TPlayerStats Players[2];
+  int64_t LongestBurnMs = 0;  // longest time one cell burned without going out
 };
 
 // What a host hands a new simulator.
@@ -47,6 +66,10 @@ struct TSimulatorOptions {
 // the picture. It has no tick of its own; everything happens in timer events and the idle event.
 class TDetonixSimulator {
  public:
+  // A game in which neither player has moved or laid a bomb for this long can no longer change:
+  // it ends and a new maze starts. Ordinary play never comes near it.
+  static constexpr uint32_t StallMs = 60000;
+
   // Builds everything and starts the first game. Throws the grids' error for a surface smaller
   // than one cell, and the maze error when no maze can be made.
   TDetonixSimulator(TApplication& app, TPaintSurface& paintBox, const TSimulatorOptions& options);
@@ -71,8 +94,10 @@ class TDetonixSimulator {
   const TPUPTimer1List& PUpT1List() const { return FPUpT1List; }
   const TPUPTimer2List& PUpT2List() const { return FPUpT2List; }
   const TTimer* NewMazeTimer() const { return FNewMazeTimer.get(); }
-  const TGameStats& Stats() const { return FStats; }
+  // The counters so far; idle stretches and fires still running count up to now (or the game's end).
+  TGameStats Stats() const;
   int64_t Games() const { return FGames; }
+  const TTimer* StallTimer() const { return FStallTimer.get(); }
   TResizableImageList& ObjImages() { return *FObjImages; }
   TResizableImageList& PlayerImages() { return *FPlayerImages; }
 
@@ -96,10 +121,12 @@ class TDetonixSimulator {
  private:
   // Bombs and explosions.
   void DetonateBomb(TTimer& timer);
-  void Explode(TPoint center, int8_t size);
-  void ExplodeLine(TPoint center, TDirection dir, int8_t size);
-  void ClearExplosion(TPoint center, int8_t size);
-  void ClearExplosionLine(TPoint center, TDirection dir, int8_t size);
+  void Explode(TBombRecord& bomb);
+  int ExplodeLine(TPoint center, TDirection dir, int8_t size, int owner);
+  void ClearExplosion(const TBombRecord& bomb);
+  void ClearExplosionLine(TPoint center, TDirection dir, int reach, int owner);
+  void CountFire(TPoint cell, int owner);
+  bool UncountFire(TPoint cell, int owner);
   void HitPlayerAt(TPoint cell);
   void HitPlayer(TPlayer& player, TPoint cell);
   bool ShowClearedCell(TPoint cell);
@@ -107,6 +134,7 @@ class TDetonixSimulator {
   void RedrawPlayerCell(TPlayer& player);
   void NewMazeTimerTick();
   void EndGame(TGameEnd reason);
+  void PlayerActed(int index);
 
   // Power-ups.
   bool RevealPowerUp(TPoint cell);
@@ -117,7 +145,7 @@ class TDetonixSimulator {
   void CancelPowerUps(TPlayer& player);
 
   // Moving bombs.
-  void CreateBombMoveTimer(TPoint cell, TDirection dir);
+  bool CreateBombMoveTimer(TPoint cell, TDirection dir);
   void BombMoveTimerTick(TTimer& timer);
   void CreateBombSeekTimer(TBombRecord& bomb);
   void BombSeekTimerTick(TTimer& timer);
@@ -128,6 +156,7 @@ class TDetonixSimulator {
 
   // Drawing: single-cell updates are composed in CellBitmap and copied to their cell.
   void CellObject(int index);
+  void CellFire();
   void CellPlayer(const TPlayer& player);
   void CellHitPlayer(const TPlayer& player);
   void CellBomb(const TBombRecord* bomb);
@@ -141,6 +170,11 @@ class TDetonixSimulator {
 
   TComputerPlayer& Other(const TPlayer& player);
   int PlayerIndex(const TPlayer& player) const { return &player == FState.Player1 ? 0 : 1; }
+  int64_t NowMs() const { return FApp.Clock().NowMs(); }
+  size_t CellIndex(TPoint cell) const {
+    return static_cast<size_t>(cell.X) * static_cast<size_t>(FState.RowCount) + static_cast<size_t>(cell.Y);
+  }
+  void CountHitCause(const TPlayer& player, TPoint cell);
 
   TApplication& FApp;
   TPaintSurface& FPaintBox;
@@ -148,6 +182,10 @@ class TDetonixSimulator {
   std::unique_ptr<TResizableImageList> FPlayerImages;
   TGameState FState;
   TDetonixIntGrid FExplosionCountGrid;
+  TDetonixIntGrid FOwnerFireGrid[2];     // the part of each cell's count that each player's bombs lit
+  std::vector<int64_t> FBurningSince;    // per cell, when its count last rose from 0
+  uint8_t FChainOwners = 0;              // owners (bit per player) of the bombs of the running chain
+  int FChainDepth = 0;
   TPUPTimer1List FPUpT1List;
   TPUPTimer2List FPUpT2List;
   std::unique_ptr<TComputerPlayer> FPlayer1;
@@ -155,6 +193,7 @@ class TDetonixSimulator {
   std::unique_ptr<TBitmap> FCellBitmap;
   std::unique_ptr<TCanvas> FCellCanvas;
   std::unique_ptr<TTimer> FNewMazeTimer;
+  std::unique_ptr<TTimer> FStallTimer;   // restarted by every action; fires only when nobody can act
   TIdleRegistration FIdle;
   std::shared_ptr<TSoundOutput> FSound;
   bool FGameOver = false;
@@ -164,6 +203,8 @@ class TDetonixSimulator {
   int32_t FForceInterval = 5;
   std::vector<int32_t> FSeekQueue;  // breadth-first queue of the seek search, sized once
   TGameStats FStats;
+  int64_t FLastActionMs[2] = {0, 0};
+  int64_t FEndedMs = -1;  // when the current game stopped; -1 while it runs
   int64_t FGames = 0;
 };
 

@@ -1,4 +1,6 @@
 // Bombs and explosions of the simulator.
+#include <algorithm>
+
 #include "board/BombRecords.h"
 #include "engine/DetonixSim.h"
 #include "player/ComputerPlayer.h"
@@ -38,6 +40,8 @@ void TDetonixSimulator::LayBomb(TComputerPlayer& player) {
   }
   player.BombLaid();
   ++FStats.BombsLaid;
+  ++FStats.Players[PlayerIndex(player)].BombsLaid;
+  PlayerActed(PlayerIndex(player));
   Other(player).OpponentTarget = cell;
   // Both players look at their own cells before the call returns, so a threatened one runs now.
   if (!FPlayer1->IsCurrentCellSafe()) FPlayer1->Escape();
@@ -55,12 +59,15 @@ void TDetonixSimulator::BombTimerTick(TTimer& timer) {
   } else if (bomb->FuseCount == 0) {
     // The fire burns one full second from now.
     timer.SetEnabled(false);
+    if (FChainDepth++ == 0) FChainOwners = 0;
+    if (bomb->Owner) FChainOwners |= static_cast<uint8_t>(1u << PlayerIndex(*bomb->Owner));
     DetonateBomb(timer);
+    --FChainDepth;
     timer.SetEnabled(true);
   } else {
     timer.SetEnabled(false);
     const TPoint cell = bomb->Position;
-    ClearExplosion(cell, bomb->Size);
+    ClearExplosion(*bomb);
     FState.BombTimerGrid.RemoveBomb(cell);  // frees this very timer
   }
 }
@@ -70,82 +77,112 @@ void TDetonixSimulator::DetonateBomb(TTimer& timer) {
   bomb.MoveTimer.reset();
   bomb.SeekTimer.reset();
   FState.MazeGrid.SetCell(bomb.Position, otEmpty);
-  Explode(bomb.Position, bomb.Size);
+  Explode(bomb);
   bomb.Owner->BombReturned();
 }
 
-void TDetonixSimulator::Explode(TPoint center, int8_t size) {
+void TDetonixSimulator::Explode(TBombRecord& bomb) {
   ++FStats.Explosions;
   if (FSoundsOn) RequestExplosionSound();
-  CellObject(Ord(otExplosion));
-  for (TDirection dir : FireOrder) ExplodeLine(center, dir, size);
+  CellFire();
+  const int owner = bomb.Owner ? PlayerIndex(*bomb.Owner) : -1;
+  for (int i = 0; i < 4; ++i)
+    bomb.Reach[i] = static_cast<int16_t>(ExplodeLine(bomb.Position, FireOrder[i], bomb.Size, owner));
 }
 
-void TDetonixSimulator::ExplodeLine(TPoint center, TDirection dir, int8_t size) {
-  if (size < 0) return;
+// Returns how many cells the arm covered, so that clearing it later undoes exactly those.
+int TDetonixSimulator::ExplodeLine(TPoint center, TDirection dir, int8_t size, int owner) {
+  if (size < 0) return 0;
   TPoint cell = center;
+  int covered = 0;
   for (int left = size + 1; left > 0; --left, MovePoint(cell, dir)) {
-    if (!FState.OnBoard(cell)) return;
+    if (!FState.OnBoard(cell)) break;
     const TObjectType object = FState.MazeGrid.GetCell(cell);
-    if (object == otBlock) return;
-    FExplosionCountGrid.IncCell(cell, 1);
+    if (object == otBlock) break;
+    CountFire(cell, owner);
+    ++covered;
     const bool firstFire = FExplosionCountGrid.GetCell(cell) == 1;
-    CellObject(Ord(otExplosion));
-    switch (object) {
-      case otExpBlock:
-        FState.MazeGrid.SetCell(cell, otBExplosion);
-        CopyCell(cell);
-        return;
-      case otBExplosion:
-        return;
-      case otBomb:
-        if (firstFire) HitPlayerAt(cell);
-        else CopyCell(cell);
-        if (TTimer* fuse = FState.BombTimerGrid.GetTimer(cell)) {
-          // Chain reaction: the bomb goes off inside this call; the fire goes on past it.
-          if (TBombRecord* other = fuse->Tag.As<TBombRecord>()) other->FuseCount = 1;
-          ++FStats.ChainDetonations;
-          BombTimerTick(*fuse);
-        } else {
-          FApp.ShowMessage("Bome Detonate ERROR");
-        }
-        break;
-      default:
-        if (IsPowerUpType(object)) FPUpT1List.RemoveByPoint(cell);
-        FState.MazeGrid.SetCell(cell, otExplosion);
-        if (firstFire) HitPlayerAt(cell);
-        break;
+    CellFire();
+    if (object == otExpBlock) {
+      FState.MazeGrid.SetCell(cell, otBExplosion);
+      CopyCell(cell);
+      break;
     }
-  }
-}
-
-void TDetonixSimulator::ClearExplosion(TPoint center, int8_t size) {
-  for (TDirection dir : FireOrder) ClearExplosionLine(center, dir, size);
-}
-
-void TDetonixSimulator::ClearExplosionLine(TPoint center, TDirection dir, int8_t size) {
-  if (size < 0) return;
-  TPoint cell = center;
-  for (int left = size + 1; left > 0; --left, MovePoint(cell, dir)) {
-    if (!FState.OnBoard(cell)) return;
-    const TObjectType object = FState.MazeGrid.GetCell(cell);
-    if (object != otExplosion && object != otBExplosion) return;
-    FExplosionCountGrid.DecCell(cell, 1);
-    if (FExplosionCountGrid.GetCell(cell) != 0) {
-      if (object == otBExplosion) return;  // another fire still covers the block
+    if (object == otBExplosion) break;
+    if (object == otBomb) {
+      if (firstFire) HitPlayerAt(cell);
+      else CopyCell(cell);
+      if (TTimer* fuse = FState.BombTimerGrid.GetTimer(cell)) {
+        // Chain reaction: the bomb goes off inside this call; the fire goes on past it.
+        if (TBombRecord* other = fuse->Tag.As<TBombRecord>()) other->FuseCount = 1;
+        if (!FGameOver) ++FStats.ChainDetonations;  // after the end the tick does nothing
+        BombTimerTick(*fuse);
+      } else {
+        FApp.ShowMessage("Bome Detonate ERROR");
+      }
       continue;
     }
+    if (IsPowerUpType(object)) FPUpT1List.RemoveByPoint(cell);
+    FState.MazeGrid.SetCell(cell, otExplosion);
+    if (firstFire) HitPlayerAt(cell);
+  }
+  return covered;
+}
+
+void TDetonixSimulator::ClearExplosion(const TBombRecord& bomb) {
+  const int owner = bomb.Owner ? PlayerIndex(*bomb.Owner) : -1;
+  for (int i = 0; i < 4; ++i) ClearExplosionLine(bomb.Position, FireOrder[i], bomb.Reach[i], owner);
+}
+
+// Walks exactly the cells the arm covered; a cell goes out when no fire covers it any more.
+void TDetonixSimulator::ClearExplosionLine(TPoint center, TDirection dir, int reach, int owner) {
+  TPoint cell = center;
+  for (int i = 0; i < reach; ++i, MovePoint(cell, dir)) {
+    if (!UncountFire(cell, owner)) continue;
+    const TObjectType object = FState.MazeGrid.GetCell(cell);
+    if (object != otExplosion && object != otBExplosion) continue;  // e.g. a bomb that could not go off
     CellObject(Ord(otEmpty));
     if (object == otBExplosion) {
-      if (!ShowClearedCell(cell) && RevealPowerUp(cell)) return;
+      if (!ShowClearedCell(cell) && RevealPowerUp(cell)) continue;
       FState.MazeGrid.SetCell(cell, otEmpty);
       CopyCell(cell);
-      return;
+      continue;
     }
     FState.MazeGrid.SetCell(cell, otEmpty);
     ShowClearedCell(cell);
     CopyCell(cell);
   }
+}
+
+void TDetonixSimulator::CountFire(TPoint cell, int owner) {
+  if (FExplosionCountGrid.GetCell(cell) == 0)
+    FBurningSince[CellIndex(cell)] = NowMs();
+  FExplosionCountGrid.IncCell(cell, 1);
+  if (owner >= 0) FOwnerFireGrid[owner].IncCell(cell, 1);
+}
+
+// True when the cell has just gone out.
+bool TDetonixSimulator::UncountFire(TPoint cell, int owner) {
+  if (FExplosionCountGrid.GetCell(cell) <= 0) return false;  // never below 0, whatever happened
+  FExplosionCountGrid.DecCell(cell, 1);
+  if (owner >= 0 && FOwnerFireGrid[owner].GetCell(cell) > 0) FOwnerFireGrid[owner].DecCell(cell, 1);
+  if (FExplosionCountGrid.GetCell(cell) != 0) return false;
+  FStats.LongestBurnMs = std::max(FStats.LongestBurnMs, NowMs() - FBurningSince[CellIndex(cell)]);
+  return true;
+}
+
+// Whose fire hit: the bombs whose fire covers the cell, and those of the chain that is going off.
+void TDetonixSimulator::CountHitCause(const TPlayer& player, TPoint cell) {
+  unsigned owners = FChainDepth > 0 ? FChainOwners : 0u;
+  for (int i = 0; i < 2; ++i)
+    if (FOwnerFireGrid[i].GetCell(cell) > 0) owners |= 1u << i;
+  const int self = PlayerIndex(player);
+  const bool own = (owners & (1u << self)) != 0;
+  const bool opponent = (owners & (1u << (1 - self))) != 0;
+  TPlayerStats& stats = FStats.Players[self];
+  if (own && opponent) ++stats.HitsBoth;
+  else if (own) ++stats.HitsOwn;
+  else if (opponent) ++stats.HitsOpponent;
 }
 
 void TDetonixSimulator::HitPlayerAt(TPoint cell) {
@@ -163,6 +200,7 @@ void TDetonixSimulator::HitPlayer(TPlayer& player, TPoint cell) {
   CellHitPlayer(player);
   CopyCell(cell);
   CancelPowerUps(player);
+  CountHitCause(player, cell);
   PlayerHit(player);
 }
 
@@ -206,7 +244,7 @@ void TDetonixSimulator::RedrawPlayerCell(TPlayer& player) {
     case otExplosion:
     case otBExplosion:
       // A flash that ends while the player still stands in fire costs a life.
-      CellObject(Ord(otExplosion));
+      CellFire();
       HitPlayer(player, cell);
       break;
     default:

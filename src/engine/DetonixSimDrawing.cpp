@@ -16,6 +16,12 @@ constexpr int FuseDigitsTop = 11;  // pixels below the cell's top, whatever the 
 
 void TDetonixSimulator::CellObject(int index) { FObjImages->Draw(*FCellCanvas, 0, 0, index); }
 
+// The fire picture is partly transparent: lay the floor first, or the cell's last picture shows through.
+void TDetonixSimulator::CellFire() {
+  CellObject(Ord(otEmpty));
+  CellObject(Ord(otExplosion));
+}
+
 void TDetonixSimulator::CellPlayer(const TPlayer& player) { DrawPlayer(*FCellCanvas, 0, player, 0); }
 
 void TDetonixSimulator::CellHitPlayer(const TPlayer& player) { DrawHitPlayer(*FCellCanvas, 0, player, 0); }

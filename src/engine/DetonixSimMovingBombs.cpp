@@ -10,9 +10,9 @@ constexpr uint32_t SlideMs = 100;
 constexpr uint32_t SeekMs = 300;
 }  // namespace
 
-void TDetonixSimulator::CreateBombMoveTimer(TPoint cell, TDirection dir) {
+bool TDetonixSimulator::CreateBombMoveTimer(TPoint cell, TDirection dir) {
   TBombRecord* bomb = FState.BombTimerGrid.GetBomb(cell);
-  if (!bomb) return;
+  if (!bomb) return false;
   try {
     auto timer = std::make_unique<TTimer>(FApp.Timers(), SlideMs, [this](TTimer& t) { BombMoveTimerTick(t); });
     auto& move = timer->Tag.Emplace<TBombMoveRecord>();
@@ -21,7 +21,9 @@ void TDetonixSimulator::CreateBombMoveTimer(TPoint cell, TDirection dir) {
     bomb->MoveTimer = std::move(timer);
   } catch (const std::exception&) {
     FApp.ShowMessage("Could not create bomb move timer");
+    return false;
   }
+  return true;
 }
 
 // A moving bomb may enter floor, or fire (where it goes off at once); never a player's cell.

@@ -64,6 +64,8 @@ void TDetonixSimulator::CollectPowerUp(TComputerPlayer& player) {
     default:
       break;  // the indestructibility power-up is never hidden, so it has no rule
   }
+  const int kind = Ord(FState.MazeGrid.GetCell(cell)) - Ord(otBombPUP);
+  if (kind >= 0 && kind < CollectableKinds) ++FStats.Players[PlayerIndex(player)].PowerUps[kind];
   FState.MazeGrid.SetCell(cell, otEmpty);  // used up, even when a capped upgrade gave nothing
   ++FStats.PowerUpsCollected;
   Other(player).OpponentTarget = player.Position;

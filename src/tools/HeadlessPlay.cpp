@@ -1,4 +1,5 @@
 // detonix-headless play: whole games on a virtual clock, as fast as the machine allows.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -86,7 +87,38 @@ std::optional<int> ParseOptions(const TArgs& args, TPlayOptions& o) {
 
 const char* EndName(std::optional<TGameEnd> end) {
   if (!end) return "time";
-  return *end == TGameEnd::geLives ? "lives" : "force";
+  switch (*end) {
+    case TGameEnd::geLives: return "lives";
+    case TGameEnd::geForce: return "force";
+    case TGameEnd::geStall: return "stall";
+  }
+  return "?";
+}
+
+// The power-up kinds, in the order of TPlayerStats::PowerUps.
+constexpr const char* PowerUpNames[CollectableKinds] = {"bomb", "explosion_size", "kick", "invisibility", "seeking"};
+
+std::string PlayersJson(const TGameStats& s) {
+  std::string out = "[";
+  for (int i = 0; i < 2; ++i) {
+    const TPlayerStats& p = s.Players[i];
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer,
+                  "%s{\"moves\":%lld,\"bombs_laid\":%lld,\"kicks\":%lld,\"hits_own\":%lld,\"hits_opponent\":%lld,"
+                  "\"hits_both\":%lld,\"longest_idle_ms\":%lld,\"powerups\":{",
+                  i ? "," : "", static_cast<long long>(p.Moves), static_cast<long long>(p.BombsLaid),
+                  static_cast<long long>(p.Kicks), static_cast<long long>(p.HitsOwn),
+                  static_cast<long long>(p.HitsOpponent), static_cast<long long>(p.HitsBoth),
+                  static_cast<long long>(p.LongestIdleMs));
+    out += buffer;
+    for (int k = 0; k < CollectableKinds; ++k) {
+      std::snprintf(buffer, sizeof buffer, "%s\"%s\":%lld", k ? "," : "", PowerUpNames[k],
+                    static_cast<long long>(p.PowerUps[k]));
+      out += buffer;
+    }
+    out += "}}";
+  }
+  return out + "]";
 }
 
 // One game's record, and the run's totals.
@@ -107,12 +139,14 @@ void PrintGame(const TGameLine& g, bool json) {
     std::printf(
         "{\"game\":%lld,\"cols\":%d,\"rows\":%d,\"duration_ms\":%lld,\"ended_by\":\"%s\",\"lives\":[%d,%d],"
         "\"bombs_laid\":%lld,\"explosions\":%lld,\"chain_detonations\":%lld,\"powerups_revealed\":%lld,"
-        "\"powerups_collected\":%lld,\"hits\":[%lld,%lld],\"messages\":%lld}\n",
+        "\"powerups_collected\":%lld,\"hits\":[%lld,%lld],\"messages\":%lld,\"longest_burn_ms\":%lld,"
+        "\"players\":%s}\n",
         static_cast<long long>(g.Game), g.Cols, g.Rows, static_cast<long long>(g.DurationMs), EndName(g.End),
         g.Lives[0], g.Lives[1], static_cast<long long>(s.BombsLaid), static_cast<long long>(s.Explosions),
         static_cast<long long>(s.ChainDetonations), static_cast<long long>(s.PowerUpsRevealed),
         static_cast<long long>(s.PowerUpsCollected), static_cast<long long>(s.Hits[0]),
-        static_cast<long long>(s.Hits[1]), static_cast<long long>(g.Messages));
+        static_cast<long long>(s.Hits[1]), static_cast<long long>(g.Messages),
+        static_cast<long long>(s.LongestBurnMs), PlayersJson(s).c_str());
   } else {
     std::printf(
         "game %lld: %dx%d, %.1f s, ended by %s, lives %d-%d, bombs %lld, explosions %lld (chained %lld), "
@@ -133,6 +167,19 @@ void Add(TGameStats& total, const TGameStats& s) {
   total.PowerUpsCollected += s.PowerUpsCollected;
   total.Hits[0] += s.Hits[0];
   total.Hits[1] += s.Hits[1];
+  total.LongestBurnMs = std::max(total.LongestBurnMs, s.LongestBurnMs);
+  for (int i = 0; i < 2; ++i) {
+    TPlayerStats& t = total.Players[i];
+    const TPlayerStats& p = s.Players[i];
+    t.Moves += p.Moves;
+    t.BombsLaid += p.BombsLaid;
+    t.Kicks += p.Kicks;
+    t.HitsOwn += p.HitsOwn;
+    t.HitsOpponent += p.HitsOpponent;
+    t.HitsBoth += p.HitsBoth;
+    for (int k = 0; k < CollectableKinds; ++k) t.PowerUps[k] += p.PowerUps[k];
+    t.LongestIdleMs = std::max(t.LongestIdleMs, p.LongestIdleMs);
+  }
 }
 
 }  // namespace
@@ -231,12 +278,12 @@ int RunPlay(const TArgs& args) {
     std::printf(
         "{\"summary\":true,\"games\":%zu,\"bombs_laid\":%lld,\"explosions\":%lld,\"chain_detonations\":%lld,"
         "\"powerups_revealed\":%lld,\"powerups_collected\":%lld,\"hits\":[%lld,%lld],\"messages\":%lld,"
-        "\"sounds\":%lld,\"virtual_seconds\":%.3f,\"wall_seconds\":%.3f}\n",
+        "\"sounds\":%lld,\"longest_burn_ms\":%lld,\"players\":%s,\"virtual_seconds\":%.3f,\"wall_seconds\":%.3f}\n",
         games.size(), static_cast<long long>(total.BombsLaid), static_cast<long long>(total.Explosions),
         static_cast<long long>(total.ChainDetonations), static_cast<long long>(total.PowerUpsRevealed),
         static_cast<long long>(total.PowerUpsCollected), static_cast<long long>(total.Hits[0]),
-        static_cast<long long>(total.Hits[1]), messages, static_cast<long long>(sound->Plays()), virtualSeconds,
-        wallSeconds);
+        static_cast<long long>(total.Hits[1]), messages, static_cast<long long>(sound->Plays()),
+        static_cast<long long>(total.LongestBurnMs), PlayersJson(total).c_str(), virtualSeconds, wallSeconds);
   } else {
     std::printf("%zu games in %.0f virtual seconds (%.2f s of wall time, %.0fx real time); %lld messages shown\n",
                 games.size(), virtualSeconds, wallSeconds, wallSeconds > 0 ? virtualSeconds / wallSeconds : 0.0,

@@ -237,7 +237,35 @@ TEST(Bombs, BombsLaterInAChainDoNotGoOffOnceTheGameIsOver) {
     checked = true;
     EXPECT_EQ(h.At(2, 2), otBomb) << "the later bomb must not have gone off";
     EXPECT_NE(h.State().BombTimerGrid.GetBomb(2, 2), nullptr);
+    EXPECT_EQ(h.Sim->Stats().ChainDetonations, 0) << "a bomb that did not go off is no chain";
   };
   h.Run(10'000);
   EXPECT_TRUE(checked);
+}
+
+// A hit counts against whose fire it was: the player's own bombs, the opponent's, or both, also
+// when the opponent's bomb set off the player's own through a chain.
+TEST(Bombs, HitsAreCountedByWhoseFireItWas) {
+  struct TCase {
+    const char* What;
+    TPoint P1Bomb, P2Bomb;  // the opponent's bomb is laid first, so it goes off first
+    int64_t TPlayerStats::*Field;
+  };
+  const TCase cases[] = {{"own", {3, 1}, NoPoint, &TPlayerStats::HitsOwn},
+                         {"opponent", NoPoint, {3, 1}, &TPlayerStats::HitsOpponent},
+                         {"both through a chain", {3, 3}, {3, 1}, &TPlayerStats::HitsBoth}};
+  for (const TCase& c : cases) {
+    SimHarness h;
+    h.Load({"...........",
+            ".1.........",
+            "...........",
+            ".........2."});
+    if (c.P2Bomb != NoPoint) h.Bomb(h.P2(), c.P2Bomb);
+    if (c.P1Bomb != NoPoint) h.Bomb(h.P1(), c.P1Bomb);
+    if (c.P1Bomb == TPoint{3, 3}) h.P1().Position = {1, 3};  // out of the first bomb's reach
+    h.Run(10'000);
+    const TPlayerStats& stats = h.Sim->Stats().Players[0];
+    EXPECT_EQ(stats.HitsOwn + stats.HitsOpponent + stats.HitsBoth, 1) << c.What;
+    EXPECT_EQ(stats.*c.Field, 1) << c.What;
+  }
 }

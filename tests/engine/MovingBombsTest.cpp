@@ -113,3 +113,32 @@ TEST(MovingBombs, SeekingBombStopsBesideItsTargetAndNeverOnIt) {
   EXPECT_EQ(h.At(5, 1), otBomb);
   EXPECT_EQ(h.At(6, 1), otEmpty);
 }
+
+// A bomb kicked into a block that is being blown up explodes there. Each fire goes out exactly
+// where it burned: the first one's end must not put out the second's cells, nor leave any burning.
+TEST(MovingBombs, KickIntoABurningBlockLeavesNoFireBehind) {
+  SimHarness h;
+  h.Load({"#2.########",
+          "#1....+...#",
+          "###########"});
+  TBombRecord& first = h.Bomb(h.P2(), {8, 1});
+  first.FuseCount = 1;  // explodes at 1 s; its left arm ends on the block at 6,1
+  h.Bomb(h.P2(), {3, 1});
+  h.Run(1'000);
+  ASSERT_EQ(h.At(6, 1), otBExplosion);
+  h.P1().CanKick = true;
+  h.Sim->MovePlayer(h.P1(), dirRight);  // kicks the bomb at 3,1 at 1 s
+  h.Sim->MovePlayer(h.P1(), dirUp);     // and steps out of its row
+  h.Run(300);                           // 4,1 at 1.1 s, 5,1 at 1.2 s, into the burning block at 1.3 s
+  ASSERT_EQ(h.Sim->Stats().Explosions, 2);
+  h.Run(700);  // 2 s: the first fire ends; the second still covers 3,1 to 9,1
+  for (int x = 3; x <= 9; ++x) EXPECT_EQ(h.At(x, 1), otExplosion) << "at 2 s, cell " << x << ",1";
+  h.Run(299);
+  EXPECT_EQ(h.At(3, 1), otExplosion) << "at 2.299 s";
+  h.Run(1);  // 2.3 s: one second after the second explosion, everything is out
+  for (int x = 3; x <= 9; ++x) {
+    EXPECT_EQ(h.At(x, 1), otEmpty) << "at 2.3 s, cell " << x << ",1";
+    EXPECT_EQ(h.Sim->ExplosionCountGrid().GetCell(x, 1), 0) << "at 2.3 s, cell " << x << ",1";
+  }
+  EXPECT_TRUE(h.App.Messages().empty());
+}
