@@ -210,7 +210,7 @@ TComputerPlayer& TDetonixSimulator::Other(const TPlayer& player) {
 }
 
 // The player has asked only for a move its own CanMove accepts.
-void TDetonixSimulator::MovePlayer(TComputerPlayer& player, TDirection dir) {
+void TDetonixSimulator::MovePlayer(TPlayer& player, TDirection dir) {
   const TPoint old = player.Position;
   const TPoint next = Neighbour(old, dir);
   ++FStats.Players[PlayerIndex(player)].Moves;

@@ -114,8 +114,8 @@ class TDetonixSimulator {
   void SetPaused(bool paused);
   void ResetPlayers(bool full);
   void PlayerHit(TPlayer& player);
-  void MovePlayer(TComputerPlayer& player, TDirection dir);
-  void LayBomb(TComputerPlayer& player);
+  void MovePlayer(TPlayer& player, TDirection dir);
+  void LayBomb(TPlayer& player);
   void BombTimerTick(TTimer& timer);
 
  private:
@@ -139,8 +139,8 @@ class TDetonixSimulator {
   // Power-ups.
   bool RevealPowerUp(TPoint cell);
   void PowerUpExpireTick(TTimer& timer);
-  void CollectPowerUp(TComputerPlayer& player);
-  void RenewEffect(TComputerPlayer& player, TObjectType kind, bool running, uint32_t durationMs);
+  void CollectPowerUp(TPlayer& player);
+  void RenewEffect(TPlayer& player, TObjectType kind, bool running, uint32_t durationMs);
   void PowerUpEffectTick(TTimer& timer);
   void CancelPowerUps(TPlayer& player);
 

@@ -15,7 +15,7 @@ constexpr int FlashDurationMs = 3000;
 constexpr TDirection FireOrder[4] = {dirUp, dirLeft, dirDown, dirRight};
 }  // namespace
 
-void TDetonixSimulator::LayBomb(TComputerPlayer& player) {
+void TDetonixSimulator::LayBomb(TPlayer& player) {
   const TPoint cell = player.Position;
   if (FState.MazeGrid.GetCell(cell) != otEmpty || player.BombsLeft <= 0) return;
   FState.MazeGrid.SetCell(cell, otBomb);

@@ -35,7 +35,7 @@ void TDetonixSimulator::PowerUpExpireTick(TTimer& timer) {
   if (!FPUpT1List.Remove(&timer)) FApp.ShowMessage(MissingTimer1);
 }
 
-void TDetonixSimulator::CollectPowerUp(TComputerPlayer& player) {
+void TDetonixSimulator::CollectPowerUp(TPlayer& player) {
   const TPoint cell = player.Position;
   if (!FState.HasPowerUp(cell)) return;
   FPUpT1List.RemoveByPoint(cell);
@@ -72,7 +72,7 @@ void TDetonixSimulator::CollectPowerUp(TComputerPlayer& player) {
 }
 
 // Taking an effect that runs already restarts its whole time.
-void TDetonixSimulator::RenewEffect(TComputerPlayer& player, TObjectType kind, bool running, uint32_t durationMs) {
+void TDetonixSimulator::RenewEffect(TPlayer& player, TObjectType kind, bool running, uint32_t durationMs) {
   if (running && !FPUpT2List.RemoveFor(&player, Ord(kind))) FApp.ShowMessage(MissingTimer2);
   FPUpT2List.AddTimer(durationMs, &player, Ord(kind), [this](TTimer& t) { PowerUpEffectTick(t); });
 }
