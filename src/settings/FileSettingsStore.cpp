@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "settings/NameCompare.h"
+#include "settings/Settings.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -149,12 +150,7 @@ class TFileKey final : public TSettingsKey {
 
   void WriteInteger(const std::string& name, int32_t value) override { Write(name, std::to_string(value)); }
 
-  void WriteDouble(const std::string& name, double value) override {
-    // The shortest text that reads back to the very same double.
-    char buf[64];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
-    Write(name, std::string(buf, ec == std::errc() ? end : buf));
-  }
+  void WriteDouble(const std::string& name, double value) override { Write(name, NumberText(value)); }
 
   bool Close() override {
     if (FClosed) return FCloseResult;

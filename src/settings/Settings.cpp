@@ -1,22 +1,37 @@
 #include "settings/Settings.h"
 
+#include <charconv>
 #include <cmath>
+#include <system_error>
+
+#include "platform/TextNumbers.h"
 
 namespace detonix {
 
 namespace {
 
-void ReadInteger(const TSettingsKey& key, const char* name, int32_t& out) {
-  if (const auto v = key.ReadInteger(name)) out = *v;
-}
-
-void ReadBoolean(const TSettingsKey& key, const char* name, bool& out) {
-  if (const auto v = key.ReadInteger(name)) out = *v != 0;
-}
-
 // NaN or infinity would poison every product the maze generator takes of it.
-void ReadFraction(const TSettingsKey& key, const char* name, double& out) {
-  if (const auto v = key.ReadDouble(name); v && std::isfinite(*v)) out = *v;
+void Read(const TSettingsKey& key, const TSettingRow& row, double& out) {
+  if (const auto v = key.ReadDouble(std::string(row.Name)); v && std::isfinite(*v)) out = *v;
+}
+
+void Read(const TSettingsKey& key, const TSettingRow& row, int32_t& out) {
+  if (const auto v = key.ReadInteger(std::string(row.Name)); v && (!row.PositiveOnly || *v > 0)) out = *v;
+}
+
+void Read(const TSettingsKey& key, const TSettingRow& row, bool& out) {
+  if (const auto v = key.ReadInteger(std::string(row.Name))) out = *v != 0;
+}
+
+void Write(TSettingsKey& key, const TSettingRow& row, double value) { key.WriteDouble(std::string(row.Name), value); }
+void Write(TSettingsKey& key, const TSettingRow& row, int32_t value) { key.WriteInteger(std::string(row.Name), value); }
+void Write(TSettingsKey& key, const TSettingRow& row, bool value) { key.WriteInteger(std::string(row.Name), value ? 1 : 0); }
+
+std::string Lower(std::string_view s) {
+  std::string lower(s);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return lower;
 }
 
 }  // namespace
@@ -25,17 +40,7 @@ TSettings LoadSettings(TSettingsStore& store) {
   TSettings s;
   const auto key = store.OpenForReading();
   if (!key) return s;
-  namespace n = settingnames;
-  ReadFraction(*key, n::PerBlocksLeft, s.PerBlocksLeft);
-  ReadFraction(*key, n::PerOfEBlocks, s.PerOfEBlocks);
-  ReadInteger(*key, n::PerOfPUps, s.PerOfPUps);
-  ReadBoolean(*key, n::ForceMaze, s.ForceMaze);
-  ReadInteger(*key, n::ForceInterval, s.ForceInterval);
-  ReadBoolean(*key, n::Sounds, s.Sounds);
-  ReadInteger(*key, n::P1ImageIndex, s.P1ImageIndex);
-  ReadInteger(*key, n::P2ImageIndex, s.P2ImageIndex);
-  ReadInteger(*key, n::PlayerSpeed, s.PlayerSpeed);
-  if (s.PlayerSpeed <= 0) s.PlayerSpeed = DefaultPlayerSpeed;
+  for (const TSettingRow& row : SettingRows) std::visit([&](auto field) { Read(*key, row, s.*field); }, row.Field);
   key->Close();
   return s;
 }
@@ -43,17 +48,65 @@ TSettings LoadSettings(TSettingsStore& store) {
 void SaveSettings(TSettingsStore& store, const TSettings& s) {
   const auto key = store.OpenForWriting();
   if (!key) return;
-  namespace n = settingnames;
-  key->WriteDouble(n::PerBlocksLeft, s.PerBlocksLeft);
-  key->WriteDouble(n::PerOfEBlocks, s.PerOfEBlocks);
-  key->WriteInteger(n::PerOfPUps, s.PerOfPUps);
-  key->WriteInteger(n::ForceMaze, s.ForceMaze ? 1 : 0);
-  key->WriteInteger(n::ForceInterval, s.ForceInterval);
-  key->WriteInteger(n::Sounds, s.Sounds ? 1 : 0);
-  key->WriteInteger(n::PlayerSpeed, s.PlayerSpeed);
-  key->WriteInteger(n::P1ImageIndex, s.P1ImageIndex);
-  key->WriteInteger(n::P2ImageIndex, s.P2ImageIndex);
+  for (const TSettingRow& row : SettingRows) std::visit([&](auto field) { Write(*key, row, s.*field); }, row.Field);
   key->Close();
+}
+
+void TSettingsOverrides::ApplyTo(TSettings& settings) const {
+  for (size_t i = 0; i < SettingRows.size(); ++i)
+    if (FGiven[i]) std::visit([&](auto field) { settings.*field = FValues.*field; }, SettingRows[i].Field);
+}
+
+bool TSettingsOverrides::Empty() const {
+  for (const bool given : FGiven)
+    if (given) return false;
+  return true;
+}
+
+std::optional<int> CharacterByName(std::string_view name) {
+  const std::string wanted = Lower(name);
+  for (size_t i = 0; i < CharacterNames.size(); ++i)
+    if (Lower(CharacterNames[i]) == wanted) return static_cast<int>(i);
+  return std::nullopt;
+}
+
+bool SetFromText(const TSettingRow& row, const std::string& text, TSettingsOverrides& overrides, bool bounded) {
+  const auto inRange = [&](auto v) { return v && (!bounded || row.Range.Contains(static_cast<double>(*v))); };
+  if (const auto* field = std::get_if<double TSettings::*>(&row.Field)) {
+    const auto v = ParseNumber<double>(text);
+    if (!inRange(v)) return false;
+    overrides.Set(*field, *v);
+    return true;
+  }
+  if (const auto* field = std::get_if<int32_t TSettings::*>(&row.Field)) {
+    if (row.Names == TValueNames::vnCharacters) {
+      const auto c = CharacterByName(text);
+      if (!c) return false;
+      overrides.Set(*field, *c * ImagesPerCharacter);
+      return true;
+    }
+    const auto v = ParseNumber<int32_t>(text);
+    if (!inRange(v)) return false;
+    overrides.Set(*field, *v);
+    return true;
+  }
+  return false;
+}
+
+std::string ExpectedText(const TSettingRow& row) {
+  if (row.Names == TValueNames::vnCharacters) {
+    std::string names(CharacterNames.front());
+    for (size_t i = 1; i < CharacterNames.size(); ++i)
+      names += (i + 1 < CharacterNames.size() ? ", " : " or ") + std::string(CharacterNames[i]);
+    return names;
+  }
+  return std::string(row.Unit) + ", " + NumberText(row.Range.Low) + " to " + NumberText(row.Range.High);
+}
+
+std::string NumberText(double value) {
+  char buf[64];
+  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+  return std::string(buf, ec == std::errc() ? end : buf);
 }
 
 }  // namespace detonix

@@ -2,7 +2,11 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
 #include <string_view>
+#include <variant>
 
 #include "settings/SettingsStore.h"
 
@@ -20,32 +24,100 @@ constexpr int32_t DefaultPlayerSpeed = PlayerSpeeds[DefaultSpeedIndex];
 constexpr std::array<std::string_view, 4> CharacterNames = {"Quorin", "Tavvy", "Murvex", "Olandrix"};
 constexpr int32_t ImagesPerCharacter = 6;
 
-// Value names under the settings key.
-namespace settingnames {
-constexpr const char* PerBlocksLeft = "PerBlocksLeft";
-constexpr const char* PerOfEBlocks = "PerOfEBlocks";
-constexpr const char* PerOfPUps = "PerOfPUps";
-constexpr const char* P1ImageIndex = "P1ImageIndex";
-constexpr const char* P2ImageIndex = "P2ImageIndex";
-constexpr const char* PlayerSpeed = "PlayerSpeed";
-constexpr const char* ForceMaze = "ForceMaze";
-constexpr const char* ForceInterval = "ForceInterval";
-constexpr const char* Sounds = "Sounds";
-}  // namespace settingnames
-
-// The nine persistent settings, with their defaults.
+// The nine persistent settings. A default-made one holds the defaults of SettingRows.
 struct TSettings {
-  double PerBlocksLeft = 0.4;   // fraction of all cells that stay fixed blocks
-  double PerOfEBlocks = 0.15;   // fraction of the opened cells aimed at for destructible blocks
-  int32_t PerOfPUps = 30;       // percent chance that a destructible block hides a power-up
-  int32_t P1ImageIndex = 0;     // first picture of player 1's character
-  int32_t P2ImageIndex = ImagesPerCharacter;
-  int32_t PlayerSpeed = DefaultPlayerSpeed;  // ms between two decisions of a player
-  bool ForceMaze = false;       // start a new maze every ForceInterval minutes
-  int32_t ForceInterval = 5;
+  TSettings();
+
+  double PerBlocksLeft = 0;   // fraction of all cells that stay fixed blocks
+  double PerOfEBlocks = 0;    // fraction of the opened cells aimed at for destructible blocks
+  int32_t PerOfPUps = 0;      // percent chance that a destructible block hides a power-up
+  int32_t P1ImageIndex = 0;   // first picture of player 1's character
+  int32_t P2ImageIndex = 0;
+  int32_t PlayerSpeed = 0;    // ms between two decisions of a player
+  bool ForceMaze = false;     // start a new maze every ForceInterval minutes
+  int32_t ForceInterval = 0;
   bool Sounds = false;
   friend bool operator==(const TSettings&, const TSettings&) = default;
 };
+
+// A setting's field, and with it how the store keeps it: a double as 8 bytes, an integer as a
+// 32-bit integer, a Boolean as the integer 1 or 0 (any other than 0 reads as true).
+using TSettingField = std::variant<double TSettings::*, int32_t TSettings::*, bool TSettings::*>;
+
+// Values with names of their own: shown beside the number, and taken by name on the command line.
+enum class TValueNames : uint8_t { vnNone, vnCharacters, vnSpeeds };
+
+struct TRange {
+  double Low = 0;
+  double High = 0;
+  constexpr bool Contains(double v) const { return v >= Low && v <= High; }
+};
+
+// One setting: how it is stored, its default, and its option for one run.
+struct TSettingRow {
+  std::string_view Name{};  // the registry value and the file's key: stored settings depend on it
+  TSettingField Field{};
+  double Default = 0;
+  bool PositiveOnly = false;  // a stored value below 1 counts as missing
+  TValueNames Names = TValueNames::vnNone;
+  // The option, written with one dash or two, and its argument as the usage text shows it.
+  std::string_view Option{};
+  std::string_view Arg{};
+  TRange Range{};                   // what the option accepts
+  std::string_view Unit{};          // what a bad value is told to be, before the range
+  std::optional<TRange> Offered{};  // where the settings windows offer less than the option takes
+  // Booleans: the option that clears it, and a value the setting option may be followed by.
+  std::string_view OffOption{};
+  int32_t TSettings::* OptionalValue = nullptr;
+  std::string_view Help{};     // for the usage text; none: listed on the line of the row before
+  std::string_view OffHelp{};  // none: the off option shares the line
+};
+
+// In the order --show-settings lists them.
+inline constexpr std::array SettingRows = {
+    TSettingRow{.Name = "PerBlocksLeft", .Field = &TSettings::PerBlocksLeft, .Default = 0.4,
+                .Option = "-fixed-blocks", .Arg = "FRACTION", .Range = {0, 1}, .Unit = "a fraction",
+                .Help = "fraction of all cells that stay fixed blocks (default 0.4)"},
+    TSettingRow{.Name = "PerOfEBlocks", .Field = &TSettings::PerOfEBlocks, .Default = 0.15,
+                .Option = "-destructible-blocks", .Arg = "FRACTION", .Range = {0, 1}, .Unit = "a fraction",
+                .Help = "fraction of the open cells that get destructible blocks (0.15)"},
+    TSettingRow{.Name = "PerOfPUps", .Field = &TSettings::PerOfPUps, .Default = 30,
+                .Option = "-powerups", .Arg = "PERCENT", .Range = {0, 100}, .Unit = "percent",
+                .Help = "chance that a destructible block hides a power-up (default 30)"},
+    TSettingRow{.Name = "P1ImageIndex", .Field = &TSettings::P1ImageIndex, .Default = 0,
+                .Names = TValueNames::vnCharacters, .Option = "-player1", .Arg = "NAME",
+                .Help = "Quorin, Tavvy, Murvex or Olandrix (default Quorin, Tavvy)"},
+    TSettingRow{.Name = "P2ImageIndex", .Field = &TSettings::P2ImageIndex, .Default = ImagesPerCharacter,
+                .Names = TValueNames::vnCharacters, .Option = "-player2", .Arg = "NAME"},
+    TSettingRow{.Name = "PlayerSpeed", .Field = &TSettings::PlayerSpeed, .Default = DefaultPlayerSpeed,
+                .PositiveOnly = true, .Names = TValueNames::vnSpeeds, .Option = "-speed", .Arg = "MS",
+                .Range = {1, 60000}, .Unit = "milliseconds",
+                .Help = "milliseconds between two steps of a player: 100 Very Fast,\n"
+                        "120 Fast, 150 Normal (default), 200 Slow, 300 Very Slow"},
+    TSettingRow{.Name = "ForceMaze", .Field = &TSettings::ForceMaze, .Default = false,
+                .Option = "-force-maze", .Arg = "[MINUTES]", .OffOption = "-no-force-maze",
+                .OptionalValue = &TSettings::ForceInterval,
+                .Help = "start a new maze every MINUTES minutes (default 5 minutes)",
+                .OffHelp = "games end only when a player has lost its lives (default)"},
+    // Up to a day, as the headless tool allows; the settings windows offer up to an hour.
+    TSettingRow{.Name = "ForceInterval", .Field = &TSettings::ForceInterval, .Default = 5,
+                .Option = "-force-interval", .Arg = "MINUTES", .Range = {0, 1440}, .Unit = "minutes",
+                .Offered = TRange{0, 60}, .Help = "the minutes for -force-maze, 0 to 1440; 0 never forces"},
+    TSettingRow{.Name = "Sounds", .Field = &TSettings::Sounds, .Default = false, .Option = "-sound",
+                .OffOption = "-no-sound", .Help = "explosion sound effects (default off)"},
+};
+
+// The row of FIELD; a field without a row does not compile where this is evaluated at compile time.
+constexpr const TSettingRow& SettingRowOf(TSettingField field) {
+  for (const TSettingRow& row : SettingRows)
+    if (row.Field == field) return row;
+  throw std::invalid_argument("a setting without a row");
+}
+
+inline TSettings::TSettings() {
+  for (const TSettingRow& row : SettingRows)
+    std::visit([&]<class T>(T TSettings::* field) { this->*field = static_cast<T>(row.Default); }, row.Field);
+}
 
 // Reads the settings key; every value that is missing, unreadable, of the wrong type or not a
 // finite number keeps its default. A speed of 0 or less means the default speed. Never throws
@@ -54,5 +126,39 @@ TSettings LoadSettings(TSettingsStore& store);
 
 // Writes all nine values, creating the key. A key that cannot be created is passed over silently.
 void SaveSettings(TSettingsStore& store, const TSettings& settings);
+
+// Settings given for one run; each one given wins over the store.
+class TSettingsOverrides {
+ public:
+  template <class T>
+  void Set(T TSettings::* field, T value) {
+    FValues.*field = value;
+    FGiven[Index(field)] = true;
+  }
+  template <class T>
+  std::optional<T> Get(T TSettings::* field) const {
+    return FGiven[Index(field)] ? std::optional<T>(FValues.*field) : std::nullopt;
+  }
+  void ApplyTo(TSettings& settings) const;
+  bool Empty() const;
+
+ private:
+  static size_t Index(TSettingField field) { return static_cast<size_t>(&SettingRowOf(field) - SettingRows.data()); }
+  TSettings FValues;
+  std::array<bool, SettingRows.size()> FGiven{};
+};
+
+// The character of that name (any case), or nothing.
+std::optional<int> CharacterByName(std::string_view name);
+
+// TEXT as a value of ROW, within the row's range when BOUNDED, or a character's name where the
+// row takes names, into OVERRIDES; false when it is none. Booleans take no text.
+bool SetFromText(const TSettingRow& row, const std::string& text, TSettingsOverrides& overrides, bool bounded = true);
+
+// The shortest text that reads back to the very same double: "0.4", "60000".
+std::string NumberText(double value);
+
+// What a value of ROW must be, for the message on a bad one: "minutes, 0 to 1440".
+std::string ExpectedText(const TSettingRow& row);
 
 }  // namespace detonix

@@ -1,8 +1,12 @@
 // detonix-headless maze: generates one maze and prints it with a summary line.
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <exception>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "board/GameState.h"
 #include "engine/MazeGenerator.h"
@@ -20,6 +24,13 @@ constexpr const char* MazeUsage =
     "usage: detonix-headless maze --cols C --rows R [--seed S] [--blocks-left F] [--exp-blocks F] [--powerups N]";
 // Far beyond any screen; keeps the grids and the walk within reason.
 constexpr int MaxBoardSide = 4096;
+
+// The maze settings under this command's names.
+constexpr std::array<std::pair<std::string_view, TSettingField>, 3> MazeOptions = {{
+    {"--blocks-left", &TSettings::PerBlocksLeft},
+    {"--exp-blocks", &TSettings::PerOfEBlocks},
+    {"--powerups", &TSettings::PerOfPUps},
+}};
 
 int UsageError(const std::string& problem) {
   std::fprintf(stderr, "detonix-headless maze: %s; %s\n", problem.c_str(), MazeUsage);
@@ -43,14 +54,12 @@ int RunMaze(const TArgs& args) {
   std::optional<int> cols;
   std::optional<int> rows;
   std::optional<uint64_t> seed;
-  std::optional<double> blocksLeft;
-  std::optional<double> expBlocks;
-  std::optional<int32_t> powerUps;
+  TSettingsOverrides maze;  // on top of the user's settings
 
   for (size_t i = 0; i < args.size(); i += 2) {
     const std::string& option = args[i];
-    if (option != "--cols" && option != "--rows" && option != "--seed" && option != "--blocks-left" &&
-        option != "--exp-blocks" && option != "--powerups")
+    const auto setting = std::find_if(MazeOptions.begin(), MazeOptions.end(), [&](const auto& o) { return o.first == option; });
+    if (option != "--cols" && option != "--rows" && option != "--seed" && setting == MazeOptions.end())
       return UsageError("unknown option '" + option + "'");
     if (i + 1 >= args.size()) return UsageError("missing value for " + option);
     const std::string& value = args[i + 1];
@@ -62,13 +71,9 @@ int RunMaze(const TArgs& args) {
     } else if (option == "--seed") {
       seed = ParseNumber<uint64_t>(value);
       good = seed.has_value();
-    } else if (option == "--blocks-left" || option == "--exp-blocks") {
-      const auto f = ParseNumber<double>(value);
-      good = f.has_value();
-      (option == "--blocks-left" ? blocksLeft : expBlocks) = f;
     } else {
-      powerUps = ParseNumber<int32_t>(value);
-      good = powerUps.has_value();
+      // The generator takes what it is given, as it does from the store.
+      good = SetFromText(SettingRowOf(setting->second), value, maze, false);
     }
     if (!good) return UsageError("bad value '" + value + "' for " + option);
   }
@@ -77,10 +82,9 @@ int RunMaze(const TArgs& args) {
   TVirtualClock clock;
   TApplication app(clock);
   TGameState state(app, {30, *cols, *rows});
-  const auto store = CreateUserSettingsStore();
-  const TSettings settings = LoadSettings(*store);
-  state.MazeSettings = {blocksLeft.value_or(settings.PerBlocksLeft), expBlocks.value_or(settings.PerOfEBlocks),
-                        powerUps.value_or(settings.PerOfPUps)};
+  TSettings settings = LoadSettings(*CreateUserSettingsStore());
+  maze.ApplyTo(settings);
+  state.MazeSettings = {settings.PerBlocksLeft, settings.PerOfEBlocks, settings.PerOfPUps};
   const uint64_t usedSeed = seed ? (state.Random.Seed(*seed), *seed) : state.Random.Randomize();
 
   TMazeGenerator generator(state);

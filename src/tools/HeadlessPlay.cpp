@@ -40,9 +40,7 @@ struct TPlayOptions {
   int Cell = -1;
   std::optional<uint64_t> Seed;
   double Minutes = 10;
-  std::optional<int> Speed;
-  std::optional<int> ForceMaze;
-  bool Sounds = false;
+  TSettingsOverrides Settings;  // on top of the user's settings
   std::string Png;
   std::string Frames;
   double Every = 0;
@@ -53,7 +51,7 @@ struct TPlayOptions {
 std::optional<int> ParseOptions(const TArgs& args, TPlayOptions& o) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& option = args[i];
-    if (option == "--sounds") { o.Sounds = true; continue; }
+    if (option == "--sounds") { o.Settings.Set(&TSettings::Sounds, true); continue; }
     if (option == "--json") { o.Json = true; continue; }
     if (i + 1 >= args.size()) return UsageError(option.rfind("--", 0) == 0 ? "missing value for " + option : "unknown argument '" + option + "'");
     const std::string& value = args[++i];
@@ -65,8 +63,11 @@ std::optional<int> ParseOptions(const TArgs& args, TPlayOptions& o) {
     if (option == "--width") good = (o.Width = integer(1, MaxSurfaceSide).value_or(0)) > 0;
     else if (option == "--height") good = (o.Height = integer(1, MaxSurfaceSide).value_or(0)) > 0;
     else if (option == "--cell") good = (o.Cell = integer(1, 1024).value_or(0)) > 0;
-    else if (option == "--speed") good = (o.Speed = integer(1, 60000)).has_value();
-    else if (option == "--force-maze") good = (o.ForceMaze = integer(0, 1440)).has_value();
+    else if (option == "--speed") good = SetFromText(SettingRowOf(&TSettings::PlayerSpeed), value, o.Settings);
+    else if (option == "--force-maze") {
+      good = SetFromText(SettingRowOf(&TSettings::ForceInterval), value, o.Settings);
+      o.Settings.Set(&TSettings::ForceMaze, true);
+    }
     else if (option == "--seed") good = (o.Seed = ParseNumber<uint64_t>(value)).has_value();
     else if (option == "--minutes") {
       auto m = ParseNumber<double>(value);
@@ -189,12 +190,7 @@ int RunPlay(const TArgs& args) {
   if (auto status = ParseOptions(args, o)) return *status;
 
   TSettings settings = LoadSettings(*CreateUserSettingsStore());
-  if (o.Speed) settings.PlayerSpeed = *o.Speed;
-  if (o.ForceMaze) {
-    settings.ForceMaze = true;
-    settings.ForceInterval = *o.ForceMaze;
-  }
-  if (o.Sounds) settings.Sounds = true;
+  o.Settings.ApplyTo(settings);
 
   TVirtualClock clock;
   TApplication app(clock);

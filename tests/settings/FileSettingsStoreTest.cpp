@@ -10,6 +10,8 @@
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <type_traits>
+#include <variant>
 
 #include "settings/Settings.h"
 
@@ -83,6 +85,31 @@ TEST_F(FileSettingsStoreTest, SaveCreatesTheFolderAndReadsBack) {
   EXPECT_EQ(LoadSettings(store), Unusual());
   // Only the file itself is left: no temporary beside it.
   EXPECT_EQ(std::distance(fs::directory_iterator(File.parent_path()), fs::directory_iterator()), 1);
+}
+
+// A row that shares another's name or field, or keeps its value under the wrong type, fails here.
+TEST_F(FileSettingsStoreTest, EverySettingRowIsItsOwnLineAndReadsBack) {
+  TFileSettingsStore store(File);
+  SaveSettings(store, TSettings{});
+  const std::string defaults = ReadText(File);
+  ASSERT_EQ(CountLines(defaults, ""), static_cast<int>(SettingRows.size())) << defaults;
+  for (const TSettingRow& row : SettingRows) {
+    TSettings changed;
+    std::visit([&]<class T>(T TSettings::* field) {
+      if constexpr (std::is_same_v<T, bool>) changed.*field = !(changed.*field);
+      else changed.*field += 7;
+    }, row.Field);
+    fs::remove(File);
+    SaveSettings(store, changed);
+    EXPECT_EQ(LoadSettings(store), changed) << row.Name;
+    std::istringstream was(defaults);
+    std::istringstream now(ReadText(File));
+    std::string differing;
+    for (std::string a, b; std::getline(was, a) && std::getline(now, b);)
+      if (a != b) differing += b + "\n";
+    EXPECT_EQ(differing.substr(0, row.Name.size() + 1), std::string(row.Name) + "=") << row.Name;
+    EXPECT_EQ(CountLines(differing, ""), 1) << "changing " << row.Name << " changed:\n" << differing;
+  }
 }
 
 TEST_F(FileSettingsStoreTest, DoublesReadBackBitForBit) {

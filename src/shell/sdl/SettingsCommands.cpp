@@ -1,20 +1,12 @@
 #include "shell/sdl/SettingsCommands.h"
 
-#include <charconv>
 #include <cstdio>
-#include <system_error>
 
 #include "settings/FileSettingsStore.h"
 
 namespace detonix::sdl {
 
 namespace {
-
-std::string Number(double v) {
-  char buf[64];
-  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
-  return std::string(buf, ec == std::errc() ? end : buf);
-}
 
 std::string CharacterNote(int32_t imageIndex) {
   if (imageIndex < 0 || imageIndex % ImagesPerCharacter != 0) return "";
@@ -28,6 +20,17 @@ std::string SpeedNote(int32_t speed) {
   return "";
 }
 
+std::string ValueText(const TSettingRow&, double value) { return NumberText(value); }
+std::string ValueText(const TSettingRow&, bool value) { return value ? "1" : "0"; }
+std::string ValueText(const TSettingRow& row, int32_t value) {
+  const std::string number = std::to_string(value);
+  switch (row.Names) {
+    case TValueNames::vnCharacters: return number + CharacterNote(value);
+    case TValueNames::vnSpeeds: return number + SpeedNote(value);
+    default: return number;
+  }
+}
+
 }  // namespace
 
 TSettings EffectiveSettings(TSettingsStore& store, const TSettingsOverrides& overrides) {
@@ -37,18 +40,9 @@ TSettings EffectiveSettings(TSettingsStore& store, const TSettingsOverrides& ove
 }
 
 std::string FormatSettings(const TSettings& s) {
-  namespace n = settingnames;
   std::string text;
-  auto line = [&](const char* name, const std::string& value) { text += std::string(name) + "=" + value + "\n"; };
-  line(n::PerBlocksLeft, Number(s.PerBlocksLeft));
-  line(n::PerOfEBlocks, Number(s.PerOfEBlocks));
-  line(n::PerOfPUps, std::to_string(s.PerOfPUps));
-  line(n::P1ImageIndex, std::to_string(s.P1ImageIndex) + CharacterNote(s.P1ImageIndex));
-  line(n::P2ImageIndex, std::to_string(s.P2ImageIndex) + CharacterNote(s.P2ImageIndex));
-  line(n::PlayerSpeed, std::to_string(s.PlayerSpeed) + SpeedNote(s.PlayerSpeed));
-  line(n::ForceMaze, s.ForceMaze ? "1" : "0");
-  line(n::ForceInterval, std::to_string(s.ForceInterval));
-  line(n::Sounds, s.Sounds ? "1" : "0");
+  for (const TSettingRow& row : SettingRows)
+    text += std::string(row.Name) + "=" + std::visit([&](auto field) { return ValueText(row, s.*field); }, row.Field) + "\n";
   return text;
 }
 

@@ -1,6 +1,10 @@
 #include "shell/sdl/ShellOptions.h"
 
+#include <array>
 #include <cctype>
+#include <string_view>
+#include <utility>
+#include <variant>
 
 #include "platform/TextNumbers.h"
 
@@ -8,44 +12,75 @@ namespace detonix::sdl {
 
 namespace {
 
-// Speeds up to a minute between two steps; the forced-maze interval up to a day, as the
-// headless tool allows.
-constexpr int32_t MaxSpeedMs = 60000;
-constexpr int32_t MaxForceMinutes = 1440;
+// What the options that are no setting do.
+enum class TRunSwitch : uint8_t {
+  rsHelp,
+  rsFullScreen,
+  rsWindow,
+  rsRoot,
+  rsSave,
+  rsShow,
+  rsIgnore,
+  // These take a value.
+  rsIgnoreValue,
+  rsWindowId,
+  rsPreview,
+  rsSeed,
+};
 
-std::optional<int32_t> IntegerIn(const std::string& s, int32_t low, int32_t high) {
-  const auto v = ParseNumber<int32_t>(s);
-  return v && *v >= low && *v <= high ? v : std::nullopt;
+struct TRunOption {
+  std::string_view Option;
+  TRunSwitch Switch;
+};
+
+constexpr std::array<TRunOption, 21> RunOptions = {{
+    {"-h", TRunSwitch::rsHelp},
+    {"-help", TRunSwitch::rsHelp},
+    {"-fullscreen", TRunSwitch::rsFullScreen},
+    {"/s", TRunSwitch::rsFullScreen},
+    {"/S", TRunSwitch::rsFullScreen},
+    {"-s", TRunSwitch::rsFullScreen},
+    {"-window", TRunSwitch::rsWindow},
+    {"-root", TRunSwitch::rsRoot},
+    {"-save-settings", TRunSwitch::rsSave},
+    {"-show-settings", TRunSwitch::rsShow},
+    // Passed by xscreensaver for hacks that care; this one draws the same way regardless.
+    {"-install", TRunSwitch::rsIgnore},
+    {"-noinstall", TRunSwitch::rsIgnore},
+    {"-mono", TRunSwitch::rsIgnore},
+    {"-pair", TRunSwitch::rsIgnore},
+    {"-fps", TRunSwitch::rsIgnore},
+    {"-no-fps", TRunSwitch::rsIgnore},
+    {"-visual", TRunSwitch::rsIgnoreValue},
+    {"-window-id", TRunSwitch::rsWindowId},
+    {"/p", TRunSwitch::rsPreview},
+    {"/P", TRunSwitch::rsPreview},
+    {"-seed", TRunSwitch::rsSeed},
+}};
+
+const TRunOption* FindRunOption(std::string_view option) {
+  for (const TRunOption& o : RunOptions)
+    if (o.Option == option) return &o;
+  return nullptr;
 }
 
-std::optional<double> FractionIn(const std::string& s, double low, double high) {
-  const auto v = ParseNumber<double>(s);
-  return v && *v >= low && *v <= high ? v : std::nullopt;
+const TSettingRow* FindSettingOption(std::string_view option) {
+  for (const TSettingRow& row : SettingRows)
+    if (row.Option == option || (!row.OffOption.empty() && row.OffOption == option)) return &row;
+  return nullptr;
 }
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
+// One line of the usage text: the options, and the help from column 31 on (two blanks further
+// when the options reach that far).
+std::string UsageLine(const std::string& options, std::string_view help) {
+  constexpr size_t HelpColumn = 31;
+  std::string line = "  " + options;
+  line += line.size() < HelpColumn ? std::string(HelpColumn - line.size(), ' ') : "  ";
+  for (const char c : help) line += c == '\n' ? "\n" + std::string(HelpColumn, ' ') : std::string(1, c);
+  return line + "\n";
 }
 
 }  // namespace
-
-void TSettingsOverrides::ApplyTo(TSettings& s) const {
-  if (PerBlocksLeft) s.PerBlocksLeft = *PerBlocksLeft;
-  if (PerOfEBlocks) s.PerOfEBlocks = *PerOfEBlocks;
-  if (PerOfPUps) s.PerOfPUps = *PerOfPUps;
-  if (P1ImageIndex) s.P1ImageIndex = *P1ImageIndex;
-  if (P2ImageIndex) s.P2ImageIndex = *P2ImageIndex;
-  if (PlayerSpeed) s.PlayerSpeed = *PlayerSpeed;
-  if (ForceMaze) s.ForceMaze = *ForceMaze;
-  if (ForceInterval) s.ForceInterval = *ForceInterval;
-  if (Sounds) s.Sounds = *Sounds;
-}
-
-bool TSettingsOverrides::Empty() const {
-  return !PerBlocksLeft && !PerOfEBlocks && !PerOfPUps && !P1ImageIndex && !P2ImageIndex && !PlayerSpeed &&
-         !ForceMaze && !ForceInterval && !Sounds;
-}
 
 std::optional<uint64_t> ParseWindowId(const std::string& text) {
   std::optional<uint64_t> id;
@@ -58,17 +93,9 @@ std::optional<uint64_t> ParseWindowId(const std::string& text) {
   return id;
 }
 
-std::optional<int> CharacterByName(const std::string& name) {
-  const std::string wanted = Lower(name);
-  for (size_t i = 0; i < CharacterNames.size(); ++i)
-    if (Lower(std::string(CharacterNames[i])) == wanted) return static_cast<int>(i);
-  return std::nullopt;
-}
-
 TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* xscreensaverWindow) {
   TParseResult result;
   TShellOptions& o = result.Options;
-  TSettingsOverrides& s = o.Overrides;
   bool help = false, save = false, show = false, fullScreen = false, window = false, preview = false;
   std::optional<uint64_t> windowIdOption;
   std::optional<uint64_t> previewId;
@@ -84,65 +111,57 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
     const std::string option = given.rfind("--", 0) == 0 && given.size() > 2 ? given.substr(1) : given;
     const bool hasValue = i + 1 < args.size();
     const std::string value = hasValue ? args[i + 1] : std::string();
-    auto needValue = [&]() { return hasValue ? std::string() : "missing value for " + given; };
+    auto bad = [&](const std::string& what) { return fail("bad value '" + value + "' for " + given + " (" + what + ")"); };
 
-    if (option == "-h" || option == "-help") { help = true; continue; }
-    if (option == "-fullscreen" || option == "/s" || option == "/S" || option == "-s") { fullScreen = true; continue; }
-    if (option == "-window") { window = true; continue; }
-    if (option == "-root") { o.Root = true; continue; }
-    if (option == "-save-settings") { save = true; continue; }
-    if (option == "-show-settings") { show = true; continue; }
-    if (option == "-sound") { s.Sounds = true; continue; }
-    if (option == "-no-sound") { s.Sounds = false; continue; }
-    if (option == "-no-force-maze") { s.ForceMaze = false; continue; }
-    // Passed by xscreensaver for hacks that care; this one draws the same way regardless.
-    if (option == "-install" || option == "-noinstall" || option == "-mono" || option == "-pair" ||
-        option == "-fps" || option == "-no-fps")
-      continue;
-    if (option == "-force-maze") {
-      s.ForceMaze = true;
-      // The minutes may follow; xscreensaver's check box passes the switch alone.
-      if (hasValue && !value.empty() && std::isdigit(static_cast<unsigned char>(value[0]))) {
-        const auto minutes = IntegerIn(value, 0, MaxForceMinutes);
-        if (!minutes) return fail("bad value '" + value + "' for " + given + " (minutes, 0 to 1440)");
-        s.ForceInterval = *minutes;
-        ++i;
+    if (const TSettingRow* row = FindSettingOption(option)) {
+      if (const auto* flag = std::get_if<bool TSettings::*>(&row->Field)) {
+        const bool on = option == row->Option;
+        o.Overrides.Set(*flag, on);
+        // A value may follow; xscreensaver's check box passes the switch alone.
+        if (on && row->OptionalValue && hasValue && !value.empty() &&
+            std::isdigit(static_cast<unsigned char>(value[0]))) {
+          const TSettingRow& valueRow = SettingRowOf(row->OptionalValue);
+          if (!SetFromText(valueRow, value, o.Overrides)) return bad(ExpectedText(valueRow));
+          ++i;
+        }
+        continue;
       }
+      if (!hasValue) return fail("missing value for " + given);
+      ++i;
+      if (!SetFromText(*row, value, o.Overrides)) return bad(ExpectedText(*row));
       continue;
     }
 
-    // Everything below takes a value.
-    const bool known = option == "-visual" || option == "-window-id" || option == "/p" || option == "/P" ||
-                       option == "-speed" || option == "-player1" || option == "-player2" ||
-                       option == "-force-interval" || option == "-fixed-blocks" ||
-                       option == "-destructible-blocks" || option == "-powerups" || option == "-seed";
-    if (!known) return fail("unknown option '" + given + "'");
-    if (const std::string missing = needValue(); !missing.empty()) return fail(missing);
-    ++i;
-    auto bad = [&](const std::string& what) { return fail("bad value '" + value + "' for " + given + " (" + what + ")"); };
-
-    if (option == "-visual") continue;
-    if (option == "-window-id" || option == "/p" || option == "/P") {
-      const auto id = ParseWindowId(value);
-      if (!id) return bad("an X11 window id, decimal or 0x hex");
-      if (option == "-window-id") windowIdOption = id;
-      else { preview = true; previewId = id; }
-    } else if (option == "-speed") {
-      if (!(s.PlayerSpeed = IntegerIn(value, 1, MaxSpeedMs))) return bad("milliseconds, 1 to 60000");
-    } else if (option == "-player1" || option == "-player2") {
-      const auto c = CharacterByName(value);
-      if (!c) return bad("Quorin, Tavvy, Murvex or Olandrix");
-      (option == "-player1" ? s.P1ImageIndex : s.P2ImageIndex) = *c * ImagesPerCharacter;
-    } else if (option == "-force-interval") {
-      if (!(s.ForceInterval = IntegerIn(value, 0, MaxForceMinutes))) return bad("minutes, 0 to 1440");
-    } else if (option == "-fixed-blocks") {
-      if (!(s.PerBlocksLeft = FractionIn(value, 0.0, 1.0))) return bad("a fraction, 0 to 1");
-    } else if (option == "-destructible-blocks") {
-      if (!(s.PerOfEBlocks = FractionIn(value, 0.0, 1.0))) return bad("a fraction, 0 to 1");
-    } else if (option == "-powerups") {
-      if (!(s.PerOfPUps = IntegerIn(value, 0, 100))) return bad("percent, 0 to 100");
-    } else if (option == "-seed") {
-      if (!(o.Seed = ParseNumber<uint64_t>(value))) return bad("a whole number");
+    const TRunOption* run = FindRunOption(option);
+    if (!run) return fail("unknown option '" + given + "'");
+    if (run->Switch >= TRunSwitch::rsIgnoreValue) {
+      if (!hasValue) return fail("missing value for " + given);
+      ++i;
+    }
+    switch (run->Switch) {
+      case TRunSwitch::rsHelp: help = true; break;
+      case TRunSwitch::rsFullScreen: fullScreen = true; break;
+      case TRunSwitch::rsWindow: window = true; break;
+      case TRunSwitch::rsRoot: o.Root = true; break;
+      case TRunSwitch::rsSave: save = true; break;
+      case TRunSwitch::rsShow: show = true; break;
+      case TRunSwitch::rsIgnore:
+      case TRunSwitch::rsIgnoreValue: break;
+      case TRunSwitch::rsWindowId:
+      case TRunSwitch::rsPreview: {
+        const auto id = ParseWindowId(value);
+        if (!id) return bad("an X11 window id, decimal or 0x hex");
+        if (run->Switch == TRunSwitch::rsWindowId) {
+          windowIdOption = id;
+        } else {
+          preview = true;
+          previewId = id;
+        }
+        break;
+      }
+      case TRunSwitch::rsSeed:
+        if (!(o.Seed = ParseNumber<uint64_t>(value))) return bad("a whole number");
+        break;
     }
   }
 
@@ -186,7 +205,7 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
 }
 
 std::string UsageText() {
-  return R"(usage: detonix [mode] [options]
+  std::string text = R"(usage: detonix [mode] [options]
 
 Two computer players play a bomb-laying maze game; you watch.
 
@@ -204,18 +223,20 @@ Modes:
   window it never ends on input: it ends on SIGTERM or when the window goes away.
 
 Settings for this run (the settings file and then the defaults fill in the rest):
-  -speed MS                    milliseconds between two steps of a player: 100 Very Fast,
-                               120 Fast, 150 Normal (default), 200 Slow, 300 Very Slow
-  -player1 NAME, -player2 NAME Quorin, Tavvy, Murvex or Olandrix (default Quorin, Tavvy)
-  -sound, -no-sound            explosion sound effects (default off)
-  -force-maze [MINUTES]        start a new maze every MINUTES minutes (default 5 minutes)
-  -force-interval MINUTES      the minutes for -force-maze, 0 to 1440; 0 never forces
-  -no-force-maze               games end only when a player has lost its lives (default)
-  -fixed-blocks FRACTION       fraction of all cells that stay fixed blocks (default 0.4)
-  -destructible-blocks FRACTION  fraction of the open cells that get destructible blocks (0.15)
-  -powerups PERCENT            chance that a destructible block hides a power-up (default 30)
-  -seed N                      the maze generator's seed, for a repeatable first maze
-
+)";
+  std::vector<std::pair<std::string, std::string_view>> lines;  // options, help
+  for (const TSettingRow& row : SettingRows) {
+    std::string options = std::string(row.Option) + (row.Arg.empty() ? "" : " " + std::string(row.Arg));
+    if (!row.OffOption.empty() && row.OffHelp.empty()) options += ", " + std::string(row.OffOption);
+    if (row.Help.empty() && !lines.empty())
+      lines.back().first += ", " + options;
+    else
+      lines.emplace_back(options, row.Help);
+    if (!row.OffHelp.empty()) lines.emplace_back(row.OffOption, row.OffHelp);
+  }
+  lines.emplace_back("-seed N", "the maze generator's seed, for a repeatable first maze");
+  for (const auto& [options, help] : lines) text += UsageLine(options, help);
+  return text + R"(
 Options may be written with one dash or two. xscreensaver's -install, -noinstall,
 -visual X, -mono, -pair and -fps are accepted and ignored.
 )";

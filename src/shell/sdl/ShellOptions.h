@@ -20,22 +20,6 @@ enum class TShellMode : uint8_t {
   smShowSettings,
 };
 
-// Settings given on the command line for one run; each one that is present wins over the file.
-struct TSettingsOverrides {
-  std::optional<double> PerBlocksLeft;
-  std::optional<double> PerOfEBlocks;
-  std::optional<int32_t> PerOfPUps;
-  std::optional<int32_t> P1ImageIndex;
-  std::optional<int32_t> P2ImageIndex;
-  std::optional<int32_t> PlayerSpeed;
-  std::optional<bool> ForceMaze;
-  std::optional<int32_t> ForceInterval;
-  std::optional<bool> Sounds;
-
-  void ApplyTo(TSettings& settings) const;
-  bool Empty() const;
-};
-
 struct TShellOptions {
   TShellMode Mode = TShellMode::smWindow;
   // The X11 window to draw into (foreign window and preview); none with --root means the real root.
@@ -59,10 +43,7 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
 // A window id as xscreensaver writes it: decimal or 0x hex, above 0 and within 32 bits.
 std::optional<uint64_t> ParseWindowId(const std::string& text);
 
-// The character of that name (any case), or nothing.
-std::optional<int> CharacterByName(const std::string& name);
-
-// The text --help prints.
+// The text --help prints: the modes, then the settings' options as SettingRows lists them.
 std::string UsageText();
 
 // The saver ends on a pointer movement beyond 20 pixels on either axis from where it started;

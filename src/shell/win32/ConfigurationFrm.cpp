@@ -26,6 +26,16 @@ constexpr int VisibleItems = 4;
 constexpr int PictureTextGap = 10;
 constexpr TColor SelectedItemColor = 0xFFFF00;  // yellow: red and green full, no blue
 
+// The minutes the interval field offers, and how many digits it therefore takes.
+constexpr TRange IntervalRange = *SettingRowOf(&TSettings::ForceInterval).Offered;
+constexpr auto IntervalMin = static_cast<int32_t>(IntervalRange.Low);
+constexpr auto IntervalMax = static_cast<int32_t>(IntervalRange.High);
+constexpr int IntervalDigits = [] {
+  int digits = 1;
+  for (int32_t n = IntervalMax; n >= 10; n /= 10) ++digits;
+  return digits;
+}();
+
 struct TPlace {
   int Id;
   int X, Y, W, H;  // W or H 0: keep the template's
@@ -270,10 +280,10 @@ BOOL TConfigurationForm::OnInitDialog(HWND hwnd, HWND, LPARAM) {
   Button_SetCheck(Settings(IDC_FORCEMAZECBOX), FSettings.ForceMaze ? BST_CHECKED : BST_UNCHECKED);
   const HWND updown = Settings(IDC_INTERVALUPDOWN);
   SendMessageA(updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(Settings(IDC_INTERVALSPINEDIT)), 0);
-  SendMessageA(updown, UDM_SETRANGE32, 0, 60);
-  Edit_LimitText(Settings(IDC_INTERVALSPINEDIT), 2);
-  // The field holds only 0 to 60, and what it shows is what OK will write.
-  FSettings.ForceInterval = std::clamp<int32_t>(FSettings.ForceInterval, 0, 60);
+  SendMessageA(updown, UDM_SETRANGE32, IntervalMin, IntervalMax);
+  Edit_LimitText(Settings(IDC_INTERVALSPINEDIT), IntervalDigits);
+  // The field holds only what it offers, and what it shows is what OK will write.
+  FSettings.ForceInterval = std::clamp(FSettings.ForceInterval, IntervalMin, IntervalMax);
   SetDlgItemInt(FSettingsSheet, IDC_INTERVALSPINEDIT, static_cast<UINT>(FSettings.ForceInterval), TRUE);
   Button_SetCheck(Settings(IDC_SOUNDSCBOX), FSettings.Sounds ? BST_CHECKED : BST_UNCHECKED);
   FLoading = false;
@@ -398,11 +408,11 @@ void TConfigurationForm::ForceMazeCBoxClick() {
 void TConfigurationForm::IntervalSpinEditChange() {
   BOOL ok = FALSE;
   const int value = static_cast<int>(GetDlgItemInt(FSettingsSheet, IDC_INTERVALSPINEDIT, &ok, TRUE));
-  FSettings.ForceInterval = ok ? value : 0;  // text that is no number reads as the minimum
+  FSettings.ForceInterval = ok ? value : IntervalMin;  // text that is no number reads as the minimum
 }
 
 void TConfigurationForm::IntervalSpinEditExit() {
-  const int clamped = std::clamp<int32_t>(FSettings.ForceInterval, 0, 60);
+  const int32_t clamped = std::clamp(FSettings.ForceInterval, IntervalMin, IntervalMax);
   BOOL ok = FALSE;
   GetDlgItemInt(FSettingsSheet, IDC_INTERVALSPINEDIT, &ok, TRUE);
   if (clamped != FSettings.ForceInterval || !ok)

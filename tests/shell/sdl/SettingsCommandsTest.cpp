@@ -16,7 +16,7 @@ TEST(SettingsPrecedence, CommandLineThenStoreThenDefaults) {
   store.SetInteger("Sounds", 1);
   store.SetDouble("PerBlocksLeft", 0.3);
   TSettingsOverrides overrides;
-  overrides.PlayerSpeed = 100;
+  overrides.Set(&TSettings::PlayerSpeed, 100);
   const TSettings s = EffectiveSettings(store, overrides);
   EXPECT_EQ(s.PlayerSpeed, 100) << "the command line wins over the store";
   EXPECT_TRUE(s.Sounds) << "the store wins over the default";
@@ -29,8 +29,8 @@ TEST(SettingsSave, WritesAllNineWithTheOptionsOnTopAndKeepsTheRest) {
   store.KeyExists = true;
   store.SetInteger("ForceInterval", 17);
   TSettingsOverrides overrides;
-  overrides.P1ImageIndex = 18;
-  overrides.Sounds = true;
+  overrides.Set(&TSettings::P1ImageIndex, 18);
+  overrides.Set(&TSettings::Sounds, true);
   ASSERT_TRUE(SaveOverrides(store, overrides));
   for (const char* name : {"PerBlocksLeft", "PerOfEBlocks", "PerOfPUps", "P1ImageIndex", "P2ImageIndex",
                            "PlayerSpeed", "ForceMaze", "ForceInterval", "Sounds"})
@@ -45,7 +45,7 @@ TEST(SettingsSave, AStoreThatCannotBeWrittenIsReported) {
   TMemorySettingsStore store;
   store.Writable = false;
   TSettingsOverrides overrides;
-  overrides.PlayerSpeed = 120;
+  overrides.Set(&TSettings::PlayerSpeed, 120);
   EXPECT_FALSE(SaveOverrides(store, overrides));
   EXPECT_FALSE(SaveOverrides(store, {})) << "even when the values equal the defaults, nothing was written";
 }

@@ -149,11 +149,12 @@ TEST(ShellOverrides, OnlyTheGivenOnesChangeTheSettings) {
 TEST(ShellOverrides, ForceMazeAloneKeepsTheMinutesAndTakesThemFromTheNextSwitch) {
   // As xscreensaver writes a ticked check box followed by the spin box's value.
   const TSettingsOverrides o = Parsed({"--force-maze", "--force-interval", "30", "--root"}).Overrides;
-  EXPECT_EQ(o.ForceMaze, true);
-  EXPECT_EQ(o.ForceInterval, 30);
-  EXPECT_FALSE(Parsed({"-force-maze"}).Overrides.ForceInterval);
-  EXPECT_EQ(Parsed({"-force-maze", "0"}).Overrides.ForceInterval, 0);
-  EXPECT_EQ(Parsed({"-force-maze", "-no-force-maze"}).Overrides.ForceMaze, false) << "the last one counts";
+  EXPECT_EQ(o.Get(&TSettings::ForceMaze), true);
+  EXPECT_EQ(o.Get(&TSettings::ForceInterval), 30);
+  EXPECT_FALSE(Parsed({"-force-maze"}).Overrides.Get(&TSettings::ForceInterval));
+  EXPECT_EQ(Parsed({"-force-maze", "0"}).Overrides.Get(&TSettings::ForceInterval), 0);
+  EXPECT_EQ(Parsed({"-force-maze", "-no-force-maze"}).Overrides.Get(&TSettings::ForceMaze), false)
+      << "the last one counts";
   ErrorOf({"-force-maze", "1441"});
   ErrorOf({"-force-maze", "5x"});
 }
