@@ -2,7 +2,6 @@
 
 #include <climits>
 #include <cstdio>
-#include <exception>
 
 #include "settings/SettingsStore.h"
 #include "shell/sdl/SdlSoundOutput.h"
@@ -16,7 +15,18 @@ namespace {
 constexpr int WindowWidth = 1024;
 constexpr int WindowHeight = 768;
 
-SDL_Rect ToSdl(const TRect& r) { return SDL_Rect{r.Left, r.Top, r.Width(), r.Height()}; }
+THostMode HostMode(TShellMode mode) {
+  switch (mode) {
+    case TShellMode::smFullScreen:
+      return THostMode::hmSaver;
+    case TShellMode::smForeignWindow:
+      return THostMode::hmForeign;
+    case TShellMode::smPreview:
+      return THostMode::hmPreview;
+    default:
+      return THostMode::hmWindow;
+  }
+}
 
 }  // namespace
 
@@ -26,14 +36,14 @@ TSdlShell::TSdlShell(const TShellOptions& options) : FOptions(options), FApp(FCl
   // The simulator asks for this while it pauses and resumes a game, even inside its constructor:
   // only show what is drawn and let SDL read the X connection; the events wait for the loop.
   FApp.OnProcessMessages = [this] {
-    Present();
+    if (FHost) FHost->Present();
     SDL_PumpEvents();
   };
 }
 
 TSdlShell::~TSdlShell() {
   StopGame();
-  FSound.reset();
+  FHost.reset();  // and with it the sound device, before SDL goes
   if (FWindow) SDL_DestroyWindow(FWindow);
   if (FVideoStarted) SDL_Quit();
 }
@@ -71,7 +81,6 @@ bool TSdlShell::Open() {
         SDL_RaiseWindow(FWindow);
         // Every key is the saver's, wherever the focus was: the first one ends it.
         SDL_SetWindowKeyboardGrab(FWindow, SDL_TRUE);
-        SDL_GetGlobalMouseState(&FStartX, &FStartY);
       }
       break;
     }
@@ -101,10 +110,21 @@ bool TSdlShell::Open() {
     return false;
   }
 
+  THostOptions host;
+  host.Mode = HostMode(FOptions.Mode);
+  host.ReadSettings = [overrides = FOptions.Overrides] {
+    return EffectiveSettings(*CreateUserSettingsStore(), overrides);
+  };
+  host.Seed = FOptions.Seed;
   // The device is opened once, and only when it will be used: an open device costs a thread.
-  if (FOptions.Mode != TShellMode::smPreview) {
-    const TSettings settings = EffectiveSettings(*CreateUserSettingsStore(), FOptions.Overrides);
-    if (settings.Sounds) FSound = std::make_shared<TSdlSoundOutput>();
+  if (host.Mode != THostMode::hmPreview && host.ReadSettings().Sounds) host.Sound = std::make_shared<TSdlSoundOutput>();
+  FHost = std::make_unique<TGameHost>(FApp, std::move(host));
+  FHost->OnBlit = [this](const std::vector<TRect>& changed) { Blit(changed); };
+  if (FHost->Mode() == THostMode::hmSaver) {
+    int x = 0;
+    int y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    FHost->PointerStartsAt(x, y);
   }
   return true;
 }
@@ -117,62 +137,34 @@ void TSdlShell::StartGame() {
     return;
   }
   FWindowSurface = window;
-  SDL_FillRect(window, nullptr, SDL_MapRGB(window->format, 0, 0, 0));
+  SDL_Surface* pixels = window;
   const Uint32 format = window->format->format;
-  if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) {
-    FSurface = std::make_unique<TPaintSurface>(window->pixels, window->w, window->h, window->pitch);
-  } else {
-    FSurface = std::make_unique<TPaintSurface>(window->w, window->h);
-    const TBitmap& bitmap = FSurface->Bitmap();
-    // SDL only reads through this view: it is the source of every blit.
-    FShadow = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(bitmap.Bits()), bitmap.Width(),
-                                                 bitmap.Height(), 32, bitmap.Stride(), SDL_PIXELFORMAT_RGB888);
+  if (format != SDL_PIXELFORMAT_RGB888 && format != SDL_PIXELFORMAT_ARGB8888) {
+    FShadow = SDL_CreateRGBSurfaceWithFormat(0, window->w, window->h, 32, SDL_PIXELFORMAT_RGB888);
     if (!FShadow) {
       std::fprintf(stderr, "detonix: %s\n", SDL_GetError());
-      FSurface.reset();
       return;
     }
+    pixels = FShadow;
   }
-
-  const bool preview = FOptions.Mode == TShellMode::smPreview;
-  TSimulatorOptions options;
-  options.Preview = preview;
-  options.CellSize = preview ? PreviewCellSize(window->w) : -1;
-  // Read afresh for every game host, as the saver does at every start.
-  options.Settings = EffectiveSettings(*CreateUserSettingsStore(), FOptions.Overrides);
-  options.Sound = preview ? nullptr : FSound;
-  options.Seed = FOptions.Seed;
-  const bool first = FFirstGame;
-  FFirstGame = false;
-  try {
-    FSim = std::make_unique<TDetonixSimulator>(FApp, *FSurface, options);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "detonix: %s\n", e.what());
-    // A window made too small keeps waiting, black, for a size that fits; a board that cannot
-    // be made at the start is the user's to hear about.
-    if (first && !Foreign()) {
-      FStatus = 1;
-      FQuit = true;
-    }
-  }
-  PresentAll();
+  if (!FHost->Build(pixels->pixels, pixels->w, pixels->h, pixels->pitch))
+    std::fprintf(stderr, "detonix: %s\n", FHost->Failure().c_str());
+  if (FHost->Surface()) FHost->Surface()->Invalidate();
+  FHost->Present();
 }
 
 void TSdlShell::StopGame() {
-  FSim.reset();  // before the pixels it draws into
-  FSurface.reset();
+  if (FHost) FHost->Stop();  // before the pixels it draws into
   if (FShadow) SDL_FreeSurface(FShadow);
   FShadow = nullptr;
   FWindowSurface = nullptr;
 }
 
-void TSdlShell::Present() {
-  if (!FSurface || !FSurface->HasChanges()) return;
-  const std::vector<TRect> changed = FSurface->TakeChanged();
+void TSdlShell::Blit(const std::vector<TRect>& changed) {
   std::vector<SDL_Rect> rects;
   rects.reserve(changed.size());
   for (const TRect& r : changed) {
-    SDL_Rect s = ToSdl(r);
+    SDL_Rect s{r.Left, r.Top, r.Width(), r.Height()};
     if (FShadow) {
       SDL_Rect target = s;
       SDL_BlitSurface(FShadow, &s, FWindowSurface, &target);
@@ -183,49 +175,34 @@ void TSdlShell::Present() {
   SDL_UpdateWindowSurfaceRects(FWindow, rects.data(), static_cast<int>(rects.size()));
 }
 
-void TSdlShell::PresentAll() {
-  if (!FSurface) return;
-  FSurface->TakeChanged();
-  if (FShadow) SDL_BlitSurface(FShadow, nullptr, FWindowSurface, nullptr);
-  SDL_UpdateWindowSurface(FWindow);
-}
-
-void TSdlShell::HandleWindowEvent(const SDL_WindowEvent& event) {
-  switch (event.event) {
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
-      FSizeChanged = true;
-      break;
-    case SDL_WINDOWEVENT_EXPOSED:
-      if (!FSizeChanged) PresentAll();
-      break;
-    case SDL_WINDOWEVENT_CLOSE:
-      FQuit = true;
-      break;
-    default:
-      break;
-  }
-}
-
 void TSdlShell::HandleEvent(const SDL_Event& event) {
   switch (event.type) {
     case SDL_QUIT:  // also SIGTERM and SIGINT, through SDL's signal handlers
       FQuit = true;
       break;
     case SDL_WINDOWEVENT:
-      HandleWindowEvent(event.window);
-      break;
-    case SDL_KEYDOWN:
-    case SDL_MOUSEBUTTONDOWN:
-      if (ClosesOnInput()) FQuit = true;
-      break;
-    case SDL_MOUSEMOTION:
-      if (ClosesOnInput()) {
-        int x = 0;
-        int y = 0;
-        SDL_GetWindowPosition(FWindow, &x, &y);
-        if (MovedBeyondThreshold(FStartX, FStartY, x + event.motion.x, y + event.motion.y)) FQuit = true;
+      if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+        FSizeChanged = true;
+      } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED && !FSizeChanged && FHost->Surface()) {
+        FHost->Surface()->Invalidate();
+        FHost->Present();
+      } else if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+        FQuit = true;
       }
       break;
+    case SDL_KEYDOWN:
+      FHost->Key();
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+      FHost->Click();
+      break;
+    case SDL_MOUSEMOTION: {
+      int x = 0;
+      int y = 0;
+      SDL_GetWindowPosition(FWindow, &x, &y);
+      FHost->PointerMoved(x + event.motion.x, y + event.motion.y);
+      break;
+    }
     case SDL_SYSWMEVENT:
       if (IsWindowDestroyed(event, FWindow)) FQuit = true;
       break;
@@ -237,12 +214,13 @@ void TSdlShell::HandleEvent(const SDL_Event& event) {
 int TSdlShell::Run() {
   if (!Open()) return 1;
   StartGame();
+  // This early only a board that could not be made ends the run.
+  if (FHost->Ended()) return 1;
   SDL_Event event;
-  while (!FQuit) {
-    FApp.FireDueTimers();
-    Present();
-    while (!FQuit && SDL_PollEvent(&event)) HandleEvent(event);
-    if (FQuit) break;
+  const auto over = [this] { return FQuit || FHost->Ended(); };
+  while (!over()) {
+    while (!over() && SDL_PollEvent(&event)) HandleEvent(event);
+    if (over()) break;
     // A window that its owner destroyed shows up as failed requests before the notice arrives.
     if (Foreign() && TakeXWindowError() && !XWindowExists(*FOptions.WindowId)) break;
     if (FSizeChanged) {
@@ -250,16 +228,13 @@ int TSdlShell::Run() {
       StartGame();  // a new game at the new size
       continue;
     }
-    FApp.DoIdle();
-    Present();
     // Sleep until the next timer is due or an event arrives.
-    const auto due = FApp.MsUntilNextTimer();
+    const auto due = FHost->Step();
     const int timeout = due ? static_cast<int>(std::min<int64_t>(*due, INT_MAX)) : -1;
-    if (timeout == 0) continue;
-    if (SDL_WaitEventTimeout(&event, timeout)) HandleEvent(event);
+    if (timeout != 0 && SDL_WaitEventTimeout(&event, timeout)) HandleEvent(event);
   }
   StopGame();
-  return FStatus;
+  return 0;
 }
 
 }  // namespace detonix::sdl

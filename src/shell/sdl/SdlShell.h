@@ -1,20 +1,20 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include <SDL.h>
 
-#include "engine/DetonixSim.h"
+#include "host/GameHost.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
-#include "platform/PaintSurface.h"
 #include "shell/sdl/ShellOptions.h"
 
 namespace detonix::sdl {
 
 // The native program's window, in one of the drawing modes: an ordinary window, the full-screen
-// saver, or a foreign X11 window (xscreensaver's, or its preview). It hosts one simulator on
-// the window's own pixels, runs the timer queue and presents only what changed.
+// saver, or a foreign X11 window (xscreensaver's, or its preview). The game host runs the game on
+// the window's own pixels; this adds the window, SDL's events, the blit and the wait.
 class TSdlShell {
  public:
   explicit TSdlShell(const TShellOptions& options);
@@ -30,11 +30,8 @@ class TSdlShell {
   void StartGame();
   void StopGame();
   void HandleEvent(const SDL_Event& event);
-  void HandleWindowEvent(const SDL_WindowEvent& event);
-  void Present();
-  void PresentAll();
+  void Blit(const std::vector<TRect>& changed);
   void ShowMessage(const std::string& text);
-  bool ClosesOnInput() const { return FOptions.Mode == TShellMode::smFullScreen; }
   bool Foreign() const { return FOptions.Mode == TShellMode::smForeignWindow || FOptions.Mode == TShellMode::smPreview; }
 
   TShellOptions FOptions;
@@ -42,19 +39,13 @@ class TSdlShell {
   TApplication FApp;
   bool FVideoStarted = false;
   SDL_Window* FWindow = nullptr;
-  std::shared_ptr<TSoundOutput> FSound;
-  std::unique_ptr<TPaintSurface> FSurface;
-  // When the window's pixels are not 32-bit XRGB, the game draws into FSurface's own pixels
-  // and this view of them is converted onto the window.
+  std::unique_ptr<TGameHost> FHost;
+  // When the window's pixels are not 32-bit XRGB, the game draws into these and they are
+  // converted onto the window.
   SDL_Surface* FShadow = nullptr;
   SDL_Surface* FWindowSurface = nullptr;  // the window's pixels, valid until the next size
-  std::unique_ptr<TDetonixSimulator> FSim;
-  int FStartX = 0;
-  int FStartY = 0;
   bool FQuit = false;
   bool FSizeChanged = false;
-  bool FFirstGame = true;
-  int FStatus = 0;
 };
 
 }  // namespace detonix::sdl

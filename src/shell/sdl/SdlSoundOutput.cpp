@@ -3,19 +3,28 @@
 #include <cstdio>
 
 #include "media/WaveResources.h"
-#include "shell/sdl/WaveData.h"
 
 namespace detonix::sdl {
 
+TSdlWave::TSdlWave(std::span<const uint8_t> image) {
+  SDL_RWops* source = SDL_RWFromConstMem(image.data(), static_cast<int>(image.size()));
+  if (!source) return;
+  // SDL closes the source (the 1), also on failure.
+  if (!SDL_LoadWAV_RW(source, 1, &FSpec, &FSamples, &FLength)) {
+    FSpec = SDL_AudioSpec{};
+    FSamples = nullptr;
+    FLength = 0;
+  }
+}
+
+TSdlWave::~TSdlWave() { SDL_FreeWAV(FSamples); }
+
 TSdlSoundOutput::TSdlSoundOutput() {
-  const auto explosion = ParseWave(ExplosionWave());
-  if (!explosion || explosion->FormatTag != 1 || explosion->BitsPerSample != 16) return;
+  const TSdlWave explosion(ExplosionWave());
+  if (!explosion.Loaded() || explosion.Spec().format != AUDIO_S16LSB) return;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
   FInitialised = true;
-  SDL_AudioSpec want{};
-  want.freq = static_cast<int>(explosion->SamplesPerSec);
-  want.format = AUDIO_S16LSB;
-  want.channels = static_cast<Uint8>(explosion->Channels);
+  SDL_AudioSpec want = explosion.Spec();
   want.samples = 2048;
   // No format changes allowed: SDL converts to the device for us, and the queue takes the
   // wave's own samples.
@@ -30,13 +39,14 @@ TSdlSoundOutput::~TSdlSoundOutput() {
 
 void TSdlSoundOutput::PlayWaveAsync(std::span<const uint8_t> image) {
   if (FDevice == 0) return;
-  const auto wave = ParseWave(image);
+  const TSdlWave wave(image);
+  const SDL_AudioSpec& spec = wave.Spec();
   // A wave of another format than the device's stays silent, as an unplayable sound does.
-  if (!wave || wave->FormatTag != 1 || wave->BitsPerSample != 16 || wave->Channels != FSpec.channels ||
-      static_cast<int>(wave->SamplesPerSec) != FSpec.freq || wave->Samples.empty())
+  if (!wave.Loaded() || spec.format != FSpec.format || spec.channels != FSpec.channels || spec.freq != FSpec.freq ||
+      wave.Samples().empty())
     return;
   SDL_ClearQueuedAudio(FDevice);
-  SDL_QueueAudio(FDevice, wave->Samples.data(), static_cast<Uint32>(wave->Samples.size()));
+  SDL_QueueAudio(FDevice, wave.Samples().data(), static_cast<Uint32>(wave.Samples().size()));
   SDL_PauseAudioDevice(FDevice, 0);
 }
 

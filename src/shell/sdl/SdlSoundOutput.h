@@ -1,10 +1,32 @@
 #pragma once
 
+#include <cstdint>
+#include <span>
+
 #include <SDL.h>
 
 #include "media/SoundOutput.h"
 
 namespace detonix::sdl {
+
+// A wave image as SDL reads it: its format and a copy of its samples, freed with this object.
+class TSdlWave {
+ public:
+  explicit TSdlWave(std::span<const uint8_t> image);
+  ~TSdlWave();
+  TSdlWave(const TSdlWave&) = delete;
+  TSdlWave& operator=(const TSdlWave&) = delete;
+
+  // False when SDL could not read the image; the spec and samples are then empty.
+  bool Loaded() const { return FSamples != nullptr; }
+  const SDL_AudioSpec& Spec() const { return FSpec; }
+  std::span<const uint8_t> Samples() const { return {FSamples, FLength}; }
+
+ private:
+  SDL_AudioSpec FSpec{};
+  Uint8* FSamples = nullptr;
+  Uint32 FLength = 0;
+};
 
 // Explosions through SDL2 audio: one device, opened at start for the explosion's format, fed
 // through SDL's queue. A new sound clears the queue, so a chain of explosions restarts the bang.

@@ -46,16 +46,4 @@ std::optional<uint64_t> ParseWindowId(const std::string& text);
 // The text --help prints: the modes, then the settings' options as SettingRows lists them.
 std::string UsageText();
 
-// The saver ends on a pointer movement beyond 20 pixels on either axis from where it started;
-// each axis counts by itself, and exactly 20 does not end it.
-constexpr int MoveThreshold = 20;
-constexpr bool MovedBeyondThreshold(int startX, int startY, int x, int y) {
-  const int dx = x > startX ? x - startX : startX - x;
-  const int dy = y > startY ? y - startY : startY - y;
-  return dx > MoveThreshold || dy > MoveThreshold;
-}
-
-// The preview's cell size: the window's width div 14.
-constexpr int PreviewCellSize(int width) { return width / 14; }
-
 }  // namespace detonix::sdl

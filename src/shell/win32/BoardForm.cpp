@@ -1,7 +1,8 @@
 #include "shell/win32/BoardForm.h"
 
+#include <windowsx.h>
+
 #include "shell/win32/MessageLoop.h"
-#include "shell/win32/WinHandles.h"
 
 namespace detonix::win32 {
 
@@ -10,8 +11,20 @@ namespace {
 constexpr DWORD WatchMs = 250;
 }  // namespace
 
+TBoardForm::TBoardForm(TApplication& app, THostOptions options) : FApp(app), FHost(app, std::move(options)) {
+  FHost.OnBlit = [this](const std::vector<TRect>& changed) {
+    if (!FWindow) return;  // GetDC(nullptr) would be the whole screen's
+    GdiFlush();            // the DIB's bits must be complete before GDI reads them
+    TWindowDC dc(FWindow);
+    if (!dc.Get()) return;
+    for (const TRect& r : changed) Blit(dc.Get(), r);
+  };
+}
+
 TBoardForm::~TBoardForm() {
   if (FWindow && IsWindow(FWindow)) DestroyWindow(FWindow);
+  FHost.Stop();
+  if (FMemoryDC && FOldBitmap) SelectObject(FMemoryDC.Get(), FOldBitmap);
 }
 
 LRESULT CALLBACK TBoardForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -24,19 +37,73 @@ LRESULT CALLBACK TBoardForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
   return self->HandleMessage(hwnd, msg, wParam, lParam);
 }
 
+bool TBoardForm::RegisterBoardClass(HINSTANCE instance, const char* name, UINT style, HICON icon, HCURSOR cursor) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = style;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = icon;
+  wc.hCursor = cursor;
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  wc.lpszClassName = name;
+  return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+LRESULT TBoardForm::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    HANDLE_MSG(hwnd, WM_CREATE, OnCreate);
+    HANDLE_MSG(hwnd, WM_DESTROY, OnDestroy);
+    HANDLE_MSG(hwnd, WM_NCDESTROY, OnNCDestroy);
+    HANDLE_MSG(hwnd, WM_PAINT, OnPaint);
+    HANDLE_MSG(hwnd, WM_ERASEBKGND, OnEraseBkgnd);
+    case WM_SHOWGAME:
+      OnShowGame(hwnd);
+      return 0;
+    default:
+      return DefWindowProcA(hwnd, msg, wParam, lParam);
+  }
+}
+
+bool TBoardForm::StartGame() {
+  const bool started = FHost.Build(FBits, FWidth, FHeight, FWidth * 4);
+  FHost.Present();
+  return started;
+}
+
 int TBoardForm::RunLoop(std::function<bool()> stillWanted) {
   TLoopHooks hooks;
-  hooks.Present = [this] {
-    if (FBoard) FBoard->PresentChanges();
-  };
+  hooks.Present = [this] { FHost.Present(); };
   hooks.StillWanted = std::move(stillWanted);
   hooks.WatchMs = WatchMs;
   return RunMessageLoop(FApp, hooks);
 }
 
-BOOL TBoardForm::OnCreate(HWND hwnd, LPCREATESTRUCT create) {
-  FBoard = std::make_unique<TBoardView>(hwnd, create->cx, create->cy);
+BOOL TBoardForm::OnCreate(HWND, LPCREATESTRUCT create) {
+  if (create->cx <= 0 || create->cy <= 0) return TRUE;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = create->cx;
+  info.bmiHeader.biHeight = -create->cy;  // top row first, as the paint surface lays it out
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  FBitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!FBitmap || !bits) return TRUE;
+  FMemoryDC.Reset(CreateCompatibleDC(nullptr));
+  if (!FMemoryDC) return TRUE;
+  FOldBitmap = SelectObject(FMemoryDC.Get(), FBitmap.Get());
+  // A DIB section starts zeroed, which is the black of an empty board.
+  FBits = bits;
+  FWidth = create->cx;
+  FHeight = create->cy;
   return TRUE;
+}
+
+void TBoardForm::OnDestroy(HWND) {
+  FHost.End();
+  PostQuitMessage(0);
 }
 
 void TBoardForm::OnNCDestroy(HWND hwnd) {
@@ -44,9 +111,21 @@ void TBoardForm::OnNCDestroy(HWND hwnd) {
   FWindow = nullptr;
 }
 
+void TBoardForm::Blit(HDC dc, const TRect& r) {
+  BitBlt(dc, r.Left, r.Top, r.Width(), r.Height(), FMemoryDC.Get(), r.Left, r.Top, SRCCOPY);
+}
+
 void TBoardForm::OnPaint(HWND hwnd) {
   TPaintDC dc(hwnd);
-  if (FBoard) FBoard->Paint(dc.Get(), dc.Paint.rcPaint);
+  const RECT& area = dc.Paint.rcPaint;
+  if (!FBits) {
+    FillRect(dc.Get(), &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    return;
+  }
+  if (FHost.Simulator()) FHost.Simulator()->DrawBoard();
+  if (FHost.Surface()) FHost.Surface()->TakeChanged();  // all of it goes out now
+  GdiFlush();
+  Blit(dc.Get(), TRect{area.left, area.top, area.right, area.bottom});
 }
 
 BOOL TBoardForm::OnEraseBkgnd(HWND, HDC) { return TRUE; }  // the paint covers every pixel

@@ -3,16 +3,17 @@
 #include <windows.h>
 
 #include <functional>
-#include <memory>
+#include <vector>
 
+#include "host/GameHost.h"
 #include "platform/Application.h"
-#include "shell/win32/BoardView.h"
+#include "shell/win32/WinHandles.h"
 
 namespace detonix::win32 {
 
-// What the full-screen window and the preview share: one game's board on a window, the form
-// attached to its window, painting, and the loop that runs the game. Each form keeps its own
-// message table and passes the shared messages to the handlers here.
+// What the full-screen window and the preview share: the game host on the window's pixels (a
+// top-down 32-bit DIB section), the window class, painting, the start of the game and the loop.
+// A form with messages of its own handles them first and passes the rest on to HandleMessage.
 class TBoardForm {
  public:
   // The game goes with the form, never with the window: the window can be destroyed while a game
@@ -22,26 +23,49 @@ class TBoardForm {
   TBoardForm& operator=(const TBoardForm&) = delete;
 
   HWND Handle() const { return FWindow; }
-  TBoardView* Board() const { return FBoard.get(); }
+  TGameHost& Host() { return FHost; }
 
  protected:
-  explicit TBoardForm(TApplication& app) : FApp(app) {}
+  // Posted to itself once shown, so the game starts at the window's final size, after creation.
+  static constexpr UINT WM_SHOWGAME = WM_APP + 1;
 
+  TBoardForm(TApplication& app, THostOptions options);
+
+  // A window class whose windows are forms of this kind; registering it twice is no failure.
+  static bool RegisterBoardClass(HINSTANCE instance, const char* name, UINT style, HICON icon, HCURSOR cursor);
   // The window procedure of both classes: finds the form attached at WM_NCCREATE.
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  virtual LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+  virtual LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  virtual void OnShowGame(HWND hwnd) = 0;
 
+  // The game on the window's pixels; false, with the picture black, when no board can be made.
+  bool StartGame();
   // Runs the game until the window is gone or STILLWANTED (asked every 250 ms) says no.
   int RunLoop(std::function<bool()> stillWanted);
 
   BOOL OnCreate(HWND hwnd, LPCREATESTRUCT create);
+  // The program ends with its window.
+  void OnDestroy(HWND hwnd);
   void OnNCDestroy(HWND hwnd);
   void OnPaint(HWND hwnd);
   BOOL OnEraseBkgnd(HWND hwnd, HDC dc);
 
   TApplication& FApp;
   HWND FWindow = nullptr;
-  std::unique_ptr<TBoardView> FBoard;
+
+ private:
+  void Blit(HDC dc, const TRect& r);
+
+  // Declared before the host, which draws into them, so they outlive it.
+  TBitmapHandle FBitmap;
+  TMemoryDC FMemoryDC;
+  HGDIOBJ FOldBitmap = nullptr;
+  void* FBits = nullptr;
+  int FWidth = 0;
+  int FHeight = 0;
+
+ protected:
+  TGameHost FHost;
 };
 
 }  // namespace detonix::win32

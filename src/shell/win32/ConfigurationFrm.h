@@ -36,8 +36,6 @@ class TConfigurationForm {
   // "Total Memory: " and the kilobytes with the given thousands separator.
   static std::string MemoryText(uint64_t totalBytes, const std::string& thousandSeparator);
 
-  const TSettings& Settings() const { return FSettings; }
-
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   static INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -46,7 +44,6 @@ class TConfigurationForm {
   BOOL OnInitDialog(HWND hwnd, HWND focus, LPARAM lParam);
   void OnCommand(HWND hwnd, int id, HWND control, UINT code);
   LRESULT OnNotify(HWND hwnd, int id, NMHDR* header);
-  void OnMeasureItem(HWND hwnd, MEASUREITEMSTRUCT* item);
   void OnDrawItem(HWND hwnd, const DRAWITEMSTRUCT* item);
 
   void FormCreate();

@@ -2,8 +2,6 @@
 
 #include <windowsx.h>
 
-#include <cstdlib>
-
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "shell/win32/MessageLoop.h"
@@ -14,30 +12,30 @@ namespace detonix::win32 {
 
 namespace {
 constexpr const char* SaverCaption = "Detonix";
-constexpr int MoveTolerance = 20;
-// Posted to itself once shown, so the game starts on the full-screen size, after creation.
-constexpr UINT WM_SHOWGAME = WM_APP + 1;
+
+THostOptions SaverOptions() {
+  THostOptions options;
+  options.Mode = THostMode::hmSaver;
+  options.ReadSettings = [] { return LoadSettings(*CreateUserSettingsStore()); };
+  options.Sound = std::make_shared<TWin32SoundOutput>();
+  return options;
+}
+
+void RememberPointer(TGameHost& host) {
+  POINT p{};
+  GetCursorPos(&p);
+  host.PointerStartsAt(p.x, p.y);
+}
+
 }  // namespace
 
-bool TZepsScreenSaver::MovedTooFar(POINT start, POINT now) {
-  return std::abs(now.x - start.x) > MoveTolerance || std::abs(now.y - start.y) > MoveTolerance;
-}
-
-bool TZepsScreenSaver::RegisterWindowClass(HINSTANCE instance) {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-  wc.hCursor = nullptr;  // no pointer over the board
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  wc.lpszClassName = SaverClassName;
-  return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
+TZepsScreenSaver::TZepsScreenSaver(TApplication& app) : TBoardForm(app, SaverOptions()) {}
 
 HWND TZepsScreenSaver::Create(HINSTANCE instance, HWND owner) {
-  if (!RegisterWindowClass(instance)) return nullptr;
+  // The already-running check looks for this class; no pointer over the board.
+  if (!RegisterBoardClass(instance, SaverClassName, CS_HREDRAW | CS_VREDRAW, LoadIconA(instance, MAKEINTRESOURCEA(1)),
+                          nullptr))
+    return nullptr;
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
   FWindow = CreateWindowExA(WS_EX_TOPMOST, SaverClassName, SaverCaption, WS_POPUP, 0, 0, width, height, owner,
@@ -60,10 +58,6 @@ int TZepsScreenSaver::Run(HINSTANCE instance, HWND owner, TApplication& app) {
 LRESULT TZepsScreenSaver::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     HANDLE_MSG(hwnd, WM_CREATE, OnCreate);
-    HANDLE_MSG(hwnd, WM_DESTROY, OnDestroy);
-    HANDLE_MSG(hwnd, WM_NCDESTROY, OnNCDestroy);
-    HANDLE_MSG(hwnd, WM_PAINT, OnPaint);
-    HANDLE_MSG(hwnd, WM_ERASEBKGND, OnEraseBkgnd);
     HANDLE_MSG(hwnd, WM_SETCURSOR, OnSetCursor);
     HANDLE_MSG(hwnd, WM_MOUSEMOVE, OnMouseMove);
     HANDLE_MSG(hwnd, WM_LBUTTONDOWN, OnButtonDown);
@@ -71,41 +65,26 @@ LRESULT TZepsScreenSaver::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     HANDLE_MSG(hwnd, WM_MBUTTONDOWN, OnButtonDown);
     HANDLE_MSG(hwnd, WM_KEYDOWN, OnKey);
     HANDLE_MSG(hwnd, WM_SYSKEYDOWN, OnKey);
-    case WM_SHOWGAME:
-      OnShowGame(hwnd);
-      return 0;
     default:
-      return DefWindowProcA(hwnd, msg, wParam, lParam);
+      return TBoardForm::HandleMessage(hwnd, msg, wParam, lParam);
   }
 }
 
 BOOL TZepsScreenSaver::OnCreate(HWND hwnd, LPCREATESTRUCT create) {
-  GetCursorPos(&FStartCursorPos);
+  RememberPointer(FHost);
   return TBoardForm::OnCreate(hwnd, create);
 }
 
 void TZepsScreenSaver::OnShowGame(HWND hwnd) {
-  if (FClosing || FBoard->Simulator()) return;
-  GetCursorPos(&FStartCursorPos);
+  if (FHost.Ended() || FHost.Simulator()) return;
+  RememberPointer(FHost);
   SetCursor(nullptr);
-  TSimulatorOptions options;
-  options.Preview = false;
-  options.CellSize = -1;
-  options.Settings = LoadSettings(*CreateUserSettingsStore());
-  options.Sound = std::make_shared<TWin32SoundOutput>();
-  std::string error;
-  if (!FBoard->StartGame(FApp, options, error)) {
+  if (!StartGame() && FHost.Ended()) {
     // Without a game there is nothing to show: say why once, then close.
-    FClosing = true;
     ShowWindow(hwnd, SW_HIDE);
-    FApp.ShowMessage(error);
+    FApp.ShowMessage(FHost.Failure());
     DestroyWindow(hwnd);
   }
-}
-
-void TZepsScreenSaver::OnDestroy(HWND) {
-  FClosing = true;
-  PostQuitMessage(0);
 }
 
 BOOL TZepsScreenSaver::OnSetCursor(HWND hwnd, HWND cursorWindow, UINT codeHitTest, UINT msg) {
@@ -119,22 +98,15 @@ BOOL TZepsScreenSaver::OnSetCursor(HWND hwnd, HWND cursorWindow, UINT codeHitTes
 void TZepsScreenSaver::OnMouseMove(HWND hwnd, int x, int y, UINT) {
   POINT now{x, y};
   ClientToScreen(hwnd, &now);
-  if (!FClosing && MovedTooFar(FStartCursorPos, now)) {
-    FClosing = true;
-    DestroyWindow(hwnd);
-  }
+  if (FHost.PointerMoved(now.x, now.y)) DestroyWindow(hwnd);
 }
 
 void TZepsScreenSaver::OnButtonDown(HWND hwnd, BOOL, int, int, UINT) {
-  if (FClosing) return;
-  FClosing = true;
-  DestroyWindow(hwnd);
+  if (FHost.Click()) DestroyWindow(hwnd);
 }
 
 void TZepsScreenSaver::OnKey(HWND hwnd, UINT, BOOL down, int, UINT) {
-  if (!down || FClosing) return;
-  FClosing = true;
-  DestroyWindow(hwnd);
+  if (down && FHost.Key()) DestroyWindow(hwnd);
 }
 
 }  // namespace detonix::win32

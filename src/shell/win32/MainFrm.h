@@ -14,9 +14,7 @@ namespace detonix::win32 {
 // from where the pointer was when it was shown closes it.
 class TZepsScreenSaver final : public TBoardForm {
  public:
-  // Registers the window class under SaverClassName (the already-running check looks for it).
-  static bool RegisterWindowClass(HINSTANCE instance);
-  explicit TZepsScreenSaver(TApplication& app) : TBoardForm(app) {}
+  explicit TZepsScreenSaver(TApplication& app);
 
   // Creates and shows the window, owned by OWNER, and starts the game; nothing when creation fails.
   HWND Create(HINSTANCE instance, HWND owner);
@@ -24,23 +22,16 @@ class TZepsScreenSaver final : public TBoardForm {
   // Runs the game until the window closes.
   static int Run(HINSTANCE instance, HWND owner, TApplication& app);
 
-  // A movement report at this screen position closes the saver.
-  static bool MovedTooFar(POINT start, POINT now);
-
  private:
   LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   // Remembers where the pointer is, so a movement can be measured from the start.
   BOOL OnCreate(HWND hwnd, LPCREATESTRUCT create);
-  void OnDestroy(HWND hwnd);
   BOOL OnSetCursor(HWND hwnd, HWND cursorWindow, UINT codeHitTest, UINT msg);
   void OnMouseMove(HWND hwnd, int x, int y, UINT keyFlags);
   void OnButtonDown(HWND hwnd, BOOL doubleClick, int x, int y, UINT keyFlags);
   void OnKey(HWND hwnd, UINT vk, BOOL down, int repeat, UINT flags);
-  void OnShowGame(HWND hwnd);
-
-  POINT FStartCursorPos{};
-  bool FClosing = false;
+  void OnShowGame(HWND hwnd) override;
 };
 
 }  // namespace detonix::win32

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "host/GameHost.h"
+
 namespace detonix::win32 {
 
 namespace {
@@ -47,20 +49,14 @@ int RunMessageLoop(TApplication& app, const TLoopHooks& hooks) {
     if (!PumpMessages(exitCode)) return exitCode;
     if (app.Terminated()) return 0;
 
-    app.FireDueTimers();
-    if (hooks.Present) hooks.Present();
-    if (!MessageWaiting()) {
-      app.DoIdle();
-      if (hooks.Present) hooks.Present();
-    }
+    const auto due = RunLoopStep(app, hooks.Present, MessageWaiting);
 
     if (hooks.StillWanted && hooks.WatchMs > 0 && GetTickCount() - lastWatch >= hooks.WatchMs) {
       lastWatch = GetTickCount();
       if (!hooks.StillWanted()) return 0;
     }
 
-    DWORD timeout = INFINITE;
-    if (const auto ms = app.MsUntilNextTimer()) timeout = static_cast<DWORD>(std::clamp<int64_t>(*ms, 0, 0x7FFFFFFF));
+    DWORD timeout = due ? static_cast<DWORD>(std::clamp<int64_t>(*due, 0, 0x7FFFFFFF)) : INFINITE;
     if (hooks.StillWanted && hooks.WatchMs > 0)
       timeout = std::min(timeout, hooks.WatchMs - std::min(GetTickCount() - lastWatch, hooks.WatchMs));
     if (timeout > 0) MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);

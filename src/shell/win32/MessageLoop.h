@@ -21,8 +21,8 @@ struct TLoopHooks {
 // ShowMessage is a modal message box owned by OWNER.
 void InstallApplicationHooks(TApplication& app, HWND owner);
 
-// The program's message loop: window messages, then the due timers, then the idle event when no
-// message waits, then a wait for the next message or timer. Returns the exit code of WM_QUIT.
+// The program's message loop: window messages, then the game host's loop step, then a wait for
+// the next message or timer. Returns the exit code of WM_QUIT.
 int RunMessageLoop(TApplication& app, const TLoopHooks& hooks);
 
 }  // namespace detonix::win32

@@ -1,7 +1,5 @@
 #include "shell/win32/PreviewFrm.h"
 
-#include <windowsx.h>
-
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "shell/win32/MessageLoop.h"
@@ -11,18 +9,19 @@ namespace detonix::win32 {
 namespace {
 constexpr const char* PreviewClassName = "TPreviewForm";
 constexpr const char* PreviewCaption = "Preview";
-constexpr UINT WM_SHOWGAME = WM_APP + 1;
+
+THostOptions PreviewOptions() {
+  THostOptions options;
+  options.Mode = THostMode::hmPreview;
+  options.ReadSettings = [] { return LoadSettings(*CreateUserSettingsStore()); };
+  return options;
+}
 }  // namespace
 
+TPreviewForm::TPreviewForm(TApplication& app, HWND parent) : TBoardForm(app, PreviewOptions()), FParent(parent) {}
+
 HWND TPreviewForm::Create(HINSTANCE instance) {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  wc.lpszClassName = PreviewClassName;
-  if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+  if (!RegisterBoardClass(instance, PreviewClassName, 0, nullptr, LoadCursorA(nullptr, IDC_ARROW))) return nullptr;
 
   // The host's outer rectangle gives the size; (0, 0) is its client area's corner.
   RECT host{};
@@ -44,36 +43,11 @@ int TPreviewForm::Run(HINSTANCE instance, HWND parent, TApplication& app) {
   return form.RunLoop([hwnd, parent] { return IsWindow(parent) && IsWindow(hwnd); });
 }
 
-LRESULT TPreviewForm::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    HANDLE_MSG(hwnd, WM_CREATE, OnCreate);
-    HANDLE_MSG(hwnd, WM_DESTROY, OnDestroy);
-    HANDLE_MSG(hwnd, WM_NCDESTROY, OnNCDestroy);
-    HANDLE_MSG(hwnd, WM_PAINT, OnPaint);
-    HANDLE_MSG(hwnd, WM_ERASEBKGND, OnEraseBkgnd);
-    case WM_SHOWGAME:
-      OnShowGame(hwnd);
-      return 0;
-    default:
-      return DefWindowProcA(hwnd, msg, wParam, lParam);
-  }
-}
-
 void TPreviewForm::OnShowGame(HWND) {
-  if (!FBoard || FBoard->Simulator()) return;
-  const int cellSize = CellSizeFor(FBoard->Width());
-  // Too narrow for one cell: the preview stays black until the host goes away.
-  if (cellSize <= 0) return;
-  TSimulatorOptions options;
-  options.Preview = true;
-  options.CellSize = cellSize;
-  options.Settings = LoadSettings(*CreateUserSettingsStore());
-  std::string error;
-  // A board that cannot be made also stays black: a message box from inside the host's
-  // miniature would have no sensible place to appear.
-  FBoard->StartGame(FApp, options, error);
+  if (FHost.Simulator()) return;
+  // A board that cannot be made (a host narrower than 14 pixels, say) stays black: a message
+  // box from inside the host's miniature would have no sensible place to appear.
+  StartGame();
 }
-
-void TPreviewForm::OnDestroy(HWND) { PostQuitMessage(0); }
 
 }  // namespace detonix::win32

@@ -36,7 +36,6 @@ class TUniqueHandle {
 inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
 inline void DeleteMemoryDC(HDC dc) { DeleteDC(dc); }
 inline void UnloadLibrary(HMODULE module) { FreeLibrary(module); }
-inline void CloseKernelHandle(HANDLE handle) { CloseHandle(handle); }
 inline void DestroyOwnedWindow(HWND hwnd) {
   if (IsWindow(hwnd)) DestroyWindow(hwnd);
 }
@@ -46,7 +45,6 @@ using TFontHandle = TUniqueHandle<HFONT, DeleteGdiObject>;
 using TBrushHandle = TUniqueHandle<HBRUSH, DeleteGdiObject>;
 using TMemoryDC = TUniqueHandle<HDC, DeleteMemoryDC>;
 using TLibrary = TUniqueHandle<HMODULE, UnloadLibrary>;
-using TKernelHandle = TUniqueHandle<HANDLE, CloseKernelHandle>;
 using TWindowHandle = TUniqueHandle<HWND, DestroyOwnedWindow>;
 
 // A window's device context for as long as it lives.
@@ -77,19 +75,6 @@ class TPaintDC {
 
  private:
   HWND FWnd;
-};
-
-// Selects an object into a DC and puts the old one back.
-class TSelectObject {
- public:
-  TSelectObject(HDC dc, HGDIOBJ object) : FDC(dc), FOld(SelectObject(dc, object)) {}
-  ~TSelectObject() { SelectObject(FDC, FOld); }
-  TSelectObject(const TSelectObject&) = delete;
-  TSelectObject& operator=(const TSelectObject&) = delete;
-
- private:
-  HDC FDC;
-  HGDIOBJ FOld;
 };
 
 }  // namespace detonix::win32

@@ -177,22 +177,5 @@ TEST(ShellOverrides, CharacterNamesInAnyCase) {
   EXPECT_FALSE(CharacterByName(""));
 }
 
-TEST(ShellRules, TheSaverEndsOnlyBeyondTwentyPixelsOnOneAxis) {
-  EXPECT_FALSE(MovedBeyondThreshold(500, 500, 500, 500));
-  EXPECT_FALSE(MovedBeyondThreshold(500, 500, 520, 480)) << "exactly 20 on both axes stays";
-  EXPECT_FALSE(MovedBeyondThreshold(500, 500, 480, 520));
-  EXPECT_TRUE(MovedBeyondThreshold(500, 500, 521, 500));
-  EXPECT_TRUE(MovedBeyondThreshold(500, 500, 500, 479));
-  EXPECT_FALSE(MovedBeyondThreshold(500, 500, 515, 515)) << "each axis by itself, not the straight-line distance";
-  EXPECT_TRUE(MovedBeyondThreshold(0, 0, -21, 0));
-}
-
-TEST(ShellRules, PreviewCellsAreTheWidthDivFourteen) {
-  EXPECT_EQ(PreviewCellSize(152), 10);
-  EXPECT_EQ(PreviewCellSize(140), 10);
-  EXPECT_EQ(PreviewCellSize(139), 9);
-  EXPECT_EQ(PreviewCellSize(13), 0);
-}
-
 }  // namespace
 }  // namespace detonix::sdl

@@ -1,6 +1,6 @@
-// The Windows shell's own cases, run in-process under Wine: start-up parsing, the close rule,
-// the preview's board and drawing, the sound back end and its resource, the dialog's texts, and
-// the registry store with values of the wrong type.
+// The Windows shell's own cases, run in-process under Wine: start-up parsing, the preview's board
+// and drawing, the sound back end and its resource, the dialog's texts, and the registry store
+// with values of the wrong type. The close rule and the preview's cell size are the game host's.
 #include <windows.h>
 
 #include <algorithm>
@@ -15,7 +15,6 @@
 #include "settings/RegistrySettingsStore.h"
 #include "settings/Settings.h"
 #include "shell/win32/ConfigurationFrm.h"
-#include "shell/win32/MainFrm.h"
 #include "shell/win32/MessageLoop.h"
 #include "shell/win32/PreviewFrm.h"
 #include "shell/win32/StartUp.h"
@@ -158,31 +157,10 @@ void StartUpCases(TSuite& t) {
   });
 }
 
-void SaverCases(TSuite& t) {
-  t.Add("saver: a movement closes only beyond 20 pixels on either axis", [&t] {
-    const POINT start{500, 400};
-    EXPECT_THAT(t, !TZepsScreenSaver::MovedTooFar(start, {500, 400}), "no movement");
-    EXPECT_THAT(t, !TZepsScreenSaver::MovedTooFar(start, {520, 420}), "20 on both axes");
-    EXPECT_THAT(t, !TZepsScreenSaver::MovedTooFar(start, {480, 380}), "-20 on both axes");
-    EXPECT_THAT(t, TZepsScreenSaver::MovedTooFar(start, {521, 400}), "21 across");
-    EXPECT_THAT(t, TZepsScreenSaver::MovedTooFar(start, {500, 379}), "21 up");
-    // Each axis alone: 15 and 15 is farther than 20 in a straight line, and still stays.
-    EXPECT_THAT(t, !TZepsScreenSaver::MovedTooFar(start, {515, 415}), "diagonal within the box");
-  });
-}
-
 // Where the cases may leave pictures for people to look at; empty: nowhere.
 std::string ArtifactsDir;
 
 void PreviewCases(TSuite& t) {
-  t.Add("preview: cell size is the width div 14", [&t] {
-    EXPECT_THAT(t, TPreviewForm::CellSizeFor(152) == 10, "152");
-    EXPECT_THAT(t, TPreviewForm::CellSizeFor(140) == 10, "140");
-    EXPECT_THAT(t, TPreviewForm::CellSizeFor(139) == 9, "139");
-    EXPECT_THAT(t, TPreviewForm::CellSizeFor(13) == 0, "13");
-    EXPECT_THAT(t, TPreviewForm::CellSizeFor(0) == 0, "0");
-  });
-
   t.Add("preview: a 152 x 112 host shows a running 15 x 11 board of 10-pixel cells", [&t] {
     TPreviewCase c(152, 112);
     const HWND host = c.Host;
@@ -198,14 +176,14 @@ void PreviewCases(TSuite& t) {
     RECT r{};
     GetWindowRect(preview, &r);
     EXPECT_THAT(t, r.right - r.left == 152 && r.bottom - r.top == 112 && r.left == 0 && r.top == 0, "placed at (0, 0)");
-    TDetonixSimulator* sim = form.Board() ? form.Board()->Simulator() : nullptr;
+    TDetonixSimulator* sim = form.Host().Simulator();
     EXPECT_THAT(t, sim != nullptr, "game running");
     if (sim) {
       const TGameState& s = sim->State();
       EXPECT_THAT(t, s.CellSize == 10 && s.ColCount == 15 && s.RowCount == 11,
                   Str(s.CellSize) + " px, " + Str(s.ColCount) + " x " + Str(s.RowCount));
       EXPECT_THAT(t, sim->IsPreview() && !sim->SoundsOn(), "silent preview");
-      const TPaintSurface& surface = *form.Board()->Surface();
+      const TPaintSurface& surface = *form.Host().Surface();
       EXPECT_THAT(t, !AllBlack(surface), "the board is drawn");
       EXPECT_THAT(t, DistinctColours(surface) >= 4, "blocks, floor and players, not one flat colour");
       if (!ArtifactsDir.empty()) SavePng(surface.Bitmap(), ArtifactsDir + "\\preview.png");
@@ -224,8 +202,8 @@ void PreviewCases(TSuite& t) {
     if (!preview) return;
     RunFor(app, 600);
     EXPECT_THAT(t, IsWindow(preview), "still there");
-    EXPECT_THAT(t, form.Board() && !form.Board()->Simulator(), "no game");
-    if (form.Board() && form.Board()->Surface()) EXPECT_THAT(t, AllBlack(*form.Board()->Surface()), "black");
+    EXPECT_THAT(t, !form.Host().Simulator(), "no game");
+    if (form.Host().Surface()) EXPECT_THAT(t, AllBlack(*form.Host().Surface()), "black");
     EXPECT_THAT(t, app.Messages().empty(), "nothing said");
     DestroyHost(host);
   });
@@ -237,13 +215,13 @@ void PreviewCases(TSuite& t) {
     TApplication& app = c.App;
     TPreviewForm& form = c.Form;
     RunFor(app, 300);
-    TDetonixSimulator* sim = form.Board() ? form.Board()->Simulator() : nullptr;
+    TDetonixSimulator* sim = form.Host().Simulator();
     EXPECT_THAT(t, sim != nullptr, "game running");
     if (!sim) return;
     PostMessageA(host, WM_CLOSE, 0, 0);
     sim->SetPaused(true);  // pumps pending messages, as the game does when it stops
     EXPECT_THAT(t, !IsWindow(preview), "the window went inside the game's call");
-    EXPECT_THAT(t, form.Board() && form.Board()->Simulator() == sim, "the game is still there for the rest of it");
+    EXPECT_THAT(t, form.Host().Simulator() == sim, "the game is still there for the rest of it");
     sim->SetPaused(false);
     MSG msg;
     EXPECT_THAT(t, PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0, "the quit waits for the main loop");
@@ -434,7 +412,6 @@ int main(int argc, char** argv) {
   if (argc > 1) ArtifactsDir = argv[1];
   TSuite suite;
   StartUpCases(suite);
-  SaverCases(suite);
   PreviewCases(suite);
   SoundCases(suite);
   ResourceCases(suite);

@@ -1,8 +1,9 @@
-#include "shell/sdl/WaveData.h"
+#include "shell/sdl/SdlSoundOutput.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <span>
 #include <vector>
 
 #include "media/WaveResources.h"
@@ -46,56 +47,58 @@ std::vector<uint8_t> Wave(uint32_t dataBytes, uint32_t claimedDataBytes, bool od
   return b;
 }
 
-TEST(ParseWave, TheExplosionIsOneSecondOfStereoSixteenBit) {
-  const auto wave = ParseWave(ExplosionWave());
-  ASSERT_TRUE(wave) << "the built-in explosion must parse";
-  EXPECT_EQ(wave->FormatTag, 1);
-  EXPECT_EQ(wave->Channels, 2);
-  EXPECT_EQ(wave->SamplesPerSec, 44100u);
-  EXPECT_EQ(wave->BitsPerSample, 16);
-  EXPECT_EQ(wave->Samples.size(), 176400u);
-  EXPECT_GE(wave->Samples.data(), ExplosionWave().data());
-  EXPECT_LE(wave->Samples.data() + wave->Samples.size(), ExplosionWave().data() + ExplosionWave().size());
+TEST(SdlWave, TheExplosionIsOneSecondOfStereoSixteenBit) {
+  const TSdlWave wave(ExplosionWave());
+  ASSERT_TRUE(wave.Loaded()) << "the built-in explosion must load: " << SDL_GetError();
+  EXPECT_EQ(wave.Spec().format, AUDIO_S16LSB);
+  EXPECT_EQ(wave.Spec().channels, 2);
+  EXPECT_EQ(wave.Spec().freq, 44100);
+  EXPECT_EQ(wave.Samples().size(), 176400u);
+  EXPECT_EQ(std::memcmp(wave.Samples().data(), ExplosionWave().data() + ExplosionWave().size() - 176400, 176400), 0)
+      << "the samples are the image's last 176400 bytes";
 }
 
-TEST(ParseWave, ChunksBeforeTheSamplesArePassedOverWithTheirPadByte) {
+TEST(SdlWave, ChunksBeforeTheSamplesArePassedOverWithTheirPadByte) {
   const auto image = Wave(8, 8, true);
-  const auto wave = ParseWave(image);
-  ASSERT_TRUE(wave);
-  ASSERT_EQ(wave->Samples.size(), 8u);
-  EXPECT_EQ(wave->Samples[0], 0);
-  EXPECT_EQ(wave->Samples[7], 7);
+  const TSdlWave wave(image);
+  ASSERT_TRUE(wave.Loaded()) << SDL_GetError();
+  ASSERT_EQ(wave.Samples().size(), 8u);
+  EXPECT_EQ(wave.Samples()[0], 0);
+  EXPECT_EQ(wave.Samples()[7], 7);
 }
 
-TEST(ParseWave, ADataChunkThatClaimsTooMuchIsCutToWholeFrames) {
+TEST(SdlWave, ADataChunkThatClaimsTooMuchIsCutToWholeFrames) {
   const auto image = Wave(10, 1000000);
-  const auto wave = ParseWave(image);
-  ASSERT_TRUE(wave);
-  EXPECT_EQ(wave->Samples.size(), 8u) << "10 bytes hold two whole frames of 4 bytes";
+  const TSdlWave wave(image);
+  ASSERT_TRUE(wave.Loaded()) << SDL_GetError();
+  EXPECT_EQ(wave.Samples().size(), 8u) << "10 bytes hold two whole frames of 4 bytes";
   const auto huge = Wave(4, 0xFFFFFFFFu);
-  ASSERT_TRUE(ParseWave(huge));
-  EXPECT_EQ(ParseWave(huge)->Samples.size(), 4u);
+  const TSdlWave hugeWave(huge);
+  ASSERT_TRUE(hugeWave.Loaded()) << SDL_GetError();
+  EXPECT_EQ(hugeWave.Samples().size(), 4u);
 }
 
-TEST(ParseWave, WhatIsNoWaveGivesNothing) {
-  EXPECT_FALSE(ParseWave({}));
+bool Loads(std::span<const uint8_t> image) { return TSdlWave(image).Loaded(); }
+
+TEST(SdlWave, WhatIsNoWaveGivesNothing) {
+  EXPECT_FALSE(Loads({}));
   auto image = Wave(8, 8);
   std::vector<uint8_t> notRiff = image;
   std::memcpy(notRiff.data(), "RIFX", 4);
-  EXPECT_FALSE(ParseWave(notRiff));
+  EXPECT_FALSE(Loads(notRiff));
   // Cut inside the format chunk, and just before the data chunk.
-  EXPECT_FALSE(ParseWave(std::span(image).first(20)));
-  EXPECT_FALSE(ParseWave(std::span(image).first(36)));
+  EXPECT_FALSE(Loads(std::span(image).first(20)));
+  EXPECT_FALSE(Loads(std::span(image).first(36)));
   // A format chunk claiming more than the image holds.
   std::vector<uint8_t> badFormat = image;
   badFormat[16] = 0xFF;
   badFormat[17] = 0xFF;
-  EXPECT_FALSE(ParseWave(badFormat));
+  EXPECT_FALSE(Loads(badFormat));
   // A block alignment of 0 would divide by zero.
   std::vector<uint8_t> noAlign = image;
   noAlign[32] = 0;
   noAlign[33] = 0;
-  EXPECT_FALSE(ParseWave(noAlign));
+  EXPECT_FALSE(Loads(noAlign));
 }
 
 }  // namespace

@@ -1,0 +1,88 @@
+#include "host/GameHost.h"
+
+#include <exception>
+#include <utility>
+
+namespace detonix {
+
+std::optional<int64_t> RunLoopStep(TApplication& app, const std::function<void()>& present,
+                                   const std::function<bool()>& eventWaiting) {
+  app.FireDueTimers();
+  if (present) present();
+  // Idle means nothing else to do: a waiting event goes first, as in any message loop.
+  if (!eventWaiting || !eventWaiting()) {
+    app.DoIdle();
+    if (present) present();
+  }
+  return app.MsUntilNextTimer();
+}
+
+TGameHost::TGameHost(TApplication& app, THostOptions options) : FApp(app), FOptions(std::move(options)) {}
+
+TGameHost::~TGameHost() { Stop(); }
+
+void TGameHost::Stop() {
+  FSim.reset();  // it draws on the surface, so it goes first
+  FSurface.reset();
+}
+
+bool TGameHost::Build(void* bits, int width, int height, int stride) {
+  Stop();
+  const bool first = !FBuiltBefore;
+  FBuiltBefore = true;
+  FFailure.clear();
+  const bool preview = FOptions.Mode == THostMode::hmPreview;
+  try {
+    FSurface = std::make_unique<TPaintSurface>(bits, width, height, stride);
+    FSurface->Canvas().Brush.Color = clBlack;
+    FSurface->Canvas().FillRect(FSurface->Bitmap().Bounds());
+    TSimulatorOptions options;
+    options.Preview = preview;
+    options.CellSize = preview ? PreviewCellSize(width) : -1;
+    if (FOptions.ReadSettings) options.Settings = FOptions.ReadSettings();
+    if (!preview) options.Sound = FOptions.Sound;
+    options.Seed = FOptions.Seed;
+    FSim = std::make_unique<TDetonixSimulator>(FApp, *FSurface, options);
+  } catch (const std::exception& e) {
+    FSim.reset();
+    FFailure = e.what();
+    if (FSurface) {
+      FSurface->Canvas().Brush.Color = clBlack;
+      FSurface->Canvas().FillRect(FSurface->Bitmap().Bounds());
+    }
+    // Nobody would see why in someone else's window; there the board waits for a size that fits.
+    const bool ownWindow = FOptions.Mode == THostMode::hmWindow || FOptions.Mode == THostMode::hmSaver;
+    if (first && ownWindow) FEnded = true;
+    return false;
+  }
+  return true;
+}
+
+void TGameHost::PointerStartsAt(int x, int y) {
+  FStartX = x;
+  FStartY = y;
+}
+
+bool TGameHost::EndByInput() {
+  if (FOptions.Mode != THostMode::hmSaver || FEnded) return false;
+  FEnded = true;
+  return true;
+}
+
+bool TGameHost::PointerMoved(int x, int y) { return MovedBeyondTolerance(FStartX, FStartY, x, y) && EndByInput(); }
+
+bool TGameHost::Key() { return EndByInput(); }
+
+bool TGameHost::Click() { return EndByInput(); }
+
+void TGameHost::Present() {
+  if (!FSurface || !FSurface->HasChanges()) return;
+  const std::vector<TRect> changed = FSurface->TakeChanged();
+  if (OnBlit) OnBlit(changed);
+}
+
+std::optional<int64_t> TGameHost::Step(const std::function<bool()>& eventWaiting) {
+  return RunLoopStep(FApp, [this] { Present(); }, eventWaiting);
+}
+
+}  // namespace detonix

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/DetonixSim.h"
+#include "platform/Application.h"
+#include "platform/PaintSurface.h"
+
+namespace detonix {
+
+// Where a shell shows the game; it decides the cells, the sound and what input does.
+enum class THostMode : uint8_t {
+  hmWindow,   // an ordinary window of the program's own
+  hmSaver,    // full screen: the first key, click or real pointer movement ends it
+  hmForeign,  // a window someone else made and watches (xscreensaver's)
+  hmPreview,  // someone else's small window: preview cells, silent
+};
+
+// The saver ends on a pointer movement beyond 20 pixels on either axis from where it started;
+// each axis counts by itself, and exactly 20 does not end it.
+constexpr int PointerTolerance = 20;
+constexpr bool MovedBeyondTolerance(int startX, int startY, int x, int y) {
+  const int dx = x > startX ? x - startX : startX - x;
+  const int dy = y > startY ? y - startY : startY - y;
+  return dx > PointerTolerance || dy > PointerTolerance;
+}
+
+// The preview's cells: about 14 across its width; 0 when it is narrower than that.
+constexpr int PreviewColumns = 14;
+constexpr int PreviewCellSize(int width) { return width > 0 ? width / PreviewColumns : 0; }
+
+// One turn of a shell's loop once its events are handled: the due timers, then the idle event
+// unless EVENTWAITING says another event waits, each followed by PRESENT. Returns how long the
+// shell may wait for its next event: milliseconds until the next timer, or none while no timer
+// is armed.
+std::optional<int64_t> RunLoopStep(TApplication& app, const std::function<void()>& present,
+                                   const std::function<bool()>& eventWaiting = {});
+
+struct THostOptions {
+  THostMode Mode = THostMode::hmWindow;
+  // Read afresh for every board, as the saver reads the settings at every start.
+  std::function<TSettings()> ReadSettings;
+  std::shared_ptr<TSoundOutput> Sound;  // never given to a preview
+  std::optional<uint64_t> Seed;
+};
+
+// One game on a window's pixels, as every shell hosts it: a new game at each new size, a black
+// board when none can be made, and the input rules of a full-screen saver. The shell brings the
+// window, its events, the blit (OnBlit) and the wait.
+class TGameHost {
+ public:
+  TGameHost(TApplication& app, THostOptions options);
+  ~TGameHost();
+  TGameHost(const TGameHost&) = delete;
+  TGameHost& operator=(const TGameHost&) = delete;
+
+  // A new game on the shell's pixels, 32-bit XRGB top row first, STRIDE bytes a row; they must
+  // outlive the game. When no board can be made the pixels are black and false comes back with
+  // the reason in Failure(); a run whose first board failed has then Ended(), unless it is in
+  // someone else's window, where it waits, black, for a size that fits.
+  bool Build(void* bits, int width, int height, int stride);
+  // Ends the game and lets go of the pixels; before the shell frees them.
+  void Stop();
+
+  TDetonixSimulator* Simulator() const { return FSim.get(); }
+  TPaintSurface* Surface() const { return FSurface.get(); }
+  const std::string& Failure() const { return FFailure; }
+  THostMode Mode() const { return FOptions.Mode; }
+
+  // Input, in screen pixels. Each returns true when it has just ended the run; only the saver
+  // takes input.
+  void PointerStartsAt(int x, int y);
+  bool PointerMoved(int x, int y);
+  bool Key();
+  bool Click();
+  void End() { FEnded = true; }
+  bool Ended() const { return FEnded; }
+
+  // Copies the rectangles drawn since the last call to the screen.
+  std::function<void(const std::vector<TRect>&)> OnBlit;
+  void Present();
+  // RunLoopStep with this host's blit.
+  std::optional<int64_t> Step(const std::function<bool()>& eventWaiting = {});
+
+ private:
+  bool EndByInput();
+
+  TApplication& FApp;
+  THostOptions FOptions;
+  std::unique_ptr<TPaintSurface> FSurface;
+  std::unique_ptr<TDetonixSimulator> FSim;
+  std::string FFailure;
+  bool FBuiltBefore = false;
+  bool FEnded = false;
+  int FStartX = 0;
+  int FStartY = 0;
+};
+
+}  // namespace detonix

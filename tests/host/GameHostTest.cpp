@@ -1,0 +1,162 @@
+#include "host/GameHost.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "platform/Timer.h"
+
+namespace detonix {
+namespace {
+
+// A window's worth of 32-bit pixels, white, so that what the host paints black shows.
+struct TPixels {
+  TPixels(int width, int height) : Width(width), Height(height), Bits(static_cast<size_t>(width) * height, 0xFFFFFFFFu) {}
+  bool AllBlack() const {
+    for (uint32_t p : Bits)
+      if ((p & 0xFFFFFFu) != 0) return false;
+    return true;
+  }
+  int Width;
+  int Height;
+  std::vector<uint32_t> Bits;
+};
+
+// A host on a virtual clock with fixed settings and seed.
+struct THostCase {
+  explicit THostCase(THostMode mode, TSettings settings = {}) : App(Clock), Host(App, Options(mode, settings)) {}
+  static THostOptions Options(THostMode mode, TSettings settings) {
+    THostOptions options;
+    options.Mode = mode;
+    options.ReadSettings = [settings] { return settings; };
+    options.Seed = 3;
+    return options;
+  }
+  bool Build(TPixels& pixels) { return Host.Build(pixels.Bits.data(), pixels.Width, pixels.Height, pixels.Width * 4); }
+  TVirtualClock Clock;
+  TApplication App;
+  TGameHost Host;
+};
+
+TEST(GameHost, OnlyTheSaverEndsOnInputAndThePointerNeedsMoreThan20PixelsOnOneAxis) {
+  EXPECT_FALSE(MovedBeyondTolerance(500, 400, 500, 400));
+  EXPECT_FALSE(MovedBeyondTolerance(500, 400, 520, 420)) << "exactly 20 on both axes stays";
+  EXPECT_FALSE(MovedBeyondTolerance(500, 400, 480, 380));
+  EXPECT_TRUE(MovedBeyondTolerance(500, 400, 521, 400));
+  EXPECT_TRUE(MovedBeyondTolerance(500, 400, 500, 379));
+  EXPECT_FALSE(MovedBeyondTolerance(500, 400, 515, 415)) << "each axis by itself, not the straight-line distance";
+  EXPECT_TRUE(MovedBeyondTolerance(0, 0, -21, 0));
+
+  THostCase saver(THostMode::hmSaver);
+  saver.Host.PointerStartsAt(500, 400);
+  EXPECT_FALSE(saver.Host.PointerMoved(520, 380));
+  EXPECT_FALSE(saver.Host.Ended());
+  EXPECT_TRUE(saver.Host.PointerMoved(479, 400));
+  EXPECT_TRUE(saver.Host.Ended());
+  EXPECT_FALSE(saver.Host.Key()) << "the run ends once";
+
+  for (THostMode mode : {THostMode::hmWindow, THostMode::hmForeign, THostMode::hmPreview}) {
+    THostCase other(mode);
+    other.Host.PointerStartsAt(0, 0);
+    EXPECT_FALSE(other.Host.Key() || other.Host.Click() || other.Host.PointerMoved(500, 500));
+    EXPECT_FALSE(other.Host.Ended()) << "mode " << static_cast<int>(mode);
+  }
+}
+
+TEST(GameHost, APreviewHasCellsOfItsWidthDiv14AndNoSound) {
+  EXPECT_EQ(PreviewCellSize(152), 10);
+  EXPECT_EQ(PreviewCellSize(140), 10);
+  EXPECT_EQ(PreviewCellSize(139), 9);
+  EXPECT_EQ(PreviewCellSize(13), 0);
+  EXPECT_EQ(PreviewCellSize(0), 0);
+
+  THostCase c(THostMode::hmPreview, [] {
+    TSettings s;
+    s.Sounds = true;
+    return s;
+  }());
+  TPixels pixels(152, 112);
+  ASSERT_TRUE(c.Build(pixels)) << c.Host.Failure();
+  const TGameState& s = c.Host.Simulator()->State();
+  EXPECT_EQ(s.CellSize, 10);
+  EXPECT_EQ(s.ColCount, 15);
+  EXPECT_EQ(s.RowCount, 11);
+  EXPECT_FALSE(c.Host.Simulator()->SoundsOn());
+}
+
+TEST(GameHost, ABoardThatCannotBeMadeIsBlackAndEndsOnlyAFirstStartInTheProgramsOwnWindow) {
+  TSettings noFloor;
+  noFloor.PerBlocksLeft = 1.0;  // no maze can be made
+  for (THostMode mode : {THostMode::hmWindow, THostMode::hmSaver, THostMode::hmForeign, THostMode::hmPreview}) {
+    THostCase c(mode, noFloor);
+    std::vector<TRect> blitted;
+    c.Host.OnBlit = [&blitted](const std::vector<TRect>& rects) { blitted.insert(blitted.end(), rects.begin(), rects.end()); };
+    TPixels pixels(640, 480);
+    EXPECT_FALSE(c.Build(pixels));
+    EXPECT_EQ(c.Host.Failure(), "Error Creating Maze - change Maze options");
+    EXPECT_EQ(c.Host.Simulator(), nullptr);
+    EXPECT_TRUE(pixels.AllBlack());
+    c.Host.Present();
+    ASSERT_EQ(blitted.size(), 1u) << "the black board goes to the screen";
+    EXPECT_EQ(blitted[0], (TRect{0, 0, 640, 480}));
+    const bool ownWindow = mode == THostMode::hmWindow || mode == THostMode::hmSaver;
+    EXPECT_EQ(c.Host.Ended(), ownWindow) << "mode " << static_cast<int>(mode);
+  }
+
+  // Later, at a size too small for one cell, the window waits black instead.
+  THostCase window(THostMode::hmWindow);
+  TPixels fits(300, 240);
+  ASSERT_TRUE(window.Build(fits));
+  TPixels tiny(20, 20);
+  EXPECT_FALSE(window.Build(tiny));
+  EXPECT_TRUE(tiny.AllBlack());
+  EXPECT_FALSE(window.Host.Ended());
+}
+
+TEST(GameHost, ANewSizeGetsANewGameOnTheNewPixels) {
+  THostCase c(THostMode::hmWindow);
+  TPixels small(300, 240);
+  ASSERT_TRUE(c.Build(small));
+  EXPECT_EQ(c.Host.Simulator()->State().ColCount, 10);
+  EXPECT_FALSE(small.AllBlack());
+
+  TPixels large(600, 480);
+  ASSERT_TRUE(c.Build(large));
+  const TGameState& s = c.Host.Simulator()->State();
+  EXPECT_EQ(s.ColCount, 20);
+  EXPECT_EQ(s.RowCount, 16);
+  EXPECT_EQ(&c.Host.Surface()->Bitmap().Bits()[0], reinterpret_cast<const uint8_t*>(large.Bits.data()));
+  // The old pixels may be gone: the game must no longer draw into them.
+  small.Bits.assign(small.Bits.size(), 0x123456u);
+  TVirtualLoop(c.App, c.Clock).RunFor(5000);
+  for (uint32_t p : small.Bits) ASSERT_EQ(p, 0x123456u);
+}
+
+TEST(GameHost, TheLoopStepIdlesOnlyWithoutWaitingEventsAndSleepsUntilTheNextTimer) {
+  TVirtualClock clock;
+  TApplication app(clock);
+  int fired = 0;
+  int idles = 0;
+  int presents = 0;
+  const TIdleRegistration idle = app.AddIdleHandler([&idles] { ++idles; });
+  const auto present = [&presents] { ++presents; };
+  EXPECT_EQ(RunLoopStep(app, present), std::nullopt) << "no timer: sleep until an event";
+  EXPECT_EQ(idles, 1);
+  EXPECT_EQ(presents, 2) << "after the timers and after the idle event";
+
+  TTimer timer(app.Timers(), 250, [&fired](TTimer&) { ++fired; });
+  EXPECT_EQ(RunLoopStep(app, present, [] { return true; }), 250);
+  EXPECT_EQ(idles, 1) << "a waiting event goes before the idle event";
+  clock.Advance(100);
+  EXPECT_EQ(RunLoopStep(app, present), 150);
+  EXPECT_EQ(fired, 0);
+  clock.Advance(180);  // 30 ms late
+  EXPECT_EQ(RunLoopStep(app, present), 250 - 30) << "the next tick is due 250 ms after the last was due";
+  EXPECT_EQ(fired, 1);
+  EXPECT_EQ(idles, 3);
+}
+
+}  // namespace
+}  // namespace detonix
