@@ -135,7 +135,8 @@ bool TComputerPlayer::FollowRoute(TPoint goal) {
         DoAction(LayBombAction);
       return true;
     }
-    if (!OpponentVisible()) GuessOpponentAt(dir);
+    // Only a blocked cell tells where the invisible opponent is; the flame rule refuses any step.
+    if (!OpponentVisible() && !CanMove(dir)) GuessOpponentAt(dir);
     if (!IsCurrentCellSafe()) {
       Escape();
       return true;

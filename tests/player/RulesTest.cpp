@@ -122,5 +122,21 @@ TEST(Rules, NoBombAfterARefusedStepForAGuessThatABombAlreadyCovers) {
   }
 }
 
+TEST(Rules, OnlyABlockedStepShowsWhereTheInvisibleOpponentIs) {
+  TTestGame g({"#######", "#1....#", "#######", "######2"});
+  auto& p = g.Player1;
+  g.Player2.Visible = false;
+  p.OpponentTarget = {5, 1};
+  g.State.MazeGrid.SetCell(p.Position, otExplosion);
+  p.RouteGrid.SetCell(p.Position, Ord(dirRight));
+  p.Think();
+  EXPECT_EQ(p.OpponentTarget, (TPoint{5, 1})) << "the flame held the player; nobody stands on (2,1)";
+
+  g.Player2.Position = {2, 1};
+  p.RouteGrid.SetCell(p.Position, Ord(dirRight));
+  p.Think();
+  EXPECT_EQ(p.OpponentTarget, (TPoint{2, 1})) << "the opponent on (2,1) blocks the step, flame or not";
+}
+
 }  // namespace
 }  // namespace detonix::test
