@@ -162,6 +162,9 @@ void TComputerPlayer::BombOrChase(TPoint goal) {
 }
 
 void TComputerPlayer::Think() {
+  // Standing on the guess shows the invisible opponent is not there: forget it rather than
+  // bomb the player's own cell as the opponent's.
+  if (!OpponentVisible() && OpponentTarget == Position) OpponentTarget = NoPoint;
   const TPoint goal = Goal();
   if (FollowRoute(goal)) {
     // The chased opponent has moved: plan again.

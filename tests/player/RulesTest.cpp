@@ -138,5 +138,20 @@ TEST(Rules, OnlyABlockedStepShowsWhereTheInvisibleOpponentIs) {
   EXPECT_EQ(p.OpponentTarget, (TPoint{2, 1})) << "the opponent on (2,1) blocks the step, flame or not";
 }
 
+TEST(Rules, AGuessThePlayerReachedEmptyIsForgotten) {
+  TTestGame g({"#########", "#1.....B#", "#.#######", "#.#######", "########2"});
+  auto& p = g.Player1;
+  g.Player2.Visible = false;
+  p.OpponentTarget = {3, 1};
+  p.PlanRoute(p.OpponentTarget);
+  p.Think();
+  p.Think();
+  ASSERT_EQ(p.Position, (TPoint{3, 1})) << "the player walked onto its guess";
+  p.Think();
+  EXPECT_EQ(BombsLaid(g, 1), 0) << "nobody stands on (3,1) to be bombed\n" << g.Draw();
+  EXPECT_EQ(p.OpponentTarget, NoPoint);
+  EXPECT_EQ(g.RouteEnd(p), (TPoint{7, 1})) << "with no guess left it goes for the power-up";
+}
+
 }  // namespace
 }  // namespace detonix::test
