@@ -135,7 +135,8 @@ bool TComputerPlayer::FollowRoute(TPoint goal) {
         DoAction(LayBombAction);
       return true;
     }
-    if (!OpponentVisible()) GuessOpponentAt(dir);
+    // Only a blocked cell tells where the invisible opponent is; the flame rule refuses any step.
+    if (!OpponentVisible() && !CanMove(dir)) GuessOpponentAt(dir);
     if (!IsCurrentCellSafe()) {
       Escape();
       return true;
@@ -161,6 +162,9 @@ void TComputerPlayer::BombOrChase(TPoint goal) {
 }
 
 void TComputerPlayer::Think() {
+  // Standing on the guess shows the invisible opponent is not there: forget it rather than
+  // bomb the player's own cell as the opponent's.
+  if (!OpponentVisible() && OpponentTarget == Position) OpponentTarget = NoPoint;
   const TPoint goal = Goal();
   if (FollowRoute(goal)) {
     // The chased opponent has moved: plan again.

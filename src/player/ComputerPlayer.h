@@ -96,6 +96,7 @@ class TComputerPlayer final : public TPlayer {
   TTimer ThinkTimer;
   TActionEvent OnAction;
   TDetonixIntGrid RouteGrid;
+  // Where the invisible opponent is believed to be; NoPoint once the player found that cell empty.
   TPoint OpponentTarget = NoPoint;
   double StepsPerFuseTick = 4.0;
   int SafetyMargin = 2;

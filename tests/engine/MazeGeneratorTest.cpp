@@ -6,6 +6,7 @@
 #include <deque>
 #include <limits>
 #include <stdexcept>
+#include <string>
 
 #include "engine/MazeFixture.h"
 
@@ -162,6 +163,45 @@ TEST(GenerateMaze, SameSeedSameMaze) {
   for (int x = 0; x < 40; ++x)
     for (int y = 0; y < 30; ++y) differs = differs || a.State.MazeTemplate.GetCell(x, y) != c.State.MazeTemplate.GetCell(x, y);
   EXPECT_TRUE(differs) << "another seed should give another maze";
+}
+
+// The maze as text: the start cells, and the hidden power-ups by kind (bomb, explosion size,
+// kick, invisibility, seeking bombs) in place of their blocks.
+std::string MazeText(const TGameState& s, TPoint start1, TPoint start2) {
+  std::string out;
+  for (int y = 0; y < s.RowCount; ++y) {
+    for (int x = 0; x < s.ColCount; ++x) {
+      const int hidden = s.PowerUpGrid.GetCell(x, y);
+      const TObjectType t = s.MazeTemplate.GetCell(x, y);
+      char c = t == otBlock ? '#' : t == otExpBlock ? '+' : t == otEmpty ? '.' : '?';
+      if (hidden >= Ord(otBombPUP) && hidden <= Ord(otSKBombsPUP)) c = "BEKIS"[hidden - Ord(otBombPUP)];
+      else if (hidden != -1) c = '!';
+      if (TPoint{x, y} == start1) c = '1';
+      if (TPoint{x, y} == start2) c = '2';
+      out += c;
+    }
+    out += '\n';
+  }
+  return out;
+}
+
+// Pins the order of every draw, the power-ups' included: a seed must keep giving the same maze.
+TEST(GenerateMaze, ASeedGivesThisMaze) {
+  TBoard b(20, 10);
+  b.State.Random.Seed(3);
+  TPoint s1, s2;
+  ASSERT_TRUE(GenerateMaze(b.State, s1, s2));
+  EXPECT_EQ(MazeText(b.State, s1, s2),
+            "1+..#....E..+......K\n"
+            ".##.#.+.....###.###.\n"
+            ".##.#..##..+###.###.\n"
+            ".##.#..##...###B....\n"
+            "....#..##...###.###.\n"
+            "+#..#..##...#######.\n"
+            "..+....##++.#######I\n"
+            ".#....+.....#######.\n"
+            ".#.#.#.###..#######.\n"
+            "...+.#E....S...+...2\n");
 }
 
 TEST(GenerateMaze, FourByFourFailsAfterTenAttempts) {
