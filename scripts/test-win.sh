@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds detonix.scr with the mingw-w64 cross compiler and tests it under Wine on a virtual
-# display: one throw-away Wine prefix for the whole run, screenshots in build-win/artifacts.
+# Builds detonix.scr and its Windows test programs with the mingw-w64 cross compiler and tests
+# them under Wine on a virtual display: one throw-away Wine prefix for the whole run, screenshots
+# in build-win/artifacts.
 # The last line is "N passed, N failed"; the exit status is non-zero on any failure.
 set -uo pipefail
 
@@ -15,7 +16,7 @@ if [ "${1:-}" != "--inside" ]; then
   echo "Building detonix.scr and its Windows test programs in $build"
   if ! cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
         -DCMAKE_BUILD_TYPE=Release >"$build.configure.log" 2>&1 ||
-     ! cmake --build "$build" -j "$jobs" --target detonix detonix-testhost detonix-wintests; then
+     ! cmake --build "$build" -j "$jobs"; then
     cat "$build.configure.log" 2>/dev/null | tail -20
     echo "0 passed, 1 failed"
     exit 1
@@ -67,6 +68,23 @@ run_cases() {  # NAME COMMAND...
   if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then record 1 "$name (exit status $rc)"; fi
 }
 
+# Runs a GoogleTest program and counts its cases; a failure's report goes to the output.
+run_gtest() {  # NAME COMMAND...
+  local name=$1 out rc p f
+  shift
+  out=$("$@" 2>>"$logs/wine.log" | tr -d '\r')
+  rc=$?
+  echo "$out" >"$logs/$name.log"
+  sed -nE 's/^\[ +(OK|FAILED) +\] ([^ ]+) \([0-9]+ ms\)$/\1 \2/p' <<<"$out" |
+    while read -r verdict case; do [ "$verdict" = OK ] && echo "PASS $name: $case" || echo "FAIL $name: $case"; done
+  p=$(grep -cE '^\[ +OK +\] .* \([0-9]+ ms\)$' <<<"$out")
+  f=$(grep -cE '^\[ +FAILED +\] .* \([0-9]+ ms\)$' <<<"$out")
+  passed=$((passed + p)); failed=$((failed + f))
+  if [ "$f" -ne 0 ]; then echo "$out"; fi
+  if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then record 1 "$name (exit status $rc)"; echo "$out"; fi
+  if [ "$p" -eq 0 ] && [ "$f" -eq 0 ] && [ "$rc" -eq 0 ]; then record 1 "$name ran no test"; fi
+}
+
 # No step may hang the run: each Windows program gets two minutes at most.
 win() { timeout -k 5 120 "$wine" "$@" 2>>"$logs/wine.log" | tr -d '\r'; }
 testhost() { win 'C:\detonix\detonix-testhost.exe' "$@"; }
@@ -112,11 +130,14 @@ win reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/n
 # A crash ends the program at once instead of waiting in the debugger.
 win reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d false /f >/dev/null
 mkdir -p "$WINEPREFIX/drive_c/detonix"
-cp "$build/detonix.scr" "$build/detonix-testhost.exe" "$build/detonix-wintests.exe" "$WINEPREFIX/drive_c/detonix/"
+cp "$build/detonix.scr" "$build"/tests/*.exe "$WINEPREFIX/drive_c/detonix/"
 
-echo "== In-process cases"
-run_cases wintests win 'C:\detonix\detonix-wintests.exe' "Z:${artifacts//\//\\}"
-[ -s "$artifacts/preview.png" ]; record $? "wintests: the preview's board saved as build-win/artifacts/preview.png"
+echo "== In-process cases (GoogleTest)"
+for program in "$build"/tests/*_tests.exe; do
+  name=$(basename "$program" .exe)
+  DETONIX_TEST_ARTIFACTS="Z:${artifacts//\//\\}" run_gtest "$name" win "C:\\detonix\\$name.exe"
+done
+[ -s "$artifacts/preview.png" ]; record $? "win_shell_tests: the preview's board saved as $artifacts/preview.png"
 win reg delete 'HKCU\software\Vantrel_Progs' /f >/dev/null 2>&1
 
 echo "== Preview inside a host window"
@@ -152,7 +173,7 @@ grep -q ' style=9.000000 ' <<<"$found"; record $? "/s: a borderless popup"
 grep -q ' taskbar=0 ' <<<"$found"; record $? "/s: no task bar button"
 sleep 2
 screenshot saver.png
-colourful saver.png; record $? "/s: the screen shows a board (build-win/artifacts/saver.png)"
+colourful saver.png; record $? "/s: the screen shows a board ($artifacts/saver.png)"
 run_cases "second /s" testhost expect-exit 5000 "$scr" /s
 testhost find-class TZepsScreenSaver >/dev/null; record $? "second /s: the first saver runs on"
 xdotool mousemove 520 420
