@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds detonix.scr and its Windows test programs with the mingw-w64 cross compiler and tests
 # them under Wine on a virtual display: one throw-away Wine prefix for the whole run, screenshots
-# in build-win/artifacts.
-# The last line is "N passed, N failed"; the exit status is non-zero on any failure.
+# in the build's artifacts folder. CTest runs it as the test wine.scr (ctest -L wine).
+# The last line is "N passed, N failed"; the exit status is non-zero on any failure, 77 when the
+# tools are missing (scripts/bootstrap.sh installs them).
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,16 +13,21 @@ wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
 if [ "${1:-}" != "--inside" ]; then
-  "$root/scripts/bootstrap.sh" || exit 1
+  for tool in x86_64-w64-mingw32-g++-posix "$wine" xvfb-run xdotool import identify; do
+    if ! command -v "$tool" >/dev/null; then
+      echo "test-win: $tool is missing; scripts/bootstrap.sh installs what the Wine tests need" >&2
+      exit 77
+    fi
+  done
   echo "Building detonix.scr and its Windows test programs in $build"
+  mkdir -p "$build"
   if ! cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-        -DCMAKE_BUILD_TYPE=Release >"$build.configure.log" 2>&1 ||
+        -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON >"$build/configure.log" 2>&1 ||
      ! cmake --build "$build" -j "$jobs"; then
-    cat "$build.configure.log" 2>/dev/null | tail -20
+    tail -20 "$build/configure.log" 2>/dev/null
     echo "0 passed, 1 failed"
     exit 1
   fi
-  rm -f "$build.configure.log"
   prefix=$(mktemp -d "${TMPDIR:-/tmp}/detonix-wine.XXXXXX")
   cleanup() {
     WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null
