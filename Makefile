@@ -1,8 +1,10 @@
-# Thin wrapper around CMake. `make run` and `make test` set everything up first.
+# Thin wrapper around CMake and CTest. `make run` and `make test` set everything up first.
 BUILD      ?= build
 BUILD_SAN  ?= build-san
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_OPTS ?=
+# The end-to-end tests, on a virtual X server and under Wine; they run alone, after the rest.
+SHELL_LABELS = ^(display|wine)$$
 
 .PHONY: all setup build run test test-plain test-sanitize test-shells bench clean
 
@@ -12,7 +14,7 @@ setup:
 	@scripts/bootstrap.sh
 
 $(BUILD)/CMakeCache.txt: | setup
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_OPTS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON $(CMAKE_OPTS)
 
 build: setup $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
@@ -22,22 +24,23 @@ run: build
 
 test: test-plain test-sanitize test-shells
 
-# Each shell brings a script of its own (scripts/test-<shell>.sh) for what needs a display or Wine.
-test-shells: build
-	@for s in scripts/test-*.sh; do [ -x "$$s" ] || continue; echo "== $$s"; "$$s" || exit 1; done
-
 test-plain: build
-	ctest --test-dir $(BUILD) -j $(JOBS) --output-on-failure
+	ctest --test-dir $(BUILD) -j $(JOBS) --output-on-failure -LE '$(SHELL_LABELS)'
 
-# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The same tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: setup
-	cmake -S . -B $(BUILD_SAN) -DCMAKE_BUILD_TYPE=Debug -DDETONIX_SANITIZE=ON -DDETONIX_BENCH=OFF $(CMAKE_OPTS)
+	cmake -S . -B $(BUILD_SAN) -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON -DDETONIX_SANITIZE=ON -DDETONIX_BENCH=OFF $(CMAKE_OPTS)
 	cmake --build $(BUILD_SAN) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  ctest --test-dir $(BUILD_SAN) -j $(JOBS) --output-on-failure
+	  ctest --test-dir $(BUILD_SAN) -j $(JOBS) --output-on-failure -LE '$(SHELL_LABELS)'
+
+# ctest -L display, ctest -L wine: -V shows every end-to-end check, not only the failures.
+test-shells: build
+	ctest --test-dir $(BUILD) -V --no-tests=error -L '^display$$'
+	ctest --test-dir $(BUILD) -V --no-tests=error -L '^wine$$'
 
 bench: build
 	./$(BUILD)/detonix-bench
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN)
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD)-win

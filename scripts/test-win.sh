@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds detonix.scr with the mingw-w64 cross compiler and tests it under Wine on a virtual
-# display: one throw-away Wine prefix for the whole run, screenshots in build-win/artifacts.
-# The last line is "N passed, N failed"; the exit status is non-zero on any failure.
+# Builds detonix.scr and its Windows test programs with the mingw-w64 cross compiler and tests
+# them under Wine on a virtual display: one throw-away Wine prefix for the whole run, screenshots
+# in the build's artifacts folder. CTest runs it as the test wine.scr (ctest -L wine).
+# The last line is "N passed, N failed"; the exit status is non-zero on any failure, 77 when the
+# tools are missing (scripts/bootstrap.sh installs them).
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,16 +13,21 @@ wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
 if [ "${1:-}" != "--inside" ]; then
-  "$root/scripts/bootstrap.sh" || exit 1
+  for tool in x86_64-w64-mingw32-g++-posix "$wine" xvfb-run xdotool import identify; do
+    if ! command -v "$tool" >/dev/null; then
+      echo "test-win: $tool is missing; scripts/bootstrap.sh installs what the Wine tests need" >&2
+      exit 77
+    fi
+  done
   echo "Building detonix.scr and its Windows test programs in $build"
+  mkdir -p "$build"
   if ! cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-        -DCMAKE_BUILD_TYPE=Release >"$build.configure.log" 2>&1 ||
-     ! cmake --build "$build" -j "$jobs" --target detonix detonix-testhost detonix-wintests; then
-    cat "$build.configure.log" 2>/dev/null | tail -20
+        -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON >"$build/configure.log" 2>&1 ||
+     ! cmake --build "$build" -j "$jobs" --target wine-tests; then
+    tail -20 "$build/configure.log" 2>/dev/null
     echo "0 passed, 1 failed"
     exit 1
   fi
-  rm -f "$build.configure.log"
   prefix=$(mktemp -d "${TMPDIR:-/tmp}/detonix-wine.XXXXXX")
   cleanup() {
     WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null
@@ -65,6 +72,23 @@ run_cases() {  # NAME COMMAND...
   f=$(grep -c '^FAIL ' <<<"$out")
   passed=$((passed + p)); failed=$((failed + f))
   if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then record 1 "$name (exit status $rc)"; fi
+}
+
+# Runs a GoogleTest program and counts its cases; a failure's report goes to the output.
+run_gtest() {  # NAME COMMAND...
+  local name=$1 out rc p f
+  shift
+  out=$("$@" 2>>"$logs/wine.log" | tr -d '\r')
+  rc=$?
+  echo "$out" >"$logs/$name.log"
+  sed -nE 's/^\[ +(OK|FAILED) +\] ([^ ]+) \([0-9]+ ms\)$/\1 \2/p' <<<"$out" |
+    while read -r verdict case; do [ "$verdict" = OK ] && echo "PASS $name: $case" || echo "FAIL $name: $case"; done
+  p=$(grep -cE '^\[ +OK +\] .* \([0-9]+ ms\)$' <<<"$out")
+  f=$(grep -cE '^\[ +FAILED +\] .* \([0-9]+ ms\)$' <<<"$out")
+  passed=$((passed + p)); failed=$((failed + f))
+  if [ "$f" -ne 0 ]; then echo "$out"; fi
+  if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then record 1 "$name (exit status $rc)"; echo "$out"; fi
+  if [ "$p" -eq 0 ] && [ "$f" -eq 0 ] && [ "$rc" -eq 0 ]; then record 1 "$name ran no test"; fi
 }
 
 # No step may hang the run: each Windows program gets two minutes at most.
@@ -112,11 +136,14 @@ win reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/n
 # A crash ends the program at once instead of waiting in the debugger.
 win reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d false /f >/dev/null
 mkdir -p "$WINEPREFIX/drive_c/detonix"
-cp "$build/detonix.scr" "$build/detonix-testhost.exe" "$build/detonix-wintests.exe" "$WINEPREFIX/drive_c/detonix/"
+cp "$build/detonix.scr" "$build"/tests/*.exe "$WINEPREFIX/drive_c/detonix/"
 
-echo "== In-process cases"
-run_cases wintests win 'C:\detonix\detonix-wintests.exe' "Z:${artifacts//\//\\}"
-[ -s "$artifacts/preview.png" ]; record $? "wintests: the preview's board saved as build-win/artifacts/preview.png"
+echo "== In-process cases (GoogleTest)"
+for program in "$build"/tests/*_tests.exe; do
+  name=$(basename "$program" .exe)
+  DETONIX_TEST_ARTIFACTS="Z:${artifacts//\//\\}" run_gtest "$name" win "C:\\detonix\\$name.exe"
+done
+[ -s "$artifacts/preview.png" ]; record $? "win_shell_tests: the preview's board saved as $artifacts/preview.png"
 win reg delete 'HKCU\software\Vantrel_Progs' /f >/dev/null 2>&1
 
 echo "== Preview inside a host window"
@@ -152,7 +179,7 @@ grep -q ' style=9.000000 ' <<<"$found"; record $? "/s: a borderless popup"
 grep -q ' taskbar=0 ' <<<"$found"; record $? "/s: no task bar button"
 sleep 2
 screenshot saver.png
-colourful saver.png; record $? "/s: the screen shows a board (build-win/artifacts/saver.png)"
+colourful saver.png; record $? "/s: the screen shows a board ($artifacts/saver.png)"
 run_cases "second /s" testhost expect-exit 5000 "$scr" /s
 testhost find-class TZepsScreenSaver >/dev/null; record $? "second /s: the first saver runs on"
 xdotool mousemove 520 420

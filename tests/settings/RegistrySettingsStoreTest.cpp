@@ -111,5 +111,31 @@ TEST_F(RegistrySettingsStoreTest, WrongTypeOrSizeCountsAsMissing) {
   EXPECT_EQ(TypeAndSize("PlayerSpeed"), (std::pair<DWORD, DWORD>{REG_DWORD, 4}));
 }
 
+TEST_F(RegistrySettingsStoreTest, ValuesAllOfTheWrongTypeReadAsTheDefaultsAndSavingReplacesThem) {
+  SetRaw("PerBlocksLeft", REG_DWORD, {7, 0, 0, 0});
+  SetRaw("PerOfEBlocks", REG_BINARY, {1, 2, 3, 4});
+  SetRaw("PerOfPUps", REG_SZ, {'5', '5', 0});
+  SetRaw("PlayerSpeed", REG_BINARY, {0, 0, 0, 0, 0, 0, 0xF0, 0x3F});
+  SetRaw("ForceMaze", REG_SZ, {'1', 0});
+  SetRaw("Sounds", REG_BINARY, {1, 2, 3, 4});  // the size of a DWORD, not its type
+  TRegistrySettingsStore store(Path);
+  EXPECT_EQ(LoadSettings(store), TSettings{});
+  TSettings s;
+  s.PerBlocksLeft = 0.35;
+  s.PerOfEBlocks = 0.2;
+  s.PerOfPUps = 40;
+  s.P1ImageIndex = 18;
+  s.P2ImageIndex = 7;
+  s.PlayerSpeed = 175;
+  s.ForceMaze = true;
+  s.ForceInterval = 60;
+  s.Sounds = true;
+  SaveSettings(store, s);
+  EXPECT_EQ(LoadSettings(store), s);
+  EXPECT_EQ(TypeAndSize("PerBlocksLeft"), (std::pair<DWORD, DWORD>{REG_BINARY, 8}));
+  EXPECT_EQ(TypeAndSize("ForceMaze"), (std::pair<DWORD, DWORD>{REG_DWORD, 4}));
+  EXPECT_EQ(TypeAndSize("Sounds"), (std::pair<DWORD, DWORD>{REG_DWORD, 4}));
+}
+
 }  // namespace
 }  // namespace detonix

@@ -11,7 +11,7 @@ headless=$build/detonix-headless
 for p in "$program" "$xtest" "$headless"; do
   [ -x "$p" ] || { echo "display-test: $p is missing; build first" >&2; exit 1; }
 done
-command -v Xvfb >/dev/null || { echo "display-test: Xvfb is missing (scripts/bootstrap.sh installs it)" >&2; exit 1; }
+command -v Xvfb >/dev/null || { echo "display-test: Xvfb is missing (scripts/bootstrap.sh installs it)" >&2; exit 77; }
 
 work=$(mktemp -d)
 pids=()

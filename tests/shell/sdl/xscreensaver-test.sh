@@ -10,9 +10,9 @@ xtest=$build/tests/detonix-xtest
 for p in "$build/detonix" "$xtest" "$headless"; do
   [ -x "$p" ] || { echo "xscreensaver-test: $p is missing; build first" >&2; exit 1; }
 done
-if ! command -v xscreensaver >/dev/null || ! command -v xscreensaver-command >/dev/null; then
-  echo "xscreensaver-test: xscreensaver is not installed (scripts/bootstrap.sh installs it)" >&2
-  exit 1
+if ! command -v xscreensaver >/dev/null || ! command -v xscreensaver-command >/dev/null || ! command -v Xvfb >/dev/null; then
+  echo "xscreensaver-test: xscreensaver or Xvfb is not installed (scripts/bootstrap.sh installs them)" >&2
+  exit 77
 fi
 
 work=$(mktemp -d)
