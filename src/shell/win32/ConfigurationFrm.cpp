@@ -197,8 +197,30 @@ INT_PTR TConfigurationForm::ShowModal(HINSTANCE instance, HWND owner) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   FormCreate();
-  return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_CONFIGURATION), owner, DialogProc,
-                         reinterpret_cast<LPARAM>(this));
+  // The dialog's own loop hands every message to this filter before it works the keyboard.
+  const HHOOK filter = SetWindowsHookExA(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
+  const INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_CONFIGURATION), owner, DialogProc,
+                                         reinterpret_cast<LPARAM>(this));
+  if (filter) UnhookWindowsHookEx(filter);
+  return result;
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab go to the next and the previous page, as in every property sheet.
+LRESULT CALLBACK TConfigurationForm::MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* msg = reinterpret_cast<const MSG*>(lParam);
+  if (code == MSGF_DIALOGBOX && msg->message == WM_KEYDOWN && msg->wParam == VK_TAB &&
+      (GetKeyState(VK_CONTROL) & 0x8000)) {
+    const HWND dialog = GetAncestor(msg->hwnd, GA_ROOT);
+    auto* self = reinterpret_cast<TConfigurationForm*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (self && self->FDialog == dialog) {
+      const bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+      const int pages = TabCtrl_GetItemCount(GetDlgItem(dialog, IDC_PAGECONTROL));
+      const int now = TabCtrl_GetCurSel(GetDlgItem(dialog, IDC_PAGECONTROL));
+      self->ShowPage((now + (back ? pages - 1 : 1)) % pages);
+      return TRUE;
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 void TConfigurationForm::FormCreate() {

@@ -258,6 +258,8 @@ TEST(Sound, RequestMakesAWorkerOnlyWhenThereIsAWaveDevice) {
   PlaySoundResource(sound, "explosion");
   EXPECT_EQ(sound->Workers, devices == 0 ? 0 : 2) << devices << " devices";
   EXPECT_EQ(sound->Plays, devices == 0 ? 0 : 2) << devices << " devices";
+  PlaySoundResource(sound, "bang");
+  EXPECT_EQ(sound->Plays, devices == 0 ? 0 : 2) << "a missing resource plays nothing";
 }
 
 TEST(Sound, WorkerRunsOnAThreadOfItsOwnWhichEndsByItself) {
