@@ -13,7 +13,7 @@ wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
 if [ "${1:-}" != "--inside" ]; then
-  for tool in x86_64-w64-mingw32-g++-posix "$wine" xvfb-run xdotool import identify; do
+  for tool in x86_64-w64-mingw32-g++-posix "$wine" xvfb-run xdotool import identify wixl; do
     if ! command -v "$tool" >/dev/null; then
       echo "test-win: $tool is missing; scripts/bootstrap.sh installs what the Wine tests need" >&2
       exit 77
@@ -34,7 +34,7 @@ if [ "${1:-}" != "--inside" ]; then
     rm -rf "$prefix"
   }
   trap cleanup EXIT
-  WINEPREFIX=$prefix timeout -k 10 900 xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside "$build"
+  WINEPREFIX=$prefix timeout -k 10 900 xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" --inside "$build"
   status=$?
   [ "$status" -eq 124 ] && echo "The Wine tests ran out of time" && echo "0 passed, 1 failed"
   exit $status
@@ -137,6 +137,8 @@ win reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/n
 win reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d false /f >/dev/null
 mkdir -p "$WINEPREFIX/drive_c/detonix"
 cp "$build/detonix.scr" "$build"/tests/*.exe "$WINEPREFIX/drive_c/detonix/"
+waves=$(LC_ALL=C grep -a -o -P '(?s)RIFF.{4}WAVEfmt ' "$build/detonix.scr" | wc -l)
+[ "$waves" = 1 ]; record $? "detonix.scr holds the explosion wave once ($waves)"
 
 echo "== In-process cases (GoogleTest)"
 for program in "$build"/tests/*_tests.exe; do
@@ -170,7 +172,9 @@ run_cases "/x" testhost expect-exit 5000 "$scr" /x
 run_cases "/a on NT" testhost expect-exit 5000 "$scr" /a HOST
 
 echo "== Full-screen saver"
+# The server keeps its state between clients (-noreset), so the pointer stays where it is put.
 xdotool mousemove 500 400
+[ "$(xdotool getmouselocation | cut -d' ' -f1-2)" = "x:500 y:400" ]; record $? "the pointer stays at 500,400 for the 20-pixel cases"
 start_scr /s
 found=$(testhost find-class TZepsScreenSaver 10000)
 echo "  $found"
@@ -220,6 +224,10 @@ screenshot dialog-settings.png "$win_id"
 testhost dialog-page 1; sleep 0.5
 screenshot dialog-about.png "$win_id"
 testhost dialog-page 0
+xdotool windowfocus --sync "$win_id" key ctrl+Tab; sleep 0.3
+page_after_tab=$(testhost dialog-state | grep '^page=')
+xdotool key ctrl+shift+Tab; sleep 0.3
+[ "$page_after_tab$(testhost dialog-state | grep '^page=')" = "page=1page=0" ]; record $? "/c: Ctrl+Tab and Ctrl+Shift+Tab switch the pages"
 testhost dialog-click 1121  # force a new maze
 sleep 0.3
 state=$(testhost dialog-state)
@@ -294,7 +302,8 @@ win reg add "$key" /v PerBlocksLeft /t REG_BINARY /d 000000000000F03F /f >/dev/n
 start_scr /s
 message=$(testhost message-box 15000)
 echo "  $message"
-[ "$message" = "message=Error Creating Maze - change Maze options" ]; record $? "/s: the maze error is shown once"
+grep -qx "message=Error Creating Maze - change Maze options" <<<"$message"; record $? "/s: the maze error is shown once"
+grep -qx "owner_chain_tool=1" <<<"$message"; record $? "/s: the message box's owners end in the hidden tool window"
 wait_for "$scr_pid" 10; record $? "/s: after the message the program ends"
 testhost find-class TZepsScreenSaver >/dev/null; record $((1 - $?)) "/s: no saver window is left"
 win reg delete 'HKCU\software\Vantrel_Progs' /f >/dev/null 2>&1
@@ -310,7 +319,76 @@ wait_for "$scr_pid" 10 >/dev/null
 run_cases "/a on the 95 family" testhost expect-exit 10000 "$scr" /a HOST
 win reg delete 'HKCU\Software\Wine\AppDefaults\detonix.scr' /f >/dev/null 2>&1
 
+echo "== The version Windows really has"
+win reg add 'HKCU\Software\Wine\AppDefaults\detonix.scr' /v Version /t REG_SZ /d win10 /f >/dev/null
+start_scr /c
+state=$(testhost dialog-state 10000)
+[[ "$(dialog_value osbuild)" == "Build 10.0."* ]]; record $? "win10: About reads $(dialog_value osver), $(dialog_value osbuild)"
+testhost dialog-click 2
+wait_for "$scr_pid" 10 >/dev/null
+win reg delete 'HKCU\Software\Wine\AppDefaults\detonix.scr' /f >/dev/null 2>&1
+
+set_dpi() {  # DPI: the display scale of the prefix, for the programs started from now on
+  win reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
+  win reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels \
+    /t REG_DWORD /d "$1" /f >/dev/null
+  "$wineserver" -k 2>/dev/null; "$wineserver" -w 2>/dev/null
+  "$wineserver" -p 2>/dev/null
+}
+
+echo "== At 150 % (144 dpi)"
+set_dpi 144
+xdotool mousemove 500 400
+WINEDEBUG=+debugstr "$wine" "$scr" /s 2>"$logs/saver-144dpi.log" &
+scr_pid=$!
+testhost find-class TZepsScreenSaver 10000 | grep -q 'rect=0,0,1024,768 '; record $? "144 dpi: the saver covers the screen's 1024 x 768 real pixels"
+sleep 2
+screenshot saver-144dpi.png
+xdotool key a
+wait_for "$scr_pid" 10 >/dev/null
+cells=$(grep -o 'detonix saver: [^\]*' "$logs/saver-144dpi.log" | head -1)
+echo "  $cells"
+[[ "$cells" == "detonix saver: 22x17 cells of 45 pixels on 1024x768 at 144 dpi" ]]; record $? "144 dpi: a board of 45-pixel cells"
+start_scr /c
+state=$(testhost dialog-state 10000)
+echo "$state" >"$logs/dialog-144dpi.txt"
+[ "$(dialog_value client)" = 576x467 ] && [ "$(dialog_value place1000)" = 12,12,554,398 ] &&
+  [ "$(dialog_value place1)" = 168,420,113,38 ] && [ "$(dialog_value place1100)" = 12,12,170,182 ]
+record $? "144 dpi: the dialog and its controls at one and a half times their places (logs/dialog-144dpi.txt)"
+win_id=$(xdotool search --name 'Detonix Screen Saver Settings' | head -1)
+screenshot dialog-settings-144dpi.png "$win_id"
+testhost dialog-page 1; sleep 0.5
+screenshot dialog-about-144dpi.png "$win_id"
+testhost dialog-click 2
+wait_for "$scr_pid" 10 >/dev/null
+set_dpi 96
+
+echo "== The MSI package"
+win reg add "$key" /v PlayerSpeed /t REG_DWORD /d 300 /f >/dev/null
+cp "$build/detonix.msi" "$WINEPREFIX/drive_c/detonix/"
+installed=$WINEPREFIX/drive_c/windows/system32/detonix.scr
+win msiexec /i 'C:\detonix\detonix.msi' /qn; record $? "msiexec /i detonix.msi"
+cmp -s "$installed" "$build/detonix.scr"; record $? "the saver is in the system folder"
+win reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | grep -q 'Detonix Screen Saver'
+record $? "an uninstall entry names it"
+"$wine" 'C:\windows\system32\detonix.scr' /s 2>>"$logs/wine.log" &
+scr_pid=$!
+testhost find-class TZepsScreenSaver 10000 >/dev/null; record $? "the installed saver runs full screen (/s)"
+sleep 1; xdotool key a
+wait_for "$scr_pid" 10; record $? "the installed saver ends on a key"
+"$wine" 'C:\windows\system32\detonix.scr' /c 2>>"$logs/wine.log" &
+scr_pid=$!
+state=$(testhost dialog-state 10000)
+[ "$(dialog_value speed)" = "Very Slow" ]; record $? "the installed saver's dialog (/c) shows the stored settings"
+testhost dialog-click 2
+wait_for "$scr_pid" 10 >/dev/null
+win msiexec /x 'C:\detonix\detonix.msi' /qn; record $? "msiexec /x detonix.msi"
+[ ! -e "$installed" ]; record $? "uninstalling removes the saver"
+win reg query "$key" /v PlayerSpeed | grep -qi '0x12c'; record $? "the settings survive uninstalling"
+win reg delete 'HKCU\software\Vantrel_Progs' /f >/dev/null 2>&1
+
 "$wineserver" -k 2>/dev/null
 echo "Pictures: $artifacts/saver.png $artifacts/dialog-settings.png $artifacts/dialog-about.png $artifacts/preview.png"
+echo "          $artifacts/saver-144dpi.png $artifacts/dialog-settings-144dpi.png $artifacts/dialog-about-144dpi.png"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -38,7 +38,7 @@ bool TGameHost::Build(void* bits, int width, int height, int stride) {
     FSurface->Canvas().FillRect(FSurface->Bitmap().Bounds());
     TSimulatorOptions options;
     options.Preview = preview;
-    options.CellSize = preview ? PreviewCellSize(width) : -1;
+    options.CellSize = preview ? PreviewCellSize(width) : FOptions.CellSize;
     if (FOptions.ReadSettings) options.Settings = FOptions.ReadSettings();
     if (!preview) options.Sound = FOptions.Sound;
     options.Seed = FOptions.Seed;
@@ -69,7 +69,9 @@ bool TGameHost::EndByInput() {
   return true;
 }
 
-bool TGameHost::PointerMoved(int x, int y) { return MovedBeyondTolerance(FStartX, FStartY, x, y) && EndByInput(); }
+bool TGameHost::PointerMoved(int x, int y) {
+  return MovedBeyondTolerance(FStartX, FStartY, x, y, FOptions.PointerTolerance) && EndByInput();
+}
 
 bool TGameHost::Key() { return EndByInput(); }
 

@@ -24,11 +24,23 @@ enum class THostMode : uint8_t {
 // The saver ends on a pointer movement beyond 20 pixels on either axis from where it started;
 // each axis counts by itself, and exactly 20 does not end it.
 constexpr int PointerTolerance = 20;
-constexpr bool MovedBeyondTolerance(int startX, int startY, int x, int y) {
+constexpr bool MovedBeyondTolerance(int startX, int startY, int x, int y, int tolerance = PointerTolerance) {
   const int dx = x > startX ? x - startX : startX - x;
   const int dy = y > startY ? y - startY : startY - y;
-  return dx > PointerTolerance || dy > PointerTolerance;
+  return dx > tolerance || dy > tolerance;
 }
+
+// One monitor of the desktop: its rectangle in desktop pixels and its dots per inch (96 is 100 %).
+struct TMonitor {
+  TRect Bounds;
+  int Dpi = 96;
+};
+// What the full-screen saver uses on a monitor: the pictures' own 30-pixel cells (-1) and the
+// 20-pixel rule at 96 dpi; both in proportion, rounded, on a scaled monitor.
+constexpr int NativeDpi = 96;
+constexpr int ScaledPixels(int pixels, int dpi) { return (pixels * dpi + NativeDpi / 2) / NativeDpi; }
+constexpr int SaverCellSize(int dpi) { return dpi <= 0 || dpi == NativeDpi ? -1 : ScaledPixels(30, dpi); }
+constexpr int SaverPointerTolerance(int dpi) { return dpi <= 0 ? PointerTolerance : ScaledPixels(PointerTolerance, dpi); }
 
 // The preview's cells: about 14 across its width; 0 when it is narrower than that.
 constexpr int PreviewColumns = 14;
@@ -46,6 +58,9 @@ struct THostOptions {
   // Read afresh for every board, as the saver reads the settings at every start.
   std::function<TSettings()> ReadSettings;
   std::shared_ptr<TSoundOutput> Sound;  // never given to a preview
+  // Outside the preview: the cell size (-1: the pictures' own) and the saver's pointer rule.
+  int CellSize = -1;
+  int PointerTolerance = detonix::PointerTolerance;
   std::optional<uint64_t> Seed;
 };
 

@@ -187,6 +187,27 @@ TPoint TResizableImageList::FindTransparentPixel(int32_t index) const {
   return FindWhitePixel(mask);
 }
 
+// Enlarged, the filter's lobes reach five source pixels into the white around a shape and leave
+// it a shade off white, which would be opaque: a pale square around every picture on a scaled
+// screen. Where the nearest source pixel is transparent the result is the mask colour again;
+// where it is opaque, a pixel of exactly the mask colour (a white highlight) is kept a shade off
+// it, or it would become a hole.
+void TResizableImageList::KeepTransparentAreas(int32_t index, TBitmap& enlarged, TColor maskColour) const {
+  const auto nearest = [](int32_t i, int32_t newSize, int32_t srcSize) {
+    if (newSize <= 1) return 0;
+    // The filter's own mapping: first and last pixel onto first and last.
+    return static_cast<int32_t>(std::lround(static_cast<double>(i) * (srcSize - 1) / (newSize - 1)));
+  };
+  for (int32_t y = 0; y < enlarged.Height(); ++y) {
+    const int32_t sy = nearest(y, enlarged.Height(), Height());
+    for (int32_t x = 0; x < enlarged.Width(); ++x)
+      if (IsTransparent(index, nearest(x, enlarged.Width(), Width()), sy))
+        enlarged.SetPixel(x, y, maskColour);
+      else if (SameRGB(enlarged.Pixel(x, y), maskColour))
+        enlarged.SetPixel(x, y, maskColour ^ 1u);
+  }
+}
+
 bool TResizableImageList::ResizeImages(int32_t newWidth, int32_t newHeight) {
   if (!((newWidth != Width() && newWidth > 0) || (newHeight != Height() && newHeight > 0))) return true;
   try {
@@ -200,10 +221,13 @@ bool TResizableImageList::ResizeImages(int32_t newWidth, int32_t newHeight) {
       Draw(canvas, 0, 0, i, dsNormal, itImage, true);
       const TPoint p = FindTransparentPixel(i);
       maskColours.push_back(p.X >= 0 ? std::optional<TColor>(copy.Pixel(p.X, p.Y)) : std::nullopt);
-      if (DoResample)
+      if (DoResample) {
         Resample(copy, newWidth, newHeight);
-      else
+        if (maskColours.back() && newWidth > Width() && newHeight > Height())
+          KeepTransparentAreas(i, copy, *maskColours.back());
+      } else {
         StretchNearest(copy, newWidth, newHeight);
+      }
       copies.push_back(std::move(copy));
     }
     SetSize(newWidth, newHeight);

@@ -46,6 +46,10 @@ class TResizableImageList : public TImageList {
   // The first transparent pixel of image Index, rows from the top; NoPoint when none or unmasked.
   TPoint FindTransparentPixel(int32_t index) const;
 
+  // After an enlargement by Resample: pixels whose nearest source pixel is transparent get the
+  // mask colour back, the others never have it.
+  void KeepTransparentAreas(int32_t index, TBitmap& enlarged, TColor maskColour) const;
+
   static void Resample(TBitmap& bitmap, int32_t newWidth, int32_t newHeight);
   static void StretchNearest(TBitmap& bitmap, int32_t newWidth, int32_t newHeight);
   static TPoint FindWhitePixel(TBitmap& bitmap);

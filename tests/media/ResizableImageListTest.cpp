@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
 
+#include "media/Pictures.h"
 #include "media/ResizableImageList.h"
 #include "platform/Canvas.h"
 
@@ -225,6 +227,36 @@ TEST(ResizeImagesTest, ThirtyToTenKeepsIndicesAndTransparency) {
     EXPECT_EQ(target.Pixel(9, 5), colours[i]) << i;
     // The left edge was white in the masked images: transparent again.
     EXPECT_EQ(target.Pixel(0, 5), i < 2 ? clBlack : clBlue) << i;
+  }
+}
+
+TEST(ResizeImagesTest, EnlargedPicturesKeepTheirTransparentAreasAtScreenScales) {
+  // Cells of 30 pixels times 125 %, 150 %, 200 % and 300 %. Far enough from a shape (3 source
+  // pixels) the result stays transparent; inside one it stays opaque.
+  for (const bool players : {false, true}) {
+    const auto source = players ? CreatePlayerImages() : CreateObjectImages();
+    for (const int size : {38, 45, 60, 90}) {
+      auto list = players ? CreatePlayerImages() : CreateObjectImages();
+      ASSERT_TRUE(list->ResizeImages(size, size));
+      for (int i = 0; i < source->Count(); ++i) {
+        int wrong = 0;
+        for (int y = 0; y < size; ++y)
+          for (int x = 0; x < size; ++x) {
+            const int sx = x * 30 / size;
+            const int sy = y * 30 / size;
+            bool allClear = true;
+            bool allSolid = true;
+            for (int dy = -3; dy <= 3; ++dy)
+              for (int dx = -3; dx <= 3; ++dx) {
+                const bool clear = source->IsTransparent(i, std::clamp(sx + dx, 0, 29), std::clamp(sy + dy, 0, 29));
+                allClear = allClear && clear;
+                if (std::abs(dx) <= 1 && std::abs(dy) <= 1) allSolid = allSolid && !clear;
+              }
+            if ((allClear && !list->IsTransparent(i, x, y)) || (allSolid && list->IsTransparent(i, x, y))) ++wrong;
+          }
+        EXPECT_EQ(wrong, 0) << (players ? "player" : "object") << " picture " << i << " at " << size << " pixels";
+      }
+    }
   }
 }
 

@@ -86,12 +86,16 @@ constexpr std::array<TPlace, 9> AboutLayout = {{
 constexpr std::array<int, 5> SpeedButtons = {IDC_SPEED_VERYFAST, IDC_SPEED_FAST, IDC_SPEED_NORMAL, IDC_SPEED_SLOW,
                                              IDC_SPEED_VERYSLOW};
 
+// The layout's pixels are those of 100 %; a scaled display gets them in proportion.
+int Scaled(int pixels, int dpi) { return MulDiv(pixels, dpi, USER_DEFAULT_SCREEN_DPI); }
+
 template <size_t N>
-void Place(HWND parent, const std::array<TPlace, N>& layout, HFONT font) {
+void Place(HWND parent, const std::array<TPlace, N>& layout, HFONT font, int dpi) {
   for (const TPlace& p : layout) {
     const HWND control = GetDlgItem(parent, p.Id);
     if (!control) continue;
-    SetWindowPos(control, nullptr, p.X, p.Y, p.W, p.H, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(control, nullptr, Scaled(p.X, dpi), Scaled(p.Y, dpi), Scaled(p.W, dpi), Scaled(p.H, dpi),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
 }
@@ -126,6 +130,45 @@ TBitmap Over(const TMaskedBitmap& picture, TColor background) {
 std::string LocaleText(LCTYPE type, const char* fallback) {
   char text[16] = {};
   return GetLocaleInfoA(LOCALE_USER_DEFAULT, type, text, sizeof text) > 0 ? std::string(text) : std::string(fallback);
+}
+
+// The version Windows really has: GetVersionEx answers what the manifest's supported systems
+// allow it to, RtlGetVersion the truth. GetVersionEx where ntdll has no RtlGetVersion (the 95 family).
+bool RealVersion(OSVERSIONINFOA& version) {
+  using TRtlGetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  const auto rtlGetVersion =
+      ntdll ? reinterpret_cast<TRtlGetVersion>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion"))) : nullptr;
+  OSVERSIONINFOW wide{};
+  wide.dwOSVersionInfoSize = sizeof wide;
+  if (rtlGetVersion && rtlGetVersion(&wide) == 0) {
+    version = OSVERSIONINFOA{};
+    version.dwOSVersionInfoSize = sizeof version;
+    version.dwMajorVersion = wide.dwMajorVersion;
+    version.dwMinorVersion = wide.dwMinorVersion;
+    version.dwBuildNumber = wide.dwBuildNumber;
+    version.dwPlatformId = wide.dwPlatformId;
+    WideCharToMultiByte(CP_ACP, 0, wide.szCSDVersion, -1, version.szCSDVersion, sizeof version.szCSDVersion, nullptr,
+                        nullptr);
+    return true;
+  }
+  version = OSVERSIONINFOA{};
+  version.dwOSVersionInfoSize = sizeof version;
+  return GetVersionExA(&version) != 0;
+}
+
+// The window's dots per inch (GetDpiForWindow, Windows 10 1607 and later), else the system's.
+int WindowDpi(HWND hwnd) {
+  using TGetDpiForWindow = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = reinterpret_cast<TGetDpiForWindow>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  if (getDpiForWindow) {
+    if (const UINT dpi = getDpiForWindow(hwnd); dpi > 0) return static_cast<int>(dpi);
+  }
+  const HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
 TFontHandle MakeFont(int pixelHeight, int weight, const char* face) {
@@ -197,13 +240,34 @@ INT_PTR TConfigurationForm::ShowModal(HINSTANCE instance, HWND owner) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   FormCreate();
-  return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_CONFIGURATION), owner, DialogProc,
-                         reinterpret_cast<LPARAM>(this));
+  // The dialog's own loop hands every message to this filter before it works the keyboard.
+  const HHOOK filter = SetWindowsHookExA(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
+  const INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_CONFIGURATION), owner, DialogProc,
+                                         reinterpret_cast<LPARAM>(this));
+  if (filter) UnhookWindowsHookEx(filter);
+  return result;
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab go to the next and the previous page, as in every property sheet.
+LRESULT CALLBACK TConfigurationForm::MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* msg = reinterpret_cast<const MSG*>(lParam);
+  if (code == MSGF_DIALOGBOX && msg->message == WM_KEYDOWN && msg->wParam == VK_TAB &&
+      (GetKeyState(VK_CONTROL) & 0x8000)) {
+    const HWND dialog = GetAncestor(msg->hwnd, GA_ROOT);
+    auto* self = reinterpret_cast<TConfigurationForm*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (self && self->FDialog == dialog) {
+      const bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+      const int pages = TabCtrl_GetItemCount(GetDlgItem(dialog, IDC_PAGECONTROL));
+      const int now = TabCtrl_GetCurSel(GetDlgItem(dialog, IDC_PAGECONTROL));
+      self->ShowPage((now + (back ? pages - 1 : 1)) % pages);
+      return TRUE;
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 void TConfigurationForm::FormCreate() {
   FSettings = LoadSettings(FStore);
-  FPlayerImages = CreateCharacterImages();
   FAboutImage = AboutPicture();
   FAboutImage2 = SmallAboutPicture();
 }
@@ -242,6 +306,9 @@ INT_PTR TConfigurationForm::HandleDialogMessage(HWND hwnd, UINT msg, WPARAM wPar
     HANDLE_DLGMSG(hwnd, WM_COMMAND, OnCommand);
     HANDLE_DLGMSG(hwnd, WM_NOTIFY, OnNotify);
     HANDLE_DLGMSG(hwnd, WM_DRAWITEM, OnDrawItem);
+    case WM_DPICHANGED:
+      OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return TRUE;
     default:
       return FALSE;
   }
@@ -249,10 +316,8 @@ INT_PTR TConfigurationForm::HandleDialogMessage(HWND hwnd, UINT msg, WPARAM wPar
 
 BOOL TConfigurationForm::OnInitDialog(HWND hwnd, HWND, LPARAM) {
   FDialog = hwnd;
-  // Fixed pixel heights, as the layout's pixels are fixed.
-  FFont = MakeFont(12, FW_NORMAL, "MS Shell Dlg");
-  FBoldFont = MakeFont(12, FW_BOLD, "MS Shell Dlg");
-  FTitleFont = MakeFont(19, FW_BOLD, "Arial");
+  FDpi = WindowDpi(hwnd);
+  ScaleToDpi();
   const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
   FSettingsSheet = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS_PAGE), hwnd, PageProc,
                                       reinterpret_cast<LPARAM>(this));
@@ -270,9 +335,8 @@ BOOL TConfigurationForm::OnInitDialog(HWND hwnd, HWND, LPARAM) {
   FLoading = true;  // the controls take the loaded values without echoing them back
   for (HWND combo : {Settings(IDC_PLAYER1COMBO), Settings(IDC_PLAYER2COMBO)}) {
     for (std::string_view name : CharacterNames) ComboBox_AddString(combo, std::string(name).c_str());
-    SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), ItemHeight);
-    SendMessageA(combo, CB_SETITEMHEIGHT, 0, ItemHeight);
   }
+  SetItemHeights();
   ComboBox_SetCurSel(Settings(IDC_PLAYER1COMBO), FSettings.P1ImageIndex / ImagesPerCharacter);
   ComboBox_SetCurSel(Settings(IDC_PLAYER2COMBO), FSettings.P2ImageIndex / ImagesPerCharacter);
   CheckRadioButton(FSettingsSheet, SpeedButtons.front(), SpeedButtons.back(),
@@ -292,21 +356,48 @@ BOOL TConfigurationForm::OnInitDialog(HWND hwnd, HWND, LPARAM) {
   return TRUE;
 }
 
-void TConfigurationForm::LayOut() {
+// Fonts and pictures for the window's dots per inch: the layout's pixel heights in proportion,
+// the character pictures through the game's own rescaling.
+void TConfigurationForm::ScaleToDpi() {
+  FFont = MakeFont(Scaled(12, FDpi), FW_NORMAL, "MS Shell Dlg");
+  FBoldFont = MakeFont(Scaled(12, FDpi), FW_BOLD, "MS Shell Dlg");
+  FTitleFont = MakeFont(Scaled(19, FDpi), FW_BOLD, "Arial");
+  FPlayerImages = CreateCharacterImages();
+  FPlayerImages->ResizeImages(Scaled(PictureSize, FDpi), Scaled(PictureSize, FDpi));
+}
+
+void TConfigurationForm::SetItemHeights() {
+  for (HWND combo : {Settings(IDC_PLAYER1COMBO), Settings(IDC_PLAYER2COMBO)}) {
+    SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(ItemHeight, FDpi));
+    SendMessageA(combo, CB_SETITEMHEIGHT, 0, Scaled(ItemHeight, FDpi));
+  }
+}
+
+// Moved to a monitor of another scale: everything again at the new one, where Windows suggests.
+void TConfigurationForm::OnDpiChanged(int dpi, const RECT& suggested) {
+  FDpi = dpi;
+  ScaleToDpi();
+  LayOut(&suggested);
+  SetItemHeights();
+  InvalidateRect(FDialog, nullptr, TRUE);
+}
+
+void TConfigurationForm::LayOut(const RECT* suggested) {
   // The client area is exactly the layout's; the window is whatever frame that needs.
-  RECT frame{0, 0, ClientWidth, ClientHeight};
+  RECT frame{0, 0, Scaled(ClientWidth, FDpi), Scaled(ClientHeight, FDpi)};
   AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(FDialog, GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongPtrA(FDialog, GWL_EXSTYLE)));
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
   RECT work{};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  SetWindowPos(FDialog, nullptr, work.left + (work.right - work.left - width) / 2,
-               work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-  Place(FDialog, DialogLayout, FFont.Get());
+  const int left = suggested ? suggested->left : work.left + (work.right - work.left - width) / 2;
+  const int top = suggested ? suggested->top : work.top + (work.bottom - work.top - height) / 2;
+  SetWindowPos(FDialog, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  Place(FDialog, DialogLayout, FFont.Get(), FDpi);
 
   const HWND pages = GetDlgItem(FDialog, IDC_PAGECONTROL);
-  RECT display{0, 0, DialogLayout[0].W, DialogLayout[0].H};
+  RECT display{0, 0, Scaled(DialogLayout[0].W, FDpi), Scaled(DialogLayout[0].H, FDpi)};
   SendMessageA(pages, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
   MapWindowPoints(pages, FDialog, reinterpret_cast<POINT*>(&display), 2);
   for (HWND sheet : {FSettingsSheet, FAboutSheet}) {
@@ -314,8 +405,8 @@ void TConfigurationForm::LayOut() {
     SetWindowPos(sheet, pages, display.left, display.top, display.right - display.left, display.bottom - display.top,
                  SWP_NOACTIVATE);
   }
-  Place(FSettingsSheet, SettingsLayout, FFont.Get());
-  Place(FAboutSheet, AboutLayout, FFont.Get());
+  Place(FSettingsSheet, SettingsLayout, FFont.Get(), FDpi);
+  Place(FAboutSheet, AboutLayout, FFont.Get(), FDpi);
   for (int id : {IDC_PLAYER1COMBO, IDC_PLAYER2COMBO})
     SendMessageA(Settings(id), WM_SETFONT, reinterpret_cast<WPARAM>(FBoldFont.Get()), FALSE);
   SendMessageA(About(IDC_DETONIXLABEL), WM_SETFONT, reinterpret_cast<WPARAM>(FTitleFont.Get()), FALSE);
@@ -330,8 +421,7 @@ void TConfigurationForm::ShowPage(int index) {
 void TConfigurationForm::FormShow() {
   ShowPage(0);
   OSVERSIONINFOA version{};
-  version.dwOSVersionInfoSize = sizeof version;
-  const TVersionTexts texts = VersionTexts(GetVersionExA(&version) ? &version : nullptr);
+  const TVersionTexts texts = VersionTexts(RealVersion(version) ? &version : nullptr);
   SetWindowTextA(About(IDC_OSVERLABEL), texts.OSVer.c_str());
   if (texts.SetBuild) SetWindowTextA(About(IDC_OSBUILDLABEL), texts.OSBuild.c_str());
 
@@ -466,13 +556,16 @@ void TConfigurationForm::DrawPlayerItem(HDC dc, int index, const RECT& rect, UIN
   SIZE extent{};
   GetTextExtentPoint32A(dc, name.c_str(), static_cast<int>(name.size()), &extent);
   // From the list's own left edge, so the names line up in the field and in the open list.
-  TextOutA(dc, pictureSize + PictureTextGap, (rect.top + rect.bottom - extent.cy) / 2, name.c_str(),
+  TextOutA(dc, pictureSize + Scaled(PictureTextGap, FDpi), (rect.top + rect.bottom - extent.cy) / 2, name.c_str(),
            static_cast<int>(name.size()));
 }
 
 void TConfigurationForm::DrawPicture(const DRAWITEMSTRUCT* item, bool small) {
   const TColor face = FromColorRef(GetSysColor(COLOR_BTNFACE));
-  const TBitmap picture = Over(small ? FAboutImage2 : FAboutImage, face);
+  TBitmap picture = Over(small ? FAboutImage2 : FAboutImage, face);
+  // On its background already, so the game's rescaling needs no mask here.
+  const int size = Scaled(picture.Width(), FDpi);
+  if (size != picture.Width()) TResizableImageList::Resample(picture, size, size);
   Blit(item->hDC, item->rcItem.left, item->rcItem.top, picture);
 }
 

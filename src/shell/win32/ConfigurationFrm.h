@@ -14,7 +14,7 @@
 namespace detonix::win32 {
 
 // The settings dialog: "Settings" and "About" pages, OK writes all nine values, Cancel and the
-// close box write nothing. Laid out in pixels for 120 dots per inch, not rescaled.
+// close box write nothing. Laid out in pixels at 100 %, in proportion on a scaled display.
 class TConfigurationForm {
  public:
   static constexpr int ClientWidth = 384;
@@ -39,6 +39,7 @@ class TConfigurationForm {
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   static INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam);
   INT_PTR HandleDialogMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
   BOOL OnInitDialog(HWND hwnd, HWND focus, LPARAM lParam);
@@ -48,7 +49,10 @@ class TConfigurationForm {
 
   void FormCreate();
   void FormShow();
-  void LayOut();
+  void ScaleToDpi();
+  void SetItemHeights();
+  void OnDpiChanged(int dpi, const RECT& suggested);
+  void LayOut(const RECT* suggested = nullptr);
   void ShowPage(int index);
   void UpdateIntervalControls();
   void PSpeedRGClick(int index);
@@ -77,6 +81,7 @@ class TConfigurationForm {
   TFontHandle FFont;
   TFontHandle FBoldFont;
   TFontHandle FTitleFont;
+  int FDpi = USER_DEFAULT_SCREEN_DPI;
   bool FLoading = false;
 };
 

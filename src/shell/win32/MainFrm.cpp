@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <cstdio>
+
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "shell/win32/MessageLoop.h"
@@ -13,11 +15,13 @@ namespace detonix::win32 {
 namespace {
 constexpr const char* SaverCaption = "Detonix";
 
-THostOptions SaverOptions() {
+THostOptions SaverOptions(const TMonitor& monitor) {
   THostOptions options;
   options.Mode = THostMode::hmSaver;
   options.ReadSettings = [] { return LoadSettings(*CreateUserSettingsStore()); };
   options.Sound = std::make_shared<TWin32SoundOutput>();
+  options.CellSize = SaverCellSize(monitor.Dpi);
+  options.PointerTolerance = SaverPointerTolerance(monitor.Dpi);
   return options;
 }
 
@@ -27,19 +31,69 @@ void RememberPointer(TGameHost& host) {
   host.PointerStartsAt(p.x, p.y);
 }
 
+// The system's dots per inch: the one scale before Windows 8.1 knew one per monitor.
+int SystemDpi() {
+  const HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : NativeDpi;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : NativeDpi;
+}
+
+// GetDpiForMonitor (shcore.dll, Windows 8.1 and later); the system's dots per inch elsewhere.
+int MonitorDpi(HMONITOR monitor) {
+  using TGetDpiForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto getDpiForMonitor = [] {
+    const HMODULE shcore = LoadLibraryA("shcore.dll");  // kept for the life of the program
+    return shcore ? reinterpret_cast<TGetDpiForMonitor>(reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                  : nullptr;
+  }();
+  UINT x = 0;
+  UINT y = 0;
+  constexpr int EffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+  if (getDpiForMonitor && getDpiForMonitor(monitor, EffectiveDpi, &x, &y) == S_OK && x > 0) return static_cast<int>(x);
+  return SystemDpi();
+}
+
 }  // namespace
 
-TZepsScreenSaver::TZepsScreenSaver(TApplication& app) : TBoardForm(app, SaverOptions()) {}
+std::vector<TMonitor> DesktopMonitors() {
+  std::vector<TMonitor> monitors;
+  EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR monitor, HDC, LPRECT, LPARAM param) -> BOOL {
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+        const RECT& r = info.rcMonitor;
+        auto* list = reinterpret_cast<std::vector<TMonitor>*>(param);
+        // The primary monitor first: its window is the one the tests and the system know best.
+        const TMonitor m{TRect{r.left, r.top, r.right, r.bottom}, MonitorDpi(monitor)};
+        if (info.dwFlags & MONITORINFOF_PRIMARY)
+          list->insert(list->begin(), m);
+        else
+          list->push_back(m);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&monitors));
+  if (monitors.empty())
+    monitors.push_back({TRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, SystemDpi()});
+  return monitors;
+}
+
+TZepsScreenSaver::TZepsScreenSaver(TApplication& app, const TMonitor& monitor)
+    : TBoardForm(app, SaverOptions(monitor)), FMonitor(monitor) {
+  if (FMonitor.Bounds.IsEmpty())
+    FMonitor.Bounds = TRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
 
 HWND TZepsScreenSaver::Create(HINSTANCE instance, HWND owner) {
   // The already-running check looks for this class; no pointer over the board.
   if (!RegisterBoardClass(instance, SaverClassName, CS_HREDRAW | CS_VREDRAW, LoadIconA(instance, MAKEINTRESOURCEA(1)),
                           nullptr))
     return nullptr;
-  const int width = GetSystemMetrics(SM_CXSCREEN);
-  const int height = GetSystemMetrics(SM_CYSCREEN);
-  FWindow = CreateWindowExA(WS_EX_TOPMOST, SaverClassName, SaverCaption, WS_POPUP, 0, 0, width, height, owner,
-                            nullptr, instance, static_cast<TBoardForm*>(this));
+  const TRect& r = FMonitor.Bounds;
+  FWindow = CreateWindowExA(WS_EX_TOPMOST, SaverClassName, SaverCaption, WS_POPUP, r.Left, r.Top, r.Width(), r.Height(),
+                            owner, nullptr, instance, static_cast<TBoardForm*>(this));
   if (!FWindow) return nullptr;
   ShowWindow(FWindow, SW_SHOW);
   UpdateWindow(FWindow);
@@ -47,12 +101,42 @@ HWND TZepsScreenSaver::Create(HINSTANCE instance, HWND owner) {
   return FWindow;
 }
 
+TSaverScreens::TSaverScreens(TApplication& app, const std::vector<TMonitor>& monitors) : FApp(app) {
+  for (const TMonitor& monitor : monitors) {
+    FForms.push_back(std::make_unique<TZepsScreenSaver>(app, monitor));
+    // Any input ends every board: the loop ends with the first window, the others with it.
+    FForms.back()->OnClose = [this] {
+      for (const auto& form : FForms) form->Host().End();
+    };
+  }
+}
+
+bool TSaverScreens::Create(HINSTANCE instance, HWND owner) {
+  for (const auto& form : FForms)
+    if (!form->Create(instance, owner)) return false;
+  return !FForms.empty();
+}
+
+int TSaverScreens::RunLoop(std::function<bool()> stillWanted) {
+  TLoopHooks hooks;
+  hooks.Present = [this] {
+    for (const auto& form : FForms) form->Host().Present();
+  };
+  hooks.StillWanted = [this, wanted = std::move(stillWanted)] {
+    for (const auto& form : FForms)
+      if (!form->Handle() || !IsWindow(form->Handle())) return false;
+    return !wanted || wanted();
+  };
+  hooks.WatchMs = 250;
+  return RunMessageLoop(FApp, hooks);
+}
+
 int TZepsScreenSaver::Run(HINSTANCE instance, HWND owner, TApplication& app) {
-  InstallApplicationHooks(app, nullptr);
-  TZepsScreenSaver form(app);
-  const HWND hwnd = form.Create(instance, owner);
-  if (!hwnd) return 1;
-  return form.RunLoop([hwnd] { return IsWindow(hwnd) != 0; });
+  // The message box, like every window of ours, is owned by the hidden tool window: no task bar button.
+  InstallApplicationHooks(app, owner);
+  TSaverScreens screens(app, DesktopMonitors());
+  if (!screens.Create(instance, owner)) return 1;
+  return screens.RunLoop();
 }
 
 LRESULT TZepsScreenSaver::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -79,12 +163,27 @@ void TZepsScreenSaver::OnShowGame(HWND hwnd) {
   if (FHost.Ended() || FHost.Simulator()) return;
   RememberPointer(FHost);
   SetCursor(nullptr);
-  if (!StartGame() && FHost.Ended()) {
-    // Without a game there is nothing to show: say why once, then close.
+  const bool started = StartGame();
+  if (const TDetonixSimulator* sim = FHost.Simulator()) {
+    // For the debugger's output (and the tests that read it): what this monitor got.
+    const TGameState& state = sim->State();
+    char text[128];
+    std::snprintf(text, sizeof text, "detonix saver: %dx%d cells of %d pixels on %dx%d at %d dpi\n", state.ColCount,
+                  state.RowCount, state.CellSize, FMonitor.Bounds.Width(), FMonitor.Bounds.Height(), FMonitor.Dpi);
+    OutputDebugStringA(text);
+  }
+  if (!started && FHost.Ended()) {
+    // Without a game there is nothing to show: say why once, then close, and the others with it.
+    if (OnClose) OnClose();
     ShowWindow(hwnd, SW_HIDE);
     FApp.ShowMessage(FHost.Failure());
     DestroyWindow(hwnd);
   }
+}
+
+void TZepsScreenSaver::Close(HWND hwnd) {
+  if (OnClose) OnClose();
+  DestroyWindow(hwnd);
 }
 
 BOOL TZepsScreenSaver::OnSetCursor(HWND hwnd, HWND cursorWindow, UINT codeHitTest, UINT msg) {
@@ -98,15 +197,15 @@ BOOL TZepsScreenSaver::OnSetCursor(HWND hwnd, HWND cursorWindow, UINT codeHitTes
 void TZepsScreenSaver::OnMouseMove(HWND hwnd, int x, int y, UINT) {
   POINT now{x, y};
   ClientToScreen(hwnd, &now);
-  if (FHost.PointerMoved(now.x, now.y)) DestroyWindow(hwnd);
+  if (FHost.PointerMoved(now.x, now.y)) Close(hwnd);
 }
 
 void TZepsScreenSaver::OnButtonDown(HWND hwnd, BOOL, int, int, UINT) {
-  if (FHost.Click()) DestroyWindow(hwnd);
+  if (FHost.Click()) Close(hwnd);
 }
 
 void TZepsScreenSaver::OnKey(HWND hwnd, UINT, BOOL down, int, UINT) {
-  if (down && FHost.Key()) DestroyWindow(hwnd);
+  if (down && FHost.Key()) Close(hwnd);
 }
 
 }  // namespace detonix::win32

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <memory>
 
-#include "media/WaveResources.h"
 
 namespace detonix::win32 {
 
@@ -50,12 +49,7 @@ int TWin32SoundOutput::WaveOutDeviceCount() const {
 }
 
 void TWin32SoundOutput::PlayWaveAsync(std::span<const uint8_t> wave) {
-  std::span<const uint8_t> image = wave;
-  if (wave.data() == ExplosionWave().data()) {
-    const std::span<const uint8_t> resource = FindModuleWave("explosion");
-    if (!resource.empty()) image = resource;
-  }
-  const BOOL started = PlaySoundA(reinterpret_cast<LPCSTR>(image.data()), nullptr, SND_ASYNC | SND_NODEFAULT | SND_MEMORY);
+  const BOOL started = PlaySoundA(reinterpret_cast<LPCSTR>(wave.data()), nullptr, SND_ASYNC | SND_NODEFAULT | SND_MEMORY);
   Trace(started ? "PlaySoundA started" : "PlaySoundA failed");
 }
 

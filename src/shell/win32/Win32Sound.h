@@ -20,8 +20,6 @@ std::span<const uint8_t> FindModuleWave(const std::string& name);
 class TWin32SoundOutput final : public TSoundOutput {
  public:
   int WaveOutDeviceCount() const override;
-  // The explosion plays from the module's own "EXPLOSION" resource, as Windows' tools see it;
-  // any other image plays from where it is.
   void PlayWaveAsync(std::span<const uint8_t> wave) override;
   void StartWorker(std::function<void()> body) override;
 };

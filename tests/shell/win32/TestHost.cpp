@@ -15,7 +15,8 @@
 //   dialog-set-text ID TEXT    types into a field of the settings dialog
 //   dialog-page INDEX          brings a page of the settings dialog to the front
 //   dialog-close               closes the settings dialog with its close box
-//   message-box MS             reads the text of the program's message box and presses OK
+//   message-box MS             reads the text of the program's message box and its owner chain,
+//                              and presses OK
 #include <windows.h>
 #include <commctrl.h>
 
@@ -293,6 +294,7 @@ int DialogState(DWORD ms) {
   std::printf("minutes_enabled=%d\n", IsWindowEnabled(Control(dialog, IDC_MINUTESLABEL)) ? 1 : 0);
   std::printf("osver=%s\nosbuild=%s\nmem=%s\n", Text(Control(dialog, IDC_OSVERLABEL)).c_str(),
               Text(Control(dialog, IDC_OSBUILDLABEL)).c_str(), Text(Control(dialog, IDC_MEMLABEL)).c_str());
+  std::printf("page=%ld\n", static_cast<long>(SendMessageA(Control(dialog, IDC_PAGECONTROL), TCM_GETCURSEL, 0, 0)));
   std::printf("ok=%s\ncancel=%s\n", Text(Control(dialog, IDOK)).c_str(), Text(Control(dialog, IDCANCEL)).c_str());
   const int places[][5] = {{IDC_PAGECONTROL, 0, 0, 0, 0}, {IDOK, 0, 0, 0, 0}, {IDCANCEL, 0, 0, 0, 0},
                            {IDC_PSPEEDRG, 0, 0, 0, 0},   {IDC_FORCEMAZECBOX, 0, 0, 0, 0}, {IDC_SOUNDSCBOX, 0, 0, 0, 0}};
@@ -362,6 +364,10 @@ int MessageBoxText(DWORD ms) {
     return 1;
   }
   std::printf("message=%s\n", Text(GetDlgItem(box, 0xFFFF)).c_str());
+  // Its owner chain ends in a tool window, or the box gets a task bar button of its own.
+  HWND last = box;
+  for (HWND owner = GetWindow(box, GW_OWNER); owner; owner = GetWindow(owner, GW_OWNER)) last = owner;
+  std::printf("owner_chain_tool=%d\n", last != box && (GetWindowLongPtrA(last, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) ? 1 : 0);
   std::fflush(stdout);
   PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
   return 0;

@@ -3,9 +3,11 @@
 // preview's cell size are the game host's.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -15,6 +17,7 @@
 #include "media/WaveResources.h"
 #include "platform/Png.h"
 #include "shell/win32/ConfigurationFrm.h"
+#include "shell/win32/MainFrm.h"
 #include "shell/win32/MessageLoop.h"
 #include "shell/win32/PreviewFrm.h"
 #include "shell/win32/StartUp.h"
@@ -239,13 +242,86 @@ TEST(Preview, LoopEndsSoonAfterTheHostWindowIsDestroyed) {
   EXPECT_FALSE(IsWindow(host) || IsWindow(preview)) << "both gone when the loop ended";
 }
 
+// Monitors as EnumDisplayMonitors would list them; Wine on our virtual display only ever has one.
+TEST(Saver, EveryMonitorHasItsOwnBoardAtItsScaleAndAnyInputEndsThemAll) {
+  const std::vector<TMonitor> two = {{TRect{0, 0, 600, 450}, 96}, {TRect{600, 0, 1500, 675}, 144}};
+  const std::vector<TMonitor> three = {
+      {TRect{0, 0, 750, 600}, 120}, {TRect{750, 0, 1650, 675}, 144}, {TRect{-1200, 0, 0, 900}, 192}};
+  for (const auto* layout : {&two, &three}) {
+    TRealClock clock;
+    TApplication app(clock);
+    InstallApplicationHooks(app, nullptr);
+    TSaverScreens screens(app, *layout);
+    ASSERT_TRUE(screens.Create(GetModuleHandleA(nullptr), nullptr));
+    const DWORD until = GetTickCount() + 800;
+    screens.RunLoop([until] { return static_cast<LONG>(GetTickCount() - until) < 0; });
+    for (const auto& form : screens.Forms()) {
+      const TMonitor& m = form->Monitor();
+      const std::string where = std::to_string(m.Bounds.Left) + " at " + std::to_string(m.Dpi) + " dpi";
+      RECT r{};
+      GetWindowRect(form->Handle(), &r);
+      EXPECT_TRUE(r.left == m.Bounds.Left && r.top == m.Bounds.Top && r.right == m.Bounds.Right &&
+                  r.bottom == m.Bounds.Bottom) << "window covers the monitor " << where;
+      const TDetonixSimulator* sim = form->Host().Simulator();
+      ASSERT_TRUE(sim != nullptr) << "a game on the monitor " << where;
+      const int cell = (30 * m.Dpi + 48) / 96;  // 38 at 125 %, 45 at 150 %, 60 at 200 %
+      EXPECT_EQ(sim->State().CellSize, cell) << where;
+      EXPECT_EQ(sim->State().ColCount, m.Bounds.Width() / cell) << where;
+      EXPECT_EQ(sim->State().RowCount, m.Bounds.Height() / cell) << where;
+    }
+    // 25 pixels is within the rule on a 150 % monitor (30 there), beyond it at 100 % or 125 %.
+    auto& scaled = *screens.Forms()[1];
+    auto& first = *screens.Forms()[0];
+    POINT p{};
+    GetCursorPos(&p);
+    auto moveTo = [&p](const TZepsScreenSaver& form, int dx) {
+      POINT client{p.x + dx, p.y};
+      ScreenToClient(form.Handle(), &client);
+      SendMessageA(form.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
+    };
+    moveTo(scaled, 25);
+    EXPECT_FALSE(scaled.Host().Ended()) << "25 pixels on the 150 % monitor";
+    if (layout == &two)
+      moveTo(first, 25);
+    else
+      PostMessageA(screens.Forms().back()->Handle(), WM_KEYDOWN, 'A', 0);
+    const DWORD limit = GetTickCount() + 5000;
+    screens.RunLoop([limit] { return static_cast<LONG>(GetTickCount() - limit) < 0; });
+    for (const auto& form : screens.Forms())
+      EXPECT_TRUE(form->Host().Ended()) << (layout == &two ? "25 pixels at 100 %" : "a key") << " ends the board at "
+                                        << form->Monitor().Bounds.Left;
+    EXPECT_TRUE(static_cast<LONG>(GetTickCount() - limit) < 0) << "the loop ended by itself";
+  }
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+}
+
+TEST(Resources, ManifestMakesTheProgramDpiAwareAndThemed) {
+  EXPECT_TRUE(FindResourceA(nullptr, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) != nullptr) << "an RT_MANIFEST resource";
+  // Windows applied it, so it parsed: the process knows the monitors' dots per inch...
+  const HMODULE user32 = GetModuleHandleA("user32.dll");
+  using TIsAware = BOOL(WINAPI*)();
+  const auto isAware = reinterpret_cast<TIsAware>(reinterpret_cast<void*>(GetProcAddress(user32, "IsProcessDPIAware")));
+  EXPECT_TRUE(isAware && isAware()) << "DPI aware";
+  // ...and loads the common controls of version 6 (the loader follows the manifest), which live
+  // in the side-by-side store on Windows as under Wine. Wine's report no other version number.
+  const HMODULE comctl = LoadLibraryA("comctl32.dll");
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(comctl, path, MAX_PATH);
+  std::string lower(path);
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  EXPECT_NE(lower.find("microsoft.windows.common-controls_6595b64144ccf1df_6."), std::string::npos) << path;
+  if (comctl) FreeLibrary(comctl);
+}
+
 TEST(Sound, ModuleCarriesTheExplosionAsAWaveResourceFoundInAnyCase) {
   const auto upper = FindModuleWave("EXPLOSION");
   const auto lower = FindModuleWave("explosion");
   const auto wave = ExplosionWave();
   EXPECT_EQ(upper.size(), 176456u);
   EXPECT_EQ(lower.data(), upper.data()) << "one resource";
-  EXPECT_TRUE(upper.size() == wave.size() && std::memcmp(upper.data(), wave.data(), wave.size()) == 0) << "the same bytes as the built-in sound";
+  EXPECT_EQ(wave.data(), upper.data()) << "the program's explosion is the resource itself, not a second copy";
   EXPECT_TRUE(upper.size() > 12 && std::memcmp(upper.data(), "RIFF", 4) == 0 &&
                      std::memcmp(upper.data() + 8, "WAVE", 4) == 0) << "a RIFF/WAVE image";
   EXPECT_TRUE(FindModuleWave("bang").empty()) << "no other sound";
@@ -258,6 +334,8 @@ TEST(Sound, RequestMakesAWorkerOnlyWhenThereIsAWaveDevice) {
   PlaySoundResource(sound, "explosion");
   EXPECT_EQ(sound->Workers, devices == 0 ? 0 : 2) << devices << " devices";
   EXPECT_EQ(sound->Plays, devices == 0 ? 0 : 2) << devices << " devices";
+  PlaySoundResource(sound, "bang");
+  EXPECT_EQ(sound->Plays, devices == 0 ? 0 : 2) << "a missing resource plays nothing";
 }
 
 TEST(Sound, WorkerRunsOnAThreadOfItsOwnWhichEndsByItself) {
