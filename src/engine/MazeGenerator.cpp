@@ -81,7 +81,9 @@ bool TMazeGenerator::GenerateMaze(TDetonixMazeGrid& maze, TDetonixIntGrid& power
     maze.SetCell(FX, FY, otEmpty);
     int remaining = c.Total - 1;
     int sinceBlock = 0;
-    while (c.Fixed < remaining) {
+    const int64_t maxSteps = MaxWalkSteps(cols, rows);
+    int64_t steps = 0;
+    while (c.Fixed < remaining && ++steps <= maxSteps) {
       WalkStep();
       if (maze.GetCell(FX, FY) != otBlock) continue;  // crossing cells opened before
       --remaining;
@@ -94,7 +96,7 @@ bool TMazeGenerator::GenerateMaze(TDetonixMazeGrid& maze, TDetonixIntGrid& power
         ++sinceBlock;
       }
     }
-    ok = FindStartCells(start1, start2, maze, c.ExpTarget == 0);
+    ok = c.Fixed >= remaining && FindStartCells(start1, start2, maze, c.ExpTarget == 0);
   } while (!ok && FAttempt < MaxMazeAttempts);
   if (!ok) throw std::runtime_error(MazeErrorMessage);
   return true;

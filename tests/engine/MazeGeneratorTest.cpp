@@ -541,3 +541,24 @@ TEST(FindStartCells, OneViableCellIsNotEnough) {
 
 }  // namespace
 }  // namespace detonix
+
+namespace detonix {
+namespace {
+
+// On 3 by 3 every run ends on an edge, so a walker that has reached a corner never enters the
+// centre again, and a walk that must open every cell would go on for ever. With one block aimed
+// at, no attempt can succeed, so all ten walk to their end or give up: the call must return.
+TEST(GenerateMaze, AWalkThatCannotFinishFailsTheAttempt) {
+  for (uint64_t seed = 1; seed <= 20; ++seed) {
+    TBoard b(3, 3);
+    b.State.MazeSettings = {0.0, 0.15, 30};
+    b.State.Random.Seed(seed);
+    TMazeGenerator g(b.State);
+    TPoint s1, s2;
+    EXPECT_THROW(g.GenerateMaze(s1, s2), std::runtime_error) << "seed " << seed;
+    EXPECT_EQ(g.Attempt(), MaxMazeAttempts);
+  }
+}
+
+}  // namespace
+}  // namespace detonix
