@@ -2,8 +2,10 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 
 #include "settings/SettingsStore.h"
+#include "shell/sdl/EndWatch.h"
 #include "shell/sdl/SdlSoundOutput.h"
 #include "shell/sdl/SettingsCommands.h"
 #include "shell/sdl/XWindow.h"
@@ -42,6 +44,7 @@ TSdlShell::TSdlShell(const TShellOptions& options) : FOptions(options), FApp(FCl
 }
 
 TSdlShell::~TSdlShell() {
+  FWatch.reset();
   StopGame();
   FHost.reset();  // and with it the sound device, before SDL goes
   if (FWindow) SDL_DestroyWindow(FWindow);
@@ -109,6 +112,19 @@ bool TSdlShell::Open() {
     std::fprintf(stderr, "detonix: cannot create the window: %s\n", SDL_GetError());
     return false;
   }
+  // SDL has its signal handlers by now; ours go in front of them.
+  TEndWatch::InstallSignalHandlers();
+  FWatch = std::make_unique<TEndWatch>(
+      Foreign() ? FOptions.WindowId : std::nullopt,
+      [] {
+        SDL_Event quit{};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+      },
+      [] {
+        std::fputs("detonix: the game did not stop in time; ending at once\n", stderr);
+        std::_Exit(0);
+      });
 
   THostOptions host;
   host.Mode = HostMode(FOptions.Mode);
@@ -233,6 +249,7 @@ int TSdlShell::Run() {
     const int timeout = due ? static_cast<int>(std::min<int64_t>(*due, INT_MAX)) : -1;
     if (timeout != 0 && SDL_WaitEventTimeout(&event, timeout)) HandleEvent(event);
   }
+  FWatch.reset();
   StopGame();
   return 0;
 }
