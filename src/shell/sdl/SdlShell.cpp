@@ -147,6 +147,15 @@ bool TSdlShell::Open() {
 
 void TSdlShell::StartGame() {
   StopGame();
+  // Before SDL makes the window's pixels: a window beyond any screen would cost gigabytes.
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(FWindow, &width, &height);
+  if (const std::string problem = BoardSizeProblem(width, height, 0); !problem.empty()) {
+    std::fprintf(stderr, "detonix: %s\n", problem.c_str());
+    if (!Foreign()) FHost->End();
+    return;
+  }
   SDL_Surface* window = SDL_GetWindowSurface(FWindow);
   if (!window) {
     std::fprintf(stderr, "detonix: no picture for the window: %s\n", SDL_GetError());
