@@ -35,7 +35,8 @@ TMazeCounts ComputeMazeCounts(int colCount, int rowCount, const TMazeSettings& s
   const int opened = c.Total - c.Fixed;
   // Beyond one more than the opened cells, either way, the result no longer changes; the clamp
   // only keeps the conversion to an integer defined.
-  const double expBlocks = std::isnan(settings.PerOfEBlocks) ? 0.0 : settings.PerOfEBlocks;
+  // A negative share asks for no blocks, as 0 does (NaN too), rather than failing every maze.
+  const double expBlocks = settings.PerOfEBlocks > 0 ? settings.PerOfEBlocks : 0.0;
   const double target = std::clamp(opened * expBlocks, -(opened + 1.0), opened + 1.0);
   c.ExpTarget = static_cast<int>(std::trunc(target));
   c.Interval = opened / std::max(1, c.ExpTarget);
