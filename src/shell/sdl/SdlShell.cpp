@@ -72,6 +72,15 @@ bool TSdlShell::Open() {
     return false;
   }
   FVideoStarted = true;
+  // Without a display SDL falls back to drawing off screen, and the game would run for nobody;
+  // unless someone asked for that driver by name.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!SDL_getenv("SDL_VIDEODRIVER") && driver &&
+      (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+    std::fprintf(stderr, "detonix: cannot open the display: no X11 or Wayland display is reachable (DISPLAY is '%s')\n",
+                 SDL_getenv("DISPLAY") ? SDL_getenv("DISPLAY") : "");
+    return false;
+  }
 
   switch (FOptions.Mode) {
     case TShellMode::smFullScreen: {
