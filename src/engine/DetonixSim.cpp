@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <stdexcept>
+#include <string>
 
 #include "engine/MazeGenerator.h"
 #include "media/Pictures.h"
@@ -16,10 +18,25 @@ namespace {
 constexpr int NativeCellSize = 30;  // the pictures' own size
 
 TBoardGeometry GeometryFor(const TPaintSurface& paintBox, int cellSize) {
+  // Before any grid is made: an oversized one would take all memory first.
+  const std::string problem = BoardSizeProblem(paintBox.Width(), paintBox.Height(), cellSize);
+  if (!problem.empty()) throw std::invalid_argument(problem);
   return TBoardGeometry::ForSurface(paintBox.Width(), paintBox.Height(), cellSize);
 }
 
 }  // namespace
+
+std::string BoardSizeProblem(int width, int height, int cellSize) {
+  const auto size = [](int w, int h) { return std::to_string(w) + " by " + std::to_string(h); };
+  if (width > MaxSurfaceSide || height > MaxSurfaceSide)
+    return "Board too large: " + size(width, height) + " pixels, at most " + size(MaxSurfaceSide, MaxSurfaceSide);
+  const int cell = cellSize > 0 ? cellSize : NativeCellSize;
+  if (cell > MaxCellSize) return "Cells too large: " + std::to_string(cell) + " pixels, at most " + std::to_string(MaxCellSize);
+  const TBoardGeometry g = TBoardGeometry::ForSurface(width, height, cell);
+  if (g.ColCount > MaxBoardSide || g.RowCount > MaxBoardSide)
+    return "Board too large: " + size(g.ColCount, g.RowCount) + " cells, at most " + size(MaxBoardSide, MaxBoardSide);
+  return {};
+}
 
 TDetonixSimulator::TDetonixSimulator(TApplication& app, TPaintSurface& paintBox, const TSimulatorOptions& options)
     : FApp(app),
@@ -73,6 +90,10 @@ TDetonixSimulator::TDetonixSimulator(TApplication& app, TPaintSurface& paintBox,
     SetPaused(true);
     EndGame(TGameEnd::geStall);
   }, false);
+  FStalemateTimer = std::make_unique<TTimer>(app.Timers(), StalemateMs, [this](TTimer&) {
+    SetPaused(true);
+    EndGame(TGameEnd::geStalemate);
+  }, false);
   FIdle = app.AddIdleHandler([this] { ApplicationEventsIdle(); });
   NewGame();
 }
@@ -107,7 +128,7 @@ void TDetonixSimulator::NewGame() {
                                              [this](TTimer&) { NewMazeTimerTick(); }, false);
   }
   FStats = {};
-  FLastActionMs[0] = FLastActionMs[1] = NowMs();
+  FLastActionMs[0] = FLastActionMs[1] = FLastHitMs = NowMs();
   FEndedMs = -1;
   ++FGames;
   SetPaused(false);
@@ -118,6 +139,7 @@ void TDetonixSimulator::NewGame() {
 void TDetonixSimulator::ClearGame() {
   FNewMazeTimer.reset();
   FStallTimer->SetEnabled(false);
+  FStalemateTimer->SetEnabled(false);
   FState.BombTimerGrid.RemoveAll();
   FExplosionCountGrid.Clear();
   FOwnerFireGrid[0].Clear();
@@ -133,6 +155,7 @@ void TDetonixSimulator::SetPaused(bool paused) {
   const bool running = !paused;
   if (FNewMazeTimer) FNewMazeTimer->SetEnabled(running);
   FStallTimer->SetEnabled(running);
+  FStalemateTimer->SetEnabled(running);
   FState.BombTimerGrid.SetEnabled(running);
   FPUpT1List.SetEnabled(running);
   FPUpT2List.SetEnabled(running);
@@ -179,6 +202,7 @@ TGameStats TDetonixSimulator::Stats() const {
   const int64_t end = FEndedMs >= 0 ? FEndedMs : NowMs();
   for (int i = 0; i < 2; ++i)
     stats.Players[i].LongestIdleMs = std::max(stats.Players[i].LongestIdleMs, end - FLastActionMs[i]);
+  stats.LongestHitlessMs = std::max(stats.LongestHitlessMs, end - FLastHitMs);
   for (int x = 0; x < FState.ColCount; ++x)
     for (int y = 0; y < FState.RowCount; ++y)
       if (FExplosionCountGrid.GetCell(x, y) > 0)
@@ -189,6 +213,13 @@ TGameStats TDetonixSimulator::Stats() const {
 void TDetonixSimulator::PlayerHit(TPlayer& player) {
   player.LoseLife();
   ++FStats.Hits[PlayerIndex(player)];
+  const int64_t now = NowMs();
+  FStats.LongestHitlessMs = std::max(FStats.LongestHitlessMs, now - FLastHitMs);
+  FLastHitMs = now;
+  if (FStalemateTimer->Enabled()) {
+    FStalemateTimer->SetEnabled(false);  // restarts the interval
+    FStalemateTimer->SetEnabled(true);
+  }
   if (player.Lives == 0) {
     SetPaused(true);
     EndGame(TGameEnd::geLives);

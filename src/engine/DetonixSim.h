@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "board/BombRecords.h"
@@ -22,7 +23,8 @@ class TPaintSurface;
 class TSoundOutput;
 
 // Why a game stopped. geStall: neither player acted for StallMs, so nothing could change any more.
-enum class TGameEnd : uint8_t { geLives, geForce, geStall };
+// geStalemate: nobody was hit for StalemateMs, so the game would most likely never end.
+enum class TGameEnd : uint8_t { geLives, geForce, geStall, geStalemate };
 
 // The power-ups a player can collect, in the order of their object types.
 constexpr int CollectableKinds = 5;
@@ -51,7 +53,18 @@ struct TGameStats {
   int64_t Hits[2] = {0, 0};
   TPlayerStats Players[2];
   int64_t LongestBurnMs = 0;  // longest time one cell burned without going out
+  int64_t LongestHitlessMs = 0;  // longest stretch without a hit, from the start or a hit
 };
+
+// The largest boards a simulator is made for: an 8K screen either way round, in pixels, and at
+// most 1024 cells a side (an 8K screen at 30-pixel cells is 256 by 144; a 152 by 112 preview
+// 15 by 11). Beyond them a board would cost gigabytes for nobody to see.
+constexpr int MaxSurfaceSide = 8192;
+constexpr int MaxBoardSide = 1024;
+constexpr int MaxCellSize = 1024;
+// Why a board of WIDTH by HEIGHT pixels at CELLSIZE pixels a cell (0 or less: the pictures' own
+// 30) is refused; empty when it is within the limits.
+std::string BoardSizeProblem(int width, int height, int cellSize);
 
 // What a host hands a new simulator.
 struct TSimulatorOptions {
@@ -69,6 +82,10 @@ class TDetonixSimulator {
   // A game in which neither player has moved or laid a bomb for this long can no longer change:
   // it ends and a new maze starts. Ordinary play never comes near it.
   static constexpr uint32_t StallMs = 60000;
+  // A game in which nobody has been hit for this long (from its start or the last hit) is taken
+  // for one that can no longer end, such as two players bombing each other on a cleared board
+  // without ever being caught: it ends and a new maze starts. Far beyond ordinary games.
+  static constexpr uint32_t StalemateMs = 30 * 60000;
 
   // Builds everything and starts the first game. Throws the grids' error for a surface smaller
   // than one cell, and the maze error when no maze can be made.
@@ -98,6 +115,7 @@ class TDetonixSimulator {
   TGameStats Stats() const;
   int64_t Games() const { return FGames; }
   const TTimer* StallTimer() const { return FStallTimer.get(); }
+  const TTimer* StalemateTimer() const { return FStalemateTimer.get(); }
   TResizableImageList& ObjImages() { return *FObjImages; }
   TResizableImageList& PlayerImages() { return *FPlayerImages; }
 
@@ -194,6 +212,7 @@ class TDetonixSimulator {
   std::unique_ptr<TCanvas> FCellCanvas;
   std::unique_ptr<TTimer> FNewMazeTimer;
   std::unique_ptr<TTimer> FStallTimer;   // restarted by every action; fires only when nobody can act
+  std::unique_ptr<TTimer> FStalemateTimer;  // restarted by every hit
   TIdleRegistration FIdle;
   std::shared_ptr<TSoundOutput> FSound;
   bool FGameOver = false;
@@ -204,6 +223,7 @@ class TDetonixSimulator {
   std::vector<int32_t> FSeekQueue;  // breadth-first queue of the seek search, sized once
   TGameStats FStats;
   int64_t FLastActionMs[2] = {0, 0};
+  int64_t FLastHitMs = 0;
   int64_t FEndedMs = -1;  // when the current game stopped; -1 while it runs
   int64_t FGames = 0;
 };

@@ -35,7 +35,8 @@ TMazeCounts ComputeMazeCounts(int colCount, int rowCount, const TMazeSettings& s
   const int opened = c.Total - c.Fixed;
   // Beyond one more than the opened cells, either way, the result no longer changes; the clamp
   // only keeps the conversion to an integer defined.
-  const double expBlocks = std::isnan(settings.PerOfEBlocks) ? 0.0 : settings.PerOfEBlocks;
+  // A negative share asks for no blocks, as 0 does (NaN too), rather than failing every maze.
+  const double expBlocks = settings.PerOfEBlocks > 0 ? settings.PerOfEBlocks : 0.0;
   const double target = std::clamp(opened * expBlocks, -(opened + 1.0), opened + 1.0);
   c.ExpTarget = static_cast<int>(std::trunc(target));
   c.Interval = opened / std::max(1, c.ExpTarget);
@@ -81,7 +82,9 @@ bool TMazeGenerator::GenerateMaze(TDetonixMazeGrid& maze, TDetonixIntGrid& power
     maze.SetCell(FX, FY, otEmpty);
     int remaining = c.Total - 1;
     int sinceBlock = 0;
-    while (c.Fixed < remaining) {
+    const int64_t maxSteps = MaxWalkSteps(cols, rows);
+    int64_t steps = 0;
+    while (c.Fixed < remaining && ++steps <= maxSteps) {
       WalkStep();
       if (maze.GetCell(FX, FY) != otBlock) continue;  // crossing cells opened before
       --remaining;
@@ -94,7 +97,7 @@ bool TMazeGenerator::GenerateMaze(TDetonixMazeGrid& maze, TDetonixIntGrid& power
         ++sinceBlock;
       }
     }
-    ok = FindStartCells(start1, start2, maze, c.ExpTarget == 0);
+    ok = c.Fixed >= remaining && FindStartCells(start1, start2, maze, c.ExpTarget == 0);
   } while (!ok && FAttempt < MaxMazeAttempts);
   if (!ok) throw std::runtime_error(MazeErrorMessage);
   return true;

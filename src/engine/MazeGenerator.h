@@ -13,6 +13,15 @@ namespace detonix {
 inline constexpr const char* MazeErrorMessage = "Error Creating Maze - change Maze options";
 inline constexpr int MaxMazeAttempts = 10;
 
+// Steps one walk may take before its attempt counts as failed. On some boards (3 by 3, where
+// every run ends on an edge) a cell can be out of the walker's reach for good, and the walk
+// would never end. Ordinary walks cover a board in well under 1% of this.
+constexpr int64_t MaxWalkSteps(int colCount, int rowCount) {
+  const int64_t c = colCount;
+  const int64_t r = rowCount;
+  return 1000 * (c * r + c * c + r * r);
+}
+
 // The sizes one attempt works with, from the board and the maze settings.
 struct TMazeCounts {
   int Total = 0;      // cells of the board

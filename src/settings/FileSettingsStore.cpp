@@ -1,3 +1,4 @@
+#include <cstdio>
 #include "settings/FileSettingsStore.h"
 
 #include <cerrno>
@@ -61,16 +62,22 @@ std::optional<T> ParseWhole(std::string_view s) {
   return v;
 }
 
-// Reads the whole file; nothing when it cannot be read.
+// Reads the whole file; nothing when it cannot be read or is far larger than any settings file.
 std::optional<std::string> ReadFile(const fs::path& path) {
   std::error_code ec;
   if (!fs::is_regular_file(path, ec)) return std::nullopt;  // a folder opens, but reads as nothing
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  std::ostringstream text;
-  text << in.rdbuf();
+  std::string text(MaxSettingsFileBytes + 1, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
   if (in.bad()) return std::nullopt;
-  return std::move(text).str();
+  text.resize(static_cast<size_t>(in.gcount()));
+  if (text.size() > MaxSettingsFileBytes) {
+    std::fprintf(stderr, "detonix: %s is larger than %zu bytes; it reads as missing\n", path.string().c_str(),
+                 MaxSettingsFileBytes);
+    return std::nullopt;
+  }
+  return text;
 }
 
 bool WriteAll(int fd, const std::string& data) {
@@ -208,9 +215,13 @@ class TFileKey final : public TSettingsKey {
 
 std::unique_ptr<TSettingsKey> TFileSettingsStore::OpenForReading() {
   if (FPath.empty()) return nullptr;
-  const auto text = ReadFile(FPath);
-  if (!text) return nullptr;
-  return std::make_unique<TFileKey>(FPath, *text, false);
+  try {
+    const auto text = ReadFile(FPath);
+    if (!text) return nullptr;
+    return std::make_unique<TFileKey>(FPath, *text, false);
+  } catch (const std::exception&) {
+    return nullptr;  // loading never fails: what cannot be read reads as missing
+  }
 }
 
 std::unique_ptr<TSettingsKey> TFileSettingsStore::OpenForWriting() {

@@ -7,6 +7,10 @@
 
 namespace detonix {
 
+// A settings file has nine short lines; one larger than this is no settings file and reads as
+// missing (with a warning), so a huge or sparse file costs nothing to load.
+inline constexpr size_t MaxSettingsFileBytes = 64 * 1024;
+
 // POSIX systems: the settings key as a plain text file of `Name=value` lines. Lines it does not own (other
 // names, comments, lines it cannot parse) survive every rewrite, and a rewrite replaces the
 // file in one step, so a crash leaves either the old file or the new one.

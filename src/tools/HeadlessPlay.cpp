@@ -1,7 +1,9 @@
 // detonix-headless play: whole games on a virtual clock, as fast as the machine allows.
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <optional>
@@ -27,7 +29,9 @@ namespace {
 constexpr const char* PlayUsage =
     "usage: detonix-headless play [--width W] [--height H] [--cell N] [--seed S] [--minutes M] [--speed MS] "
     "[--force-maze MINUTES] [--sounds] [--png FILE] [--frames DIR --every SECONDS] [--json]";
-constexpr int MaxSurfaceSide = 16384;
+// --every: from one millisecond to the longest run.
+constexpr double MinEverySeconds = 0.001;
+constexpr double MaxEverySeconds = 1e6 * 60;
 
 int UsageError(const std::string& problem) {
   std::fprintf(stderr, "detonix-headless play: %s; %s\n", problem.c_str(), PlayUsage);
@@ -62,7 +66,7 @@ std::optional<int> ParseOptions(const TArgs& args, TPlayOptions& o) {
     bool good = true;
     if (option == "--width") good = (o.Width = integer(1, MaxSurfaceSide).value_or(0)) > 0;
     else if (option == "--height") good = (o.Height = integer(1, MaxSurfaceSide).value_or(0)) > 0;
-    else if (option == "--cell") good = (o.Cell = integer(1, 1024).value_or(0)) > 0;
+    else if (option == "--cell") good = (o.Cell = integer(1, MaxCellSize).value_or(0)) > 0;
     else if (option == "--speed") good = SetFromText(SettingRowOf(&TSettings::PlayerSpeed), value, o.Settings);
     else if (option == "--force-maze") {
       good = SetFromText(SettingRowOf(&TSettings::ForceInterval), value, o.Settings);
@@ -75,7 +79,7 @@ std::optional<int> ParseOptions(const TArgs& args, TPlayOptions& o) {
       o.Minutes = m.value_or(0);
     } else if (option == "--every") {
       auto e = ParseNumber<double>(value);
-      good = e && *e > 0;
+      good = e && *e >= MinEverySeconds && *e <= MaxEverySeconds;
       o.Every = e.value_or(0);
     } else if (option == "--png") o.Png = value;
     else if (option == "--frames") o.Frames = value;
@@ -83,6 +87,32 @@ std::optional<int> ParseOptions(const TArgs& args, TPlayOptions& o) {
     if (!good) return UsageError("bad value '" + value + "' for " + option);
   }
   if (!o.Frames.empty() && o.Every <= 0) return UsageError("--frames needs --every SECONDS");
+  if (const std::string problem = BoardSizeProblem(o.Width, o.Height, o.Cell); !problem.empty()) return UsageError(problem);
+  return std::nullopt;
+}
+
+// Whether a file can be written at PATH, tried before the run rather than found out after it.
+// A file made only for the test goes again.
+bool CanWrite(const std::filesystem::path& path) {
+  std::error_code ec;
+  const bool existed = std::filesystem::exists(path, ec);
+  std::FILE* file = std::fopen(path.string().c_str(), "ab");
+  if (!file) return false;
+  std::fclose(file);
+  if (!existed) std::filesystem::remove(path, ec);
+  return true;
+}
+
+// The pictures' destinations, checked before playing; the message when one cannot be written.
+std::optional<std::string> CheckDestinations(const TPlayOptions& o) {
+  if (!o.Png.empty() && !CanWrite(o.Png)) return "cannot write " + o.Png + ": " + std::strerror(errno);
+  if (!o.Frames.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(o.Frames, ec);
+    if (ec) return "cannot make the folder " + o.Frames + ": " + ec.message();
+    if (!CanWrite(std::filesystem::path(o.Frames) / "frame-00000.png"))
+      return "cannot write into " + o.Frames + ": " + std::strerror(errno);
+  }
   return std::nullopt;
 }
 
@@ -92,6 +122,7 @@ const char* EndName(std::optional<TGameEnd> end) {
     case TGameEnd::geLives: return "lives";
     case TGameEnd::geForce: return "force";
     case TGameEnd::geStall: return "stall";
+    case TGameEnd::geStalemate: return "stalemate";
   }
   return "?";
 }
@@ -141,13 +172,13 @@ void PrintGame(const TGameLine& g, bool json) {
         "{\"game\":%lld,\"cols\":%d,\"rows\":%d,\"duration_ms\":%lld,\"ended_by\":\"%s\",\"lives\":[%d,%d],"
         "\"bombs_laid\":%lld,\"explosions\":%lld,\"chain_detonations\":%lld,\"powerups_revealed\":%lld,"
         "\"powerups_collected\":%lld,\"hits\":[%lld,%lld],\"messages\":%lld,\"longest_burn_ms\":%lld,"
-        "\"players\":%s}\n",
+        "\"longest_hitless_ms\":%lld,\"players\":%s}\n",
         static_cast<long long>(g.Game), g.Cols, g.Rows, static_cast<long long>(g.DurationMs), EndName(g.End),
         g.Lives[0], g.Lives[1], static_cast<long long>(s.BombsLaid), static_cast<long long>(s.Explosions),
         static_cast<long long>(s.ChainDetonations), static_cast<long long>(s.PowerUpsRevealed),
         static_cast<long long>(s.PowerUpsCollected), static_cast<long long>(s.Hits[0]),
         static_cast<long long>(s.Hits[1]), static_cast<long long>(g.Messages),
-        static_cast<long long>(s.LongestBurnMs), PlayersJson(s).c_str());
+        static_cast<long long>(s.LongestBurnMs), static_cast<long long>(s.LongestHitlessMs), PlayersJson(s).c_str());
   } else {
     std::printf(
         "game %lld: %dx%d, %.1f s, ended by %s, lives %d-%d, bombs %lld, explosions %lld (chained %lld), "
@@ -169,6 +200,7 @@ void Add(TGameStats& total, const TGameStats& s) {
   total.Hits[0] += s.Hits[0];
   total.Hits[1] += s.Hits[1];
   total.LongestBurnMs = std::max(total.LongestBurnMs, s.LongestBurnMs);
+  total.LongestHitlessMs = std::max(total.LongestHitlessMs, s.LongestHitlessMs);
   for (int i = 0; i < 2; ++i) {
     TPlayerStats& t = total.Players[i];
     const TPlayerStats& p = s.Players[i];
@@ -188,6 +220,10 @@ void Add(TGameStats& total, const TGameStats& s) {
 int RunPlay(const TArgs& args) {
   TPlayOptions o;
   if (auto status = ParseOptions(args, o)) return *status;
+  if (const auto problem = CheckDestinations(o)) {
+    std::fprintf(stderr, "detonix-headless play: %s\n", problem->c_str());
+    return 1;
+  }
 
   TSettings settings = LoadSettings(*CreateUserSettingsStore());
   o.Settings.ApplyTo(settings);
@@ -251,22 +287,29 @@ int RunPlay(const TArgs& args) {
   };
 
   const int64_t endMs = static_cast<int64_t>(o.Minutes * 60000.0);
+  bool picturesWritten = true;
+  const auto savePng = [&](const std::string& path) {
+    try {
+      SavePng(surface.Bitmap(), path);
+    } catch (const std::exception& e) {
+      if (picturesWritten) std::fprintf(stderr, "detonix-headless play: %s\n", e.what());
+      picturesWritten = false;
+    }
+  };
   if (!o.Frames.empty()) {
-    std::error_code ec;
-    std::filesystem::create_directories(o.Frames, ec);
     const auto everyMs = static_cast<int64_t>(o.Every * 1000.0);
     int frame = 0;
     for (int64_t t = 0; t <= endMs; t += std::max<int64_t>(1, everyMs)) {
       loop.RunUntil(t);
       char name[32];
       std::snprintf(name, sizeof name, "frame-%05d.png", frame++);
-      SavePng(surface.Bitmap(), (std::filesystem::path(o.Frames) / name).string());
+      savePng((std::filesystem::path(o.Frames) / name).string());
     }
   }
   loop.RunUntil(endMs);
   finishGame();
   const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
-  if (!o.Png.empty()) SavePng(surface.Bitmap(), o.Png);
+  if (!o.Png.empty()) savePng(o.Png);
 
   const double virtualSeconds = static_cast<double>(clock.NowMs()) / 1000.0;
   const auto messages = static_cast<long long>(app.Messages().size());
@@ -274,19 +317,23 @@ int RunPlay(const TArgs& args) {
     std::printf(
         "{\"summary\":true,\"games\":%zu,\"bombs_laid\":%lld,\"explosions\":%lld,\"chain_detonations\":%lld,"
         "\"powerups_revealed\":%lld,\"powerups_collected\":%lld,\"hits\":[%lld,%lld],\"messages\":%lld,"
-        "\"sounds\":%lld,\"longest_burn_ms\":%lld,\"players\":%s,\"virtual_seconds\":%.3f,\"wall_seconds\":%.3f}\n",
+        "\"sounds\":%lld,\"longest_burn_ms\":%lld,\"longest_hitless_ms\":%lld,\"players\":%s,\"virtual_seconds\":%.3f,\"wall_seconds\":%.3f}\n",
         games.size(), static_cast<long long>(total.BombsLaid), static_cast<long long>(total.Explosions),
         static_cast<long long>(total.ChainDetonations), static_cast<long long>(total.PowerUpsRevealed),
         static_cast<long long>(total.PowerUpsCollected), static_cast<long long>(total.Hits[0]),
         static_cast<long long>(total.Hits[1]), messages, static_cast<long long>(sound->Plays()),
-        static_cast<long long>(total.LongestBurnMs), PlayersJson(total).c_str(), virtualSeconds, wallSeconds);
+        static_cast<long long>(total.LongestBurnMs), static_cast<long long>(total.LongestHitlessMs),
+        PlayersJson(total).c_str(), virtualSeconds, wallSeconds);
   } else {
     std::printf("%zu games in %.0f virtual seconds (%.2f s of wall time, %.0fx real time); %lld messages shown\n",
                 games.size(), virtualSeconds, wallSeconds, wallSeconds > 0 ? virtualSeconds / wallSeconds : 0.0,
                 messages);
-    if (!o.Png.empty()) std::printf("board picture: %s\n", o.Png.c_str());
+    if (!o.Png.empty() && picturesWritten) std::printf("board picture: %s\n", o.Png.c_str());
   }
-  return 0;
+  // A message is something gone wrong (a maze that could not be made, for one): said, and failed.
+  for (const std::string& message : app.Messages()) std::fprintf(stderr, "detonix-headless play: %s\n", message.c_str());
+  if (std::fflush(stdout) != 0) return 1;
+  return app.Messages().empty() && picturesWritten ? 0 : 1;
 }
 
 }  // namespace detonix::headless

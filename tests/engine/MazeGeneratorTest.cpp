@@ -114,7 +114,7 @@ TEST(MazeCounts, WildSettingsStayInRange) {
   EXPECT_EQ(ComputeMazeCounts(10, 10, {1e300, 0.15, 30}).Fixed, 100);
   EXPECT_EQ(ComputeMazeCounts(10, 10, {0.4, 1e300, 30}).Interval, 0);
   EXPECT_EQ(ComputeMazeCounts(10, 10, {0.4, -1e300, 30}).Interval, 60);
-  EXPECT_NE(ComputeMazeCounts(10, 10, {0.4, -1e300, 30}).ExpTarget, 0);
+  EXPECT_EQ(ComputeMazeCounts(10, 10, {0.4, -1e300, 30}).ExpTarget, 0) << "a negative share reads as 0";
   EXPECT_EQ(ComputeMazeCounts(10, 10, {0.4, nan, 30}).ExpTarget, 0);
 }
 
@@ -225,7 +225,6 @@ TEST(GenerateMaze, FourByFourFailsAfterTenAttempts) {
 TEST(GenerateMaze, SettingsThatAlwaysFail) {
   const TMazeSettings failing[] = {
       {0.998, 0.15, 30},  // 299 of 300 cells fixed: one floor cell only
-      {0.4, -0.2, 30},   // no block laid, yet blocks are expected
       {0.4, 1.5, 30},    // every opened cell a block: the first cell has no retreat
   };
   for (const TMazeSettings& settings : failing) {
@@ -238,6 +237,15 @@ TEST(GenerateMaze, SettingsThatAlwaysFail) {
   TBoard single(1, 1);
   TPoint s1, s2;
   EXPECT_THROW(GenerateMaze(single.State, s1, s2), std::runtime_error);
+}
+
+// A negative destructible share reads as 0: no blocks, and every floor cell may start.
+TEST(GenerateMaze, NegativeDestructibleShareMeansNone) {
+  TBoard b(20, 15);
+  b.State.MazeSettings = {0.4, -0.2, 30};
+  TPoint s1, s2;
+  ASSERT_TRUE(GenerateMaze(b.State, s1, s2));
+  EXPECT_EQ(Count(b.State).Destructible, 0);
 }
 
 TEST(GenerateMaze, NegativeBlockShareOpensEveryCell) {
@@ -537,6 +545,27 @@ TEST(FindStartCells, OneViableCellIsNotEnough) {
   auto none = BoardFromPicture({"####"});
   TMazeGenerator gn(none->State);
   EXPECT_FALSE(gn.FindStartCells(s1, s2, none->State.MazeTemplate, true));
+}
+
+}  // namespace
+}  // namespace detonix
+
+namespace detonix {
+namespace {
+
+// On 3 by 3 every run ends on an edge, so a walker that has reached a corner never enters the
+// centre again, and a walk that must open every cell would go on for ever. With one block aimed
+// at, no attempt can succeed, so all ten walk to their end or give up: the call must return.
+TEST(GenerateMaze, AWalkThatCannotFinishFailsTheAttempt) {
+  for (uint64_t seed = 1; seed <= 20; ++seed) {
+    TBoard b(3, 3);
+    b.State.MazeSettings = {0.0, 0.15, 30};
+    b.State.Random.Seed(seed);
+    TMazeGenerator g(b.State);
+    TPoint s1, s2;
+    EXPECT_THROW(g.GenerateMaze(s1, s2), std::runtime_error) << "seed " << seed;
+    EXPECT_EQ(g.Attempt(), MaxMazeAttempts);
+  }
 }
 
 }  // namespace

@@ -268,3 +268,25 @@ TEST(SettingsFilePath, FollowsTheEnvironment) {
 
 }  // namespace
 }  // namespace detonix
+
+namespace detonix {
+namespace {
+
+// A huge (here sparse) file is no settings file: it reads as missing, at once and without
+// throwing, whatever its first lines say.
+TEST(FileSettingsStoreSize, AHugeFileReadsAsMissing) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "detonix-huge-XXXXXX").string();
+  ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+  const std::filesystem::path file = std::filesystem::path(pattern) / "detonix.conf";
+  std::ofstream(file, std::ios::binary) << "PlayerSpeed=300\n";
+  std::filesystem::resize_file(file, 3ull << 30);
+  TFileSettingsStore store(file);
+  EXPECT_EQ(store.OpenForReading(), nullptr);
+  EXPECT_EQ(LoadSettings(store), TSettings{});
+  std::filesystem::resize_file(file, MaxSettingsFileBytes);  // at the limit it is still read
+  EXPECT_EQ(LoadSettings(store).PlayerSpeed, 300);
+  std::filesystem::remove_all(pattern);
+}
+
+}  // namespace
+}  // namespace detonix

@@ -2,8 +2,10 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 
 #include "settings/SettingsStore.h"
+#include "shell/sdl/EndWatch.h"
 #include "shell/sdl/SdlSoundOutput.h"
 #include "shell/sdl/SettingsCommands.h"
 #include "shell/sdl/XWindow.h"
@@ -42,6 +44,7 @@ TSdlShell::TSdlShell(const TShellOptions& options) : FOptions(options), FApp(FCl
 }
 
 TSdlShell::~TSdlShell() {
+  FWatch.reset();
   StopGame();
   FHost.reset();  // and with it the sound device, before SDL goes
   if (FWindow) SDL_DestroyWindow(FWindow);
@@ -69,6 +72,15 @@ bool TSdlShell::Open() {
     return false;
   }
   FVideoStarted = true;
+  // Without a display SDL falls back to drawing off screen, and the game would run for nobody;
+  // unless someone asked for that driver by name.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!SDL_getenv("SDL_VIDEODRIVER") && driver &&
+      (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+    std::fprintf(stderr, "detonix: cannot open the display: no X11 or Wayland display is reachable (DISPLAY is '%s')\n",
+                 SDL_getenv("DISPLAY") ? SDL_getenv("DISPLAY") : "");
+    return false;
+  }
 
   switch (FOptions.Mode) {
     case TShellMode::smFullScreen: {
@@ -109,6 +121,19 @@ bool TSdlShell::Open() {
     std::fprintf(stderr, "detonix: cannot create the window: %s\n", SDL_GetError());
     return false;
   }
+  // SDL has its signal handlers by now; ours go in front of them.
+  TEndWatch::InstallSignalHandlers();
+  FWatch = std::make_unique<TEndWatch>(
+      Foreign() ? FOptions.WindowId : std::nullopt,
+      [] {
+        SDL_Event quit{};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+      },
+      [] {
+        std::fputs("detonix: the game did not stop in time; ending at once\n", stderr);
+        std::_Exit(0);
+      });
 
   THostOptions host;
   host.Mode = HostMode(FOptions.Mode);
@@ -131,6 +156,15 @@ bool TSdlShell::Open() {
 
 void TSdlShell::StartGame() {
   StopGame();
+  // Before SDL makes the window's pixels: a window beyond any screen would cost gigabytes.
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(FWindow, &width, &height);
+  if (const std::string problem = BoardSizeProblem(width, height, 0); !problem.empty()) {
+    std::fprintf(stderr, "detonix: %s\n", problem.c_str());
+    if (!Foreign()) FHost->End();
+    return;
+  }
   SDL_Surface* window = SDL_GetWindowSurface(FWindow);
   if (!window) {
     std::fprintf(stderr, "detonix: no picture for the window: %s\n", SDL_GetError());
@@ -233,6 +267,7 @@ int TSdlShell::Run() {
     const int timeout = due ? static_cast<int>(std::min<int64_t>(*due, INT_MAX)) : -1;
     if (timeout != 0 && SDL_WaitEventTimeout(&event, timeout)) HandleEvent(event);
   }
+  FWatch.reset();
   StopGame();
   return 0;
 }

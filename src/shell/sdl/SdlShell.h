@@ -12,6 +12,8 @@
 
 namespace detonix::sdl {
 
+class TEndWatch;
+
 // The native program's window, in one of the drawing modes: an ordinary window, the full-screen
 // saver, or a foreign X11 window (xscreensaver's, or its preview). The game host runs the game on
 // the window's own pixels; this adds the window, SDL's events, the blit and the wait.
@@ -44,6 +46,7 @@ class TSdlShell {
   // converted onto the window.
   SDL_Surface* FShadow = nullptr;
   SDL_Surface* FWindowSurface = nullptr;  // the window's pixels, valid until the next size
+  std::unique_ptr<TEndWatch> FWatch;  // ends the process when the loop cannot answer an end in time
   bool FQuit = false;
   bool FSizeChanged = false;
 };

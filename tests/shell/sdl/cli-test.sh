@@ -25,6 +25,15 @@ has() { grep -qF -- "$2" <<<"$1" || fail "expected '$2' in: $1"; }
 hasnt() { ! grep -qF -- "$2" <<<"$1" || fail "did not expect '$2' in: $1"; }
 
 case $case in
+  no_display)
+    # Without a display every mode says so and fails, rather than running off screen for ever.
+    for mode in "" -window -fullscreen -root; do
+      status=0
+      timeout 20 env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$program" $mode >/dev/null 2>"$work/err" || status=$?
+      [ "$status" -eq 1 ] || fail "'detonix $mode' without a display: status $status"
+      grep -q "display" "$work/err" || fail "'detonix $mode' did not say why: $(cat "$work/err")"
+    done
+    ;;
   help)
     for h in -h --help -help; do
       run 0 "$h"

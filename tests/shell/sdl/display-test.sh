@@ -127,6 +127,18 @@ sleep 1
 kill -0 "$pid" 2>/dev/null && pass "window_id: an impossible maze is survived" || fail "window_id: an impossible maze ended it"
 "$xtest" destroy "$win"
 ends_within 5 || { fail "window_id: did not end with its window"; stop; }
+# A 3 by 3 board without fixed blocks once walked for ever: now the maze gives up, and SIGTERM
+# and the window's destruction are answered as anywhere.
+for end in term destroy; do
+  win=$("$xtest" create 90 90)
+  start -window-id "$win" -fixed-blocks 0
+  sleep 1
+  if ! kill -0 "$pid" 2>/dev/null; then fail "window_id: a 3 by 3 board without fixed blocks ended it"; continue; fi
+  if [ "$end" = term ]; then kill -TERM "$pid"; else "$xtest" destroy "$win"; fi
+  if ends_within 3; then pass "window_id: a 3 by 3 board without fixed blocks ends on $end"
+  else fail "window_id: a 3 by 3 board without fixed blocks ignores $end"; stop; fi
+  [ "$end" = term ] && "$xtest" destroy "$win"
+done
 # In its own window the message goes to the user, and the program ends.
 if "$program" -fixed-blocks 1 2>"$work/err" >/dev/null; then fail "window: an impossible maze did not fail"
 elif grep -q "Error Creating Maze - change Maze options" "$work/err"; then pass "window: an impossible maze is reported"
@@ -209,6 +221,16 @@ if kill -0 "$pid" 2>/dev/null && ! grep -q "no sound" "$work/stderr"; then pass 
 else fail "sound: $(cat "$work/stderr")"; fi
 kill -TERM "$pid"
 ends_within 3 || { fail "sound: SIGTERM did not end it"; stop; }
+
+# 8. The X server goes away: the program ends instead of spinning on a dead connection.
+win=$("$xtest" create 300 240)
+start -window-id "$win" -seed 18
+sleep 1
+kill "$xvfb"
+wait "$xvfb" 2>/dev/null
+xvfb=
+if ends_within 3; then pass "lost_server: ends when the X server goes away"
+else fail "lost_server: still running without its X server"; stop; fi
 
 if [ "$failures" -gt 0 ]; then
   echo "display-test: $failures failures" >&2

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace detonix::sdl {
+
+// A host that asks a program in its window to end (SIGTERM, or destroying the window) expects it
+// gone at once, whatever the game is doing. The loop ends on both by itself; this thread keeps
+// the promise when the loop is busy: it sees the signal or the window's destruction on its own,
+// asks the loop to end (ONEND), and when the loop has not stopped the watch within GRACEMS it
+// calls OVERDUE, which ends the process.
+class TEndWatch {
+ public:
+  static constexpr int DefaultGraceMs = 500;
+
+  // WINDOWID: the X11 window to watch on a connection of the watch's own; none: signals only.
+  TEndWatch(std::optional<uint64_t> windowId, std::function<void()> onEnd, std::function<void()> overdue,
+            int graceMs = DefaultGraceMs);
+  ~TEndWatch();  // stops the watch
+  TEndWatch(const TEndWatch&) = delete;
+  TEndWatch& operator=(const TEndWatch&) = delete;
+
+  // SIGTERM and SIGINT also tell the watch, then go on to the handlers installed before
+  // (SDL's, which queue a quit event). Call after SDL has installed its own.
+  static void InstallSignalHandlers();
+  // What those handlers do; for tests.
+  static void NoteSignal();
+
+ private:
+  void Run(std::optional<uint64_t> windowId);
+
+  std::function<void()> FOnEnd;
+  std::function<void()> FOverdue;
+  int FGraceMs;
+  std::mutex FMutex;
+  std::condition_variable FStopped;
+  bool FStop = false;
+  std::thread FThread;
+};
+
+}  // namespace detonix::sdl

@@ -1,0 +1,24 @@
+# What detonix-headless play refuses up front, and how it fails when something goes wrong late.
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}/settings/detonix")
+
+function(expect name status_expected pattern)
+  execute_process(COMMAND ${ARGN} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+  if(NOT status EQUAL status_expected OR NOT "${out}${err}" MATCHES "${pattern}")
+    message(FATAL_ERROR "${name}: status ${status}, expected ${status_expected} and '${pattern}':\n${out}${err}")
+  endif()
+endfunction()
+
+# A picture that cannot be written is found out before the run, not after it.
+expect(png 1 "cannot write ${WORK}/missing/end.png" "${PROGRAM}" play --minutes 600 --png "${WORK}/missing/end.png")
+file(WRITE "${WORK}/file" "")
+expect(frames 1 "cannot make the folder" "${PROGRAM}" play --minutes 600 --frames "${WORK}/file/frames" --every 1)
+# Boards beyond an 8K screen, or beyond 1024 cells a side, and intervals a clock cannot hold.
+expect(width 2 "bad value '8193' for --width" "${PROGRAM}" play --width 8193)
+expect(cells 2 "Board too large: 1920 by 1080 cells" "${PROGRAM}" play --cell 1)
+expect(every 2 "bad value '1e20' for --every" "${PROGRAM}" play --frames "${WORK}/f" --every 1e20)
+# A maze that fails in the middle of a run is said, and the run fails.
+file(WRITE "${WORK}/settings/detonix/detonix.conf" "PerBlocksLeft=0.9\nPerOfEBlocks=1.0\n")
+expect(maze 1 "Error Creating Maze - change Maze options"
+       ${CMAKE_COMMAND} -E env XDG_CONFIG_HOME=${WORK}/settings
+       "${PROGRAM}" play --width 360 --height 270 --seed 5 --force-maze 1 --minutes 30)
