@@ -43,6 +43,16 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
 // A window id as xscreensaver writes it: decimal or 0x hex, above 0 and within 32 bits.
 std::optional<uint64_t> ParseWindowId(const std::string& text);
 
+// One entry of the usage text and of the manual page: the options and what they do ('\n' breaks
+// the line in the usage text).
+struct TUsageEntry {
+  std::string Options;
+  std::string Help;
+};
+// The modes, then the settings' options as SettingRows lists them (and the seed).
+std::vector<TUsageEntry> ModeEntries();
+std::vector<TUsageEntry> SettingEntries();
+
 // The text --help prints: the modes, then the settings' options as SettingRows lists them.
 std::string UsageText();
 

@@ -34,8 +34,11 @@ for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 display=:$(cat "$work/display")
 
 # A copy the other user can reach, whatever the permissions of the build folder's parents.
-program=$work/detonix
-cp "$build/detonix" "$program"
+program=${2:-}
+if [ -z "$program" ]; then
+  program=$work/detonix
+  cp "$build/detonix" "$program"
+fi
 home=$work/home
 mkdir -p "$home"
 cat >"$home/.xscreensaver" <<EOF
