@@ -75,6 +75,11 @@ then choose Detonix in xscreensaver's settings:
 .nf
     "Detonix"  detonix \-\-root \en\e
 .fi
+.PP
+What xscreensaver's settings window shows is what plays: it passes every choice on the command
+line, and in
+.B $XSCREENSAVER_WINDOW
+the settings file fills in only what that window has no control for, the maze densities.
 .SH FILES
 .TP
 .I $XDG_CONFIG_HOME/detonix/detonix.conf

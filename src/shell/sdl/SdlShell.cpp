@@ -112,9 +112,7 @@ bool TSdlShell::Open() {
 
   THostOptions host;
   host.Mode = HostMode(FOptions.Mode);
-  host.ReadSettings = [overrides = FOptions.Overrides] {
-    return EffectiveSettings(*CreateUserSettingsStore(), overrides);
-  };
+  host.ReadSettings = [options = FOptions] { return SettingsForRun(*CreateUserSettingsStore(), options); };
   host.Seed = FOptions.Seed;
   // The device is opened once, and only when it will be used: an open device costs a thread.
   if (host.Mode != THostMode::hmPreview && host.ReadSettings().Sounds) host.Sound = std::make_shared<TSdlSoundOutput>();

@@ -201,6 +201,7 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
     o.Mode = TShellMode::smForeignWindow;
     o.WindowId = envId;
   }
+  o.UnderXscreensaver = o.WindowId && o.WindowId == envId;
   return result;
 }
 
@@ -244,7 +245,9 @@ Modes:
   text += R"(  With XSCREENSAVER_WINDOW set and no mode given, it draws into that window. In a foreign
   window it never ends on input: it ends on SIGTERM or when the window goes away.
 
-Settings for this run (the settings file and then the defaults fill in the rest):
+Settings for this run (the settings file and then the defaults fill in the rest; in
+$XSCREENSAVER_WINDOW the file fills in only what xscreensaver's settings window does not show,
+the maze densities):
 )";
   for (const TUsageEntry& e : SettingEntries()) text += UsageLine(e.Options, e.Help);
   return text + R"(

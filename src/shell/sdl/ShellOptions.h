@@ -25,6 +25,8 @@ struct TShellOptions {
   // The X11 window to draw into (foreign window and preview); none with --root means the real root.
   std::optional<uint64_t> WindowId;
   bool Root = false;
+  // Drawing into $XSCREENSAVER_WINDOW: xscreensaver started it, and its settings window decides.
+  bool UnderXscreensaver = false;
   TSettingsOverrides Overrides;
   std::optional<uint64_t> Seed;
 };
