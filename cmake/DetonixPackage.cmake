@@ -23,9 +23,9 @@ that blow up along rows and columns, flee from the blasts and pick up
 power-ups. When one of them has lost its three lives, a new maze is generated
 and the next game starts. Nobody plays it: you watch.
 
-detonix plays in a window, full screen, or as an
-xscreensaver hack; detonix-headless plays games on a virtual clock and prints
-their statistics.")
+detonix plays in a window, full screen on every monitor, or as an xscreensaver
+hack; detonix-headless plays games on a virtual clock and prints their
+statistics.")
 # The build keeps debugging information; the package does not.
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

@@ -12,7 +12,7 @@ namespace detonix::sdl {
 // What one run of the program does.
 enum class TShellMode : uint8_t {
   smWindow,         // an ordinary resizable window
-  smFullScreen,     // the saver: covers the screen, ends on input
+  smFullScreen,     // the saver: covers every monitor, ends on input
   smForeignWindow,  // draws into an X11 window someone else made (xscreensaver), never ends on input
   smPreview,        // the same with the preview's small cells, no sound and no digits
   smHelp,
