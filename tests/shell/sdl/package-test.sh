@@ -65,7 +65,8 @@ for page in detonix detonix-headless; do
 done
 /usr/bin/detonix --help | grep -q -- '-force-maze' || fail "the installed detonix does not run"
 
-if "$here/xscreensaver-test.sh" "$build" "$hack"; then
+# By the name the README's programs line gives, as xscreensaver finds it.
+if "$here/xscreensaver-test.sh" "$build" detonix; then
   pass "xscreensaver ran the installed hack"
 else
   fail "xscreensaver did not run the installed hack as it should"
