@@ -3,10 +3,11 @@ BUILD      ?= build
 BUILD_SAN  ?= build-san
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_OPTS ?=
-# The end-to-end tests, on a virtual X server and under Wine; they run alone, after the rest.
-SHELL_LABELS = ^(display|wine)$$
+# The end-to-end tests, on a virtual X server, of the Debian package and under Wine; they run
+# alone, after the rest.
+SHELL_LABELS = ^(display|package|wine)$$
 
-.PHONY: all setup build run test test-plain test-sanitize test-shells bench clean
+.PHONY: all setup build run package test test-plain test-sanitize test-shells bench clean
 
 all: build
 
@@ -22,6 +23,10 @@ build: setup $(BUILD)/CMakeCache.txt
 run: build
 	@scripts/run.sh $(BUILD)
 
+# detonix_<version>_amd64.deb in the build folder.
+package: build
+	cmake --build $(BUILD) --target package
+
 test: test-plain test-sanitize test-shells
 
 test-plain: build
@@ -34,9 +39,10 @@ test-sanitize: setup
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(BUILD_SAN) -j $(JOBS) --output-on-failure -LE '$(SHELL_LABELS)'
 
-# ctest -L display, ctest -L wine: -V shows every end-to-end check, not only the failures.
+# ctest -L display, -L package, -L wine: -V shows every end-to-end check, not only the failures.
 test-shells: build
 	ctest --test-dir $(BUILD) -V --no-tests=error -L '^display$$'
+	ctest --test-dir $(BUILD) -V --no-tests=error -L '^package$$'
 	ctest --test-dir $(BUILD) -V --no-tests=error -L '^wine$$'
 
 bench: build

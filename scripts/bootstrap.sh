@@ -9,6 +9,7 @@ packages=(
   libstb-dev fonts-dejavu-core
   libsdl2-dev libx11-dev xvfb xdotool x11-utils imagemagick xscreensaver
   g++-mingw-w64-x86-64 wine64 xauth wixl
+  lintian dpkg-dev file man-db
 )
 
 missing=()

@@ -46,9 +46,11 @@ TMaskedBitmap AboutPicture() {
   return result;
 }
 
-TMaskedBitmap SmallAboutPicture() {
+TMaskedBitmap SmallAboutPicture() { return BadgePicture(30); }
+
+TMaskedBitmap BadgePicture(int size) {
   using namespace art;
-  TPainter p(30);
+  TPainter p(size, static_cast<float>(size) / 30.0f);
   PaintFireBallAt(p, 15, 15, 14.5f);
   p.SetTransform(3, 3.5f, 0.8f);
   PaintBomb(p, 14, 18.5f, 10.5f, true);

@@ -31,6 +31,8 @@ std::vector<TMaskedBitmap> CharacterPictures();
 // The About page: a 140-pixel scene and a small transparent 30-pixel badge.
 TMaskedBitmap AboutPicture();
 TMaskedBitmap SmallAboutPicture();
+// The badge of the About page at any size: the program's icon.
+TMaskedBitmap BadgePicture(int size);
 
 // Image lists of 30-pixel pictures, masked; the player list blends white in the focus style.
 std::unique_ptr<TResizableImageList> CreateObjectImages();

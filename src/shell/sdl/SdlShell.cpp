@@ -1,5 +1,6 @@
 #include "shell/sdl/SdlShell.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -32,30 +33,35 @@ THostMode HostMode(TShellMode mode) {
 
 }  // namespace
 
-TSdlShell::TSdlShell(const TShellOptions& options) : FOptions(options), FApp(FClock) {
+TSdlShell::TSdlShell(const TShellOptions& options, std::function<TDisplayLayout()> displays)
+    : FOptions(options), FDisplays(std::move(displays)), FApp(FClock) {
   FApp.Title = "Detonix ScreenSaver";
   FApp.OnShowMessage = [this](const std::string& text) { ShowMessage(text); };
   // The simulator asks for this while it pauses and resumes a game, even inside its constructor:
   // only show what is drawn and let SDL read the X connection; the events wait for the loop.
   FApp.OnProcessMessages = [this] {
-    if (FHost) FHost->Present();
+    PresentAll();
     SDL_PumpEvents();
   };
 }
 
 TSdlShell::~TSdlShell() {
   FWatch.reset();
-  StopGame();
-  FHost.reset();  // and with it the sound device, before SDL goes
-  if (FWindow) SDL_DestroyWindow(FWindow);
+  for (auto& screen : FScreens) {
+    StopGame(*screen);
+    screen->Host.reset();
+  }
+  FSound.reset();  // the device, before SDL goes
+  for (auto& screen : FScreens)
+    if (screen->Window) SDL_DestroyWindow(screen->Window);
   if (FVideoStarted) SDL_Quit();
 }
 
 void TSdlShell::ShowMessage(const std::string& text) {
   std::fprintf(stderr, "detonix: %s\n", text.c_str());
   // Over a full-screen saver or inside someone else's window nobody could answer a box.
-  if (FOptions.Mode == TShellMode::smWindow && FWindow)
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Detonix", text.c_str(), FWindow);
+  if (FOptions.Mode == TShellMode::smWindow && !FScreens.empty())
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Detonix", text.c_str(), FScreens.front()->Window);
 }
 
 bool TSdlShell::Open() {
@@ -81,46 +87,7 @@ bool TSdlShell::Open() {
                  SDL_getenv("DISPLAY") ? SDL_getenv("DISPLAY") : "");
     return false;
   }
-
-  switch (FOptions.Mode) {
-    case TShellMode::smFullScreen: {
-      SDL_Rect bounds{0, 0, WindowWidth, WindowHeight};
-      SDL_GetDisplayBounds(0, &bounds);
-      FWindow = SDL_CreateWindow("Detonix", bounds.x, bounds.y, bounds.w, bounds.h,
-                                 SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR);
-      if (FWindow) {
-        SDL_ShowCursor(SDL_DISABLE);
-        SDL_RaiseWindow(FWindow);
-        // Every key is the saver's, wherever the focus was: the first one ends it.
-        SDL_SetWindowKeyboardGrab(FWindow, SDL_TRUE);
-      }
-      break;
-    }
-    case TShellMode::smForeignWindow:
-    case TShellMode::smPreview: {
-      const auto id = FOptions.WindowId ? FOptions.WindowId : RootWindowId();
-      if (!id || !XWindowExists(*id)) {
-        std::fprintf(stderr, "detonix: there is no X11 window 0x%llx to draw into\n",
-                     static_cast<unsigned long long>(id.value_or(0)));
-        return false;
-      }
-      FOptions.WindowId = id;
-      FWindow = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(*id)));
-      if (FWindow && !WatchForeignWindow(FWindow)) {
-        std::fprintf(stderr, "detonix: cannot watch the X11 window 0x%llx\n", static_cast<unsigned long long>(*id));
-        return false;
-      }
-      break;
-    }
-    default:
-      FWindow = SDL_CreateWindow("Detonix", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, WindowWidth,
-                                 WindowHeight, SDL_WINDOW_RESIZABLE);
-      break;
-  }
-  if (!FWindow) {
-    std::fprintf(stderr, "detonix: cannot create the window: %s\n", SDL_GetError());
-    return false;
-  }
+  if (!OpenWindows()) return false;
   // SDL has its signal handlers by now; ours go in front of them.
   TEndWatch::InstallSignalHandlers();
   FWatch = std::make_unique<TEndWatch>(
@@ -135,140 +102,225 @@ bool TSdlShell::Open() {
         std::_Exit(0);
       });
 
-  THostOptions host;
-  host.Mode = HostMode(FOptions.Mode);
-  host.ReadSettings = [overrides = FOptions.Overrides] {
-    return EffectiveSettings(*CreateUserSettingsStore(), overrides);
-  };
-  host.Seed = FOptions.Seed;
-  // The device is opened once, and only when it will be used: an open device costs a thread.
-  if (host.Mode != THostMode::hmPreview && host.ReadSettings().Sounds) host.Sound = std::make_shared<TSdlSoundOutput>();
-  FHost = std::make_unique<TGameHost>(FApp, std::move(host));
-  FHost->OnBlit = [this](const std::vector<TRect>& changed) { Blit(changed); };
-  if (FHost->Mode() == THostMode::hmSaver) {
+  if (FOptions.Mode == TShellMode::smFullScreen) {
     int x = 0;
     int y = 0;
     SDL_GetGlobalMouseState(&x, &y);
-    FHost->PointerStartsAt(x, y);
+    for (auto& screen : FScreens) screen->Host->PointerStartsAt(x, y);
   }
+  for (auto& screen : FScreens) StartGame(*screen);
+  // This early only a board that could not be made ends the run.
+  return !Ended();
+}
+
+bool TSdlShell::OpenWindows() {
+  switch (FOptions.Mode) {
+    case TShellMode::smFullScreen: {
+      TDisplayLayout displays = FDisplays();
+      if (displays.empty()) displays.push_back({0, 0, WindowWidth, WindowHeight});
+      const TDisplayLayout monitors = SdlDisplayLayout();
+      for (const TDisplayBounds& d : displays) {
+        Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR;
+        // Full screen on the monitor of exactly these bounds; bounds that are no monitor's (a
+        // layout a test makes up) keep a plain window there.
+        if (std::find(monitors.begin(), monitors.end(), d) != monitors.end()) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        if (!AddScreen(SDL_CreateWindow("Detonix", d.X, d.Y, d.Width, d.Height, flags))) return false;
+      }
+      SDL_ShowCursor(SDL_DISABLE);
+      SDL_Window* first = FScreens.front()->Window;
+      SDL_RaiseWindow(first);
+      // Every key is the saver's, wherever the focus was: the first one ends it.
+      SDL_SetWindowKeyboardGrab(first, SDL_TRUE);
+      return true;
+    }
+    case TShellMode::smForeignWindow:
+    case TShellMode::smPreview: {
+      const auto id = FOptions.WindowId ? FOptions.WindowId : RootWindowId();
+      if (!id || !XWindowExists(*id)) {
+        std::fprintf(stderr, "detonix: there is no X11 window 0x%llx to draw into\n",
+                     static_cast<unsigned long long>(id.value_or(0)));
+        return false;
+      }
+      FOptions.WindowId = id;
+      if (!AddScreen(SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(*id))))) return false;
+      if (!WatchForeignWindow(FScreens.front()->Window)) {
+        std::fprintf(stderr, "detonix: cannot watch the X11 window 0x%llx\n", static_cast<unsigned long long>(*id));
+        return false;
+      }
+      return true;
+    }
+    default:
+      return AddScreen(SDL_CreateWindow("Detonix", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, WindowWidth,
+                                        WindowHeight, SDL_WINDOW_RESIZABLE));
+  }
+}
+
+bool TSdlShell::AddScreen(SDL_Window* window) {
+  if (!window) {
+    std::fprintf(stderr, "detonix: cannot create the window: %s\n", SDL_GetError());
+    return false;
+  }
+  auto screen = std::make_unique<TScreen>();
+  screen->Window = window;
+  THostOptions host;
+  host.Mode = HostMode(FOptions.Mode);
+  host.ReadSettings = [options = FOptions] { return SettingsForRun(*CreateUserSettingsStore(), options); };
+  // Each monitor plays a game of its own; a seed given is the first one's.
+  if (FOptions.Seed) host.Seed = *FOptions.Seed + FScreens.size();
+  // One device for every monitor, opened only when it will be used: an open device costs a thread.
+  if (host.Mode != THostMode::hmPreview && host.ReadSettings().Sounds) {
+    if (!FSound) FSound = std::make_shared<TSdlSoundOutput>();
+    host.Sound = FSound;
+  }
+  screen->Host = std::make_unique<TGameHost>(FApp, std::move(host));
+  TScreen& s = *screen;
+  s.Host->OnBlit = [this, &s](const std::vector<TRect>& changed) { Blit(s, changed); };
+  FScreens.push_back(std::move(screen));
   return true;
 }
 
-void TSdlShell::StartGame() {
-  StopGame();
+void TSdlShell::StartGame(TScreen& screen) {
+  StopGame(screen);
   // Before SDL makes the window's pixels: a window beyond any screen would cost gigabytes.
   int width = 0;
   int height = 0;
-  SDL_GetWindowSize(FWindow, &width, &height);
+  SDL_GetWindowSize(screen.Window, &width, &height);
   if (const std::string problem = BoardSizeProblem(width, height, 0); !problem.empty()) {
     std::fprintf(stderr, "detonix: %s\n", problem.c_str());
-    if (!Foreign()) FHost->End();
+    if (!Foreign()) screen.Host->End();
     return;
   }
-  SDL_Surface* window = SDL_GetWindowSurface(FWindow);
+  SDL_Surface* window = SDL_GetWindowSurface(screen.Window);
   if (!window) {
     std::fprintf(stderr, "detonix: no picture for the window: %s\n", SDL_GetError());
     return;
   }
-  FWindowSurface = window;
+  screen.WindowSurface = window;
   SDL_Surface* pixels = window;
   const Uint32 format = window->format->format;
   if (format != SDL_PIXELFORMAT_RGB888 && format != SDL_PIXELFORMAT_ARGB8888) {
-    FShadow = SDL_CreateRGBSurfaceWithFormat(0, window->w, window->h, 32, SDL_PIXELFORMAT_RGB888);
-    if (!FShadow) {
+    screen.Shadow = SDL_CreateRGBSurfaceWithFormat(0, window->w, window->h, 32, SDL_PIXELFORMAT_RGB888);
+    if (!screen.Shadow) {
       std::fprintf(stderr, "detonix: %s\n", SDL_GetError());
       return;
     }
-    pixels = FShadow;
+    pixels = screen.Shadow;
   }
-  if (!FHost->Build(pixels->pixels, pixels->w, pixels->h, pixels->pitch))
-    std::fprintf(stderr, "detonix: %s\n", FHost->Failure().c_str());
-  if (FHost->Surface()) FHost->Surface()->Invalidate();
-  FHost->Present();
+  TGameHost& host = *screen.Host;
+  if (!host.Build(pixels->pixels, pixels->w, pixels->h, pixels->pitch))
+    std::fprintf(stderr, "detonix: %s\n", host.Failure().c_str());
+  if (host.Surface()) host.Surface()->Invalidate();
+  host.Present();
 }
 
-void TSdlShell::StopGame() {
-  if (FHost) FHost->Stop();  // before the pixels it draws into
-  if (FShadow) SDL_FreeSurface(FShadow);
-  FShadow = nullptr;
-  FWindowSurface = nullptr;
+void TSdlShell::StopGame(TScreen& screen) {
+  if (screen.Host) screen.Host->Stop();  // before the pixels it draws into
+  if (screen.Shadow) SDL_FreeSurface(screen.Shadow);
+  screen.Shadow = nullptr;
+  screen.WindowSurface = nullptr;
 }
 
-void TSdlShell::Blit(const std::vector<TRect>& changed) {
+void TSdlShell::Blit(TScreen& screen, const std::vector<TRect>& changed) {
   std::vector<SDL_Rect> rects;
   rects.reserve(changed.size());
   for (const TRect& r : changed) {
     SDL_Rect s{r.Left, r.Top, r.Width(), r.Height()};
-    if (FShadow) {
+    if (screen.Shadow) {
       SDL_Rect target = s;
-      SDL_BlitSurface(FShadow, &s, FWindowSurface, &target);
+      SDL_BlitSurface(screen.Shadow, &s, screen.WindowSurface, &target);
     }
     rects.push_back(s);
   }
   // Fails harmlessly while a new size waits to be handled.
-  SDL_UpdateWindowSurfaceRects(FWindow, rects.data(), static_cast<int>(rects.size()));
+  SDL_UpdateWindowSurfaceRects(screen.Window, rects.data(), static_cast<int>(rects.size()));
+}
+
+void TSdlShell::PresentAll() {
+  for (auto& screen : FScreens)
+    if (screen->Host) screen->Host->Present();
+}
+
+TSdlShell::TScreen* TSdlShell::ScreenOf(Uint32 windowId) {
+  for (auto& screen : FScreens)
+    if (SDL_GetWindowID(screen->Window) == windowId) return screen.get();
+  return nullptr;
+}
+
+bool TSdlShell::Ended() const {
+  return FQuit || std::any_of(FScreens.begin(), FScreens.end(), [](const auto& s) { return s->Host->Ended(); });
 }
 
 void TSdlShell::HandleEvent(const SDL_Event& event) {
+  // Input goes to the game of its window (the first where SDL names none); the saver's input
+  // rules end that game, and with it the run on every monitor.
+  const auto inputScreen = [this](Uint32 windowId) {
+    TScreen* screen = ScreenOf(windowId);
+    return screen ? screen : FScreens.front().get();
+  };
   switch (event.type) {
     case SDL_QUIT:  // also SIGTERM and SIGINT, through SDL's signal handlers
       FQuit = true;
       break;
-    case SDL_WINDOWEVENT:
+    case SDL_WINDOWEVENT: {
+      TScreen* screen = ScreenOf(event.window.windowID);
+      if (!screen) break;
       if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-        FSizeChanged = true;
-      } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED && !FSizeChanged && FHost->Surface()) {
-        FHost->Surface()->Invalidate();
-        FHost->Present();
+        screen->SizeChanged = true;
+      } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED && !screen->SizeChanged && screen->Host->Surface()) {
+        screen->Host->Surface()->Invalidate();
+        screen->Host->Present();
       } else if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
         FQuit = true;
       }
       break;
+    }
     case SDL_KEYDOWN:
-      FHost->Key();
+      inputScreen(event.key.windowID)->Host->Key();
       break;
     case SDL_MOUSEBUTTONDOWN:
-      FHost->Click();
+      inputScreen(event.button.windowID)->Host->Click();
       break;
     case SDL_MOUSEMOTION: {
+      TScreen* screen = inputScreen(event.motion.windowID);
       int x = 0;
       int y = 0;
-      SDL_GetWindowPosition(FWindow, &x, &y);
-      FHost->PointerMoved(x + event.motion.x, y + event.motion.y);
+      SDL_GetWindowPosition(screen->Window, &x, &y);
+      screen->Host->PointerMoved(x + event.motion.x, y + event.motion.y);
       break;
     }
     case SDL_SYSWMEVENT:
-      if (IsWindowDestroyed(event, FWindow)) FQuit = true;
+      for (auto& screen : FScreens)
+        if (IsWindowDestroyed(event, screen->Window)) FQuit = true;
       break;
     default:
       break;
   }
 }
 
-int TSdlShell::Run() {
-  if (!Open()) return 1;
-  StartGame();
-  // This early only a board that could not be made ends the run.
-  if (FHost->Ended()) return 1;
+int TSdlShell::Run() { return Open() ? Loop() : 1; }
+
+int TSdlShell::Loop() {
   SDL_Event event;
-  const auto over = [this] { return FQuit || FHost->Ended(); };
-  while (!over()) {
-    while (!over() && SDL_PollEvent(&event)) HandleEvent(event);
-    if (over()) break;
+  while (!Ended()) {
+    while (!Ended() && SDL_PollEvent(&event)) HandleEvent(event);
+    if (Ended()) break;
     // A window that its owner destroyed shows up as failed requests before the notice arrives.
     if (Foreign() && TakeXWindowError() && !XWindowExists(*FOptions.WindowId)) break;
-    if (FSizeChanged) {
-      FSizeChanged = false;
-      StartGame();  // a new game at the new size
-      continue;
+    bool resized = false;
+    for (auto& screen : FScreens) {
+      if (!screen->SizeChanged) continue;
+      screen->SizeChanged = false;
+      StartGame(*screen);  // a new game at the new size
+      resized = true;
     }
+    if (resized) continue;
     // Sleep until the next timer is due or an event arrives.
-    const auto due = FHost->Step();
+    const auto due = RunLoopStep(FApp, [this] { PresentAll(); });
     const int timeout = due ? static_cast<int>(std::min<int64_t>(*due, INT_MAX)) : -1;
     if (timeout != 0 && SDL_WaitEventTimeout(&event, timeout)) HandleEvent(event);
   }
   FWatch.reset();
-  StopGame();
+  for (auto& screen : FScreens) StopGame(*screen);
   return 0;
 }
 

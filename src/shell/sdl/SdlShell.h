@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -8,47 +9,66 @@
 #include "host/GameHost.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
+#include "shell/sdl/DisplayLayout.h"
 #include "shell/sdl/ShellOptions.h"
 
 namespace detonix::sdl {
 
 class TEndWatch;
 
-// The native program's window, in one of the drawing modes: an ordinary window, the full-screen
-// saver, or a foreign X11 window (xscreensaver's, or its preview). The game host runs the game on
-// the window's own pixels; this adds the window, SDL's events, the blit and the wait.
+// The native program's windows, in one of the drawing modes: an ordinary window, the full-screen
+// saver (a window on every monitor, each with a game of its own), or a foreign X11 window
+// (xscreensaver's, or its preview). A game host runs each game on its window's own pixels; this
+// adds the windows, SDL's events, the blit and the wait.
 class TSdlShell {
  public:
-  explicit TSdlShell(const TShellOptions& options);
+  // DISPLAYS tells the full-screen saver where the monitors are, once SDL's video has started.
+  explicit TSdlShell(const TShellOptions& options, std::function<TDisplayLayout()> displays = SdlDisplayLayout);
   ~TSdlShell();
   TSdlShell(const TSdlShell&) = delete;
   TSdlShell& operator=(const TSdlShell&) = delete;
 
-  // Runs until the window closes; the exit status.
+  // Runs until the window closes; the exit status. The same as Open, then Loop.
   int Run();
+  // Opens the windows and starts their games; false when that failed and the run is over.
+  bool Open();
+  // Runs the games until the windows close or input ends the saver; the exit status.
+  int Loop();
+
+  // One game in one window.
+  struct TScreen {
+    SDL_Window* Window = nullptr;
+    std::unique_ptr<TGameHost> Host;
+    // When the window's pixels are not 32-bit XRGB, the game draws into these and they are
+    // converted onto the window.
+    SDL_Surface* Shadow = nullptr;
+    SDL_Surface* WindowSurface = nullptr;  // the window's pixels, valid until the next size
+    bool SizeChanged = false;
+  };
+  const std::vector<std::unique_ptr<TScreen>>& Screens() const { return FScreens; }
 
  private:
-  bool Open();
-  void StartGame();
-  void StopGame();
+  bool OpenWindows();
+  bool AddScreen(SDL_Window* window);
+  void StartGame(TScreen& screen);
+  void StopGame(TScreen& screen);
+  TScreen* ScreenOf(Uint32 windowId);
   void HandleEvent(const SDL_Event& event);
-  void Blit(const std::vector<TRect>& changed);
+  void Blit(TScreen& screen, const std::vector<TRect>& changed);
+  void PresentAll();
   void ShowMessage(const std::string& text);
+  bool Ended() const;
   bool Foreign() const { return FOptions.Mode == TShellMode::smForeignWindow || FOptions.Mode == TShellMode::smPreview; }
 
   TShellOptions FOptions;
+  std::function<TDisplayLayout()> FDisplays;
   TRealClock FClock;
   TApplication FApp;
   bool FVideoStarted = false;
-  SDL_Window* FWindow = nullptr;
-  std::unique_ptr<TGameHost> FHost;
-  // When the window's pixels are not 32-bit XRGB, the game draws into these and they are
-  // converted onto the window.
-  SDL_Surface* FShadow = nullptr;
-  SDL_Surface* FWindowSurface = nullptr;  // the window's pixels, valid until the next size
+  std::vector<std::unique_ptr<TScreen>> FScreens;
+  std::shared_ptr<TSoundOutput> FSound;
   std::unique_ptr<TEndWatch> FWatch;  // ends the process when the loop cannot answer an end in time
   bool FQuit = false;
-  bool FSizeChanged = false;
 };
 
 }  // namespace detonix::sdl

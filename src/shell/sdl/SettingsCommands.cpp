@@ -39,6 +39,17 @@ TSettings EffectiveSettings(TSettingsStore& store, const TSettingsOverrides& ove
   return s;
 }
 
+TSettings SettingsForRun(TSettingsStore& store, const TShellOptions& options) {
+  if (!options.UnderXscreensaver) return EffectiveSettings(store, options.Overrides);
+  const TSettings stored = LoadSettings(store);
+  TSettings s;
+  s.PerBlocksLeft = stored.PerBlocksLeft;
+  s.PerOfEBlocks = stored.PerOfEBlocks;
+  s.PerOfPUps = stored.PerOfPUps;
+  options.Overrides.ApplyTo(s);
+  return s;
+}
+
 std::string FormatSettings(const TSettings& s) {
   std::string text;
   for (const TSettingRow& row : SettingRows)

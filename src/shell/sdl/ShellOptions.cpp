@@ -201,7 +201,37 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
     o.Mode = TShellMode::smForeignWindow;
     o.WindowId = envId;
   }
+  o.UnderXscreensaver = o.WindowId && o.WindowId == envId;
   return result;
+}
+
+std::vector<TUsageEntry> ModeEntries() {
+  return {
+      {"(none), -window", "play in a window of 1024 by 768; a new game at each new size"},
+      {"-fullscreen, -s, /s", "cover every monitor, each with a game of its own; any key,\n"
+                              "click or pointer movement of more than 20 pixels ends them all"},
+      {"-root", "draw into $XSCREENSAVER_WINDOW, or else the root window"},
+      {"-window-id ID", "draw into the X11 window ID (decimal or 0x hex)"},
+      {"/p ID", "the same as a small preview: small cells, no sound"},
+      {"--save-settings [opts]", "write the options given to the settings file and end"},
+      {"--show-settings [opts]", "print the settings in effect and the file's path and end"},
+      {"-h, --help", "print the modes and options and end"},
+  };
+}
+
+std::vector<TUsageEntry> SettingEntries() {
+  std::vector<TUsageEntry> entries;
+  for (const TSettingRow& row : SettingRows) {
+    std::string options = std::string(row.Option) + (row.Arg.empty() ? "" : " " + std::string(row.Arg));
+    if (!row.OffOption.empty() && row.OffHelp.empty()) options += ", " + std::string(row.OffOption);
+    if (row.Help.empty() && !entries.empty())
+      entries.back().Options += ", " + options;
+    else
+      entries.push_back({options, std::string(row.Help)});
+    if (!row.OffHelp.empty()) entries.push_back({std::string(row.OffOption), std::string(row.OffHelp)});
+  }
+  entries.push_back({"-seed N", "the maze generator's seed, for a repeatable first maze"});
+  return entries;
 }
 
 std::string UsageText() {
@@ -210,32 +240,16 @@ std::string UsageText() {
 Two computer players play a bomb-laying maze game; you watch.
 
 Modes:
-  (none), -window          play in a window of 1024 by 768; a new game at each new size
-  -fullscreen, -s, /s      cover the screen; any key, click or pointer movement of more
-                           than 20 pixels ends it
-  -root                    draw into $XSCREENSAVER_WINDOW, or else the root window
-  -window-id ID            draw into the X11 window ID (decimal or 0x hex)
-  /p ID                    the same as a small preview: small cells, no sound
-  --save-settings [opts]   write the options given to the settings file and end
-  --show-settings [opts]   print the settings in effect and the file's path and end
-  -h, --help               print this text
-  With XSCREENSAVER_WINDOW set and no mode given, it draws into that window. In a foreign
+)";
+  for (const TUsageEntry& e : ModeEntries()) text += UsageLine(e.Options, e.Help);
+  text += R"(  With XSCREENSAVER_WINDOW set and no mode given, it draws into that window. In a foreign
   window it never ends on input: it ends on SIGTERM or when the window goes away.
 
-Settings for this run (the settings file and then the defaults fill in the rest):
+Settings for this run (the settings file and then the defaults fill in the rest; in
+$XSCREENSAVER_WINDOW the file fills in only what xscreensaver's settings window does not show,
+the maze densities):
 )";
-  std::vector<std::pair<std::string, std::string_view>> lines;  // options, help
-  for (const TSettingRow& row : SettingRows) {
-    std::string options = std::string(row.Option) + (row.Arg.empty() ? "" : " " + std::string(row.Arg));
-    if (!row.OffOption.empty() && row.OffHelp.empty()) options += ", " + std::string(row.OffOption);
-    if (row.Help.empty() && !lines.empty())
-      lines.back().first += ", " + options;
-    else
-      lines.emplace_back(options, row.Help);
-    if (!row.OffHelp.empty()) lines.emplace_back(row.OffOption, row.OffHelp);
-  }
-  lines.emplace_back("-seed N", "the maze generator's seed, for a repeatable first maze");
-  for (const auto& [options, help] : lines) text += UsageLine(options, help);
+  for (const TUsageEntry& e : SettingEntries()) text += UsageLine(e.Options, e.Help);
   return text + R"(
 Options may be written with one dash or two. xscreensaver's -install, -noinstall,
 -visual X, -mono, -pair and -fps are accepted and ignored.

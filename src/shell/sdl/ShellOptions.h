@@ -12,7 +12,7 @@ namespace detonix::sdl {
 // What one run of the program does.
 enum class TShellMode : uint8_t {
   smWindow,         // an ordinary resizable window
-  smFullScreen,     // the saver: covers the screen, ends on input
+  smFullScreen,     // the saver: covers every monitor, ends on input
   smForeignWindow,  // draws into an X11 window someone else made (xscreensaver), never ends on input
   smPreview,        // the same with the preview's small cells, no sound and no digits
   smHelp,
@@ -25,6 +25,8 @@ struct TShellOptions {
   // The X11 window to draw into (foreign window and preview); none with --root means the real root.
   std::optional<uint64_t> WindowId;
   bool Root = false;
+  // Drawing into $XSCREENSAVER_WINDOW: xscreensaver started it, and its settings window decides.
+  bool UnderXscreensaver = false;
   TSettingsOverrides Overrides;
   std::optional<uint64_t> Seed;
 };
@@ -42,6 +44,16 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
 
 // A window id as xscreensaver writes it: decimal or 0x hex, above 0 and within 32 bits.
 std::optional<uint64_t> ParseWindowId(const std::string& text);
+
+// One entry of the usage text and of the manual page: the options and what they do ('\n' breaks
+// the line in the usage text).
+struct TUsageEntry {
+  std::string Options;
+  std::string Help;
+};
+// The modes, then the settings' options as SettingRows lists them (and the seed).
+std::vector<TUsageEntry> ModeEntries();
+std::vector<TUsageEntry> SettingEntries();
 
 // The text --help prints: the modes, then the settings' options as SettingRows lists them.
 std::string UsageText();

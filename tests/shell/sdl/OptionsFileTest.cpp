@@ -4,10 +4,12 @@
 #include <fstream>
 #include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "settings/MemorySettingsStore.h"
 #include "shell/sdl/SettingsCommands.h"
 #include "shell/sdl/ShellOptions.h"
 
@@ -62,27 +64,57 @@ const TSettingRow* RowOfOption(const std::string& option) {
   return nullptr;
 }
 
+const std::regex& MenuPattern() {
+  static const std::regex menu(R"re(<select id="([^"]+)">([\s\S]*?)</select>)re");
+  return menu;
+}
+
+// The command line xscreensaver's settings window builds from TEXT: the item of each menu whose
+// label is in CHOSEN (else the first, which it shows when none is named), each check box's switch
+// for on or off (on when its id is in ON), and nothing for a spin box at its default.
+std::vector<std::string> WindowCommand(const std::string& text, const std::set<std::string>& chosen,
+                                       const std::set<std::string>& on) {
+  std::vector<std::string> args = Words(Elements(text, "command").at(0).at("arg"));
+  auto add = [&](const std::string& switches) {
+    for (const std::string& w : Words(switches)) args.push_back(w);
+  };
+  for (std::sregex_iterator m(text.begin(), text.end(), MenuPattern()), end; m != end; ++m) {
+    const std::vector<TAttributes> items = Elements((*m)[2], "option");
+    const TAttributes* item = &items.at(0);
+    for (const TAttributes& i : items)
+      if (chosen.contains(i.at("_label"))) item = &i;
+    add(item->contains("arg-set") ? item->at("arg-set") : "");
+  }
+  for (const TAttributes& box : Elements(text, "boolean"))
+    add(on.contains(box.at("id")) ? box.at("arg-set") : (box.contains("arg-unset") ? box.at("arg-unset") : ""));
+  return args;
+}
+
 TEST(OptionsFile, EveryControlAgreesWithTheSettingsTable) {
   const std::string text = OptionsFile();
   ASSERT_FALSE(text.empty()) << DETONIX_OPTIONS_XML;
   int controls = 0;
 
-  // A menu is named after its option; each item's label names the value it passes, and the
-  // item without a switch (xscreensaver passes nothing for it) must name the default.
-  static const std::regex menu(R"re(<select id="([^"]+)">([\s\S]*?)</select>)re");
-  for (std::sregex_iterator m(text.begin(), text.end(), menu), end; m != end; ++m, ++controls) {
+  // A menu is named after its option; each item passes the value its label names, and the first,
+  // which the window shows when the command line names none, is the default.
+  for (std::sregex_iterator m(text.begin(), text.end(), MenuPattern()), end; m != end; ++m, ++controls) {
     const TSettingRow* row = RowOfOption("-" + (*m)[1].str());
     ASSERT_TRUE(row) << "no setting for the menu " << (*m)[1];
+    bool first = true;
     for (const TAttributes& item : Elements((*m)[2], "option")) {
       const std::string label = item.at("_label").substr(item.at("_label").find(": ") + 2);
-      const std::string args = item.contains("arg-set") ? item.at("arg-set") : "";
-      const std::string shown = ShownWith(Words(args), *row);
-      EXPECT_NE(shown.find("(" + label + ")"), std::string::npos)
-          << "the menu " << (*m)[1] << " says " << label << " for '" << args << "', which gives " << shown;
+      ASSERT_TRUE(item.contains("arg-set")) << label << ": every choice is passed";
+      for (const std::string& args : first ? std::vector<std::string>{item.at("arg-set"), ""}
+                                           : std::vector<std::string>{item.at("arg-set")}) {
+        const std::string shown = ShownWith(Words(args), *row);
+        EXPECT_NE(shown.find("(" + label + ")"), std::string::npos)
+            << "the menu " << (*m)[1] << " says " << label << " for '" << args << "', which gives " << shown;
+      }
+      first = false;
     }
   }
 
-  // A check box is off unless its switch is given, so the setting's default must be off.
+  // A check box passes its switch both ways, and the window shows it off by default.
   for (const TAttributes& box : Elements(text, "boolean")) {
     ++controls;
     const std::vector<std::string> args = Words(box.at("arg-set"));
@@ -90,6 +122,8 @@ TEST(OptionsFile, EveryControlAgreesWithTheSettingsTable) {
     ASSERT_TRUE(row) << box.at("arg-set");
     EXPECT_EQ(row->Default, 0) << row->Name;
     EXPECT_EQ(ShownWith(args, *row), std::string(row->Name) + "=1");
+    ASSERT_TRUE(box.contains("arg-unset")) << row->Name;
+    EXPECT_EQ(ShownWith(Words(box.at("arg-unset")), *row), std::string(row->Name) + "=0");
   }
 
   // A spin box offers what the settings windows offer, from the setting's default.
@@ -106,6 +140,28 @@ TEST(OptionsFile, EveryControlAgreesWithTheSettingsTable) {
       EXPECT_EQ(ShownWith({args.at(0), number.at(v)}, *row), std::string(row->Name) + "=" + number.at(v));
   }
   EXPECT_EQ(controls, 6) << "speed, two players, forced maze and its minutes, sound";
+}
+
+TEST(OptionsFile, UnderXscreensaverItsWindowWinsOverTheSettingsFile) {
+  TMemorySettingsStore store;
+  store.KeyExists = true;
+  store.SetInteger("P1ImageIndex", 2 * ImagesPerCharacter);  // Murvex
+  store.SetInteger("Sounds", 1);
+  store.SetInteger("ForceInterval", 17);
+  store.SetDouble("PerBlocksLeft", 0.3);
+  const std::vector<std::string> args = WindowCommand(OptionsFile(), {"Player 1: Quorin"}, {});  // sound off
+  const TParseResult hack = ParseCommandLine(args, "0x400008");
+  ASSERT_TRUE(hack.Ok()) << hack.Error;
+  const TSettings s = SettingsForRun(store, hack.Options);
+  EXPECT_EQ(s.P1ImageIndex, 0) << "Quorin, as the window says";
+  EXPECT_FALSE(s.Sounds);
+  EXPECT_EQ(s.ForceInterval, 5) << "the window shows its spin box's default and passes nothing for it";
+  EXPECT_EQ(s.PerBlocksLeft, 0.3) << "the window has no control for the densities: the file's";
+
+  // The same command run by hand, into the root window: the file still fills in what it lacks.
+  const TSettings byHand = SettingsForRun(store, ParseCommandLine(args, nullptr).Options);
+  EXPECT_EQ(byHand.ForceInterval, 17);
+  EXPECT_EQ(byHand.P1ImageIndex, 0);
 }
 
 }  // namespace

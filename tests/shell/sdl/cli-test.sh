@@ -107,8 +107,8 @@ case $case in
     [ -r "$xml" ] || fail "no options file given"
     grep -q '<screensaver name="detonix"' "$xml" || fail "the options file does not name detonix"
     grep -q '<command arg="--root"/>' "$xml" || fail "the options file does not ask for --root"
-    switches=$(grep -o 'arg-set="[^"]*"' "$xml" | sed 's/^arg-set="//; s/"$//')
-    [ "$(wc -l <<<"$switches")" -ge 10 ] || fail "too few switches found: $switches"
+    switches=$(grep -o 'arg-\(un\)\?set="[^"]*"' "$xml" | sed 's/^arg-[a-z]*="//; s/"$//')
+    [ "$(wc -l <<<"$switches")" -ge 17 ] || fail "too few switches found: $switches"
     while read -r a; do
       # shellcheck disable=SC2086
       run 0 --show-settings $a
@@ -124,13 +124,13 @@ case $case in
       run 0 --show-settings ${arg/\%/$v}
       has "$out" "ForceInterval=$v"
     done
-    # xscreensaver leaves options at their default off the command line, so the program's own
-    # defaults must be the file's: the menu items without a switch, the spin box's default,
-    # and the check boxes off.
+    # Where the command line names none of a menu's items, xscreensaver's window shows the first,
+    # and it passes nothing for a spin box at its default; so the program's own defaults must be
+    # what the window then shows: each menu's first item, the spin box's default, the boxes off.
     run 0 --show-settings
-    defaults=$(awk '/<select id=/ { match($0, /id="[^"]*"/); id = substr($0, RSTART + 4, RLENGTH - 5) }
-                    /<option/ && !/arg-set/ { match($0, /: [^"]*"/); print id, substr($0, RSTART + 2, RLENGTH - 3) }' "$xml")
-    [ "$(wc -l <<<"$defaults")" -eq 3 ] || fail "each of the three menus needs exactly one default: $defaults"
+    defaults=$(awk '/<select id=/ { match($0, /id="[^"]*"/); id = substr($0, RSTART + 4, RLENGTH - 5); first = 1 }
+                    /<option/ && first { match($0, /: [^"]*"/); print id, substr($0, RSTART + 2, RLENGTH - 3); first = 0 }' "$xml")
+    [ "$(wc -l <<<"$defaults")" -eq 3 ] || fail "three menus expected: $defaults"
     while read -r id label; do
       case $id in
         speed) has "$out" "PlayerSpeed=150 ($label)" ;;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # xscreensaver itself runs detonix: the daemon, on a virtual X server, activated by
 # xscreensaver-command, starts the hack from its programs line; the board must appear on the
-# screen, and deactivating must end the hack. xscreensaver-test.sh BUILD-DIR.
+# screen, and deactivating must end the hack. xscreensaver-test.sh BUILD-DIR [HACK]: HACK is an
+# installed hack (a path, or a name xscreensaver finds) to run instead of the build's detonix.
 # The daemon refuses to start hacks as root, so as root it runs as the user nobody.
 set -uo pipefail
 build=$(cd "${1:-build}" && pwd)
@@ -34,8 +35,11 @@ for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 display=:$(cat "$work/display")
 
 # A copy the other user can reach, whatever the permissions of the build folder's parents.
-program=$work/detonix
-cp "$build/detonix" "$program"
+program=${2:-}
+if [ -z "$program" ]; then
+  program=$work/detonix
+  cp "$build/detonix" "$program"
+fi
 home=$work/home
 mkdir -p "$home"
 cat >"$home/.xscreensaver" <<EOF

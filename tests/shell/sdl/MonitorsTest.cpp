@@ -1,0 +1,64 @@
+// The full-screen saver on several monitors, in-process on SDL's dummy video driver with a layout
+// made up for the test: a game of its own on each monitor, at that monitor's size and place, and
+// a key on any of them ends the run.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "shell/sdl/SdlShell.h"
+
+namespace detonix::sdl {
+namespace {
+
+class SaverMonitors : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    // An empty settings folder: the defaults, whatever the user has saved.
+    setenv("XDG_CONFIG_HOME", (std::filesystem::temp_directory_path() / "detonix-monitors-test").c_str(), 1);
+  }
+
+  static void ExpectAGamePerMonitor(const TDisplayLayout& layout) {
+    TShellOptions options;
+    options.Mode = TShellMode::smFullScreen;
+    options.Seed = 40;
+    TSdlShell shell(options, [layout] { return layout; });
+    ASSERT_TRUE(shell.Open());
+    const auto& screens = shell.Screens();
+    ASSERT_EQ(screens.size(), layout.size());
+    for (size_t i = 0; i < layout.size(); ++i) {
+      const TGameHost& host = *screens[i]->Host;
+      ASSERT_TRUE(host.Simulator()) << "monitor " << i << " has no game: " << host.Failure();
+      EXPECT_EQ(host.Surface()->Bitmap().Width(), layout[i].Width) << "monitor " << i;
+      EXPECT_EQ(host.Surface()->Bitmap().Height(), layout[i].Height) << "monitor " << i;
+      int x = -1;
+      int y = -1;
+      SDL_GetWindowPosition(screens[i]->Window, &x, &y);
+      EXPECT_EQ(x, layout[i].X) << "monitor " << i;
+      EXPECT_EQ(y, layout[i].Y) << "monitor " << i;
+      // The seed given is the first monitor's, so one monitor plays what the headless tool does.
+      EXPECT_EQ(host.Simulator()->State().Random.LastSeed(), 40 + i) << "monitor " << i << " plays another's maze";
+    }
+
+    // A key on the last monitor; Loop returns only once the run has ended.
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.windowID = SDL_GetWindowID(screens.back()->Window);
+    key.key.keysym.sym = SDLK_a;
+    ASSERT_EQ(SDL_PushEvent(&key), 1) << SDL_GetError();
+    EXPECT_EQ(shell.Loop(), 0);
+  }
+};
+
+TEST_F(SaverMonitors, TwoMonitorsOfDifferentSizes) {
+  ExpectAGamePerMonitor({{0, 0, 800, 600}, {800, 0, 640, 480}});
+}
+
+TEST_F(SaverMonitors, ThreeMonitorsOneAboveAndOneLeftOfTheFirst) {
+  ExpectAGamePerMonitor({{0, 0, 900, 700}, {0, -480, 640, 480}, {-600, 100, 600, 360}});
+}
+
+}  // namespace
+}  // namespace detonix::sdl

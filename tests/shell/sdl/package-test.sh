@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# The Debian package's round trip: package-test.sh BUILD-DIR makes the package, installs it with
+# dpkg, checks what it put in place, lets the real xscreensaver daemon run the installed hack
+# (xscreensaver-test.sh), removes it and checks nothing of it is left. Needs root; skipped (77)
+# otherwise, and when a detonix package is installed already (it is not ours to replace).
+set -uo pipefail
+if [ "$(id -u)" -ne 0 ]; then
+  echo "package-test: skipped: installing a package needs root (the CI runs as root)"
+  exit 77
+fi
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:-build}" && pwd)
+for c in dpkg cpack man xscreensaver Xvfb; do
+  command -v "$c" >/dev/null || { echo "package-test: skipped: $c is not installed (scripts/bootstrap.sh installs it)"; exit 77; }
+done
+# Two builds of this project on one machine must not install and remove the package at once.
+exec 9>/tmp/detonix-package-test.lock
+flock 9
+if dpkg-query -W -f='${Status}' detonix 2>/dev/null | grep -q 'ok installed'; then
+  echo "package-test: skipped: a detonix package is installed already; remove it first (dpkg -r detonix)"
+  exit 77
+fi
+
+cmake --build "$build" --target package >"$build/package-test.log" 2>&1 ||
+  { cat "$build/package-test.log" >&2; echo "FAIL: cannot make the package" >&2; exit 1; }
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+deb=$build/detonix_${version}_amd64.deb
+[ -f "$deb" ] || { echo "FAIL: cpack made no $deb" >&2; exit 1; }
+echo "ok: made $(basename "$deb"), $(stat -c %s "$deb") bytes"
+if command -v lintian >/dev/null; then
+  # Errors fail; the warnings kept are listed in the README.
+  lintian --fail-on error "$deb" || { echo "FAIL: lintian reports errors" >&2; exit 1; }
+  echo "ok: lintian reports no error"
+fi
+
+installed=no
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+cleanup() { [ "$installed" = yes ] && dpkg -r detonix >/dev/null 2>&1; }
+trap cleanup EXIT
+
+dpkg -i "$deb" >"$build/package-test.log" 2>&1 ||
+  { cat "$build/package-test.log" >&2; echo "FAIL: dpkg -i failed" >&2; exit 1; }
+installed=yes
+pass "dpkg -i installed it"
+
+for f in /usr/bin/detonix /usr/bin/detonix-headless /usr/share/xscreensaver/config/detonix.xml \
+         /usr/share/applications/detonix.desktop /usr/share/icons/hicolor/48x48/apps/detonix.png \
+         /usr/share/doc/detonix/copyright; do
+  [ -f "$f" ] || fail "$f is missing"
+done
+hack=/usr/libexec/xscreensaver/detonix
+if [ -L "$hack" ] && [ "$(readlink -f "$hack")" = /usr/bin/detonix ]; then
+  pass "$hack is a link to /usr/bin/detonix"
+else
+  fail "$hack is not a link to /usr/bin/detonix"
+fi
+for page in detonix detonix-headless; do
+  if found=$(man -w "$page" 2>/dev/null) && [ -n "$found" ]; then
+    pass "man -w $page finds $found"
+  else
+    fail "man -w $page finds no page"
+  fi
+done
+/usr/bin/detonix --help | grep -q -- '-force-maze' || fail "the installed detonix does not run"
+
+# By the name the README's programs line gives, as xscreensaver finds it.
+if "$here/xscreensaver-test.sh" "$build" detonix; then
+  pass "xscreensaver ran the installed hack"
+else
+  fail "xscreensaver did not run the installed hack as it should"
+fi
+
+ours=$(dpkg-query -L detonix | while read -r p; do [ -d "$p" ] && [ ! -L "$p" ] || echo "$p"; done)
+dpkg -r detonix >"$build/package-test.log" 2>&1 || { cat "$build/package-test.log" >&2; fail "dpkg -r failed"; }
+installed=no
+left=$(for p in $ours /usr/share/doc/detonix; do [ -e "$p" ] || [ -L "$p" ] && echo "$p"; done)
+if [ -z "$left" ] && ! dpkg-query -W -f='${Status}' detonix 2>/dev/null | grep -q 'ok installed'; then
+  pass "dpkg -r removed all $(echo "$ours" | wc -l) files of the package"
+else
+  fail "left after dpkg -r: ${left:-dpkg still lists detonix as installed}"
+fi
+
+[ "$failures" -eq 0 ] && echo "package-test: all passed" && exit 0
+echo "package-test: $failures failed" >&2
+exit 1
