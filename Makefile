@@ -5,7 +5,7 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_OPTS ?=
 # The end-to-end tests, on a virtual X server, of the Debian package and under Wine; they run
 # alone, after the rest.
-SHELL_LABELS = ^(display|package|wine)$$
+SHELL_LABELS = ^(display|fuzz|package|wine)$$
 
 .PHONY: all setup build run package test test-plain test-sanitize test-shells bench clean
 
@@ -44,9 +44,10 @@ test-shells: build
 	ctest --test-dir $(BUILD) -V --no-tests=error -L '^display$$'
 	ctest --test-dir $(BUILD) -V --no-tests=error -L '^package$$'
 	ctest --test-dir $(BUILD) -V --no-tests=error -L '^wine$$'
+	ctest --test-dir $(BUILD) -V --no-tests=error -L '^fuzz$$'
 
 bench: build
 	./$(BUILD)/detonix-bench
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD)-win
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD)-win $(BUILD)-fuzz
