@@ -1,5 +1,6 @@
 #include "host/GameHost.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -56,6 +57,44 @@ bool TGameHost::Build(void* bits, int width, int height, int stride) {
     return false;
   }
   return true;
+}
+
+void TGameHost::ShowText(const std::string& text) {
+  if (!FSurface) return;
+  TCanvas& canvas = FSurface->Canvas();
+  const int width = FSurface->Width();
+  constexpr int Margin = 4;
+  std::vector<std::string> lines;
+  std::string line;
+  size_t at = 0;
+  while (at < text.size()) {
+    const size_t end = std::min(text.find(' ', at), text.size());
+    const std::string word = text.substr(at, end - at);
+    const std::string longer = line.empty() ? word : line + " " + word;
+    if (!line.empty() && canvas.TextWidth(longer) > width - 2 * Margin) {
+      lines.push_back(line);
+      line = word;
+    } else {
+      line = longer;
+    }
+    at = end + 1;
+  }
+  if (!line.empty()) lines.push_back(line);
+  const int lineHeight = canvas.TextHeight("Ag") + 2;
+  const int top = std::max(0, (FSurface->Height() - lineHeight * static_cast<int>(lines.size())) / 2);
+  const auto brush = canvas.Brush;  // the game draws its fuse digits with this canvas too
+  const auto font = canvas.Font.Color;
+  canvas.Brush.Color = clBlack;
+  canvas.FillRect({0, top - Margin, width, top + lineHeight * static_cast<int>(lines.size()) + Margin});
+  canvas.Font.Color = clWhite;
+  canvas.Brush.Style = bsClear;
+  for (size_t i = 0; i < lines.size(); ++i)
+    canvas.TextOut(std::max(Margin, (width - canvas.TextWidth(lines[i])) / 2), top + lineHeight * static_cast<int>(i),
+                   lines[i]);
+  canvas.Brush = brush;
+  canvas.Font.Color = font;
+  FSurface->Invalidate();
+  Present();
 }
 
 void TGameHost::PointerStartsAt(int x, int y) {

@@ -94,6 +94,9 @@ class TGameHost {
   bool Key();
   bool Click();
   void End() { FEnded = true; }
+  // Writes TEXT across the board, white on a black band, word-wrapped to the window's width: in
+  // a window where no message box may be shown this is where a failure is seen.
+  void ShowText(const std::string& text);
   bool Ended() const { return FEnded; }
 
   // Copies the rectangles drawn since the last call to the screen.

@@ -115,6 +115,20 @@ TEST(GameHost, ABoardThatCannotBeMadeIsBlackAndEndsOnlyAFirstStartInTheProgramsO
   EXPECT_FALSE(window.Host.Ended());
 }
 
+// Where no box may be shown, a failure is written on the board; the game's own text drawing
+// (its fuse digits on a clear brush) is left as it was.
+TEST(GameHost, TextIsWrittenWhiteOnABlackBandAndTheCanvasIsLeftAsItWas) {
+  THostCase c(THostMode::hmForeign);
+  TPixels pixels(300, 240);
+  ASSERT_TRUE(c.Build(pixels));
+  c.Host.ShowText("Error Creating Maze - change Maze options");
+  int white = 0;
+  for (uint32_t p : pixels.Bits) white += (p & 0xFFFFFFu) == 0xFFFFFFu;
+  EXPECT_GT(white, 30) << "the text";
+  EXPECT_EQ(pixels.Bits[static_cast<size_t>(120) * 300 + 1] & 0xFFFFFFu, 0u) << "the band behind it, left edge";
+  EXPECT_EQ(c.Host.Surface()->Canvas().Brush.Style, bsClear);
+}
+
 TEST(GameHost, ANewSizeGetsANewGameOnTheNewPixels) {
   THostCase c(THostMode::hmWindow);
   TPixels small(300, 240);

@@ -59,9 +59,14 @@ TSdlShell::~TSdlShell() {
 
 void TSdlShell::ShowMessage(const std::string& text) {
   std::fprintf(stderr, "detonix: %s\n", text.c_str());
-  // Over a full-screen saver or inside someone else's window nobody could answer a box.
-  if (FOptions.Mode == TShellMode::smWindow && !FScreens.empty())
+  // Over a full-screen saver or inside someone else's window nobody could answer a box: the
+  // message is written on the board instead.
+  if (FOptions.Mode == TShellMode::smWindow && !FScreens.empty()) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Detonix", text.c_str(), FScreens.front()->Window);
+    return;
+  }
+  for (auto& screen : FScreens)
+    if (screen->Host) screen->Host->ShowText(text);
 }
 
 bool TSdlShell::Open() {
@@ -207,8 +212,10 @@ void TSdlShell::StartGame(TScreen& screen) {
     pixels = screen.Shadow;
   }
   TGameHost& host = *screen.Host;
-  if (!host.Build(pixels->pixels, pixels->w, pixels->h, pixels->pitch))
+  if (!host.Build(pixels->pixels, pixels->w, pixels->h, pixels->pitch)) {
     std::fprintf(stderr, "detonix: %s\n", host.Failure().c_str());
+    if (Foreign()) host.ShowText(host.Failure());  // it waits there, black, for a size that fits
+  }
   if (host.Surface()) host.Surface()->Invalidate();
   host.Present();
 }
