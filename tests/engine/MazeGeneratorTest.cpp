@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "engine/MazeFixture.h"
+#include "support/BoardPicture.h"
 
 namespace detonix {
 namespace {
