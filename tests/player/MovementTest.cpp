@@ -254,7 +254,7 @@ TEST(Think, LaysABombWhenTheOpponentIsInLineAndItCanGetAway) {
   p.Think();
   ASSERT_EQ(g.BombsAsked(1), 1) << "the opponent on (4,1) is 3 cells away\n" << g.Draw();
   EXPECT_EQ(g.Actions.size(), 1u) << "a tick lays one bomb and makes no move";
-  // The stand-in lays the bomb and asks both players to escape before DoAction returns.
+  // The simulator lays the bomb and asks both players to escape before DoAction returns.
   EXPECT_EQ(p.RouteTarget, NoPoint) << "the escape inside DoAction ends the chase";
   const auto route = g.RouteCells(p);
   ASSERT_FALSE(route.empty()) << "the escape inside DoAction set a route\n" << g.Draw();

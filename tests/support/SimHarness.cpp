@@ -63,7 +63,7 @@ void SimHarness::Load(TPicture picture, const std::vector<TBombSpec>& bombs) {
     p.SetActive(false);
     p.StartPos = contents.Players[i];
     p.Reset(true);
-    p.RouteTarget = NoPoint;
+    p.RouteTarget = NoPoint;  // the first game's plan has nothing to do with the picture
     p.OnAction = [this](uint8_t action, TComputerPlayer& player) { Perform(player, action); };
   }
   P1().OpponentTarget = P2().Position;
