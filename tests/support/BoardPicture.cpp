@@ -1,12 +1,14 @@
 #include "support/BoardPicture.h"
 
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
 namespace detonix::test {
 
 namespace {
 
-constexpr char PowerUpSymbols[] = "BEKISD";  // otBombPUP .. otIndestructPUP
+constexpr std::string_view PowerUpSymbols = "BEKISD";  // otBombPUP .. otIndestructPUP
 
 }  // namespace
 
@@ -39,8 +41,8 @@ TPictureContents ReadPicture(const TPicture& picture, TDetonixMazeGrid& maze, TD
         case '1': out.Players[0] = p; break;
         case '2': out.Players[1] = p; break;
         default:
-          if (const char* kind = std::char_traits<char>::find(PowerUpSymbols, 6, c)) {
-            t = static_cast<TObjectType>(Ord(otBombPUP) + (kind - PowerUpSymbols));
+          if (const size_t kind = PowerUpSymbols.find(c); kind != std::string_view::npos) {
+            t = static_cast<TObjectType>(Ord(otBombPUP) + static_cast<int>(kind));
           } else if (c == 'o' || (c >= 'a' && c <= 'n')) {
             TBombSpec bomb{c};
             for (const auto& s : bombs)
@@ -68,7 +70,7 @@ std::string DrawBoard(const TGameState& state, const TDetonixMazeGrid* from) {
       char c = '?';
       if (state.Player1 && state.Player1->Position == p) c = '1';
       else if (state.Player2 && state.Player2->Position == p) c = '2';
-      else if (IsPowerUpType(t)) c = PowerUpSymbols[Ord(t) - Ord(otBombPUP)];
+      else if (IsPowerUpType(t)) c = PowerUpSymbols[static_cast<size_t>(Ord(t) - Ord(otBombPUP))];
       else {
         switch (t) {
           case otBlock: c = '#'; break;
