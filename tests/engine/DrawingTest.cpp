@@ -3,10 +3,10 @@
 #include <string>
 
 #include "media/ResizableImageList.h"
-#include "tests/engine/SimTestSupport.h"
+#include "support/SimHarness.h"
 
 using namespace detonix;
-using detonix::testing::SimHarness;
+using detonix::test::SimHarness;
 
 namespace {
 
@@ -45,7 +45,7 @@ int Differences(const SimHarness& h, TPoint cell, const TBitmap& want, int skipT
 TEST(Drawing, BoardCellsShowTheirObjects) {
   SimHarness h(7, 5);
   h.Load({"#.+....",
-          "..b...1",
+          "..B...1",
           "2......"});
   for (auto [cell, type] : {std::pair{TPoint{0, 0}, otBlock}, {TPoint{1, 0}, otEmpty}, {TPoint{2, 0}, otExpBlock},
                             {TPoint{2, 1}, otBombPUP}}) {

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "tests/engine/SimTestSupport.h"
+#include "support/SimHarness.h"
 
 using namespace detonix;
-using detonix::testing::SimHarness;
+using detonix::test::SimHarness;
 
 TEST(GameLoop, ForcedNewMazeEndsEachGameAtTheInterval) {
   TSettings settings;

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "engine/MazeFixture.h"
+#include "support/BoardPicture.h"
 
 namespace detonix {
 namespace {
@@ -165,24 +165,20 @@ TEST(GenerateMaze, SameSeedSameMaze) {
   EXPECT_TRUE(differs) << "another seed should give another maze";
 }
 
-// The maze as text: the start cells, and the hidden power-ups by kind (bomb, explosion size,
-// kick, invisibility, seeking bombs) in place of their blocks.
+// The maze in the board legend with the start cells, then the kinds of the hidden power-ups in
+// reading order (bomb, explosion size, kick, invisibility, seeking bombs).
 std::string MazeText(const TGameState& s, TPoint start1, TPoint start2) {
-  std::string out;
-  for (int y = 0; y < s.RowCount; ++y) {
+  std::string out = test::DrawBoard(s, &s.MazeTemplate);
+  for (const TPoint p : {start1, start2})
+    if (s.OnBoard(p)) out[static_cast<size_t>(p.Y * (s.ColCount + 1) + p.X)] = p == start1 ? '1' : '2';
+  out += "hidden ";
+  for (int y = 0; y < s.RowCount; ++y)
     for (int x = 0; x < s.ColCount; ++x) {
       const int hidden = s.PowerUpGrid.GetCell(x, y);
-      const TObjectType t = s.MazeTemplate.GetCell(x, y);
-      char c = t == otBlock ? '#' : t == otExpBlock ? '+' : t == otEmpty ? '.' : '?';
-      if (hidden >= Ord(otBombPUP) && hidden <= Ord(otSKBombsPUP)) c = "BEKIS"[hidden - Ord(otBombPUP)];
-      else if (hidden != -1) c = '!';
-      if (TPoint{x, y} == start1) c = '1';
-      if (TPoint{x, y} == start2) c = '2';
-      out += c;
+      if (hidden >= Ord(otBombPUP) && hidden <= Ord(otSKBombsPUP)) out += "BEKIS"[hidden - Ord(otBombPUP)];
+      else if (hidden != -1) out += '!';
     }
-    out += '\n';
-  }
-  return out;
+  return out + "\n";
 }
 
 // Pins the order of every draw, the power-ups' included: a seed must keep giving the same maze.
@@ -192,16 +188,17 @@ TEST(GenerateMaze, ASeedGivesThisMaze) {
   TPoint s1, s2;
   ASSERT_TRUE(GenerateMaze(b.State, s1, s2));
   EXPECT_EQ(MazeText(b.State, s1, s2),
-            "1+..#....E..+......K\n"
+            "1+..#....*..+......*\n"
             ".##.#.+.....###.###.\n"
             ".##.#..##..+###.###.\n"
-            ".##.#..##...###B....\n"
+            ".##.#..##...###*....\n"
             "....#..##...###.###.\n"
             "+#..#..##...#######.\n"
-            "..+....##++.#######I\n"
+            "..+....##++.#######*\n"
             ".#....+.....#######.\n"
             ".#.#.#.###..#######.\n"
-            "...+.#E....S...+...2\n");
+            "...+.#*....*...+...2\n"
+            "hidden EKBIES\n");
 }
 
 TEST(GenerateMaze, FourByFourFailsAfterTenAttempts) {

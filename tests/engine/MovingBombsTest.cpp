@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "tests/engine/SimTestSupport.h"
+#include "support/SimHarness.h"
 
 using namespace detonix;
-using detonix::testing::SimHarness;
+using detonix::test::SimHarness;
 
 namespace {
 
@@ -46,7 +46,7 @@ TEST(MovingBombs, KickedBombSlidesACellPerTenthOfASecondUntilBlocked) {
 
 TEST(MovingBombs, KickedBombStopsInFrontOfAnythingButFloor) {
   const std::vector<std::pair<const char*, const char*>> rows = {
-      {"1....b.....", "a power-up"}, {"1....#.....", "a block"}, {"1....+.....", "a destructible block"},
+      {"1....B.....", "a power-up"}, {"1....#.....", "a block"}, {"1....+.....", "a destructible block"},
       {"1....2.....", "a player"}};
   for (const auto& [row, what] : rows) {
     SimHarness h;

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "tests/engine/SimTestSupport.h"
+#include "support/SimHarness.h"
 
 using namespace detonix;
-using detonix::testing::SimHarness;
+using detonix::test::SimHarness;
 
 TEST(PowerUps, RevealedFromABlownBlockAndGoneAfterTenSeconds) {
   SimHarness h;
@@ -49,7 +49,7 @@ TEST(PowerUps, FireBurnsALyingPowerUpAndItsTimer) {
 
 TEST(PowerUps, UpgradesStopAtTenAndThePowerUpIsUsedUp) {
   SimHarness h;
-  h.Load({"1be........",
+  h.Load({"1BE........",
           "...........",
           "2.........."});
   auto& p = h.P1();
@@ -69,7 +69,7 @@ TEST(PowerUps, UpgradesStopAtTenAndThePowerUpIsUsedUp) {
 
 TEST(PowerUps, TakingARunningEffectAgainRestartsItsWholeTime) {
   SimHarness h;
-  h.Load({"1k.k.......",
+  h.Load({"1K.K.......",
           "...........",
           "2.........."});
   auto& p = h.P1();
@@ -89,9 +89,9 @@ TEST(PowerUps, TakingARunningEffectAgainRestartsItsWholeTime) {
 
 TEST(PowerUps, EachPlayerHasItsOwnInvisibility) {
   SimHarness h;
-  h.Load({"1i.........",
+  h.Load({"1I.........",
           "...........",
-          "2i........."});
+          "2I........."});
   h.Sim->MovePlayer(h.P1(), dirRight);
   h.Run(5'000);
   h.Sim->MovePlayer(h.P2(), dirRight);

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "platform/Bitmap.h"
-#include "tests/engine/SimTestSupport.h"
+#include "support/SimHarness.h"
 
-namespace detonix::testing {
+namespace detonix::test {
 
 namespace {
 
@@ -177,4 +177,4 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 
-}  // namespace detonix::testing
+}  // namespace detonix::test

@@ -1,14 +1,14 @@
 // The searches run on every think tick: they must reuse their buffers, not allocate.
 #include <gtest/gtest.h>
 
-#include "TestGame.h"
+#include "support/SimHarness.h"
 
 namespace detonix::test {
 long AllocationCount();
 namespace {
 
 TEST(Searches, DoNotAllocate) {
-  TTestGame g({
+  SimHarness g({
       "###############",
       "#1..+...+..+..#",
       "#.#.#+#.#+#.#.#",
@@ -19,22 +19,22 @@ TEST(Searches, DoNotAllocate) {
       "#b...........2#",
       "###############",
   });
-  auto& p = g.Player1;
+  auto& p = g.P1();
   p.OnAction = nullptr;
   p.CanKick = true;
   g.AddBomb(p.Position, 10, 3, &p);
 
   const long before = AllocationCount();
   p.Escape();
-  p.PlanRoute(g.Player2.Position);
+  p.PlanRoute(g.P2().Position);
   p.PlanRoute(NoPoint);
   for (int i = 0; i < 5; ++i) p.Think();
   p.BombThreat({7, 3}, -2);
   p.CanEscape({3, 1}, {{3, 1}, {13, 7}}, {3, 3});
   TPoint spot = NoPoint;
   p.ChooseBombSpot(spot);
-  g.Player2.Escape();
-  g.Player2.PlanRoute(NoPoint);
+  g.P2().Escape();
+  g.P2().PlanRoute(NoPoint);
   EXPECT_EQ(AllocationCount() - before, 0) << "allocations during the searches";
 }
 

@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "TestGame.h"
+#include "support/SimHarness.h"
 
 namespace detonix::test {
 namespace {
 
-int CountCells(const TTestGame& g, TObjectType t) {
+int CountCells(SimHarness& g, TObjectType t) {
   int n = 0;
-  for (int x = 0; x < g.State.ColCount; ++x)
-    for (int y = 0; y < g.State.RowCount; ++y) n += g.State.MazeGrid.GetCell(x, y) == t;
+  for (int x = 0; x < g.State().ColCount; ++x)
+    for (int y = 0; y < g.State().RowCount; ++y) n += g.State().MazeGrid.GetCell(x, y) == t;
   return n;
 }
 
@@ -26,16 +26,16 @@ std::vector<std::string> Quarry() {
 }
 
 TEST(Play, AlonePlayerBlowsUpBlocksWithoutBeingHit) {
-  TTestGame g(Quarry());
-  g.Player1.SetThinkInterval(150);
+  SimHarness g(Quarry());
+  g.P1().SetThinkInterval(150);
   const int blocksBefore = CountCells(g, otExpBlock);
-  g.Player1.SetActive(true);
-  g.Loop.RunFor(60'000);
+  g.P1().SetActive(true);
+  g.Run(60'000);
   int bombs = 0;
   for (const auto& a : g.Actions) bombs += a.Action == LayBombAction;
   EXPECT_GT(bombs, 0) << g.Draw();
   EXPECT_LT(CountCells(g, otExpBlock), blocksBefore) << "some blocks should be gone\n" << g.Draw();
-  EXPECT_EQ(g.Hits[1], 0) << "the player was caught by its own bombs\n" << g.Draw();
+  EXPECT_EQ(g.Sim->Stats().Hits[0], 0) << "the player was caught by its own bombs\n" << g.Draw();
   EXPECT_EQ(g.RefusedBombs, 0) << "it asked for bombs only where one could be laid";
 }
 
@@ -49,13 +49,13 @@ TEST(Play, SameBoardSameTimingSameGame) {
       "#..+..+..E..+2#",
       "###############",
   };
-  TTestGame a(arena);
-  TTestGame b(arena);
-  for (TTestGame* g : {&a, &b}) {
-    g->Player1.SetThinkInterval(150);
-    g->Player2.SetThinkInterval(120);
+  SimHarness a(arena);
+  SimHarness b(arena);
+  for (SimHarness* g : {&a, &b}) {
+    g->P1().SetThinkInterval(150);
+    g->P2().SetThinkInterval(120);
     g->Start();
-    g->Loop.RunFor(45'000);
+    g->Run(45'000);
   }
   ASSERT_EQ(a.Actions.size(), b.Actions.size());
   EXPECT_GT(a.Actions.size(), 20u) << "the players should have been busy";

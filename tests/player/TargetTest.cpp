@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "TestGame.h"
+#include "support/SimHarness.h"
 
 namespace detonix::test {
 namespace {
@@ -10,9 +10,9 @@ namespace {
 bool Contains(const std::vector<TPoint>& cells, TPoint p) { return std::find(cells.begin(), cells.end(), p) != cells.end(); }
 
 TEST(PlanRoute, GoesForAReachableOpponentEvenPastPowerUps) {
-  TTestGame g({"########", "#1.E.I2#", "########"});
-  auto& p = g.Player1;
-  p.PlanRoute(g.Player2.Position);
+  SimHarness g({"########", "#1.E.I2#", "########"});
+  auto& p = g.P1();
+  p.PlanRoute(g.P2().Position);
   EXPECT_EQ(p.RouteTarget, (TPoint{6, 1}));
   EXPECT_EQ(g.RouteEnd(p), (TPoint{6, 1})) << "expected the route to lead into the opponent's cell (6,1)";
 }
@@ -20,9 +20,9 @@ TEST(PlanRoute, GoesForAReachableOpponentEvenPastPowerUps) {
 TEST(PlanRoute, GoesAroundCellsWhereABombGoesOffTooSoon) {
   // The bomb in the top wall covers (4,1) only.
   for (int fuse : {1, 10}) {
-    TTestGame g({"####a####", "#1.....2#", "#.#####.#", "#.......#", "#########"}, {{'a', fuse, 3}});
-    auto& p = g.Player1;
-    p.PlanRoute(g.Player2.Position);
+    SimHarness g({"####a####", "#1.....2#", "#.#####.#", "#.......#", "#########"}, {{'a', fuse, 3}});
+    auto& p = g.P1();
+    p.PlanRoute(g.P2().Position);
     ASSERT_EQ(p.RouteTarget, (TPoint{7, 1})) << "fuse " << fuse;
     const auto route = g.RouteCells(p);
     if (fuse == 1) {
@@ -50,9 +50,9 @@ std::vector<std::string> Serpentine(char underTheEnd) {
 }
 
 TEST(PlanRoute, LongRoutesKeepTheirDistances) {
-  TTestGame g(Serpentine('#'));
-  auto& p = g.Player1;
-  p.PlanRoute(g.Player2.Position);
+  SimHarness g(Serpentine('#'));
+  auto& p = g.P1();
+  p.PlanRoute(g.P2().Position);
   ASSERT_EQ(p.RouteTarget, (TPoint{1, 7}));
   EXPECT_EQ(g.RouteCells(p).size(), 154u);
   EXPECT_EQ(p.SearchDistance({1, 7}), 154);
@@ -61,9 +61,9 @@ TEST(PlanRoute, LongRoutesKeepTheirDistances) {
 TEST(PlanRoute, ABombNearTheEndOfALongRouteStillCounts) {
   // 152 moves from the start, (3,7) lies on the line of a bomb that goes off long before the player
   // could get there: the cell is not entered, so the opponent behind it is not reached.
-  TTestGame g(Serpentine('o'));
-  auto& p = g.Player1;
-  p.PlanRoute(g.Player2.Position);
+  SimHarness g(Serpentine('o'));
+  auto& p = g.P1();
+  p.PlanRoute(g.P2().Position);
   EXPECT_EQ(p.RouteTarget, NoPoint) << "the way to (1,7) passes (3,7), covered by the bomb at (3,8)";
   EXPECT_TRUE(g.RouteCells(p).empty());
 }
@@ -92,11 +92,11 @@ TEST(ChoosePowerUp, PreferenceOrder) {
   for (const auto& c : cases) {
     const std::string corridor = c.Corridor;
     const std::string wall(corridor.size() + 3, '#');
-    TTestGame g({wall, "#1" + corridor + "#", wall, "2" + std::string(corridor.size() + 2, '.')});
-    auto& p = g.Player1;
+    SimHarness g({wall, "#1" + corridor + "#", wall, "2" + std::string(corridor.size() + 2, '.')});
+    auto& p = g.P1();
     p.MaxBombs = static_cast<int8_t>(c.MaxBombs);
     p.ExplosionSize = static_cast<int8_t>(c.ExplosionSize);
-    p.PlanRoute(g.Player2.Position);
+    p.PlanRoute(g.P2().Position);
     const TPoint expected = g.Find(c.Expected);
     EXPECT_EQ(p.RouteTarget, NoPoint) << c.Corridor;
     EXPECT_EQ(g.RouteEnd(p), expected) << "expected the power-up '" << c.Expected << "' at " << Describe(expected)
@@ -106,16 +106,16 @@ TEST(ChoosePowerUp, PreferenceOrder) {
 }
 
 TEST(ChoosePowerUp, WalledOffOpponentFarInvisibilityOverNearSize) {
-  TTestGame g({"############", "#1.E.....I.#", "############", "2..........."});
-  g.Player1.PlanRoute(g.Player2.Position);
-  EXPECT_EQ(g.RouteEnd(g.Player1), (TPoint{9, 1})) << "expected the invisibility power-up at (9,1), 8 cells away";
-  EXPECT_EQ(g.Player1.PowerUpList().size(), 2u);
+  SimHarness g({"############", "#1.E.....I.#", "############", "2..........."});
+  g.P1().PlanRoute(g.P2().Position);
+  EXPECT_EQ(g.RouteEnd(g.P1()), (TPoint{9, 1})) << "expected the invisibility power-up at (9,1), 8 cells away";
+  EXPECT_EQ(g.P1().PowerUpList().size(), 2u);
 }
 
 TEST(BombSpots, AtMostTenCountingRepeats) {
-  TTestGame g({"#++++++++#", "#1.......#", "#++++++++#", "#########2"});
-  auto& p = g.Player1;
-  p.PlanRoute(g.Player2.Position);
+  SimHarness g({"#++++++++#", "#1.......#", "#++++++++#", "#########2"});
+  auto& p = g.P1();
+  p.PlanRoute(g.P2().Position);
   const auto spots = p.BombSpotList();
   ASSERT_EQ(spots.size(), 10u);
   const std::vector<TPoint> expected{{1, 1}, {1, 1}, {2, 1}, {2, 1}, {3, 1}, {3, 1}, {4, 1}, {4, 1}, {5, 1}, {5, 1}};
@@ -127,30 +127,30 @@ TEST(BombSpots, AtMostTenCountingRepeats) {
 }
 
 TEST(BombSpots, ACellBesideThreeBlocksIsEnteredThreeTimes) {
-  TTestGame g({"##+####", "#+1+###", "##....#", "######2"});
-  auto& p = g.Player1;
-  p.PlanRoute(g.Player2.Position);
+  SimHarness g({"##+####", "#+1+###", "##....#", "######2"});
+  auto& p = g.P1();
+  p.PlanRoute(g.P2().Position);
   const auto spots = p.BombSpotList();
   ASSERT_EQ(spots.size(), 3u);
   for (TPoint s : spots) EXPECT_EQ(s, (TPoint{2, 1}));
 }
 
 TEST(BombSpots, NoneForABlockThatABombAlreadyCovers) {
-  TTestGame covered({"#######", "#1..+.#", "####o##", "######2"});
-  covered.Player1.PlanRoute(covered.Player2.Position);
-  EXPECT_TRUE(covered.Player1.BombSpotList().empty()) << "the bomb at (4,2) will blow up the block at (4,1) anyway";
-  EXPECT_TRUE(covered.RouteCells(covered.Player1).empty());
+  SimHarness covered({"#######", "#1..+.#", "####o##", "######2"});
+  covered.P1().PlanRoute(covered.P2().Position);
+  EXPECT_TRUE(covered.P1().BombSpotList().empty()) << "the bomb at (4,2) will blow up the block at (4,1) anyway";
+  EXPECT_TRUE(covered.RouteCells(covered.P1()).empty());
 
-  TTestGame free({"#######", "#1..+.#", "#######", "######2"});
-  free.Player1.PlanRoute(free.Player2.Position);
-  ASSERT_EQ(free.Player1.BombSpotList().size(), 1u);
-  EXPECT_EQ(free.Player1.BombSpotList()[0], (TPoint{3, 1}));
+  SimHarness free({"#######", "#1..+.#", "#######", "######2"});
+  free.P1().PlanRoute(free.P2().Position);
+  ASSERT_EQ(free.P1().BombSpotList().size(), 1u);
+  EXPECT_EQ(free.P1().BombSpotList()[0], (TPoint{3, 1}));
 }
 
 TEST(BombSpots, NoMoreSpotsOnceAPowerUpIsReached) {
-  TTestGame g({"#+#######", "#1...B..#", "######+##", "########2"});
-  auto& p = g.Player1;
-  p.PlanRoute(g.Player2.Position);
+  SimHarness g({"#+#######", "#1...B..#", "######+##", "########2"});
+  auto& p = g.P1();
+  p.PlanRoute(g.P2().Position);
   const auto spots = p.BombSpotList();
   ASSERT_EQ(spots.size(), 1u) << "the block at (6,2) is found after the power-up";
   EXPECT_EQ(spots[0], (TPoint{1, 1}));
@@ -158,26 +158,26 @@ TEST(BombSpots, NoMoreSpotsOnceAPowerUpIsReached) {
 }
 
 TEST(ChooseBombSpot, ADeadEndSpotOnlyWhenNothingElsePasses) {
-  TTestGame both({"##########", "#+########", "#.####+###", "#1.......#", "#.####.###", "#.####.###", "##########",
+  SimHarness both({"##########", "#+########", "#.####+###", "#1.......#", "#.####.###", "#.####.###", "##########",
                   "#2.......#", "##########"});
-  auto& p = both.Player1;
-  p.PlanRoute(both.Player2.Position);
+  auto& p = both.P1();
+  p.PlanRoute(both.P2().Position);
   ASSERT_EQ(p.BombSpotList().size(), 2u);
   EXPECT_EQ(p.BombSpotList()[0], (TPoint{1, 2})) << "the corridor spot is found first";
   EXPECT_EQ(both.RouteEnd(p), (TPoint{6, 3})) << "expected the open spot (6,3), not the dead end (1,2)";
   EXPECT_EQ(p.RouteGrid.GetCell({6, 3}), BombOnArrival);
 
-  TTestGame only({"##########", "#+########", "#.####.###", "#1.......#", "#.####.###", "#.####.###", "##########",
+  SimHarness only({"##########", "#+########", "#.####.###", "#1.......#", "#.####.###", "#.####.###", "##########",
                   "#2.......#", "##########"});
-  only.Player1.PlanRoute(only.Player2.Position);
-  EXPECT_EQ(only.RouteEnd(only.Player1), (TPoint{1, 2})) << "the dead-end spot (1,2) is the fallback";
-  EXPECT_EQ(only.Player1.RouteGrid.GetCell({1, 2}), BombOnArrival);
+  only.P1().PlanRoute(only.P2().Position);
+  EXPECT_EQ(only.RouteEnd(only.P1()), (TPoint{1, 2})) << "the dead-end spot (1,2) is the fallback";
+  EXPECT_EQ(only.P1().RouteGrid.GetCell({1, 2}), BombOnArrival);
 }
 
 TEST(ChooseBombSpot, NoSpotWithoutAWayOut) {
-  TTestGame g({"#####", "#1.+#", "#####", "####2"});
-  auto& p = g.Player1;
-  p.PlanRoute(g.Player2.Position);
+  SimHarness g({"#####", "#1.+#", "#####", "####2"});
+  auto& p = g.P1();
+  p.PlanRoute(g.P2().Position);
   ASSERT_EQ(p.BombSpotList().size(), 1u);
   TPoint spot = NoPoint;
   EXPECT_FALSE(p.ChooseBombSpot(spot)) << "a bomb on (2,1) would catch the player in the corridor";
@@ -191,9 +191,9 @@ std::vector<std::string> NextToABlock() {
 }
 
 TEST(ChooseBombSpot, OwnCellIsASpotWithoutSteps) {
-  TTestGame g(NextToABlock());
-  auto& p = g.Player1;
-  p.PlanRoute(g.Player2.Position);
+  SimHarness g(NextToABlock());
+  auto& p = g.P1();
+  p.PlanRoute(g.P2().Position);
   EXPECT_TRUE(g.RouteCells(p).empty());
   EXPECT_EQ(p.RouteGrid.GetCell(p.Position), BombOnArrival);
 
@@ -201,14 +201,14 @@ TEST(ChooseBombSpot, OwnCellIsASpotWithoutSteps) {
   ASSERT_FALSE(g.Actions.empty());
   EXPECT_EQ(g.Actions[0].Action, LayBombAction);
   EXPECT_EQ(g.Actions[0].From, (TPoint{2, 1}));
-  EXPECT_EQ(g.State.MazeGrid.GetCell({2, 1}), otBomb);
+  EXPECT_EQ(g.State().MazeGrid.GetCell({2, 1}), otBomb);
   EXPECT_FALSE(g.RouteCells(p).empty()) << "the escape planned inside the bomb laying leads away";
 }
 
 TEST(ChooseBombSpot, ARouteEndingOnTheMarkerJustEndsWithoutBombs) {
-  TTestGame g(NextToABlock());
-  auto& p = g.Player1;
-  p.PlanRoute(g.Player2.Position);
+  SimHarness g(NextToABlock());
+  auto& p = g.P1();
+  p.PlanRoute(g.P2().Position);
   p.BombsLeft = 0;
   p.Think();
   EXPECT_TRUE(g.Actions.empty());
@@ -216,17 +216,17 @@ TEST(ChooseBombSpot, ARouteEndingOnTheMarkerJustEndsWithoutBombs) {
 }
 
 TEST(CanBombSafely, NeedsABombAndAWayOut) {
-  TTestGame g({"#######", "#1....#", "#.#####", "#.#####", "#.#####", "#.....2"});
-  auto& p = g.Player1;
-  EXPECT_TRUE(p.CanBombSafely(g.Player2.Position)) << "(5,1) is out of reach of a bomb on (1,1)";
+  SimHarness g({"#######", "#1....#", "#.#####", "#.#####", "#.#####", "#.....2"});
+  auto& p = g.P1();
+  EXPECT_TRUE(p.CanBombSafely(g.P2().Position)) << "(5,1) is out of reach of a bomb on (1,1)";
   p.BombsLeft = 0;
-  EXPECT_FALSE(p.CanBombSafely(g.Player2.Position)) << "no bombs left";
+  EXPECT_FALSE(p.CanBombSafely(g.P2().Position)) << "no bombs left";
   p.BombsLeft = 1;
-  EXPECT_TRUE(p.CanBombSafely(g.Player2.Position));
+  EXPECT_TRUE(p.CanBombSafely(g.P2().Position));
 
-  TTestGame row({"#######", "#1....#", "######2"});
-  EXPECT_TRUE(row.Player1.CanBombSafely(row.Player2.Position)) << "(5,1) lies 4 cells from the bomb";
-  EXPECT_FALSE(row.Player1.CanBombSafely({4, 1})) << "the goal (4,1) bars the way to (5,1)";
+  SimHarness row({"#######", "#1....#", "######2"});
+  EXPECT_TRUE(row.P1().CanBombSafely(row.P2().Position)) << "(5,1) lies 4 cells from the bomb";
+  EXPECT_FALSE(row.P1().CanBombSafely({4, 1})) << "the goal (4,1) bars the way to (5,1)";
 }
 
 }  // namespace
