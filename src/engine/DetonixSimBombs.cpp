@@ -78,7 +78,7 @@ void TDetonixSimulator::DetonateBomb(TTimer& timer) {
   bomb.SeekTimer.reset();
   FState.MazeGrid.SetCell(bomb.Position, otEmpty);
   Explode(bomb);
-  bomb.Owner->BombReturned();
+  if (bomb.Owner) bomb.Owner->BombReturned();
 }
 
 void TDetonixSimulator::Explode(TBombRecord& bomb) {
