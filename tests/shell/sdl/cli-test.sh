@@ -42,6 +42,12 @@ case $case in
       has "$out" "--save-settings"
       [ -z "$err" ] || fail "$h wrote to stderr: $err"
     done
+    # Output lost to a full disk is a failure, not a silent success.
+    for args in --help --show-settings "--save-settings -speed 200"; do
+      # shellcheck disable=SC2086
+      "$program" $args >/dev/full 2>"$work/err" && fail "'$args' on a full standard output ended with status 0"
+      grep -q "cannot write standard output" "$work/err" || fail "'$args' did not say why: $(cat "$work/err")"
+    done
     ;;
   bad_option)
     for args in "-bogus" "/p" "/p 0" "/p notanumber" "-speed 0" "-speed fast" "-player1 Nobody" \
