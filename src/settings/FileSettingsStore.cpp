@@ -227,10 +227,13 @@ std::unique_ptr<TSettingsKey> TFileSettingsStore::OpenForReading() {
 std::unique_ptr<TSettingsKey> TFileSettingsStore::OpenForWriting() {
   if (FPath.empty()) return nullptr;
   std::error_code ec;
-  // A symbolic link (a dotfile kept elsewhere) stays a link: the file it points to is replaced.
+  // A symbolic link (a dotfile kept elsewhere) stays a link: the file it points to is replaced,
+  // or made when it is not there yet. A chain of links is followed, a loop is not.
   fs::path target = FPath;
-  if (fs::is_symlink(FPath, ec)) {
-    target = fs::weakly_canonical(FPath, ec);
+  for (int hops = 0; fs::is_symlink(target, ec); ++hops) {
+    const fs::path next = fs::read_symlink(target, ec);
+    if (ec || hops == 40) return nullptr;
+    target = fs::weakly_canonical(target.parent_path() / next, ec);
     if (ec) return nullptr;
   }
   if (target.has_parent_path()) {

@@ -209,6 +209,15 @@ TEST_F(FileSettingsStoreTest, SymbolicLinkStaysALink) {
   EXPECT_TRUE(fs::is_symlink(File));
   EXPECT_EQ(CountLines(ReadText(real), "Volume=3"), 1);
   EXPECT_EQ(LoadSettings(store), Unusual());
+
+  // A link whose file is not there yet (relative, into a folder not made yet) gets its file.
+  const fs::path dangling = Dir / "dangling.conf";
+  fs::create_symlink(fs::path("new") / "detonix.conf", dangling);
+  TFileSettingsStore fresh(dangling);
+  SaveSettings(fresh, Unusual());
+  EXPECT_TRUE(fs::is_symlink(dangling));
+  EXPECT_TRUE(fs::is_regular_file(Dir / "new" / "detonix.conf"));
+  EXPECT_EQ(LoadSettings(fresh), Unusual());
 }
 
 TEST_F(FileSettingsStoreTest, UnwritablePlacesAreLeftAlone) {
