@@ -97,7 +97,7 @@ TEST_F(FileSettingsStoreTest, EverySettingRowIsItsOwnLineAndReadsBack) {
     TSettings changed;
     std::visit([&]<class T>(T TSettings::* field) {
       if constexpr (std::is_same_v<T, bool>) changed.*field = !(changed.*field);
-      else changed.*field += 7;
+      else changed.*field += row.Names == TValueNames::vnCharacters ? ImagesPerCharacter : 7;  // still a character
     }, row.Field);
     fs::remove(File);
     SaveSettings(store, changed);
