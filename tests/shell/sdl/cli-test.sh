@@ -103,6 +103,11 @@ case $case in
     has "$err" "could not write the settings file"
     run 0 --show-settings
     has "$out" "PlayerSpeed=150"
+    # A file there that cannot be read (a folder stands in its place) is said to be so.
+    rm -f "$XDG_CONFIG_HOME" && mkdir -p "$conf"
+    run 0 --show-settings
+    has "$err" "could not read the settings file $conf"
+    has "$out" "PlayerSpeed=150"
     # No place at all for the file.
     out=$(env -u HOME -u XDG_CONFIG_HOME "$program" --save-settings -speed 200 2>&1)
     [ $? -eq 1 ] || fail "saving without HOME should fail"
