@@ -14,6 +14,7 @@
 #include "settings/Settings.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -250,6 +251,27 @@ std::unique_ptr<TSettingsKey> TFileSettingsStore::OpenForWriting() {
     text = std::move(*old);
   }
   return std::make_unique<TFileKey>(target, text, true);
+}
+
+TSettingsFileLock::TSettingsFileLock(const fs::path& settingsFile) {
+  if (settingsFile.empty()) return;
+  std::error_code ec;
+  if (settingsFile.has_parent_path()) fs::create_directories(settingsFile.parent_path(), ec);
+  fs::path lockFile = settingsFile;
+  lockFile += ".lock";
+  FFd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (FFd < 0) return;
+  int result;
+  do result = ::flock(FFd, LOCK_EX);
+  while (result != 0 && errno == EINTR);
+  if (result != 0) {
+    ::close(FFd);
+    FFd = -1;
+  }
+}
+
+TSettingsFileLock::~TSettingsFileLock() {
+  if (FFd >= 0) ::close(FFd);  // closing releases the lock
 }
 
 fs::path SettingsFilePath(const char* xdgConfigHome, const char* home) {

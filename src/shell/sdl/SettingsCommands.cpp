@@ -89,7 +89,9 @@ int RunSaveSettings(const std::filesystem::path& path, const TSettingsOverrides&
     return 1;
   }
   TFileSettingsStore store(path);
-  if (!SaveOverrides(store, overrides)) {
+  // Another process saving at the same moment waits for this one, so each "Saved" holds.
+  const TSettingsFileLock lock(path);
+  if (!lock.Held() || !SaveOverrides(store, overrides)) {
     std::fprintf(stderr, "detonix: could not write the settings file %s\n", path.c_str());
     return 1;
   }

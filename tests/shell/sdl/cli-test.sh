@@ -113,6 +113,27 @@ case $case in
     [ $? -eq 1 ] || fail "saving without HOME should fail"
     has "$out" "nowhere to save the settings"
     ;;
+  concurrent_save)
+    # Another process in the middle of its save, having read the file, holds the lock; a save
+    # started now waits for it, and so builds on the file as the other one leaves it.
+    run 0 --save-settings -speed 200
+    before=$(cat "$conf")
+    exec 9>"$conf.lock"
+    flock 9
+    "$program" --save-settings -sound >"$work/out" 2>"$work/err" 9>&- &
+    saver=$!
+    for _ in $(seq 200); do  # until it waits for the lock, or (were there none) has finished
+      grep -qE -- "-> FLOCK +ADVISORY +WRITE +$saver " /proc/locks 2>/dev/null && break
+      kill -0 "$saver" 2>/dev/null || break
+      sleep 0.05
+    done
+    sed 's/^PlayerSpeed=.*/PlayerSpeed=300/' <<<"$before" >"$conf.new" && mv "$conf.new" "$conf"
+    exec 9>&-
+    wait "$saver" || fail "the waiting save failed: $(cat "$work/err")"
+    has "$(cat "$work/out")" "Saved to $conf"
+    grep -qx "PlayerSpeed=300" "$conf" || fail "the other process's change was lost: $(cat "$conf")"
+    grep -qx "Sounds=1" "$conf" || fail "the waiting save's change was lost: $(cat "$conf")"
+    ;;
   xscreensaver_options)
     # Every switch the options file can put on a command line is accepted...
     [ -r "$xml" ] || fail "no options file given"
