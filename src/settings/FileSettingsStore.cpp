@@ -14,6 +14,7 @@
 #include "settings/Settings.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -227,10 +228,13 @@ std::unique_ptr<TSettingsKey> TFileSettingsStore::OpenForReading() {
 std::unique_ptr<TSettingsKey> TFileSettingsStore::OpenForWriting() {
   if (FPath.empty()) return nullptr;
   std::error_code ec;
-  // A symbolic link (a dotfile kept elsewhere) stays a link: the file it points to is replaced.
+  // A symbolic link (a dotfile kept elsewhere) stays a link: the file it points to is replaced,
+  // or made when it is not there yet. A chain of links is followed, a loop is not.
   fs::path target = FPath;
-  if (fs::is_symlink(FPath, ec)) {
-    target = fs::weakly_canonical(FPath, ec);
+  for (int hops = 0; fs::is_symlink(target, ec); ++hops) {
+    const fs::path next = fs::read_symlink(target, ec);
+    if (ec || hops == 40) return nullptr;
+    target = fs::weakly_canonical(target.parent_path() / next, ec);
     if (ec) return nullptr;
   }
   if (target.has_parent_path()) {
@@ -247,6 +251,27 @@ std::unique_ptr<TSettingsKey> TFileSettingsStore::OpenForWriting() {
     text = std::move(*old);
   }
   return std::make_unique<TFileKey>(target, text, true);
+}
+
+TSettingsFileLock::TSettingsFileLock(const fs::path& settingsFile) {
+  if (settingsFile.empty()) return;
+  std::error_code ec;
+  if (settingsFile.has_parent_path()) fs::create_directories(settingsFile.parent_path(), ec);
+  fs::path lockFile = settingsFile;
+  lockFile += ".lock";
+  FFd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (FFd < 0) return;
+  int result;
+  do result = ::flock(FFd, LOCK_EX);
+  while (result != 0 && errno == EINTR);
+  if (result != 0) {
+    ::close(FFd);
+    FFd = -1;
+  }
+}
+
+TSettingsFileLock::~TSettingsFileLock() {
+  if (FFd >= 0) ::close(FFd);  // closing releases the lock
 }
 
 fs::path SettingsFilePath(const char* xdgConfigHome, const char* home) {

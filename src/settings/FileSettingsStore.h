@@ -26,6 +26,22 @@ class TFileSettingsStore final : public TSettingsStore {
   std::filesystem::path FPath;
 };
 
+// While it lives, an exclusive lock on a file beside the settings file (its name and ".lock"),
+// made with its folder when missing. Saving reads the file, changes it and reads it back; two
+// processes doing that at once would lose one's change, so each holds this throughout.
+class TSettingsFileLock {
+ public:
+  explicit TSettingsFileLock(const std::filesystem::path& settingsFile);
+  ~TSettingsFileLock();
+  TSettingsFileLock(const TSettingsFileLock&) = delete;
+  TSettingsFileLock& operator=(const TSettingsFileLock&) = delete;
+  // False when the lock file cannot be made or locked.
+  bool Held() const { return FFd >= 0; }
+
+ private:
+  int FFd = -1;
+};
+
 // XDGCONFIGHOME/detonix/detonix.conf, else HOME/.config/detonix/detonix.conf. A relative or
 // empty XDG_CONFIG_HOME is ignored; the result is empty when no location is known.
 std::filesystem::path SettingsFilePath(const char* xdgConfigHome, const char* home);

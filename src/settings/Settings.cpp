@@ -15,8 +15,16 @@ void Read(const TSettingsKey& key, const TSettingRow& row, double& out) {
   if (const auto v = key.ReadDouble(std::string(row.Name)); v && std::isfinite(*v)) out = *v;
 }
 
+// What the dialog could not show and the game could not play (players that never move, or drawn
+// with the pictures of two characters) is read as missing, so both see the default.
+bool Usable(const TSettingRow& row, int32_t v) {
+  if (row.Names == TValueNames::vnCharacters)
+    return v >= 0 && v % ImagesPerCharacter == 0 && v / ImagesPerCharacter < static_cast<int32_t>(CharacterNames.size());
+  return !row.StoredInRange || row.Range.Contains(v);
+}
+
 void Read(const TSettingsKey& key, const TSettingRow& row, int32_t& out) {
-  if (const auto v = key.ReadInteger(std::string(row.Name)); v && (!row.PositiveOnly || *v > 0)) out = *v;
+  if (const auto v = key.ReadInteger(std::string(row.Name)); v && Usable(row, *v)) out = *v;
 }
 
 void Read(const TSettingsKey& key, const TSettingRow& row, bool& out) {

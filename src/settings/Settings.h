@@ -58,7 +58,7 @@ struct TSettingRow {
   std::string_view Name{};  // the registry value and the file's key: stored settings depend on it
   TSettingField Field{};
   double Default = 0;
-  bool PositiveOnly = false;  // a stored value below 1 counts as missing
+  bool StoredInRange = false;  // a stored value outside Range counts as missing
   TValueNames Names = TValueNames::vnNone;
   // The option, written with one dash or two, and its argument as the usage text shows it.
   std::string_view Option{};
@@ -90,7 +90,7 @@ inline constexpr std::array SettingRows = {
     TSettingRow{.Name = "P2ImageIndex", .Field = &TSettings::P2ImageIndex, .Default = ImagesPerCharacter,
                 .Names = TValueNames::vnCharacters, .Option = "-player2", .Arg = "NAME"},
     TSettingRow{.Name = "PlayerSpeed", .Field = &TSettings::PlayerSpeed, .Default = DefaultPlayerSpeed,
-                .PositiveOnly = true, .Names = TValueNames::vnSpeeds, .Option = "-speed", .Arg = "MS",
+                .StoredInRange = true, .Names = TValueNames::vnSpeeds, .Option = "-speed", .Arg = "MS",
                 .Range = {1, 60000}, .Unit = "milliseconds",
                 .Help = "milliseconds between two steps of a player: 100 Very Fast,\n"
                         "120 Fast, 150 Normal (default), 200 Slow, 300 Very Slow"},
@@ -120,8 +120,8 @@ inline TSettings::TSettings() {
 }
 
 // Reads the settings key; every value that is missing, unreadable, of the wrong type or not a
-// finite number keeps its default. A speed of 0 or less means the default speed. Never throws
-// for the store's content.
+// finite number keeps its default, and so does one that cannot work: a speed outside 1 to 60000
+// ms, a picture index that is not a character's first. Never throws for the store's content.
 TSettings LoadSettings(TSettingsStore& store);
 
 // Writes all nine values, creating the key. A key that cannot be created is passed over silently.

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/StandardOutput.h"
 #include "tools/HeadlessCommands.h"
 
 namespace {
@@ -40,10 +41,12 @@ void PrintUsage(std::FILE* out) {
 int main(int argc, char** argv) {
   if (argc < 2 || std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0) {
     PrintUsage(argc < 2 ? stderr : stdout);
-    return argc < 2 ? 2 : 0;
+    return detonix::FinishStandardOutput("detonix-headless", argc < 2 ? 2 : 0);
   }
   for (const auto& c : Commands)
-    if (std::strcmp(argv[1], c.Name) == 0) return c.Run(detonix::headless::TArgs(argv + 2, argv + argc));
+    if (std::strcmp(argv[1], c.Name) == 0)
+      return detonix::FinishStandardOutput("detonix-headless",
+                                           c.Run(detonix::headless::TArgs(argv + 2, argv + argc)));
   std::fprintf(stderr, "detonix-headless: unknown command '%s'\n", argv[1]);
   PrintUsage(stderr);
   return 2;

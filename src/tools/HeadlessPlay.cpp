@@ -332,7 +332,6 @@ int RunPlay(const TArgs& args) {
   }
   // A message is something gone wrong (a maze that could not be made, for one): said, and failed.
   for (const std::string& message : app.Messages()) std::fprintf(stderr, "detonix-headless play: %s\n", message.c_str());
-  if (std::fflush(stdout) != 0) return 1;
   return app.Messages().empty() && picturesWritten ? 0 : 1;
 }
 

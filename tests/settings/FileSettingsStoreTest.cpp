@@ -97,7 +97,7 @@ TEST_F(FileSettingsStoreTest, EverySettingRowIsItsOwnLineAndReadsBack) {
     TSettings changed;
     std::visit([&]<class T>(T TSettings::* field) {
       if constexpr (std::is_same_v<T, bool>) changed.*field = !(changed.*field);
-      else changed.*field += 7;
+      else changed.*field += row.Names == TValueNames::vnCharacters ? ImagesPerCharacter : 7;  // still a character
     }, row.Field);
     fs::remove(File);
     SaveSettings(store, changed);
@@ -209,6 +209,15 @@ TEST_F(FileSettingsStoreTest, SymbolicLinkStaysALink) {
   EXPECT_TRUE(fs::is_symlink(File));
   EXPECT_EQ(CountLines(ReadText(real), "Volume=3"), 1);
   EXPECT_EQ(LoadSettings(store), Unusual());
+
+  // A link whose file is not there yet (relative, into a folder not made yet) gets its file.
+  const fs::path dangling = Dir / "dangling.conf";
+  fs::create_symlink(fs::path("new") / "detonix.conf", dangling);
+  TFileSettingsStore fresh(dangling);
+  SaveSettings(fresh, Unusual());
+  EXPECT_TRUE(fs::is_symlink(dangling));
+  EXPECT_TRUE(fs::is_regular_file(Dir / "new" / "detonix.conf"));
+  EXPECT_EQ(LoadSettings(fresh), Unusual());
 }
 
 TEST_F(FileSettingsStoreTest, UnwritablePlacesAreLeftAlone) {

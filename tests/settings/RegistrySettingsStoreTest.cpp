@@ -125,7 +125,7 @@ TEST_F(RegistrySettingsStoreTest, ValuesAllOfTheWrongTypeReadAsTheDefaultsAndSav
   s.PerOfEBlocks = 0.2;
   s.PerOfPUps = 40;
   s.P1ImageIndex = 18;
-  s.P2ImageIndex = 7;
+  s.P2ImageIndex = 12;
   s.PlayerSpeed = 175;
   s.ForceMaze = true;
   s.ForceInterval = 60;

@@ -45,17 +45,27 @@ TEST(LoadSettings, NoKeyGivesTheDefaults) {
   EXPECT_EQ(LoadSettings(store), TSettings{});
 }
 
-TEST(LoadSettings, SpeedBelowOneMeansTheDefault) {
+TEST(LoadSettings, ValuesThatCannotWorkMeanTheDefault) {
   TMemorySettingsStore store;
   store.KeyExists = true;
-  for (const int32_t stored : {0, -5, std::numeric_limits<int32_t>::min()}) {
+  for (const int32_t stored : {0, -5, std::numeric_limits<int32_t>::min(), 60001, std::numeric_limits<int32_t>::max()}) {
     store.SetInteger("PlayerSpeed", stored);
     EXPECT_EQ(LoadSettings(store).PlayerSpeed, 150) << stored;
   }
-  store.SetInteger("PlayerSpeed", 175);
-  EXPECT_EQ(LoadSettings(store).PlayerSpeed, 175);
-  store.SetInteger("PlayerSpeed", 1);
-  EXPECT_EQ(LoadSettings(store).PlayerSpeed, 1);
+  for (const int32_t stored : {175, 1, 60000}) {
+    store.SetInteger("PlayerSpeed", stored);
+    EXPECT_EQ(LoadSettings(store).PlayerSpeed, stored);
+  }
+  // A character's pictures start at its number times six; anything else mixes two characters.
+  for (const int32_t stored : {7, 99, -6, 24}) {
+    store.SetInteger("P1ImageIndex", stored);
+    store.SetInteger("P2ImageIndex", stored);
+    const TSettings s = LoadSettings(store);
+    EXPECT_EQ(s.P1ImageIndex, 0) << stored;
+    EXPECT_EQ(s.P2ImageIndex, 6) << stored;
+  }
+  store.SetInteger("P1ImageIndex", 18);
+  EXPECT_EQ(LoadSettings(store).P1ImageIndex, 18);
 }
 
 TEST(LoadSettings, AnyNonZeroIsTrue) {
@@ -76,13 +86,11 @@ TEST(LoadSettings, ValuesAreUsedWithoutBounds) {
   store.SetDouble("PerBlocksLeft", -0.25);
   store.SetDouble("PerOfEBlocks", 7.5);
   store.SetInteger("PerOfPUps", 250);
-  store.SetInteger("P1ImageIndex", 99);
   store.SetInteger("ForceInterval", 100000);
   const TSettings s = LoadSettings(store);
   EXPECT_EQ(s.PerBlocksLeft, -0.25);
   EXPECT_EQ(s.PerOfEBlocks, 7.5);
   EXPECT_EQ(s.PerOfPUps, 250);
-  EXPECT_EQ(s.P1ImageIndex, 99);
   EXPECT_EQ(s.ForceInterval, 100000);
 }
 

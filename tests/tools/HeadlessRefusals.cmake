@@ -22,3 +22,10 @@ file(WRITE "${WORK}/settings/detonix/detonix.conf" "PerBlocksLeft=0.9\nPerOfEBlo
 expect(maze 1 "Error Creating Maze - change Maze options"
        ${CMAKE_COMMAND} -E env XDG_CONFIG_HOME=${WORK}/settings
        "${PROGRAM}" play --width 360 --height 270 --seed 5 --force-maze 1 --minutes 30)
+# Output lost to a full disk fails the command.
+foreach(args "--help" "sprites;--out;${WORK}/sheet.png")
+  execute_process(COMMAND "${PROGRAM}" ${args} OUTPUT_FILE /dev/full ERROR_VARIABLE err RESULT_VARIABLE status)
+  if(NOT status EQUAL 1 OR NOT err MATCHES "cannot write standard output")
+    message(FATAL_ERROR "${args} on a full standard output: status ${status}\n${err}")
+  endif()
+endforeach()

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/StandardOutput.h"
 #include "settings/FileSettingsStore.h"
 #include "shell/sdl/SdlShell.h"
 #include "shell/sdl/SettingsCommands.h"
@@ -20,14 +21,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   const TShellOptions& options = parsed.Options;
+  const auto finish = [](int status) { return detonix::FinishStandardOutput("detonix", status); };
   switch (options.Mode) {
     case TShellMode::smHelp:
       std::fputs(UsageText().c_str(), stdout);
-      return 0;
+      return finish(0);
     case TShellMode::smShowSettings:
-      return RunShowSettings(detonix::DefaultSettingsFilePath(), options.Overrides);
+      return finish(RunShowSettings(detonix::DefaultSettingsFilePath(), options.Overrides));
     case TShellMode::smSaveSettings:
-      return RunSaveSettings(detonix::DefaultSettingsFilePath(), options.Overrides);
+      return finish(RunSaveSettings(detonix::DefaultSettingsFilePath(), options.Overrides));
     default:
       break;
   }

@@ -68,11 +68,16 @@ bool SaveOverrides(TSettingsStore& store, const TSettingsOverrides& overrides) {
 int RunShowSettings(const std::filesystem::path& path, const TSettingsOverrides& overrides) {
   TFileSettingsStore store(path);
   std::error_code ec;
-  if (path.empty())
+  if (path.empty()) {
     std::printf("Settings file: none (neither XDG_CONFIG_HOME nor HOME is set); the defaults apply\n");
-  else
-    std::printf("Settings file: %s%s\n", path.c_str(),
-                std::filesystem::is_regular_file(path, ec) ? "" : " (not there: the defaults apply)");
+  } else if (!std::filesystem::exists(path, ec)) {
+    std::printf("Settings file: %s (not there: the defaults apply)\n", path.c_str());
+  } else {
+    // There but unreadable (no permission, a folder, far too large): the user must hear of it.
+    const bool readable = store.OpenForReading() != nullptr;
+    if (!readable) std::fprintf(stderr, "detonix: could not read the settings file %s\n", path.c_str());
+    std::printf("Settings file: %s%s\n", path.c_str(), readable ? "" : " (could not be read: the defaults apply)");
+  }
   if (!overrides.Empty()) std::printf("With the settings given on the command line on top:\n");
   std::fputs(FormatSettings(EffectiveSettings(store, overrides)).c_str(), stdout);
   return 0;
@@ -84,7 +89,9 @@ int RunSaveSettings(const std::filesystem::path& path, const TSettingsOverrides&
     return 1;
   }
   TFileSettingsStore store(path);
-  if (!SaveOverrides(store, overrides)) {
+  // Another process saving at the same moment waits for this one, so each "Saved" holds.
+  const TSettingsFileLock lock(path);
+  if (!lock.Held() || !SaveOverrides(store, overrides)) {
     std::fprintf(stderr, "detonix: could not write the settings file %s\n", path.c_str());
     return 1;
   }

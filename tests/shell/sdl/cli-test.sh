@@ -42,6 +42,12 @@ case $case in
       has "$out" "--save-settings"
       [ -z "$err" ] || fail "$h wrote to stderr: $err"
     done
+    # Output lost to a full disk is a failure, not a silent success.
+    for args in --help --show-settings "--save-settings -speed 200"; do
+      # shellcheck disable=SC2086
+      "$program" $args >/dev/full 2>"$work/err" && fail "'$args' on a full standard output ended with status 0"
+      grep -q "cannot write standard output" "$work/err" || fail "'$args' did not say why: $(cat "$work/err")"
+    done
     ;;
   bad_option)
     for args in "-bogus" "/p" "/p 0" "/p notanumber" "-speed 0" "-speed fast" "-player1 Nobody" \
@@ -97,10 +103,36 @@ case $case in
     has "$err" "could not write the settings file"
     run 0 --show-settings
     has "$out" "PlayerSpeed=150"
+    # A file there that cannot be read (a folder stands in its place) is said to be so.
+    rm -f "$XDG_CONFIG_HOME" && mkdir -p "$conf"
+    run 0 --show-settings
+    has "$err" "could not read the settings file $conf"
+    has "$out" "PlayerSpeed=150"
     # No place at all for the file.
     out=$(env -u HOME -u XDG_CONFIG_HOME "$program" --save-settings -speed 200 2>&1)
     [ $? -eq 1 ] || fail "saving without HOME should fail"
     has "$out" "nowhere to save the settings"
+    ;;
+  concurrent_save)
+    # Another process in the middle of its save, having read the file, holds the lock; a save
+    # started now waits for it, and so builds on the file as the other one leaves it.
+    run 0 --save-settings -speed 200
+    before=$(cat "$conf")
+    exec 9>"$conf.lock"
+    flock 9
+    "$program" --save-settings -sound >"$work/out" 2>"$work/err" 9>&- &
+    saver=$!
+    for _ in $(seq 200); do  # until it waits for the lock, or (were there none) has finished
+      grep -qE -- "-> FLOCK +ADVISORY +WRITE +$saver " /proc/locks 2>/dev/null && break
+      kill -0 "$saver" 2>/dev/null || break
+      sleep 0.05
+    done
+    sed 's/^PlayerSpeed=.*/PlayerSpeed=300/' <<<"$before" >"$conf.new" && mv "$conf.new" "$conf"
+    exec 9>&-
+    wait "$saver" || fail "the waiting save failed: $(cat "$work/err")"
+    has "$(cat "$work/out")" "Saved to $conf"
+    grep -qx "PlayerSpeed=300" "$conf" || fail "the other process's change was lost: $(cat "$conf")"
+    grep -qx "Sounds=1" "$conf" || fail "the waiting save's change was lost: $(cat "$conf")"
     ;;
   xscreensaver_options)
     # Every switch the options file can put on a command line is accepted...
