@@ -156,10 +156,7 @@ TEST(StartUp, IsIntegerTakesSigned32BitDecimalsOnly) {
 
 TEST(Preview, HostOf152By112ShowsARunning15By11BoardOf10PixelCells) {
   TPreviewCase c(152, 112);
-  const HWND host = c.Host;
-  const HWND preview = c.Preview;
-  TApplication& app = c.App;
-  TPreviewForm& form = c.Form;
+  auto& [host, clock, app, form, preview] = c;
   EXPECT_TRUE(preview != nullptr) << "created";
   if (!preview) return;
   RunFor(app, 1500);
@@ -189,10 +186,7 @@ TEST(Preview, HostOf152By112ShowsARunning15By11BoardOf10PixelCells) {
 
 TEST(Preview, HostNarrowerThan14PixelsStaysBlackAndKeepsRunning) {
   TPreviewCase c(13, 112);
-  const HWND host = c.Host;
-  const HWND preview = c.Preview;
-  TApplication& app = c.App;
-  TPreviewForm& form = c.Form;
+  auto& [host, clock, app, form, preview] = c;
   EXPECT_TRUE(preview != nullptr) << "created";
   if (!preview) return;
   RunFor(app, 600);
@@ -207,10 +201,7 @@ TEST(Preview, HostNarrowerThan14PixelsStaysBlackAndKeepsRunning) {
 
 TEST(Preview, HostClosingWhileTheGamePumpsMessagesLeavesTheGameAliveToTheLoopsEnd) {
   TPreviewCase c(152, 112);
-  const HWND host = c.Host;
-  const HWND preview = c.Preview;
-  TApplication& app = c.App;
-  TPreviewForm& form = c.Form;
+  auto& [host, clock, app, form, preview] = c;
   RunFor(app, 300);
   TDetonixSimulator* sim = form.Host().Simulator();
   EXPECT_TRUE(sim != nullptr) << "game running";
@@ -226,9 +217,7 @@ TEST(Preview, HostClosingWhileTheGamePumpsMessagesLeavesTheGameAliveToTheLoopsEn
 
 TEST(Preview, LoopEndsSoonAfterTheHostWindowIsDestroyed) {
   TPreviewCase c(152, 112);
-  const HWND host = c.Host;
-  const HWND preview = c.Preview;
-  TApplication& app = c.App;
+  auto& [host, clock, app, form, preview] = c;
   EXPECT_TRUE(preview != nullptr) << "created";
   // The host goes away while the game runs, from a timer of its own.
   SetTimer(host, 1, 400, [](HWND hwnd, UINT, UINT_PTR, DWORD) { DestroyWindow(hwnd); });
