@@ -48,9 +48,7 @@ TEST(GameLoop, IntervalZeroNeverForcesAndOffMeansNoTimer) {
 // good: a minute without a move or a bomb ends the game, and any action starts that minute anew.
 TEST(GameLoop, FrozenPlayersEndTheGameAfterTheStallTime) {
   SimHarness h(15, 11);
-  SimHarness::Quiet(h.P1());
-  SimHarness::Quiet(h.P2());
-  h.Sim->SetPaused(false);
+  h.QuietGame();
   std::vector<int64_t> stalls;
   h.Sim->OnGameOver = [&](TGameEnd end) {
     if (end == TGameEnd::geStall) stalls.push_back(h.Now());
@@ -115,9 +113,7 @@ TEST(GameLoop, HugeForceIntervalWaitsAsLongAsATimerCanInsteadOfWrapping) {
 // the game after StalemateMs without a hit; a hit starts that time anew.
 TEST(GameLoop, AGameWithoutHitsEndsAsAStalemate) {
   SimHarness h(15, 11);
-  SimHarness::Quiet(h.P1());
-  SimHarness::Quiet(h.P2());
-  h.Sim->SetPaused(false);
+  h.QuietGame();
   std::vector<TGameEnd> ends;
   h.Sim->OnGameOver = [&](TGameEnd end) { ends.push_back(end); };
   TDirection open = dirLeft;

@@ -46,6 +46,12 @@ class SimHarness {
 
   // Switches a player off: no thinking, its actions go nowhere.
   static void Quiet(TComputerPlayer& p);
+  // Both players quiet, every other game timer running: a game nobody can change.
+  void QuietGame() {
+    Quiet(P1());
+    Quiet(P2());
+    Sim->SetPaused(false);
+  }
   // Both players' think timers.
   void Start();
 
