@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# build-deb.sh SOURCE BUILD VERSION "MAINTAINER <ADDRESS>": builds the Debian package from debian/
+# with dpkg-buildpackage and puts BUILD/detonix_VERSION_amd64.deb next to the build.
+# dpkg-buildpackage builds inside the source tree and writes its results to the tree's parent, so
+# it works on a copy under BUILD/deb: the files git tracks or would track (what a clean clone
+# has, plus the changes not committed yet). SOURCE_DATE_EPOCH is the last commit's time, so the
+# same commit gives the same package wherever and whenever it is built.
+set -euo pipefail
+src=$(cd "$1" && pwd)
+build=$(cd "$2" && pwd)
+version=$3
+maintainer=$4
+work=$build/deb
+tree=$work/detonix-$version
+
+changelog_version=$(dpkg-parsechangelog -l "$src/debian/changelog" -S Version)
+if [ "$changelog_version" != "$version" ]; then
+  echo "build-deb: debian/changelog is at $changelog_version but the project at $version: add a changelog entry" >&2
+  exit 1
+fi
+
+rm -rf "$work"
+mkdir -p "$tree"
+if git -C "$src" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  (cd "$src" && git ls-files -z -co --exclude-standard |
+     while IFS= read -r -d '' f; do [ -e "$f" ] && printf '%s\0' "$f"; done |
+     tar --null -T - -cf -) | tar -xf - -C "$tree"
+  SOURCE_DATE_EPOCH=$(git -C "$src" log -1 --format=%ct)
+  export SOURCE_DATE_EPOCH
+else
+  # A source tarball: everything but build folders; dpkg-buildpackage takes the time from debian/changelog.
+  tar -C "$src" --exclude='./build*' --exclude=./.git -cf - . | tar -xf - -C "$tree"
+fi
+
+# The maintainer the packager chose (the CMake cache variable DETONIX_PACKAGE_MAINTAINER).
+sed -i "s|^Maintainer: .*|Maintainer: $maintainer|" "$tree/debian/control"
+sed -i "s|^ -- .*>  | -- $maintainer  |" "$tree/debian/changelog"
+
+jobs=$(nproc 2>/dev/null || echo 2)
+(cd "$tree" && DEB_BUILD_OPTIONS="parallel=$jobs${DEB_BUILD_OPTIONS:+ $DEB_BUILD_OPTIONS}" \
+   dpkg-buildpackage -us -uc -b) >"$work/build.log" 2>&1 ||
+  { tail -40 "$work/build.log" >&2; echo "build-deb: dpkg-buildpackage failed; the whole log is $work/build.log" >&2; exit 1; }
+arch=$(dpkg-architecture -qDEB_HOST_ARCH)
+cp "$work/detonix_${version}_${arch}.deb" "$build/"
+echo "build-deb: $build/detonix_${version}_${arch}.deb"
