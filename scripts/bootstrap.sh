@@ -9,7 +9,7 @@ packages=(
   libstb-dev fonts-dejavu-core
   libsdl2-dev libx11-dev xvfb xdotool x11-utils imagemagick xscreensaver
   g++-mingw-w64-x86-64 wine64 xauth wixl
-  lintian dpkg-dev file man-db
+  lintian dpkg-dev debhelper devscripts diffoscope-minimal python3 file man-db
   clang-14 libfuzzer-14-dev
 )
 

@@ -387,6 +387,56 @@ win msiexec /x 'C:\detonix\detonix.msi' /qn; record $? "msiexec /x detonix.msi"
 win reg query "$key" /v PlayerSpeed | grep -qi '0x12c'; record $? "the settings survive uninstalling"
 win reg delete 'HKCU\software\Vantrel_Progs' /f >/dev/null 2>&1
 
+# A newer MSI replaces the older one (one uninstall entry, the new file, the settings kept) and an
+# older one refuses to install over it. The newer one is this saver with a few bytes appended, so
+# its file can be told apart, packed as the next version.
+msi_upgrade() {
+  local version next uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+  local installed=$WINEPREFIX/drive_c/windows/system32/detonix.scr newer=$build/artifacts/upgrade
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+  next=${version%.*}.$((${version##*.} + 1))
+  mkdir -p "$newer"
+  { cat "$build/detonix.scr"; echo "detonix $next upgrade test"; } >"$newer/detonix.scr"
+  "$root/scripts/build-msi.sh" "$root/src/shell/win32/detonix.wxs" "$newer/detonix.scr" \
+    "$build/src/shell/win32/assets/detonix.ico" "$newer/detonix-$next.msi" "$next"
+  record $? "an MSI of version $next"
+  msiinfo export "$newer/detonix-$next.msi" Upgrade | tr -d '\r' >"$logs/msi-upgrade-table.txt"
+  grep -q 'WIX_UPGRADE_DETECTED' "$logs/msi-upgrade-table.txt" && grep -q 'WIX_DOWNGRADE_DETECTED' "$logs/msi-upgrade-table.txt"
+  record $? "the MSI's Upgrade table finds older and newer versions (logs/msi-upgrade-table.txt)"
+  cp "$newer/detonix-$next.msi" "$WINEPREFIX/drive_c/detonix/"
+  entries() {  # the uninstall entries named Detonix, each as "name version icon"
+    win reg query "$uninstall" /s | awk '
+      /^HKEY_/ { if (name != "") print name " " version " " icon; name = ""; version = ""; icon = "no-icon" }
+      $1 == "DisplayName" && $3 == "Detonix" { name = $3 " " $4 " " $5 }
+      $1 == "DisplayVersion" { version = $3 }
+      $1 == "DisplayIcon" && $3 ~ /[.]ico$/ { icon = "icon" }
+      END { if (name != "") print name " " version " " icon }'
+  }
+  win reg add "$key" /v PlayerSpeed /t REG_DWORD /d 200 /f >/dev/null
+  win msiexec /i 'C:\detonix\detonix.msi' /qn; record $? "upgrade: msiexec /i detonix.msi ($version)"
+  echo "  entries with $version: $(entries | tr '\n' ';')"
+  [ "$(entries)" = "Detonix Screen Saver $version icon" ]; record $? "upgrade: one entry for $version, with the icon"
+  win msiexec /i "C:\\detonix\\detonix-$next.msi" /qn; record $? "upgrade: msiexec /i detonix-$next.msi over it"
+  echo "  entries with $next: $(entries | tr '\n' ';')"
+  [ "$(entries)" = "Detonix Screen Saver $next icon" ]; record $? "upgrade: one entry left, for $next, with the icon"
+  cmp -s "$installed" "$newer/detonix.scr"; record $? "upgrade: the system folder holds the new saver"
+  win reg query "$key" /v PlayerSpeed | grep -qi '0xc8'; record $? "upgrade: the settings are untouched"
+  win msiexec /i 'C:\detonix\detonix.msi' /qn /l 'C:\detonix\downgrade.log'
+  [ $? -ne 0 ]; record $? "downgrade: msiexec /i detonix.msi ($version) over $next fails"
+  iconv -f utf-16le -t utf-8 "$WINEPREFIX/drive_c/detonix/downgrade.log" 2>/dev/null | tr -d '\r' >"$logs/msi-downgrade.log" ||
+    tr -d '\r\0' <"$WINEPREFIX/drive_c/detonix/downgrade.log" >"$logs/msi-downgrade.log"
+  grep -q 'A newer version of Detonix Screen Saver is already installed' "$logs/msi-downgrade.log"
+  record $? "downgrade: it says a newer version is installed (logs/msi-downgrade.log)"
+  [ "$(entries)" = "Detonix Screen Saver $next icon" ] && cmp -s "$installed" "$newer/detonix.scr"
+  record $? "downgrade: $next stays installed"
+  win msiexec /x "C:\\detonix\\detonix-$next.msi" /qn; record $? "upgrade: msiexec /x detonix-$next.msi"
+  [ -z "$(entries)" ] && [ ! -e "$installed" ]; record $? "upgrade: removing it leaves no entry and no file"
+  win reg delete 'HKCU\software\Vantrel_Progs' /f >/dev/null 2>&1
+}
+
+echo "== Upgrading the MSI package"
+msi_upgrade
+
 "$wineserver" -k 2>/dev/null
 echo "Pictures: $artifacts/saver.png $artifacts/dialog-settings.png $artifacts/dialog-about.png $artifacts/preview.png"
 echo "          $artifacts/saver-144dpi.png $artifacts/dialog-settings-144dpi.png $artifacts/dialog-about-144dpi.png"
