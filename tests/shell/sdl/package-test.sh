@@ -66,7 +66,9 @@ for page in detonix detonix-headless; do
 done
 /usr/bin/detonix --help | grep -q -- '-force-maze' || fail "the installed detonix does not run"
 if command -v hardening-check >/dev/null; then
-  if out=$(hardening-check /usr/bin/detonix /usr/bin/detonix-headless); then
+  # Control-flow protection cannot show on Debian 12: its C library's start files carry no IBT/SHSTK
+  # note, so no program linked there gets one (the code has the instructions: -fcf-protection).
+  if out=$(hardening-check --nocfprotection /usr/bin/detonix /usr/bin/detonix-headless); then
     pass "hardening-check finds every protection it can tell in both programs"
   else
     fail "hardening-check: $(grep -E ': no' <<<"$out" | tr -s ' ' | tr '\n' ';')"
