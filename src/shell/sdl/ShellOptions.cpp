@@ -1,10 +1,8 @@
 #include "shell/sdl/ShellOptions.h"
 
 #include <array>
-#include <cctype>
 #include <string_view>
 #include <utility>
-#include <variant>
 
 #include "platform/TextNumbers.h"
 
