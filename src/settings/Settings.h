@@ -60,7 +60,9 @@ struct TSettingRow {
   double Default = 0;
   bool StoredInRange = false;  // a stored value outside Range counts as missing
   TValueNames Names = TValueNames::vnNone;
-  bool Maze = false;  // read by the maze generator, so `detonix-headless maze` takes it too
+  // Read by the maze generator: `detonix-headless maze` takes it too, and under xscreensaver, whose
+  // settings window does not show it, it comes from the store.
+  bool Maze = false;
   // The option, written with one dash (the headless tool doubles it), and its argument as the
   // usage text shows it; the alias is an older spelling still taken.
   std::string_view Option{};
