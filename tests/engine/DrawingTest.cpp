@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "media/ResizableImageList.h"
 #include "support/SimHarness.h"
@@ -40,7 +43,63 @@ int Differences(const SimHarness& h, TPoint cell, const TBitmap& want, int skipT
   return diff;
 }
 
+// Where cell (X, Y) shows near-white pixels that WANT lacks (the fuse digits), within the cell.
+TRect DigitBox(const SimHarness& h, TPoint cell, const TBitmap& want) {
+  TRect r;
+  const int size = want.Width();
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x)
+      if (const TColor c = h.Surface.Bitmap().Pixel(cell.X * size + x, cell.Y * size + y);
+          !SameRGB(c, want.Pixel(x, y)) && std::min({RedOf(c), GreenOf(c), BlueOf(c)}) >= 192)
+        r = r.Union(TRect::FromSize(x, y, 1, 1));
+  return r;
+}
+
+// The median of the colour steps (largest channel difference) of neighbouring pixels that differ
+// by at least 16: an enlarged picture spreads each edge over several small steps.
+int MedianEdgeStep(const TBitmap& b) {
+  std::vector<int> steps;
+  const auto step = [](TColor p, TColor q) {
+    const auto d = [](int u, int v) { return std::abs(u - v); };
+    return std::max({d(RedOf(p), RedOf(q)), d(GreenOf(p), GreenOf(q)), d(BlueOf(p), BlueOf(q))});
+  };
+  for (int y = 0; y + 1 < b.Height(); ++y)
+    for (int x = 0; x + 1 < b.Width(); ++x)
+      for (const int s : {step(b.Pixel(x, y), b.Pixel(x + 1, y)), step(b.Pixel(x, y), b.Pixel(x, y + 1))})
+        if (s >= 16) steps.push_back(s);
+  std::nth_element(steps.begin(), steps.begin() + static_cast<ptrdiff_t>(steps.size() / 2), steps.end());
+  return steps[steps.size() / 2];
+}
+
 }  // namespace
+
+TEST(Drawing, LargeCellsAreAsSharpAsThirtyPixelOnes) {
+  SimHarness small(15, 11, 30);
+  for (const int size : {60, 90}) {
+    SimHarness large(15, 11, size);  // the same seed: the same maze
+    EXPECT_GE(MedianEdgeStep(large.Surface.Bitmap()) * 5, MedianEdgeStep(small.Surface.Bitmap()) * 4) << size;
+  }
+}
+
+TEST(Drawing, FuseDigitsKeepTheirPlaceOnTheBomb) {
+  TRect at30;
+  for (const int size : {30, 45, 60, 90}) {
+    SimHarness h(7, 5, size);
+    h.Load({".......", ".1.....", "2......"});
+    h.Bomb(h.P1(), {1, 1});
+    Expected e(size);
+    e.Obj(h, otEmpty).Player(h, h.P1().ImageBase + h.P1().Pose).Obj(h, otBomb);
+    const TRect digits = DigitBox(h, {1, 1}, e.Cell);
+    ASSERT_FALSE(digits.IsEmpty()) << size;
+    if (size == 30) at30 = digits;
+    const auto near = [size](int got, int want30) { return std::abs(got * 30 - want30 * size) <= size; };
+    // Within one pixel of the 30-pixel digits, scaled.
+    EXPECT_TRUE(near(digits.Top, at30.Top) && near(digits.Height(), at30.Height()))
+        << size << ": rows " << digits.Top << " to " << digits.Bottom;
+    EXPECT_TRUE(near(digits.Left, at30.Left) && near(digits.Width(), at30.Width()))
+        << size << ": columns " << digits.Left << " to " << digits.Right;
+  }
+}
 
 TEST(Drawing, BoardCellsShowTheirObjects) {
   SimHarness h(7, 5);
