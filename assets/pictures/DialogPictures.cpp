@@ -5,11 +5,11 @@
 
 namespace detonix {
 
-std::vector<TMaskedBitmap> CharacterPictures() {
+std::vector<TMaskedBitmap> CharacterPictures(int size) {
   using namespace art;
   std::vector<TMaskedBitmap> list;
   for (int ch = 0; ch < 4; ++ch) {
-    TPainter p(30);
+    TPainter p(size);
     PaintCharacterFront(p, ch, 0);
     p.Outline(0.75f, Ink);
     list.push_back(p.Result());

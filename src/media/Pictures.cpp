@@ -22,6 +22,6 @@ std::unique_ptr<TResizableImageList> CreatePlayerImages(int size) {
   return list;
 }
 
-std::unique_ptr<TResizableImageList> CreateCharacterImages() { return MakeList(CharacterPictures(), PictureSize); }
+std::unique_ptr<TResizableImageList> CreateCharacterImages(int size) { return MakeList(CharacterPictures(size), size); }
 
 }  // namespace detonix

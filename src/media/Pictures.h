@@ -27,7 +27,7 @@ std::vector<TMaskedBitmap> ObjectPictures(int size = PictureSize);
 // hit (a white ghost), outline.
 std::vector<TMaskedBitmap> PlayerPictures(int size = PictureSize);
 // The settings dialog's list pictures, one per character.
-std::vector<TMaskedBitmap> CharacterPictures();
+std::vector<TMaskedBitmap> CharacterPictures(int size = PictureSize);
 // The About page: a 140-pixel scene and a small transparent 30-pixel badge.
 TMaskedBitmap AboutPicture(int size = AboutPictureSize);
 TMaskedBitmap SmallAboutPicture();
@@ -38,7 +38,7 @@ TMaskedBitmap BadgePicture(int size);
 // focus style.
 std::unique_ptr<TResizableImageList> CreateObjectImages(int size = PictureSize);
 std::unique_ptr<TResizableImageList> CreatePlayerImages(int size = PictureSize);
-std::unique_ptr<TResizableImageList> CreateCharacterImages();
+std::unique_ptr<TResizableImageList> CreateCharacterImages(int size = PictureSize);
 void AddPictures(TImageList& list, const std::vector<TMaskedBitmap>& pictures);
 
 }  // namespace detonix
