@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "media/ResizableImageList.h"
 #include "support/SimHarness.h"
@@ -43,61 +42,50 @@ int Differences(const SimHarness& h, TPoint cell, const TBitmap& want, int skipT
   return diff;
 }
 
-// Where cell (X, Y) shows near-white pixels that WANT lacks (the fuse digits), within the cell.
 TRect DigitBox(const SimHarness& h, TPoint cell, const TBitmap& want) {
   TRect r;
-  const int size = want.Width();
-  for (int y = 0; y < size; ++y)
-    for (int x = 0; x < size; ++x)
-      if (const TColor c = h.Surface.Bitmap().Pixel(cell.X * size + x, cell.Y * size + y);
+  const int n = want.Width();
+  for (int y = 0; y < n; ++y)
+    for (int x = 0; x < n; ++x)
+      if (const TColor c = h.Surface.Bitmap().Pixel(cell.X * n + x, cell.Y * n + y);
           !SameRGB(c, want.Pixel(x, y)) && std::min({RedOf(c), GreenOf(c), BlueOf(c)}) >= 192)
         r = r.Union(TRect::FromSize(x, y, 1, 1));
   return r;
 }
 
-// The median of the colour steps (largest channel difference) of neighbouring pixels that differ
-// by at least 16: an enlarged picture spreads each edge over several small steps.
+// The median of the neighbours' colour steps of 16 or more: an enlarged edge takes several small ones.
 int MedianEdgeStep(const TBitmap& b) {
   std::vector<int> steps;
-  const auto step = [](TColor p, TColor q) {
-    const auto d = [](int u, int v) { return std::abs(u - v); };
-    return std::max({d(RedOf(p), RedOf(q)), d(GreenOf(p), GreenOf(q)), d(BlueOf(p), BlueOf(q))});
-  };
   for (int y = 0; y + 1 < b.Height(); ++y)
     for (int x = 0; x + 1 < b.Width(); ++x)
-      for (const int s : {step(b.Pixel(x, y), b.Pixel(x + 1, y)), step(b.Pixel(x, y), b.Pixel(x, y + 1))})
-        if (s >= 16) steps.push_back(s);
+      for (const TColor q : {b.Pixel(x + 1, y), b.Pixel(x, y + 1)}) {
+        int step = 0;
+        for (const int at : {0, 8, 16}) step = std::max(step, std::abs(int(b.Pixel(x, y) >> at & 0xFF) - int(q >> at & 0xFF)));
+        if (step >= 16) steps.push_back(step);
+      }
   std::nth_element(steps.begin(), steps.begin() + static_cast<ptrdiff_t>(steps.size() / 2), steps.end());
   return steps[steps.size() / 2];
 }
 
 }  // namespace
 
-TEST(Drawing, LargeCellsAreAsSharpAsThirtyPixelOnes) {
-  SimHarness small(15, 11, 30);
-  for (const int size : {60, 90}) {
-    SimHarness large(15, 11, size);  // the same seed: the same maze
-    EXPECT_GE(MedianEdgeStep(large.Surface.Bitmap()) * 5, MedianEdgeStep(small.Surface.Bitmap()) * 4) << size;
-  }
-}
-
-TEST(Drawing, FuseDigitsKeepTheirPlaceOnTheBomb) {
-  TRect at30;
+// Larger cells: as sharp as 30-pixel ones, the digits within a 30-pixel cell's pixel of their place.
+TEST(Drawing, LargeCellsStaySharpAndTheirDigitsInProportion) {
+  std::pair<int, TRect> at30;  // edge step and digits
   for (const int size : {30, 45, 60, 90}) {
     SimHarness h(7, 5, size);
-    h.Load({".......", ".1.....", "2......"});
+    h.Load({"#.+..K.", ".1..x.I", "2.B...S"});
     h.Bomb(h.P1(), {1, 1});
-    Expected e(size);
-    e.Obj(h, otEmpty).Player(h, h.P1().ImageBase + h.P1().Pose).Obj(h, otBomb);
-    const TRect digits = DigitBox(h, {1, 1}, e.Cell);
-    ASSERT_FALSE(digits.IsEmpty()) << size;
-    if (size == 30) at30 = digits;
-    const auto near = [size](int got, int want30) { return std::abs(got * 30 - want30 * size) <= size; };
-    // Within one pixel of the 30-pixel digits, scaled.
-    EXPECT_TRUE(near(digits.Top, at30.Top) && near(digits.Height(), at30.Height()))
-        << size << ": rows " << digits.Top << " to " << digits.Bottom;
-    EXPECT_TRUE(near(digits.Left, at30.Left) && near(digits.Width(), at30.Width()))
-        << size << ": columns " << digits.Left << " to " << digits.Right;
+    const TBitmap want = Expected(size).Obj(h, otEmpty).Player(h, h.P1().ImageBase + h.P1().Pose).Obj(h, otBomb).Cell;
+    const TRect digits = DigitBox(h, {1, 1}, want);
+    const int step = MedianEdgeStep(h.Surface.Bitmap());
+    if (size == 30) at30 = {step, digits};
+    EXPECT_GE(step * 5, at30.first * 4) << size << ": median edge step " << step << ", " << at30.first << " at 30";
+    const TRect& d30 = at30.second;
+    const auto near = [size](int got, int thirty) { return std::abs(got * 30 - thirty * size) <= size; };
+    EXPECT_TRUE(near(digits.Top, d30.Top) && near(digits.Height(), d30.Height()) && near(digits.Left, d30.Left) &&
+                near(digits.Width(), d30.Width()))
+        << size << ": digits at " << digits.Left << "," << digits.Top << ", " << digits.Width() << "x" << digits.Height();
   }
 }
 
