@@ -98,7 +98,8 @@ bool TEndWatch::WaitForEnd(std::optional<uint64_t> windowId) {
     XSelectInput(display, static_cast<Window>(*windowId), StructureNotifyMask);
     XFlush(display);
   }
-  pollfd fds[3] = {{SignalPipe[0], POLLIN, 0}, {FWake[0], POLLIN, 0}, {display ? ConnectionNumber(display) : -1, POLLIN, 0}};
+  const int x11 = display ? ConnectionNumber(display) : -1;  // poll skips a negative descriptor
+  pollfd fds[3] = {{SignalPipe[0], POLLIN, 0}, {FWake[0], POLLIN, 0}, {x11, POLLIN, 0}};
   bool ended = false;
   while (!ended && EndSignal == 0) {
     while (display && XPending(display) > 0) {

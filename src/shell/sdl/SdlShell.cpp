@@ -278,7 +278,8 @@ TSdlShell::TScreen* TSdlShell::ScreenOf(Uint32 windowId) {
 }
 
 bool TSdlShell::Ended() const {
-  return FQuit || FFailed || std::any_of(FScreens.begin(), FScreens.end(), [](const auto& s) { return s->Host->Ended(); });
+  return FQuit || FFailed ||
+         std::any_of(FScreens.begin(), FScreens.end(), [](const auto& s) { return s->Host->Ended(); });
 }
 
 void TSdlShell::HandleEvent(const SDL_Event& event) {
