@@ -12,7 +12,7 @@ build=$(cd "$2" && pwd)
 version=$3
 maintainer=$4
 work=$build/deb
-tree=$work/detonix-$version
+tree=$work.new/detonix-$version
 
 changelog_version=$(dpkg-parsechangelog -l "$src/debian/changelog" -S Version)
 if [ "$changelog_version" != "$version" ]; then
@@ -20,7 +20,7 @@ if [ "$changelog_version" != "$version" ]; then
   exit 1
 fi
 
-rm -rf "$work"
+rm -rf "$work.new"
 mkdir -p "$tree"
 if git -C "$src" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
   (cd "$src" && git ls-files -z -co --exclude-standard |
@@ -43,10 +43,13 @@ arch=$(dpkg-architecture -qDEB_HOST_ARCH)
 deb=$build/detonix_${version}_${arch}.deb
 sources=$( (echo "$maintainer"; tar -C "$tree" --sort=name --numeric-owner -cf - .) | sha256sum | cut -d' ' -f1)
 if [ -f "$deb" ] && [ "$(cat "$deb.sources" 2>/dev/null)" = "$sources" ]; then
+  rm -rf "$work.new"
   echo "build-deb: $deb is up to date"
   exit 0
 fi
-rm -f "$deb" "$deb.sources"
+rm -rf "$deb" "$deb.sources" "$work"
+mv "$work.new" "$work"
+tree=$work/detonix-$version
 
 jobs=$(nproc 2>/dev/null || echo 2)
 (cd "$tree" && DEB_BUILD_OPTIONS="parallel=$jobs${DEB_BUILD_OPTIONS:+ $DEB_BUILD_OPTIONS}" \
