@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libstb-dev fonts-dejavu-core
   libsdl2-dev libx11-dev xvfb xdotool x11-utils imagemagick xscreensaver
-  g++-mingw-w64-x86-64 wine64 xauth wixl
+  g++-mingw-w64-x86-64 wine64 xauth wixl x11-xserver-utils
   lintian dpkg-dev file man-db
   clang-14 libfuzzer-14-dev
 )

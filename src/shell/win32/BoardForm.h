@@ -25,6 +25,9 @@ class TBoardForm {
   HWND Handle() const { return FWindow; }
   TGameHost& Host() { return FHost; }
 
+  // Runs the games of SCREENS until STILLWANTED (asked every 250 ms) says no or a window ends the loop.
+  static int RunLoop(TApplication& app, TSaverScreens& screens, std::function<bool()> stillWanted);
+
  protected:
   // Posted to itself once shown, so the game starts at the window's final size, after creation.
   static constexpr UINT WM_SHOWGAME = WM_APP + 1;
@@ -41,8 +44,6 @@ class TBoardForm {
 
   // The game on the window's pixels; false, with the picture black, when no board can be made.
   bool StartGame();
-  // Runs the games until a window is gone or STILLWANTED (asked every 250 ms) says no.
-  static int RunLoop(TApplication& app, TSaverScreens& screens, std::function<bool()> stillWanted);
 
   BOOL OnCreate(HWND hwnd, LPCREATESTRUCT create);
   // The program ends with its window.
