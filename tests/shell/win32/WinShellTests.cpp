@@ -55,10 +55,14 @@ void DestroyHost(HWND host) {
 // A preview form in a host window of the given size, on a real clock, ready to run.
 struct TPreviewCase {
   TPreviewCase(int width, int height)
-      : Host(MakeHostWindow(width, height)), App(Clock), Screens(App, TPreviewForm::PreviewOptions()),
+      : Host(MakeHostWindow(width, height)), App(Clock), Screens(Hooked(App), TPreviewForm::PreviewOptions()),
         Form(App, Screens, Host) {
-    InstallApplicationHooks(App, nullptr);
     Preview = Form.Create(GetModuleHandleA(nullptr));
+  }
+  // The hooks go in first: the screens route the application's messages from then on.
+  static TApplication& Hooked(TApplication& app) {
+    InstallApplicationHooks(app, nullptr);
+    return app;
   }
   HWND Host;
   TRealClock Clock;
