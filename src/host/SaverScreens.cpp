@@ -71,12 +71,13 @@ void TSaverScreens::Present() {
 
 void TSaverScreens::ShowMessage(const std::string& text) {
   if (FOptions.Log) FOptions.Log(text);
-  const bool box = FOptions.Mode == THostMode::hmWindow || (FOptions.Mode == THostMode::hmSaver && FOptions.BoxOverSaver);
+  const THostMode mode = FOptions.Mode;
+  const bool box = mode == THostMode::hmWindow || (mode == THostMode::hmSaver && FOptions.BoxOverSaver);
   if (box && FOptions.ShowBox) {
     FOptions.ShowBox(text);
     return;
   }
-  if (FOptions.Mode == THostMode::hmPreview) return;
+  if (mode == THostMode::hmPreview) return;
   for (TScreen& s : FScreens) s.Host->ShowText(text);
 }
 

@@ -44,7 +44,8 @@ TSdlShell::TSdlShell(const TShellOptions& options, std::function<std::vector<TMo
   screens.Log = [](const std::string& text) { std::fprintf(stderr, "detonix: %s\n", text.c_str()); };
   // Over a full-screen saver nobody could answer a box: the message is written on the board.
   screens.ShowBox = [this](const std::string& text) {
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Detonix", text.c_str(), FScreens.empty() ? nullptr : FScreens.front()->Window);
+    SDL_Window* parent = FScreens.empty() ? nullptr : FScreens.front()->Window;
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Detonix", text.c_str(), parent);
   };
   FGroup = std::make_unique<TSaverScreens>(FApp, std::move(screens));
   // The simulator asks for this while it pauses and resumes a game, even inside its constructor:
