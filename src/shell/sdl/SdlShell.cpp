@@ -154,9 +154,13 @@ bool TSdlShell::OpenWindows() {
       }
       return true;
     }
-    default:
-      return AddScreen(SDL_CreateWindow("Detonix", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, WindowWidth,
-                                        WindowHeight, SDL_WINDOW_RESIZABLE));
+    default: {
+      SDL_Window* window = SDL_CreateWindow("Detonix", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, WindowWidth,
+                                            WindowHeight, SDL_WINDOW_RESIZABLE);
+      // A window manager keeps it within the board's limits; without one it may still grow past them.
+      if (window) SDL_SetWindowMaximumSize(window, MaxSurfaceSide, MaxSurfaceSide);
+      return AddScreen(window);
+    }
   }
 }
 
@@ -191,8 +195,8 @@ void TSdlShell::StartGame(TScreen& screen) {
   int height = 0;
   SDL_GetWindowSize(screen.Window, &width, &height);
   if (const std::string problem = BoardSizeProblem(width, height, 0); !problem.empty()) {
+    // Left empty; a size within the limits starts a new game.
     std::fprintf(stderr, "detonix: %s\n", problem.c_str());
-    if (!Foreign()) screen.Host->End();
     return;
   }
   SDL_Surface* window = SDL_GetWindowSurface(screen.Window);
