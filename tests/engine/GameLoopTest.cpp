@@ -125,33 +125,33 @@ TEST(GameLoop, HugeForceIntervalWaitsAsLongAsATimerCanInsteadOfWrapping) {
 // Players who act but never hit anyone end the game after StalemateMs without a hit while blocks
 // are left, after ClearedStalemateMs once nothing is left to blow up or collect (two players
 // bombing each other on a cleared board); a hit starts that time anew.
-TEST(GameLoop, AGameWithoutHitsEndsAsAStalemate) {
-  for (const bool cleared : {false, true}) {
-    TSettings settings;
-    settings.PerOfEBlocks = cleared ? 0 : 0.15;
-    SimHarness h(15, 11, -1, settings);
-    h.QuietGame();
-    ASSERT_EQ(h.Sim->BoardCleared(), cleared);
-    std::vector<TGameEnd> ends;
-    h.Sim->OnGameOver = [&](TGameEnd end) { ends.push_back(end); };
-    TDirection open = dirLeft;
-    for (TDirection dir : {dirLeft, dirRight, dirUp, dirDown})
-      if (h.State().OnBoard(Neighbour(h.P1().Position, dir)) && h.State().IsPassable(Neighbour(h.P1().Position, dir)))
-        open = dir;
-    const TDirection back = static_cast<TDirection>(Ord(open) ^ 1);  // left-right, up-down
-    // Keeps player 1 walking to and fro (so the game never stalls) until MS have passed.
-    const auto pace = [&](int64_t ms) {
-      for (int64_t t = 0; t < ms; t += 30'000) {
-        h.Sim->MovePlayer(h.P1(), (t / 30'000) % 2 == 0 ? open : back);
-        h.Run(std::min<int64_t>(30'000, ms - t));
-      }
-    };
-    pace(300'000);
-    h.Sim->PlayerHit(h.P2());
-    pace((cleared ? TDetonixSimulator::ClearedStalemateMs : TDetonixSimulator::StalemateMs) - 1);
-    EXPECT_TRUE(ends.empty()) << "a hit restarts the stalemate time; cleared " << cleared;
-    h.Run(1);
-    EXPECT_EQ(ends, std::vector<TGameEnd>{TGameEnd::geStalemate}) << "cleared " << cleared;
-    EXPECT_EQ(h.Sim->Games(), 2) << "a new maze follows at once";
-  }
+static void PlayWithoutHits(bool cleared) {
+  TSettings settings;
+  settings.PerOfEBlocks = cleared ? 0 : 0.15;
+  SimHarness h(15, 11, -1, settings);
+  h.QuietGame();
+  ASSERT_EQ(h.Sim->BoardCleared(), cleared);
+  std::vector<TGameEnd> ends;
+  h.Sim->OnGameOver = [&](TGameEnd end) { ends.push_back(end); };
+  TDirection open = dirLeft;
+  for (TDirection dir : {dirLeft, dirRight, dirUp, dirDown})
+    if (h.State().OnBoard(Neighbour(h.P1().Position, dir)) && h.State().IsPassable(Neighbour(h.P1().Position, dir)))
+      open = dir;
+  const TDirection back = static_cast<TDirection>(Ord(open) ^ 1);  // left-right, up-down
+  // Keeps player 1 walking to and fro (so the game never stalls) until MS have passed.
+  const auto pace = [&](int64_t ms) {
+    for (int64_t t = 0; t < ms; t += 30'000) {
+      h.Sim->MovePlayer(h.P1(), (t / 30'000) % 2 == 0 ? open : back);
+      h.Run(std::min<int64_t>(30'000, ms - t));
+    }
+  };
+  pace(600'000);
+  h.Sim->PlayerHit(h.P2());
+  pace((cleared ? TDetonixSimulator::ClearedStalemateMs : TDetonixSimulator::StalemateMs) - 1);
+  EXPECT_TRUE(ends.empty()) << "a hit restarts the stalemate time";
+  h.Run(1);
+  EXPECT_EQ(ends, std::vector<TGameEnd>{TGameEnd::geStalemate});
+  EXPECT_EQ(h.Sim->Games(), 2) << "a new maze follows at once";
 }
+TEST(GameLoop, AGameWithoutHitsEndsAsAStalemate) { PlayWithoutHits(false); }
+TEST(GameLoop, AClearedBoardWithoutHitsEndsSooner) { PlayWithoutHits(true); }
