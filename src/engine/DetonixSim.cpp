@@ -57,7 +57,7 @@ TDetonixSimulator::TDetonixSimulator(TApplication& app, TPaintSurface& paintBox,
     FObjImages->ResizeImages(FState.CellSize, FState.CellSize);
   }
   const TSettings& s = options.Settings;
-  FState.MazeSettings = {s.PerBlocksLeft, s.PerOfEBlocks, s.PerOfPUps};
+  FState.MazeSettings = MazeSettingsOf(s);
   FSoundsOn = s.Sounds && !FIsPreview;
   FForceMaze = s.ForceMaze;
   FForceInterval = s.ForceInterval;
