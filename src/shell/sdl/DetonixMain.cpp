@@ -9,6 +9,7 @@
 #include "DetonixVersion.h"
 #include "platform/StandardOutput.h"
 #include "settings/FileSettingsStore.h"
+#include "shell/sdl/EndWatch.h"
 #include "shell/sdl/SdlShell.h"
 #include "shell/sdl/SettingsCommands.h"
 #include "shell/sdl/ShellOptions.h"
@@ -38,6 +39,11 @@ int main(int argc, char** argv) {
       break;
   }
   SDL_SetMainReady();
-  TSdlShell shell(options);
-  return shell.Run();
+  int status = 0;
+  {
+    TSdlShell shell(options);
+    status = shell.Run();
+  }
+  TEndWatch::EndByTheSignalSeen();
+  return status;
 }

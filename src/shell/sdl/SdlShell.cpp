@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "settings/SettingsStore.h"
 #include "shell/sdl/EndWatch.h"
@@ -71,10 +72,6 @@ void TSdlShell::ShowMessage(const std::string& text) {
 
 bool TSdlShell::Open() {
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-  // Left to itself SDL presents a window surface through OpenGL, which uploads and draws the
-  // whole window for every change (in software where there is no GPU). The X11 framebuffer
-  // sends only the changed rectangles.
-  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // Foreign windows are X11 windows; SDL must talk X11 to them.
   if (Foreign()) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   InstallXErrorHandler();
@@ -83,6 +80,7 @@ bool TSdlShell::Open() {
     return false;
   }
   FVideoStarted = true;
+  PreferDriverFramebuffer();
   // Without a display SDL falls back to drawing off screen, and the game would run for nobody;
   // unless someone asked for that driver by name.
   const char* driver = SDL_GetCurrentVideoDriver();
@@ -104,10 +102,14 @@ bool TSdlShell::Open() {
       },
       [] {
         std::fputs("detonix: the game did not stop in time; ending at once\n", stderr);
+        TEndWatch::EndByTheSignalSeen();
         std::_Exit(0);
       });
 
   if (FOptions.Mode == TShellMode::smFullScreen) {
+    // Only X11 tells where the pointer is before it enters a window of ours; elsewhere (Wayland)
+    // SDL answers 0,0, and the pointer's first report would end the saver at once.
+    FPointerStartPending = !DriverIs("x11");
     int x = 0;
     int y = 0;
     SDL_GetGlobalMouseState(&x, &y);
@@ -116,6 +118,19 @@ bool TSdlShell::Open() {
   for (auto& screen : FScreens) StartGame(*screen);
   // This early only a board that could not be made ends the run.
   return !Ended();
+}
+
+bool TSdlShell::DriverIs(const char* name) {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver && SDL_strcmp(driver, name) == 0;
+}
+
+void TSdlShell::PreferDriverFramebuffer() {
+  // Left to itself SDL presents a window surface through OpenGL, which uploads and draws the
+  // whole window for every change (in software where there is no GPU). The X11 framebuffer
+  // sends only the changed rectangles. Wayland has no framebuffer of its own: forbidding
+  // OpenGL there leaves the window without pixels.
+  if (DriverIs("x11")) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
 }
 
 bool TSdlShell::OpenWindows() {
@@ -201,7 +216,7 @@ void TSdlShell::StartGame(TScreen& screen) {
   }
   SDL_Surface* window = SDL_GetWindowSurface(screen.Window);
   if (!window) {
-    std::fprintf(stderr, "detonix: no picture for the window: %s\n", SDL_GetError());
+    NoPicture();
     return;
   }
   screen.WindowSurface = window;
@@ -222,6 +237,15 @@ void TSdlShell::StartGame(TScreen& screen) {
   }
   if (host.Surface()) host.Surface()->Invalidate();
   host.Present();
+}
+
+void TSdlShell::NoPicture() {
+  // SDL often gives no reason here; a run that can show nothing must not go on unseen.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const std::string why = SDL_GetError();
+  std::fprintf(stderr, "detonix: no picture for the window: the %s video driver gave the window no pixels%s%s\n",
+               driver ? driver : "current", why.empty() ? "" : ": ", why.c_str());
+  FFailed = true;
 }
 
 void TSdlShell::StopGame(TScreen& screen) {
@@ -258,7 +282,8 @@ TSdlShell::TScreen* TSdlShell::ScreenOf(Uint32 windowId) {
 }
 
 bool TSdlShell::Ended() const {
-  return FQuit || std::any_of(FScreens.begin(), FScreens.end(), [](const auto& s) { return s->Host->Ended(); });
+  return FQuit || FFailed ||
+         std::any_of(FScreens.begin(), FScreens.end(), [](const auto& s) { return s->Host->Ended(); });
 }
 
 void TSdlShell::HandleEvent(const SDL_Event& event) {
@@ -296,7 +321,13 @@ void TSdlShell::HandleEvent(const SDL_Event& event) {
       int x = 0;
       int y = 0;
       SDL_GetWindowPosition(screen->Window, &x, &y);
-      screen->Host->PointerMoved(x + event.motion.x, y + event.motion.y);
+      x += event.motion.x;
+      y += event.motion.y;
+      if (std::exchange(FPointerStartPending, false)) {
+        for (auto& s : FScreens) s->Host->PointerStartsAt(x, y);
+        break;
+      }
+      screen->Host->PointerMoved(x, y);
       break;
     }
     case SDL_SYSWMEVENT:
@@ -332,7 +363,7 @@ int TSdlShell::Loop() {
   }
   FWatch.reset();
   for (auto& screen : FScreens) StopGame(*screen);
-  return 0;
+  return FFailed ? 1 : 0;
 }
 
 }  // namespace detonix::sdl

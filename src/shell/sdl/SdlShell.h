@@ -57,6 +57,9 @@ class TSdlShell {
   void Blit(TScreen& screen, const std::vector<TRect>& changed);
   void PresentAll();
   void ShowMessage(const std::string& text);
+  void NoPicture();
+  static bool DriverIs(const char* name);
+  static void PreferDriverFramebuffer();
   bool Ended() const;
   bool Foreign() const { return FOptions.Mode == TShellMode::smForeignWindow || FOptions.Mode == TShellMode::smPreview; }
 
@@ -69,6 +72,10 @@ class TSdlShell {
   std::shared_ptr<TSoundOutput> FSound;
   std::unique_ptr<TEndWatch> FWatch;  // ends the process when the loop cannot answer an end in time
   bool FQuit = false;
+  bool FFailed = false;  // a window got no pixels: the run ends, unsuccessfully
+  // Where the pointer was at start is unknown until it first shows (Wayland): the saver's
+  // pointer rule then measures from there.
+  bool FPointerStartPending = false;
 };
 
 }  // namespace detonix::sdl

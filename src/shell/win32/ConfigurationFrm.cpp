@@ -268,8 +268,6 @@ LRESULT CALLBACK TConfigurationForm::MessageFilter(int code, WPARAM wParam, LPAR
 
 void TConfigurationForm::FormCreate() {
   FSettings = LoadSettings(FStore);
-  FAboutImage = AboutPicture();
-  FAboutImage2 = SmallAboutPicture();
 }
 
 INT_PTR CALLBACK TConfigurationForm::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -357,13 +355,14 @@ BOOL TConfigurationForm::OnInitDialog(HWND hwnd, HWND, LPARAM) {
 }
 
 // Fonts and pictures for the window's dots per inch: the layout's pixel heights in proportion,
-// the character pictures through the game's own rescaling.
+// the pictures painted at their scaled size (enlarged, the filter would leave a pale rim).
 void TConfigurationForm::ScaleToDpi() {
   FFont = MakeFont(Scaled(12, FDpi), FW_NORMAL, "MS Shell Dlg");
   FBoldFont = MakeFont(Scaled(12, FDpi), FW_BOLD, "MS Shell Dlg");
   FTitleFont = MakeFont(Scaled(19, FDpi), FW_BOLD, "Arial");
-  FPlayerImages = CreateCharacterImages();
-  FPlayerImages->ResizeImages(Scaled(PictureSize, FDpi), Scaled(PictureSize, FDpi));
+  FPlayerImages = CreateCharacterImages(Scaled(PictureSize, FDpi));
+  FAboutImage = AboutPicture(Scaled(AboutPictureSize, FDpi));
+  FAboutImage2 = BadgePicture(Scaled(PictureSize, FDpi));
 }
 
 void TConfigurationForm::SetItemHeights() {
@@ -562,11 +561,7 @@ void TConfigurationForm::DrawPlayerItem(HDC dc, int index, const RECT& rect, UIN
 
 void TConfigurationForm::DrawPicture(const DRAWITEMSTRUCT* item, bool small) {
   const TColor face = FromColorRef(GetSysColor(COLOR_BTNFACE));
-  TBitmap picture = Over(small ? FAboutImage2 : FAboutImage, face);
-  // On its background already, so the game's rescaling needs no mask here.
-  const int size = Scaled(picture.Width(), FDpi);
-  if (size != picture.Width()) TResizableImageList::Resample(picture, size, size);
-  Blit(item->hDC, item->rcItem.left, item->rcItem.top, picture);
+  Blit(item->hDC, item->rcItem.left, item->rcItem.top, Over(small ? FAboutImage2 : FAboutImage, face));
 }
 
 }  // namespace detonix::win32

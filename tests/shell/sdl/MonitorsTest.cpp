@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <utility>
 
 #include "shell/sdl/SdlShell.h"
 
@@ -58,6 +59,26 @@ TEST_F(SaverMonitors, TwoMonitorsOfDifferentSizes) {
 
 TEST_F(SaverMonitors, ThreeMonitorsOneAboveAndOneLeftOfTheFirst) {
   ExpectAGamePerMonitor({{0, 0, 900, 700}, {0, -480, 640, 480}, {-600, 100, 600, 360}});
+}
+
+// Like Wayland, the dummy driver cannot tell where the pointer is before it first reports: that
+// report is the start, not a movement away from 0,0; the rule's 20 pixels count from there.
+TEST_F(SaverMonitors, ThePointersFirstReportIsWhereItStarts) {
+  TShellOptions options;
+  options.Mode = TShellMode::smFullScreen;
+  TSdlShell shell(options, [] { return TDisplayLayout{{0, 0, 800, 600}}; });
+  ASSERT_TRUE(shell.Open());
+  for (const auto& [x, y] : {std::pair{500, 400}, {520, 380}, {521, 400}}) {
+    SDL_Event motion{};
+    motion.type = SDL_MOUSEMOTION;
+    motion.motion.windowID = SDL_GetWindowID(shell.Screens().front()->Window);
+    motion.motion.x = x;
+    motion.motion.y = y;
+    ASSERT_EQ(SDL_PushEvent(&motion), 1) << SDL_GetError();
+  }
+  EXPECT_EQ(shell.Loop(), 0);
+  EXPECT_EQ(SDL_PeepEvents(nullptr, 8, SDL_PEEKEVENT, SDL_MOUSEMOTION, SDL_MOUSEMOTION), 0)
+      << "the saver ended before the pointer left its start by more than 20 pixels";
 }
 
 }  // namespace
