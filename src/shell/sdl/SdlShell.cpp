@@ -177,6 +177,8 @@ bool TSdlShell::OpenWindows() {
                                             fit(ScaledPixels(WindowWidth, first.Dpi), first.Bounds.Width()),
                                             fit(ScaledPixels(WindowHeight, first.Dpi), first.Bounds.Height()),
                                             SDL_WINDOW_RESIZABLE);
+      // A window manager keeps it within the board's limits; without one it may still grow past them.
+      if (window) SDL_SetWindowMaximumSize(window, MaxSurfaceSide, MaxSurfaceSide);
       return AddScreen(window, MonitorOf(window, FOptions.Scale));
     }
   }
@@ -204,8 +206,8 @@ void TSdlShell::StartGame(TScreen& screen) {
   int height = 0;
   SDL_GetWindowSize(screen.Window, &width, &height);
   if (const std::string problem = BoardSizeProblem(width, height, 0); !problem.empty()) {
+    // Left empty; a size within the limits starts a new game.
     std::fprintf(stderr, "detonix: %s\n", problem.c_str());
-    if (!Foreign()) FGroup->End();
     return;
   }
   SDL_Surface* window = SDL_GetWindowSurface(screen.Window);

@@ -225,6 +225,15 @@ else
   sleep 1.5
   "$xtest" grab "$wid" "$work/shot.png"
   same_board window_resized "$work/shot.png" 640 480 30 16
+  # Past the board's limits (no window manager here to hold it back) the window is left empty
+  # and the program goes on; back within them, a new game starts.
+  xdotool windowsize "$wid" 8300 600
+  sleep 1
+  kill -0 "$pid" 2>/dev/null && pass "window_too_large: left empty, still running" || fail "window_too_large: ended"
+  xdotool windowsize "$wid" 640 480
+  sleep 1.5
+  "$xtest" grab "$wid" "$work/shot.png"
+  same_board window_within_limits_again "$work/shot.png" 640 480 30 16
 fi
 stop
 
