@@ -89,14 +89,20 @@ TDetonixSimulator::TDetonixSimulator(TApplication& app, TPaintSurface& paintBox,
   FSeekQueue.resize(static_cast<size_t>(FState.ColCount) * static_cast<size_t>(FState.RowCount));
   if (options.Seed) FState.Random.Seed(*options.Seed);
   else FState.Random.Randomize();
-  FStallTimer = std::make_unique<TTimer>(app.Timers(), StallMs, [this](TTimer&) {
+  // A player deciding once a minute is not idle for a minute: the stall time follows the slower one.
+  const uint32_t slower = std::max(FPlayer1->ThinkTimer.Interval(), FPlayer2->ThinkTimer.Interval());
+  FStallTimer = std::make_unique<TTimer>(app.Timers(), StallMs + StallDecisions * slower, [this](TTimer&) {
     SetPaused(true);
     EndGame(TGameEnd::geStall);
   }, false);
-  FStalemateTimer = std::make_unique<TTimer>(app.Timers(), StalemateMs, [this](TTimer&) {
+  const auto stalemate = [this](TTimer&) {
     SetPaused(true);
     EndGame(TGameEnd::geStalemate);
-  }, false);
+  };
+  FStalemateTimer = std::make_unique<TTimer>(app.Timers(), StalemateMs, stalemate, false);
+  const uint64_t cleared = uint64_t{ClearedStalemateMs} * std::max<uint32_t>(slower, DefaultPlayerSpeed) / DefaultPlayerSpeed;
+  FClearedStalemateTimer = std::make_unique<TTimer>(app.Timers(), static_cast<uint32_t>(std::min<uint64_t>(cleared, UINT32_MAX)),
+                                                    stalemate, false);
   FIdle = app.AddIdleHandler([this] { ApplicationEventsIdle(); });
   NewGame();
 }
@@ -131,11 +137,12 @@ void TDetonixSimulator::NewGame() {
                                              [this](TTimer&) { NewMazeTimerTick(); }, false);
   }
   FStats = {};
-  FLastActionMs[0] = FLastActionMs[1] = FLastHitMs = NowMs();
+  FLastActionMs[0] = FLastActionMs[1] = FLastHitMs = FStartedMs = NowMs();
   FEndedMs = -1;
   ++FGames;
   SetPaused(false);
   FGameOver = false;
+  CheckCleared();  // a maze may have no destructible block at all
   if (OnNewGame) OnNewGame();
 }
 
@@ -143,6 +150,8 @@ void TDetonixSimulator::ClearGame() {
   FNewMazeTimer.reset();
   FStallTimer->SetEnabled(false);
   FStalemateTimer->SetEnabled(false);
+  FClearedStalemateTimer->SetEnabled(false);
+  FClearedMs = -1;
   FState.BombTimerGrid.RemoveAll();
   FExplosionCountGrid.Clear();
   FOwnerFireGrid[0].Clear();
@@ -159,6 +168,7 @@ void TDetonixSimulator::SetPaused(bool paused) {
   if (FNewMazeTimer) FNewMazeTimer->SetEnabled(running);
   FStallTimer->SetEnabled(running);
   FStalemateTimer->SetEnabled(running);
+  FClearedStalemateTimer->SetEnabled(running && BoardCleared());
   FState.BombTimerGrid.SetEnabled(running);
   FPUpT1List.SetEnabled(running);
   FPUpT2List.SetEnabled(running);
@@ -193,11 +203,26 @@ void TDetonixSimulator::PlayerActed(int index) {
   const int64_t now = NowMs();
   TPlayerStats& stats = FStats.Players[index];
   stats.LongestIdleMs = std::max(stats.LongestIdleMs, now - FLastActionMs[index]);
+  FStats.LongestQuietMs = std::max(FStats.LongestQuietMs, now - std::max(FLastActionMs[0], FLastActionMs[1]));
   FLastActionMs[index] = now;
   if (FStallTimer->Enabled()) {
     FStallTimer->SetEnabled(false);  // disabling and enabling restarts the interval
     FStallTimer->SetEnabled(true);
   }
+}
+
+// Called wherever a destructible block or a lying power-up may have gone. A cleared board stays
+// cleared: nothing brings blocks or power-ups back before the next maze.
+void TDetonixSimulator::CheckCleared() {
+  if (BoardCleared() || FGameOver) return;
+  for (int x = 0; x < FState.ColCount; ++x)
+    for (int y = 0; y < FState.RowCount; ++y) {
+      const TObjectType object = FState.MazeGrid.GetCell(x, y);
+      if (object == otExpBlock || object == otBExplosion || IsPowerUpType(object)) return;
+    }
+  FClearedMs = NowMs();
+  FStats.ClearedAtMs = FClearedMs - FStartedMs;
+  if (FStalemateTimer->Enabled()) FClearedStalemateTimer->SetEnabled(true);
 }
 
 TGameStats TDetonixSimulator::Stats() const {
@@ -206,6 +231,9 @@ TGameStats TDetonixSimulator::Stats() const {
   for (int i = 0; i < 2; ++i)
     stats.Players[i].LongestIdleMs = std::max(stats.Players[i].LongestIdleMs, end - FLastActionMs[i]);
   stats.LongestHitlessMs = std::max(stats.LongestHitlessMs, end - FLastHitMs);
+  stats.LongestQuietMs = std::max(stats.LongestQuietMs, end - std::max(FLastActionMs[0], FLastActionMs[1]));
+  if (BoardCleared())
+    stats.LongestClearedHitlessMs = std::max(stats.LongestClearedHitlessMs, end - std::max(FClearedMs, FLastHitMs));
   for (int x = 0; x < FState.ColCount; ++x)
     for (int y = 0; y < FState.RowCount; ++y)
       if (FExplosionCountGrid.GetCell(x, y) > 0)
@@ -218,10 +246,13 @@ void TDetonixSimulator::PlayerHit(TPlayer& player) {
   ++FStats.Hits[PlayerIndex(player)];
   const int64_t now = NowMs();
   FStats.LongestHitlessMs = std::max(FStats.LongestHitlessMs, now - FLastHitMs);
+  if (BoardCleared())
+    FStats.LongestClearedHitlessMs = std::max(FStats.LongestClearedHitlessMs, now - std::max(FClearedMs, FLastHitMs));
   FLastHitMs = now;
-  if (FStalemateTimer->Enabled()) {
-    FStalemateTimer->SetEnabled(false);  // restarts the interval
-    FStalemateTimer->SetEnabled(true);
+  for (TTimer* timer : {FStalemateTimer.get(), FClearedStalemateTimer.get()}) {
+    if (!timer->Enabled()) continue;
+    timer->SetEnabled(false);  // restarts the interval
+    timer->SetEnabled(true);
   }
   if (player.Lives == 0) {
     SetPaused(true);

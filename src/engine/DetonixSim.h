@@ -22,8 +22,9 @@ class TCanvas;
 class TPaintSurface;
 class TSoundOutput;
 
-// Why a game stopped. geStall: neither player acted for StallMs, so nothing could change any more.
-// geStalemate: nobody was hit for StalemateMs, so the game would most likely never end.
+// Why a game stopped. geStall: neither player acted for the stall time, so nothing could change
+// any more. geStalemate: nobody was hit for StalemateMs, or for ClearedStalemateMs on a cleared
+// board, so the game would most likely never end.
 enum class TGameEnd : uint8_t { geLives, geForce, geStall, geStalemate };
 
 // The power-ups a player can collect, in the order of their object types.
@@ -54,6 +55,9 @@ struct TGameStats {
   TPlayerStats Players[2];
   int64_t LongestBurnMs = 0;  // longest time one cell burned without going out
   int64_t LongestHitlessMs = 0;  // longest stretch without a hit, from the start or a hit
+  int64_t ClearedAtMs = -1;      // when the board was cleared, from the game's start; -1: never
+  int64_t LongestClearedHitlessMs = 0;  // the same as LongestHitlessMs, counted on the cleared board only
+  int64_t LongestQuietMs = 0;    // longest stretch in which neither player moved or laid a bomb
 };
 
 // The largest boards a simulator is made for: an 8K screen either way round, in pixels, and at
@@ -79,13 +83,20 @@ struct TSimulatorOptions {
 // the picture. It has no tick of its own; everything happens in timer events and the idle event.
 class TDetonixSimulator {
  public:
-  // A game in which neither player has moved or laid a bomb for this long can no longer change:
-  // it ends and a new maze starts. Ordinary play never comes near it.
+  // A game in which neither player has moved or laid a bomb for this long, plus StallDecisions
+  // think intervals of the slower player, can no longer change: it ends and a new maze starts.
+  // Ordinary play never comes near it, at any speed.
   static constexpr uint32_t StallMs = 60000;
+  static constexpr uint32_t StallDecisions = 3;
   // A game in which nobody has been hit for this long (from its start or the last hit) is taken
   // for one that can no longer end, such as two players bombing each other on a cleared board
   // without ever being caught: it ends and a new maze starts. Far beyond ordinary games.
   static constexpr uint32_t StalemateMs = 30 * 60000;
+  // Once no destructible block and no power-up (hidden or lying) is left, only the players can
+  // change the game: it ends after this long without a hit on the cleared board (longer for
+  // players slower than the default, in proportion). Ordinary games that ended by lives never
+  // went this long there, at any board size we measured.
+  static constexpr uint32_t ClearedStalemateMs = 15 * 60000;
 
   // Builds everything and starts the first game. Throws the grids' error for a surface smaller
   // than one cell, and the maze error when no maze can be made.
@@ -116,6 +127,8 @@ class TDetonixSimulator {
   int64_t Games() const { return FGames; }
   const TTimer* StallTimer() const { return FStallTimer.get(); }
   const TTimer* StalemateTimer() const { return FStalemateTimer.get(); }
+  // No destructible block and no power-up left on the board.
+  bool BoardCleared() const { return FClearedMs >= 0; }
   TResizableImageList& ObjImages() { return *FObjImages; }
   TResizableImageList& PlayerImages() { return *FPlayerImages; }
 
@@ -153,6 +166,7 @@ class TDetonixSimulator {
   void NewMazeTimerTick();
   void EndGame(TGameEnd reason);
   void PlayerActed(int index);
+  void CheckCleared();
 
   // Power-ups.
   bool RevealPowerUp(TPoint cell);
@@ -213,6 +227,7 @@ class TDetonixSimulator {
   std::unique_ptr<TTimer> FNewMazeTimer;
   std::unique_ptr<TTimer> FStallTimer;   // restarted by every action; fires only when nobody can act
   std::unique_ptr<TTimer> FStalemateTimer;  // restarted by every hit
+  std::unique_ptr<TTimer> FClearedStalemateTimer;  // the same, running only on the cleared board
   TIdleRegistration FIdle;
   std::shared_ptr<TSoundOutput> FSound;
   bool FGameOver = false;
@@ -224,6 +239,8 @@ class TDetonixSimulator {
   TGameStats FStats;
   int64_t FLastActionMs[2] = {0, 0};
   int64_t FLastHitMs = 0;
+  int64_t FStartedMs = 0;
+  int64_t FClearedMs = -1;  // when the board was cleared; -1 while it is not
   int64_t FEndedMs = -1;  // when the current game stopped; -1 while it runs
   int64_t FGames = 0;
 };

@@ -132,6 +132,7 @@ int TDetonixSimulator::ExplodeLine(TPoint center, TDirection dir, int8_t size, i
 void TDetonixSimulator::ClearExplosion(const TBombRecord& bomb) {
   const int owner = bomb.Owner ? PlayerIndex(*bomb.Owner) : -1;
   for (int i = 0; i < 4; ++i) ClearExplosionLine(bomb.Position, FireOrder[i], bomb.Reach[i], owner);
+  CheckCleared();
 }
 
 // Walks exactly the cells the arm covered; a cell goes out when no fire covers it any more.

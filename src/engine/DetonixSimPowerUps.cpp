@@ -33,6 +33,7 @@ void TDetonixSimulator::PowerUpExpireTick(TTimer& timer) {
   FState.MazeGrid.SetCell(cell, otEmpty);
   PaintObject(cell, Ord(otEmpty));
   if (!FPUpT1List.Remove(&timer)) FApp.ShowMessage(MissingTimer1);
+  CheckCleared();
 }
 
 void TDetonixSimulator::CollectPowerUp(TPlayer& player) {
@@ -69,6 +70,7 @@ void TDetonixSimulator::CollectPowerUp(TPlayer& player) {
   FState.MazeGrid.SetCell(cell, otEmpty);  // used up, even when a capped upgrade gave nothing
   ++FStats.PowerUpsCollected;
   Other(player).OpponentTarget = player.Position;
+  CheckCleared();
 }
 
 // Taking an effect that runs already restarts its whole time.

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <optional>
@@ -14,8 +15,10 @@
 #include "settings/Settings.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace detonix {
@@ -94,8 +97,30 @@ bool WriteAll(int fd, const std::string& data) {
   return true;
 }
 
+// Temporary files of saves killed before their rename: their process is gone, or they are older
+// than any save takes (a process id may have been given out again).
+void RemoveLeftovers(const fs::path& target) {
+  constexpr auto StaleAfter = std::chrono::minutes(10);
+  const std::string prefix = target.filename().string() + ".tmp.";
+  std::error_code ec;
+  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!name.starts_with(prefix)) continue;
+    const std::string_view rest = std::string_view(name).substr(prefix.size());
+    const auto dot = rest.find('.');
+    const auto pid = ParseWhole<pid_t>(rest.substr(0, dot));
+    if (!pid || *pid <= 0 || dot == std::string_view::npos || !ParseWhole<int>(rest.substr(dot + 1))) continue;
+    std::error_code timeError;
+    const auto age = fs::file_time_type::clock::now() - fs::last_write_time(it->path(), timeError);
+    const bool gone = ::kill(*pid, 0) != 0 && errno == ESRCH;
+    if (gone || (!timeError && age > StaleAfter)) ::unlink(it->path().c_str());
+  }
+}
+
 // Writes a temporary file beside TARGET, flushes it to disk and renames it over TARGET.
 bool ReplaceFile(const fs::path& target, const std::string& data) {
+  RemoveLeftovers(target);
   struct stat old {};
   const bool hadFile = ::stat(target.c_str(), &old) == 0;
   int fd = -1;
@@ -163,8 +188,15 @@ class TFileKey final : public TSettingsKey {
   bool Close() override {
     if (FClosed) return FCloseResult;
     FClosed = true;
-    FCloseResult = !FDirty || ReplaceFile(FPath, Text());
-    return FCloseResult;
+    if (!FDirty) return FCloseResult;
+    const std::string text = Text();
+    if (text.size() > MaxSettingsFileBytes) {
+      // It would read as missing from then on: the file stays as it was.
+      std::fprintf(stderr, "detonix: %s would grow past %zu bytes; it is left as it was\n", FPath.c_str(),
+                   MaxSettingsFileBytes);
+      return FCloseResult = false;
+    }
+    return FCloseResult = ReplaceFile(FPath, text);
   }
 
  private:
@@ -253,18 +285,48 @@ std::unique_ptr<TSettingsKey> TFileSettingsStore::OpenForWriting() {
   return std::make_unique<TFileKey>(target, text, true);
 }
 
-TSettingsFileLock::TSettingsFileLock(const fs::path& settingsFile) {
+namespace {
+
+// flock has no time-out: a repeating alarm interrupts the wait (the handler is installed without
+// SA_RESTART) and the wait goes on until the deadline. Repeating, so that an alarm that comes
+// just before the wait starts cannot leave it waiting for good. What was set before comes back.
+bool LockWithin(int fd, std::chrono::milliseconds wait) {
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+  if (errno != EWOULDBLOCK) return false;
+  struct sigaction interrupt {}, oldAction {};
+  interrupt.sa_handler = [](int) {};
+  ::sigemptyset(&interrupt.sa_mask);
+  ::sigaction(SIGALRM, &interrupt, &oldAction);
+  const itimerval tick{{0, 200000}, {0, 200000}};
+  itimerval oldTimer{};
+  ::setitimer(ITIMER_REAL, &tick, &oldTimer);
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  int result;
+  do result = ::flock(fd, LOCK_EX);
+  while (result != 0 && errno == EINTR && std::chrono::steady_clock::now() < deadline);
+  const int error = errno;
+  ::setitimer(ITIMER_REAL, &oldTimer, nullptr);
+  ::sigaction(SIGALRM, &oldAction, nullptr);
+  errno = error;
+  return result == 0;
+}
+
+}  // namespace
+
+TSettingsFileLock::TSettingsFileLock(const fs::path& settingsFile, std::chrono::milliseconds wait) {
   if (settingsFile.empty()) return;
   std::error_code ec;
   if (settingsFile.has_parent_path()) fs::create_directories(settingsFile.parent_path(), ec);
   fs::path lockFile = settingsFile;
   lockFile += ".lock";
   FFd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  // flock needs no more than a read handle: a lock file someone else made (root, say) still serves.
+  if (FFd < 0 && (errno == EACCES || errno == EROFS)) FFd = ::open(lockFile.c_str(), O_RDONLY | O_CLOEXEC);
   if (FFd < 0) return;
-  int result;
-  do result = ::flock(FFd, LOCK_EX);
-  while (result != 0 && errno == EINTR);
-  if (result != 0) {
+  if (!LockWithin(FFd, wait)) {
+    if (errno == EINTR || errno == EWOULDBLOCK)
+      std::fprintf(stderr, "detonix: %s is locked by another process; gave up after %lld seconds\n",
+                   lockFile.c_str(), static_cast<long long>(std::chrono::duration_cast<std::chrono::seconds>(wait).count()));
     ::close(FFd);
     FFd = -1;
   }

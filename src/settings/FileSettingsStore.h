@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -8,7 +9,8 @@
 namespace detonix {
 
 // A settings file has nine short lines; one larger than this is no settings file and reads as
-// missing (with a warning), so a huge or sparse file costs nothing to load.
+// missing (with a warning), so a huge or sparse file costs nothing to load. A save that would
+// make it larger is refused, so that it never turns the file into one that reads as missing.
 inline constexpr size_t MaxSettingsFileBytes = 64 * 1024;
 
 // POSIX systems: the settings key as a plain text file of `Name=value` lines. Lines it does not own (other
@@ -28,10 +30,12 @@ class TFileSettingsStore final : public TSettingsStore {
 
 // While it lives, an exclusive lock on a file beside the settings file (its name and ".lock"),
 // made with its folder when missing. Saving reads the file, changes it and reads it back; two
-// processes doing that at once would lose one's change, so each holds this throughout.
+// processes doing that at once would lose one's change, so each holds this throughout. A lock
+// another process keeps longer than WAIT (a stopped one, say) is given up, with a message.
 class TSettingsFileLock {
  public:
-  explicit TSettingsFileLock(const std::filesystem::path& settingsFile);
+  static constexpr std::chrono::milliseconds DefaultWait{5000};
+  explicit TSettingsFileLock(const std::filesystem::path& settingsFile, std::chrono::milliseconds wait = DefaultWait);
   ~TSettingsFileLock();
   TSettingsFileLock(const TSettingsFileLock&) = delete;
   TSettingsFileLock& operator=(const TSettingsFileLock&) = delete;

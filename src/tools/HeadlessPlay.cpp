@@ -106,13 +106,15 @@ void PrintGame(const TGameLine& g, bool json) {
         "{\"game\":%lld,\"cols\":%d,\"rows\":%d,\"duration_ms\":%lld,\"ended_by\":\"%s\",\"lives\":[%d,%d],"
         "\"bombs_laid\":%lld,\"explosions\":%lld,\"chain_detonations\":%lld,\"powerups_revealed\":%lld,"
         "\"powerups_collected\":%lld,\"hits\":[%lld,%lld],\"messages\":%lld,\"longest_burn_ms\":%lld,"
-        "\"longest_hitless_ms\":%lld,\"players\":%s}\n",
+        "\"longest_hitless_ms\":%lld,\"cleared_at_ms\":%lld,\"longest_cleared_hitless_ms\":%lld,\"longest_quiet_ms\":%lld,\"players\":%s}\n",
         static_cast<long long>(g.Game), g.Cols, g.Rows, static_cast<long long>(g.DurationMs), EndName(g.End),
         g.Lives[0], g.Lives[1], static_cast<long long>(s.BombsLaid), static_cast<long long>(s.Explosions),
         static_cast<long long>(s.ChainDetonations), static_cast<long long>(s.PowerUpsRevealed),
         static_cast<long long>(s.PowerUpsCollected), static_cast<long long>(s.Hits[0]),
         static_cast<long long>(s.Hits[1]), static_cast<long long>(g.Messages),
-        static_cast<long long>(s.LongestBurnMs), static_cast<long long>(s.LongestHitlessMs), PlayersJson(s).c_str());
+        static_cast<long long>(s.LongestBurnMs), static_cast<long long>(s.LongestHitlessMs),
+        static_cast<long long>(s.ClearedAtMs), static_cast<long long>(s.LongestClearedHitlessMs),
+        static_cast<long long>(s.LongestQuietMs), PlayersJson(s).c_str());
   } else {
     std::printf(
         "game %lld: %dx%d, %.1f s, ended by %s, lives %d-%d, bombs %lld, explosions %lld (chained %lld), "
@@ -135,6 +137,8 @@ void Add(TGameStats& total, const TGameStats& s) {
   total.Hits[1] += s.Hits[1];
   total.LongestBurnMs = std::max(total.LongestBurnMs, s.LongestBurnMs);
   total.LongestHitlessMs = std::max(total.LongestHitlessMs, s.LongestHitlessMs);
+  total.LongestClearedHitlessMs = std::max(total.LongestClearedHitlessMs, s.LongestClearedHitlessMs);
+  total.LongestQuietMs = std::max(total.LongestQuietMs, s.LongestQuietMs);
   for (int i = 0; i < 2; ++i) {
     TPlayerStats& t = total.Players[i];
     const TPlayerStats& p = s.Players[i];
@@ -177,7 +181,12 @@ int RunPlay(const TArgs& args) {
   simOptions.Seed = o.Seed;
 
   const auto wallStart = std::chrono::steady_clock::now();
-  std::vector<TGameLine> games;
+  // Games and their time by how they ended, the unfinished last one under "time"; counted, not kept.
+  constexpr int EndKinds = 5;
+  int64_t games = 0;
+  int64_t endedBy[EndKinds] = {};
+  int64_t endedByMs[EndKinds] = {};
+  int64_t longestGameMs = 0;
   TGameStats total;
   int64_t gameStart = 0;
   size_t messagesAtStart = 0;
@@ -190,7 +199,7 @@ int RunPlay(const TArgs& args) {
     if (!gameOpen) return;
     gameOpen = false;
     TGameLine line;
-    line.Game = static_cast<int64_t>(games.size()) + 1;
+    line.Game = ++games;
     line.Cols = sim->State().ColCount;
     line.Rows = sim->State().RowCount;
     line.DurationMs = (pendingEnd ? endedAt : clock.NowMs()) - gameStart;
@@ -201,7 +210,10 @@ int RunPlay(const TArgs& args) {
     line.Messages = static_cast<int64_t>(app.Messages().size() - messagesAtStart);
     Add(total, line.Stats);
     PrintGame(line, o.Json);
-    games.push_back(line);
+    const size_t kind = pendingEnd ? static_cast<size_t>(*pendingEnd) + 1 : 0;
+    ++endedBy[kind];
+    endedByMs[kind] += line.DurationMs;
+    longestGameMs = std::max(longestGameMs, line.DurationMs);
     pendingEnd.reset();
   };
   try {
@@ -250,19 +262,30 @@ int RunPlay(const TArgs& args) {
   const double virtualSeconds = static_cast<double>(clock.NowMs()) / 1000.0;
   const auto messages = static_cast<long long>(app.Messages().size());
   if (o.Json) {
+    std::string ends = "\"ended_by\":{";
+    std::string endsMs = "\"ended_by_ms\":{";
+    for (int kind = 0; kind < EndKinds; ++kind) {
+      const char* name = EndName(kind ? std::optional(static_cast<TGameEnd>(kind - 1)) : std::nullopt);
+      const char* comma = kind ? "," : "";
+      ends += std::string(comma) + "\"" + name + "\":" + std::to_string(endedBy[kind]);
+      endsMs += std::string(comma) + "\"" + name + "\":" + std::to_string(endedByMs[kind]);
+    }
     std::printf(
-        "{\"summary\":true,\"games\":%zu,\"bombs_laid\":%lld,\"explosions\":%lld,\"chain_detonations\":%lld,"
+        "{\"summary\":true,\"games\":%lld,%s},%s},\"longest_game_ms\":%lld,\"bombs_laid\":%lld,\"explosions\":%lld,\"chain_detonations\":%lld,"
         "\"powerups_revealed\":%lld,\"powerups_collected\":%lld,\"hits\":[%lld,%lld],\"messages\":%lld,"
-        "\"sounds\":%lld,\"longest_burn_ms\":%lld,\"longest_hitless_ms\":%lld,\"players\":%s,\"virtual_seconds\":%.3f,\"wall_seconds\":%.3f}\n",
-        games.size(), static_cast<long long>(total.BombsLaid), static_cast<long long>(total.Explosions),
+        "\"sounds\":%lld,\"longest_burn_ms\":%lld,\"longest_hitless_ms\":%lld,\"longest_cleared_hitless_ms\":%lld,"
+        "\"longest_quiet_ms\":%lld,\"players\":%s,\"virtual_seconds\":%.3f,\"wall_seconds\":%.3f}\n",
+        static_cast<long long>(games), ends.c_str(), endsMs.c_str(), static_cast<long long>(longestGameMs),
+        static_cast<long long>(total.BombsLaid), static_cast<long long>(total.Explosions),
         static_cast<long long>(total.ChainDetonations), static_cast<long long>(total.PowerUpsRevealed),
         static_cast<long long>(total.PowerUpsCollected), static_cast<long long>(total.Hits[0]),
         static_cast<long long>(total.Hits[1]), messages, static_cast<long long>(sound->Plays()),
         static_cast<long long>(total.LongestBurnMs), static_cast<long long>(total.LongestHitlessMs),
+        static_cast<long long>(total.LongestClearedHitlessMs), static_cast<long long>(total.LongestQuietMs),
         PlayersJson(total).c_str(), virtualSeconds, wallSeconds);
   } else {
-    std::printf("%zu games in %.0f virtual seconds (%.2f s of wall time, %.0fx real time); %lld messages shown\n",
-                games.size(), virtualSeconds, wallSeconds, wallSeconds > 0 ? virtualSeconds / wallSeconds : 0.0,
+    std::printf("%lld games in %.0f virtual seconds (%.2f s of wall time, %.0fx real time); %lld messages shown\n",
+                static_cast<long long>(games), virtualSeconds, wallSeconds, wallSeconds > 0 ? virtualSeconds / wallSeconds : 0.0,
                 messages);
     if (!o.Png.empty() && picturesWritten) std::printf("board picture: %s\n", o.Png.c_str());
   }

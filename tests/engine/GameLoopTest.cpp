@@ -59,11 +59,24 @@ TEST(GameLoop, FrozenPlayersEndTheGameAfterTheStallTime) {
     if (h.State().OnBoard(Neighbour(h.P1().Position, dir)) && h.State().IsPassable(Neighbour(h.P1().Position, dir)))
       open = dir;
   h.Sim->MovePlayer(h.P1(), open);
-  h.Run(TDetonixSimulator::StallMs - 1);
+  const int64_t stall = h.Sim->StallTimer()->Interval();
+  h.Run(stall - 1);
   EXPECT_TRUE(stalls.empty()) << "a move restarts the stall time";
   h.Run(1);
-  EXPECT_EQ(stalls, std::vector<int64_t>{30'000 + TDetonixSimulator::StallMs});
+  EXPECT_EQ(stalls, std::vector<int64_t>{30'000 + stall});
   EXPECT_EQ(h.Sim->Games(), 2) << "a new maze follows at once";
+}
+
+// Players deciding once a minute are slow, not idle: their games end by lives, never by stall.
+TEST(GameLoop, SlowPlayersDoNotStall) {
+  TSettings settings;
+  settings.PlayerSpeed = 60'000;
+  SimHarness h(15, 11, -1, settings);
+  std::vector<TGameEnd> ends;
+  h.Sim->OnGameOver = [&](TGameEnd end) { ends.push_back(end); };
+  h.Run(4 * 3'600'000);
+  EXPECT_GT(ends.size(), 1u);
+  EXPECT_EQ(std::count(ends.begin(), ends.end(), TGameEnd::geStall), 0);
 }
 
 TEST(GameLoop, SameSeedPlaysTheSameGames) {
@@ -109,11 +122,15 @@ TEST(GameLoop, HugeForceIntervalWaitsAsLongAsATimerCanInsteadOfWrapping) {
   EXPECT_EQ(h.Sim->NewMazeTimer()->Interval(), UINT32_MAX);
 }
 
-// Players who act but never hit anyone (two of them bombing each other on a cleared board) end
-// the game after StalemateMs without a hit; a hit starts that time anew.
-TEST(GameLoop, AGameWithoutHitsEndsAsAStalemate) {
-  SimHarness h(15, 11);
+// Players who act but never hit anyone end the game after StalemateMs without a hit while blocks
+// are left, after ClearedStalemateMs once nothing is left to blow up or collect (two players
+// bombing each other on a cleared board); a hit starts that time anew.
+static void PlayWithoutHits(bool cleared) {
+  TSettings settings;
+  settings.PerOfEBlocks = cleared ? 0 : 0.15;
+  SimHarness h(15, 11, -1, settings);
   h.QuietGame();
+  ASSERT_EQ(h.Sim->BoardCleared(), cleared);
   std::vector<TGameEnd> ends;
   h.Sim->OnGameOver = [&](TGameEnd end) { ends.push_back(end); };
   TDirection open = dirLeft;
@@ -130,9 +147,11 @@ TEST(GameLoop, AGameWithoutHitsEndsAsAStalemate) {
   };
   pace(600'000);
   h.Sim->PlayerHit(h.P2());
-  pace(TDetonixSimulator::StalemateMs - 1);
+  pace((cleared ? TDetonixSimulator::ClearedStalemateMs : TDetonixSimulator::StalemateMs) - 1);
   EXPECT_TRUE(ends.empty()) << "a hit restarts the stalemate time";
   h.Run(1);
   EXPECT_EQ(ends, std::vector<TGameEnd>{TGameEnd::geStalemate});
   EXPECT_EQ(h.Sim->Games(), 2) << "a new maze follows at once";
 }
+TEST(GameLoop, AGameWithoutHitsEndsAsAStalemate) { PlayWithoutHits(false); }
+TEST(GameLoop, AClearedBoardWithoutHitsEndsSooner) { PlayWithoutHits(true); }

@@ -17,11 +17,13 @@ TEST(PowerUps, RevealedFromABlownBlockAndGoneAfterTenSeconds) {
   EXPECT_EQ(h.At(1, 2), otBombPUP);
   EXPECT_EQ(h.Sim->PUpT1List().Count(), 1);
   EXPECT_EQ(h.Sim->Stats().PowerUpsRevealed, 1);
+  EXPECT_FALSE(h.Sim->BoardCleared()) << "the last block is gone, but its power-up lies there";
   h.Run(9'999);
   EXPECT_EQ(h.At(1, 2), otBombPUP);
   h.Run(1);
   EXPECT_EQ(h.At(1, 2), otEmpty);
   EXPECT_EQ(h.Sim->PUpT1List().Count(), 0);
+  EXPECT_TRUE(h.Sim->BoardCleared());
   EXPECT_TRUE(h.App.Messages().empty());
 }
 

@@ -1,7 +1,10 @@
 #include "settings/FileSettingsStore.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <bit>
 #include <cfloat>
@@ -85,6 +88,30 @@ TEST_F(FileSettingsStoreTest, SaveCreatesTheFolderAndReadsBack) {
   EXPECT_EQ(LoadSettings(store), Unusual());
   // Only the file itself is left: no temporary beside it.
   EXPECT_EQ(std::distance(fs::directory_iterator(File.parent_path()), fs::directory_iterator()), 1);
+}
+
+// A save that would push the file past the reading cap is refused with the file as it was (else it
+// would read as missing from then on).
+TEST_F(FileSettingsStoreTest, ASavePastTheCapLeavesTheFile) {
+  const std::string near = "PlayerSpeed=300\n#" + std::string(MaxSettingsFileBytes - 30, 'x') + "\n";
+  WriteText(File, near);
+  TFileSettingsStore store(File);
+  SaveSettings(store, Unusual());
+  EXPECT_EQ(ReadText(File), near);
+  EXPECT_EQ(LoadSettings(store).PlayerSpeed, 300);
+}
+
+// A lock another process keeps (here another open file) is given up after the wait, with a message.
+TEST_F(FileSettingsStoreTest, AHeldLockIsGivenUp) {
+  fs::create_directories(File.parent_path());
+  const int other = ::open((File.string() + ".lock").c_str(), O_RDWR | O_CREAT, 0666);
+  ASSERT_EQ(::flock(other, LOCK_EX), 0);
+  testing::internal::CaptureStderr();
+  const TSettingsFileLock lock(File, std::chrono::milliseconds(300));
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(lock.Held());
+  EXPECT_NE(said.find(File.string() + ".lock is locked by another process"), std::string::npos) << said;
+  ::close(other);
 }
 
 // A row that shares another's name or field, or keeps its value under the wrong type, fails here.

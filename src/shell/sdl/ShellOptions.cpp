@@ -25,6 +25,7 @@ enum class TRunSwitch : uint8_t {
   rsWindowId,
   rsPreview,
   rsSeed,
+  rsScale,
 };
 
 struct TRunOption {
@@ -32,7 +33,7 @@ struct TRunOption {
   TRunSwitch Switch;
 };
 
-constexpr std::array<TRunOption, 22> RunOptions = {{
+constexpr std::array<TRunOption, 23> RunOptions = {{
     {"-h", TRunSwitch::rsHelp},
     {"-help", TRunSwitch::rsHelp},
     {"-version", TRunSwitch::rsVersion},
@@ -56,6 +57,7 @@ constexpr std::array<TRunOption, 22> RunOptions = {{
     {"/p", TRunSwitch::rsPreview},
     {"/P", TRunSwitch::rsPreview},
     {"-seed", TRunSwitch::rsSeed},
+    {"-scale", TRunSwitch::rsScale},
 }};
 
 const TRunOption* FindRunOption(std::string_view option) {
@@ -135,6 +137,10 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
       case TRunSwitch::rsSeed:
         if (!(o.Seed = ParseNumber<uint64_t>(value))) return bad("a whole number");
         break;
+      case TRunSwitch::rsScale:
+        o.Scale = ParseNumber<double>(value);
+        if (!o.Scale || *o.Scale < 0.5 || *o.Scale > 4) return bad("a number from 0.5 to 4");
+        break;
     }
   }
 
@@ -198,6 +204,7 @@ std::vector<TUsageEntry> ModeEntries() {
 std::vector<TUsageEntry> SettingEntries() {
   std::vector<TUsageEntry> entries = detonix::SettingEntries({});
   entries.push_back({"-seed N", "the maze generator's seed, for a repeatable first maze"});
+  entries.push_back({"-scale F", "cells of 30 pixels times F (0.5 to 4; default the display's scale)"});
   return entries;
 }
 

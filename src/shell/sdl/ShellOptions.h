@@ -32,6 +32,7 @@ struct TShellOptions {
   bool UnderXscreensaver = false;
   TSettingsOverrides Overrides;
   std::optional<uint64_t> Seed;
+  std::optional<double> Scale;  // the display's scale for this run, in place of the desktop's
 };
 
 // The outcome of reading the command line: the options, or the message for a usage error

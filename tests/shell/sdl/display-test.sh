@@ -93,6 +93,20 @@ kill -0 "$pid" 2>/dev/null && pass "window_id: input leaves it running" || fail 
 if ends_within 5 && [ "$status" -eq 0 ]; then pass "window_id: ends when its window goes away"
 else fail "window_id: did not end cleanly when its window was destroyed"; stop; fi
 
+# The desktop's scale as GNOME, KDE and xrdb publish it: Xft.dpi 144 (150 %) makes 45-pixel cells.
+if echo "Xft.dpi: 144" | xrdb -nocpp -merge 2>/dev/null; then
+  win=$("$xtest" create 600 420)
+  start -window-id "$win" -seed 11 -speed 300
+  sleep 1.5
+  "$xtest" grab "$win" "$work/shot.png"
+  same_board xft_dpi "$work/shot.png" 600 420 45 11 --cell 45
+  "$xtest" destroy "$win"
+  xrdb -remove
+  ends_within 5 || { fail "xft_dpi: did not end with its window"; stop; }
+else
+  fail "xft_dpi: xrdb cannot set the resource (x11-xserver-utils)"
+fi
+
 # Maze settings given on the command line make the maze: the headless tool reads the same ones
 # from a settings file of its own.
 XDG_CONFIG_HOME=$work/config2 "$program" --save-settings -fixed-blocks 0.25 -destructible-blocks 0.4 -powerups 5 >/dev/null
@@ -211,6 +225,15 @@ else
   sleep 1.5
   "$xtest" grab "$wid" "$work/shot.png"
   same_board window_resized "$work/shot.png" 640 480 30 16
+  # Past the board's limits (no window manager here to hold it back) the window is left empty
+  # and the program goes on; back within them, a new game starts.
+  xdotool windowsize "$wid" 8300 600
+  sleep 1
+  kill -0 "$pid" 2>/dev/null && pass "window_too_large: left empty, still running" || fail "window_too_large: ended"
+  xdotool windowsize "$wid" 640 480
+  sleep 1.5
+  "$xtest" grab "$wid" "$work/shot.png"
+  same_board window_within_limits_again "$work/shot.png" 640 480 30 16
 fi
 stop
 
