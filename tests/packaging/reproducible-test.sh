@@ -33,8 +33,10 @@ win_build() {  # DIR [CMAKE OPTIONS]: saver and MSI, Release
   step "build $dir" cmake --build "$dir" -j 2 --target detonix_msi
 }
 
-# The first build, as the package and Wine tests left it (built here if they have not run).
+# The first build, as the package and Wine tests left it (built here if they have not run). The
+# MSI is packed again: its dates are the last commit's, which may be newer than the saver.
 step "first package" cmake --build "$build" --target package
+rm -f "$build_win/detonix.msi"
 win_build "$build_win" -DBUILD_TESTING=ON
 # The second, in another folder and later.
 step "second package" "$root/scripts/build-deb.sh" "$root" "$second" "$version" "$maintainer"
