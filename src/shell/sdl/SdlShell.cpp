@@ -114,6 +114,7 @@ bool TSdlShell::Open() {
     for (auto& screen : FScreens) screen->Host->PointerStartsAt(x, y);
   }
   for (auto& screen : FScreens) StartGame(*screen);
+  if (FSound) FSound->Open();
   // This early only a board that could not be made ends the run.
   return !Ended();
 }
@@ -172,7 +173,8 @@ bool TSdlShell::AddScreen(SDL_Window* window) {
   host.ReadSettings = [options = FOptions] { return SettingsForRun(*CreateUserSettingsStore(), options); };
   // Each monitor plays a game of its own; a seed given is the first one's.
   if (FOptions.Seed) host.Seed = *FOptions.Seed + FScreens.size();
-  // One device for every monitor, opened only when it will be used: an open device costs a thread.
+  // One device for every monitor, made only when it will be used (an open device costs a
+  // thread) and opened once the boards are shown.
   if (host.Mode != THostMode::hmPreview && host.ReadSettings().Sounds) {
     if (!FSound) FSound = std::make_shared<TSdlSoundOutput>();
     host.Sound = FSound;

@@ -10,6 +10,7 @@
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "shell/sdl/DisplayLayout.h"
+#include "shell/sdl/SdlSoundOutput.h"
 #include "shell/sdl/ShellOptions.h"
 
 namespace detonix::sdl {
@@ -66,7 +67,7 @@ class TSdlShell {
   TApplication FApp;
   bool FVideoStarted = false;
   std::vector<std::unique_ptr<TScreen>> FScreens;
-  std::shared_ptr<TSoundOutput> FSound;
+  std::shared_ptr<TSdlSoundOutput> FSound;
   std::unique_ptr<TEndWatch> FWatch;  // ends the process when the loop cannot answer an end in time
   bool FQuit = false;
 };
