@@ -78,7 +78,7 @@ first_frames() {
 # row SIZE PROGRAM OWN-CPU X-CPU WAKEUPS [RATIO]: one line of the table, in percent of one core.
 row() {
   awk -v size="$1" -v name="$2" -v c="$3" -v x="$4" -v w="$5" -v r="${6:-}" -v s="$seconds" 'BEGIN {
-    printf "  %-10s %-8s %8.1f %8.1f %8.1f %11.1f %10s\n", size, name, 100 * c / s, 100 * x / s, 100 * (c + x) / s, w, r }'
+    printf "  %-10s %-8s %8.2f %8.2f %8.2f %11.1f %10s\n", size, name, 100 * c / s, 100 * x / s, 100 * (c + x) / s, w, r }'
 }
 
 echo "detonix $(git -C "$(dirname "$0")/.." describe --always --dirty 2>/dev/null || echo '?'), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -91,7 +91,7 @@ for size in 1920x1080 3840x2160; do
   read -r best middle < <(first_frames "${size%x*}" "${size#*x}")
   stop_xvfb
   row "$size" detonix "$dc" "$dx" "$dw" \
-    "$(awk -v d="$dc" -v e="$dx" -v m="$mc" -v n="$mx" 'BEGIN { printf "%.2f", m + n > 0 ? (d + e) / (m + n) : 0 }')"
+    "$(awk -v d="$dc" -v e="$dx" -v m="$mc" -v n="$mx" 'BEGIN { printf "%.2f", (m + n > 0 ? (d + e) / (m + n) : 0) }')"
   row "$size" maze "$mc" "$mx" "$mw"
   printf '  %-10s first full frame through X: best %s ms, middle %s ms of %s starts\n' "$size" "$best" "$middle" "$starts"
 done
@@ -102,7 +102,7 @@ for size in 1920x1080 3840x2160; do
   virtual=$(grep -o '"virtual_seconds":[0-9.]*' <<<"$summary" | cut -d: -f2)
   wall=$(grep -o '"wall_seconds":[0-9.]*' <<<"$summary" | cut -d: -f2)
   awk -v size="$size" -v v="$virtual" -v w="$wall" 'BEGIN {
-    printf "  %-10s %.0f virtual s in %.2f s: %.0fx real time\n", size, v, w, w > 0 ? v / w : 0 }'
+    printf "  %-10s %.0f virtual s in %.2f s: %.0fx real time\n", size, v, w, (w > 0 ? v / w : 0) }'
 done
 
 # DETONIX_BENCH_FILTER picks some of them, as --benchmark_filter does.
