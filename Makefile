@@ -3,9 +3,9 @@ BUILD      ?= build
 BUILD_SAN  ?= build-san
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_OPTS ?=
-# The end-to-end tests, on a virtual X server, of the Debian package and under Wine; they run
-# alone, after the rest.
-SHELL_LABELS = ^(display|fuzz|package|wine)$$
+# The end-to-end tests, on a virtual X server, under Wayland, of the Debian package and under
+# Wine; they run alone, after the rest.
+SHELL_LABELS = ^(display|fuzz|package|wayland|wine)$$
 
 .PHONY: all setup build run package test test-plain test-sanitize test-shells bench clean
 
@@ -39,9 +39,10 @@ test-sanitize: setup
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(BUILD_SAN) -j $(JOBS) --output-on-failure -LE '$(SHELL_LABELS)'
 
-# ctest -L display, -L package, -L wine: -V shows every end-to-end check, not only the failures.
+# ctest -L display, -L wayland, -L package, -L wine: -V shows every end-to-end check, not only the failures.
 test-shells: build
 	ctest --test-dir $(BUILD) -V --no-tests=error -L '^display$$'
+	ctest --test-dir $(BUILD) -V --no-tests=error -L '^wayland$$'
 	ctest --test-dir $(BUILD) -V --no-tests=error -L '^package$$'
 	ctest --test-dir $(BUILD) -V --no-tests=error -L '^wine$$'
 	ctest --test-dir $(BUILD) -V --no-tests=error -L '^fuzz$$'

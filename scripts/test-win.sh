@@ -13,7 +13,7 @@ wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
 if [ "${1:-}" != "--inside" ]; then
-  for tool in x86_64-w64-mingw32-g++-posix "$wine" xvfb-run xdotool import identify wixl; do
+  for tool in x86_64-w64-mingw32-g++-posix "$wine" xvfb-run xdotool import identify convert wixl; do
     if ! command -v "$tool" >/dev/null; then
       echo "test-win: $tool is missing; scripts/bootstrap.sh installs what the Wine tests need" >&2
       exit 77
@@ -363,6 +363,55 @@ testhost dialog-click 2
 wait_for "$scr_pid" 10 >/dev/null
 set_dpi 96
 
+# Two monitors side by side: a display of its own, 3840 x 1080, split in two by xrandr; with
+# UseXRandR off Wine lists the monitors as the X server's Xinerama does. Every program started
+# from here on runs on it, so the prefix's server is restarted around the block.
+two_monitors() {
+  echo "== Two monitors"
+  local display_file=$WINEPREFIX/two-monitors.display xvfb_pid old_display=$DISPLAY shot cells
+  Xvfb -displayfd 3 -screen 0 3840x1080x24 -nolisten tcp -noreset 3>"$display_file" 2>>"$logs/wine.log" &
+  xvfb_pid=$!
+  for ((i = 0; i < 50; i++)); do [ -s "$display_file" ] && break; sleep 0.1; done
+  if ! [ -s "$display_file" ] || ! DISPLAY=:$(cat "$display_file") xrandr --setmonitor LEFT 1920/508x1080/286+0+0 screen ||
+     ! DISPLAY=:$(cat "$display_file") xrandr --setmonitor RIGHT 1920/508x1080/286+1920+0 none; then
+    echo "SKIP two monitors: no second virtual display of 3840 x 1080 with two xrandr monitors"
+    kill "$xvfb_pid" 2>/dev/null
+    return
+  fi
+  "$wineserver" -k 2>/dev/null; "$wineserver" -w 2>/dev/null
+  export DISPLAY=:$(cat "$display_file")
+  "$wineserver" -p 2>/dev/null
+  win reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f >/dev/null
+  "$wineserver" -k 2>/dev/null; "$wineserver" -w 2>/dev/null; "$wineserver" -p 2>/dev/null
+
+  xdotool mousemove 1900 540
+  WINEDEBUG=+debugstr "$wine" "$scr" /s 2>"$logs/saver-two-monitors.log" &
+  scr_pid=$!
+  testhost find-class TZepsScreenSaver 10000 >/dev/null; record $? "two monitors: /s shows the saver"
+  sleep 3
+  screenshot saver-two-monitors.png
+  for half in left:1920x1080+0+0 right:1920x1080+1920+0; do
+    shot=saver-two-monitors-${half%%:*}.png
+    convert "$artifacts/saver-two-monitors.png" -crop "${half#*:}" +repage "$artifacts/$shot"
+    colourful "$shot"; record $? "two monitors: the ${half%%:*} monitor shows a board ($artifacts/$shot)"
+  done
+  cells=$(grep -o 'detonix saver: [^\]*' "$logs/saver-two-monitors.log")
+  echo "$cells" | sed 's/^/  /'
+  [ "$(grep -c '^detonix saver: 64x36 cells of 30 pixels on 1920x1080 at 96 dpi$' <<<"$cells")" = 2 ]
+  record $? "two monitors: a board of 64 x 36 cells on each"
+  run_cases "two monitors: second /s" testhost expect-exit 5000 "$scr" /s
+  xdotool key a
+  testhost wait-gone TZepsScreenSaver 5000; record $? "two monitors: a key closes both windows"
+  wait_for "$scr_pid" 10; record $? "two monitors: the program ends"
+
+  win reg delete 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /f >/dev/null 2>&1
+  "$wineserver" -k 2>/dev/null; "$wineserver" -w 2>/dev/null
+  export DISPLAY=$old_display
+  kill "$xvfb_pid" 2>/dev/null
+  "$wineserver" -p 2>/dev/null
+}
+two_monitors
+
 echo "== The MSI package"
 win reg add "$key" /v PlayerSpeed /t REG_DWORD /d 300 /f >/dev/null
 cp "$build/detonix.msi" "$WINEPREFIX/drive_c/detonix/"
@@ -390,5 +439,6 @@ win reg delete 'HKCU\software\Vantrel_Progs' /f >/dev/null 2>&1
 "$wineserver" -k 2>/dev/null
 echo "Pictures: $artifacts/saver.png $artifacts/dialog-settings.png $artifacts/dialog-about.png $artifacts/preview.png"
 echo "          $artifacts/saver-144dpi.png $artifacts/dialog-settings-144dpi.png $artifacts/dialog-about-144dpi.png"
+echo "          $artifacts/saver-two-monitors.png"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -5,11 +5,11 @@
 
 namespace detonix {
 
-std::vector<TMaskedBitmap> CharacterPictures() {
+std::vector<TMaskedBitmap> CharacterPictures(int size) {
   using namespace art;
   std::vector<TMaskedBitmap> list;
   for (int ch = 0; ch < 4; ++ch) {
-    TPainter p(30);
+    TPainter p(size);
     PaintCharacterFront(p, ch, 0);
     p.Outline(0.75f, Ink);
     list.push_back(p.Result());
@@ -18,9 +18,9 @@ std::vector<TMaskedBitmap> CharacterPictures() {
 }
 
 // A lit bomb between two of the characters on a row of blocks, under a night sky.
-TMaskedBitmap AboutPicture() {
+TMaskedBitmap AboutPicture(int size) {
   using namespace art;
-  TPainter p(AboutPictureSize, AboutPictureSize / 30.0f);
+  TPainter p(size);
   p.Rect(0, 0, 30, 30, Vertical(0, 24, C(0x101838), C(0x384890)));
   for (int i = 0; i < 14; ++i) {
     const float x = Hash(i, 1, 5) * 30;
@@ -50,7 +50,7 @@ TMaskedBitmap SmallAboutPicture() { return BadgePicture(30); }
 
 TMaskedBitmap BadgePicture(int size) {
   using namespace art;
-  TPainter p(size, static_cast<float>(size) / 30.0f);
+  TPainter p(size);
   PaintFireBallAt(p, 15, 15, 14.5f);
   p.SetTransform(3, 3.5f, 0.8f);
   PaintBomb(p, 14, 18.5f, 10.5f, true);

@@ -1,4 +1,5 @@
-// The 11 board pictures, index = the cell's object ordinal. Each is drawn on a 30-unit square.
+// The 11 board pictures, index = the cell's object ordinal. Each is drawn on a 30-unit square,
+// painted at the size asked for.
 
 #include <cmath>
 #include <numbers>
@@ -27,18 +28,18 @@ void PaintFixedBlock(TPainter& p) {
 
 namespace {
 
-TMaskedBitmap FixedBlock() {
-  TPainter p(30);
+TMaskedBitmap FixedBlock(int size) {
+  TPainter p(size);
   PaintFixedBlock(p);
   return p.Result();
 }
 
 // 1: the floor, plain white and fully opaque.
-TMaskedBitmap Floor() { return {TBitmap(30, 30, clWhite), TBitmap(30, 30, clBlack)}; }
+TMaskedBitmap Floor(int size) { return {TBitmap(size, size, clWhite), TBitmap(size, size, clBlack)}; }
 
 // 2: a destructible block: red bricks mottled with yellow, with a crack through them.
-TMaskedBitmap BrickBlock() {
-  TPainter p(30);
+TMaskedBitmap BrickBlock(int size) {
+  TPainter p(size);
   const TRGBA mortar = C(0x5A140C);
   p.Rect(0, 0, 30, 30, Flat(mortar));
   const TRGBA red = C(0xC8321C);
@@ -95,8 +96,8 @@ void PaintBomb(TPainter& p, float cx, float cy, float r, bool spark) {
 
 namespace {
 
-TMaskedBitmap Bomb() {
-  TPainter p(30);
+TMaskedBitmap Bomb(int size) {
+  TPainter p(size);
   PaintBomb(p, 14, 18.5f, 10.5f, true);
   p.Outline(0.5f, Ink);
   return p.Result();
@@ -118,14 +119,14 @@ void PaintFireBall(TPainter& p, float cx, float cy, float r) {
       });
 }
 
-TMaskedBitmap FireBall() {
-  TPainter p(30);
+TMaskedBitmap FireBall(int size) {
+  TPainter p(size);
   PaintFireBall(p, 15, 15, 14.8f);
   return p.Result();
 }
 
-TMaskedBitmap GlowingDisc() {
-  TPainter p(30);
+TMaskedBitmap GlowingDisc(int size) {
+  TPainter p(size);
   p.Ellipse(15, 15, 13, 13, Radial(15, 15, 13, C(0xFF6040), C(0x900808)));
   p.Ellipse(15, 15, 7.5f, 7.5f, Radial(13.5f, 13.5f, 8, C(0xFFC8A0), C(0xF03018)));
   p.Outline(0.8f, C(0x500404));
@@ -140,8 +141,8 @@ void PaintTile(TPainter& p, TColor colour) {
   p.RoundRect(3.5f, 3.5f, 26.5f, 26.5f, 2.5f, Vertical(3, 27, c, Darker(c, 0.1f)));
 }
 
-TMaskedBitmap ExtraBomb() {
-  TPainter p(30);
+TMaskedBitmap ExtraBomb(int size) {
+  TPainter p(size);
   PaintTile(p, 0x2E9E3A);
   PaintBomb(p, 11, 19, 7, true);
   // A plus: more bombs.
@@ -152,8 +153,8 @@ TMaskedBitmap ExtraBomb() {
   return p.Result();
 }
 
-TMaskedBitmap FlameCross() {
-  TPainter p(30);
+TMaskedBitmap FlameCross(int size) {
+  TPainter p(size);
   PaintTile(p, 0x7A1A30);
   const auto flame = [&](float x0, float y0, float x1, float y1) {
     p.Line(x0, y0, x1, y1, 7, Flat(C(0xE8300C)));
@@ -168,8 +169,8 @@ TMaskedBitmap FlameCross() {
   return p.Result();
 }
 
-TMaskedBitmap KickBomb() {
-  TPainter p(30);
+TMaskedBitmap KickBomb(int size) {
+  TPainter p(size);
   PaintTile(p, 0xD03CA0);
   // Streaks behind the bomb: it is on the move.
   const TRGBA streak = C(0xF4ECFF);
@@ -180,8 +181,8 @@ TMaskedBitmap KickBomb() {
   return p.Result();
 }
 
-TMaskedBitmap InvisibleFigure() {
-  TPainter p(30);
+TMaskedBitmap InvisibleFigure(int size) {
+  TPainter p(size);
   PaintTile(p, 0xF2CC1C);
   const TRGBA white = C(0xFCFCFC);
   const TRGBA rim = C(0x9A7A08);
@@ -204,8 +205,8 @@ TMaskedBitmap InvisibleFigure() {
   return p.Result();
 }
 
-TMaskedBitmap SeekingBomb() {
-  TPainter p(30);
+TMaskedBitmap SeekingBomb(int size) {
+  TPainter p(size);
   PaintTile(p, 0x2A64D8);
   PaintBomb(p, 12, 18, 7.5f, true);
   // A target sign: it finds its way to the other player.
@@ -225,20 +226,20 @@ void PaintFireBallAt(TPainter& p, float cx, float cy, float r) { PaintFireBall(p
 
 }  // namespace art
 
-std::vector<TMaskedBitmap> ObjectPictures() {
+std::vector<TMaskedBitmap> ObjectPictures(int size) {
   using namespace art;
   std::vector<TMaskedBitmap> list;
-  list.push_back(FixedBlock());
-  list.push_back(Floor());
-  list.push_back(BrickBlock());
-  list.push_back(Bomb());
-  list.push_back(FireBall());
-  list.push_back(GlowingDisc());
-  list.push_back(ExtraBomb());
-  list.push_back(FlameCross());
-  list.push_back(KickBomb());
-  list.push_back(InvisibleFigure());
-  list.push_back(SeekingBomb());
+  list.push_back(FixedBlock(size));
+  list.push_back(Floor(size));
+  list.push_back(BrickBlock(size));
+  list.push_back(Bomb(size));
+  list.push_back(FireBall(size));
+  list.push_back(GlowingDisc(size));
+  list.push_back(ExtraBomb(size));
+  list.push_back(FlameCross(size));
+  list.push_back(KickBomb(size));
+  list.push_back(InvisibleFigure(size));
+  list.push_back(SeekingBomb(size));
   return list;
 }
 

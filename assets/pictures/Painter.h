@@ -1,8 +1,8 @@
 #pragma once
 
 // A small vector painter for the game's pictures: shapes are given in picture units (a 30-unit
-// cell), painted on a 4x finer grid and averaged down, so edges inside a picture are smooth while
-// its outline stays a crisp mask.
+// cell), painted on a 4x finer grid (coarser for huge pictures) and averaged down, so edges
+// inside a picture are smooth while its outline stays a crisp mask.
 
 #include <cstdint>
 #include <functional>
@@ -37,8 +37,10 @@ TPaint Vertical(float y0, float y1, TRGBA top, TRGBA bottom);
 
 class TPainter {
  public:
+  // A square picture of Size pixels showing the cell's 30 picture units.
+  explicit TPainter(int size) : TPainter(size, static_cast<float>(size) / PictureSize) {}
   // A square picture of Size pixels, Unit pixels per picture unit.
-  explicit TPainter(int size, float unit = 1.0f);
+  TPainter(int size, float unit);
 
   // Later shapes are placed at Origin (in picture units) and scaled by Zoom.
   void SetTransform(float ox, float oy, float zoom) {
@@ -74,7 +76,8 @@ class TPainter {
   std::vector<uint8_t> Dilated(float width) const;
 
   int FSize;
-  int FGrid;  // FSize * 4 sub-pixels a side
+  int FSub;   // sub-pixels a side per pixel
+  int FGrid;  // FSize * FSub sub-pixels a side
   float FUnit;
   float FOx = 0, FOy = 0, FZoom = 1;
   std::vector<TRGBA> FPixels;

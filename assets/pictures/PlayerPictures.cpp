@@ -256,38 +256,38 @@ void PaintGhost(TPainter& p, int ch) {
 
 }  // namespace art
 
-std::vector<TMaskedBitmap> PlayerPictures() {
+std::vector<TMaskedBitmap> PlayerPictures(int size) {
   using namespace art;
   std::vector<TMaskedBitmap> list;
   for (int ch = 0; ch < 4; ++ch) {
     {
-      TPainter p(30);
+      TPainter p(size);
       PaintCharacterFront(p, ch, -1);
       list.push_back(Finish(p));
     }
     {
-      TPainter p(30);
+      TPainter p(size);
       PaintCharacterFront(p, ch, 1);
       list.push_back(Finish(p));
     }
     {
-      TPainter p(30);
+      TPainter p(size);
       PaintCharacterBack(p, ch, -1);
       list.push_back(Finish(p));
     }
     {
-      TPainter p(30);
+      TPainter p(size);
       PaintCharacterBack(p, ch, 1);
       list.push_back(Finish(p));
     }
     {
-      TPainter p(30);
+      TPainter p(size);
       PaintGhost(p, ch);
       // A white ghost on a white floor needs a firmer rim.
       list.push_back(Finish(p, 1.2f));
     }
     {
-      TPainter p(30);
+      TPainter p(size);
       PaintCharacterFront(p, ch, -1);
       p.OutlineOnly(0.9f, Ink);
       list.push_back(p.Result());

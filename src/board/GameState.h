@@ -5,15 +5,18 @@
 #include "board/Player.h"
 #include "platform/Application.h"
 #include "platform/Random.h"
+#include "settings/Settings.h"
 
 namespace detonix {
 
 // The maze settings that maze generation reads.
 struct TMazeSettings {
-  double PerBlocksLeft = 0.4;  // fraction of all cells that stay fixed blocks
-  double PerOfEBlocks = 0.15;  // fraction of the remaining open cells that become destructible
-  int PerOfPUps = 30;          // percent chance that a destructible block hides a power-up
+  double PerBlocksLeft = DefaultOf<&TSettings::PerBlocksLeft>;  // fraction of all cells that stay fixed blocks
+  double PerOfEBlocks = DefaultOf<&TSettings::PerOfEBlocks>;    // of the remaining open cells, destructible
+  int PerOfPUps = DefaultOf<&TSettings::PerOfPUps>;  // percent chance that a destructible block hides a power-up
 };
+
+inline TMazeSettings MazeSettingsOf(const TSettings& s) { return {s.PerBlocksLeft, s.PerOfEBlocks, s.PerOfPUps}; }
 
 // Everything one game shares between the simulator, the two players and the maze generator:
 // the geometry, the shared grids, the players and the maze settings. Owned by the simulator,

@@ -41,8 +41,6 @@ std::string BoardSizeProblem(int width, int height, int cellSize) {
 TDetonixSimulator::TDetonixSimulator(TApplication& app, TPaintSurface& paintBox, const TSimulatorOptions& options)
     : FApp(app),
       FPaintBox(paintBox),
-      FObjImages(CreateObjectImages()),
-      FPlayerImages(CreatePlayerImages()),
       FState(app, GeometryFor(paintBox, options.CellSize > 0 ? options.CellSize : NativeCellSize)),
       FExplosionCountGrid(FState.ColCount, FState.RowCount, 0),
       FOwnerFireGrid{TDetonixIntGrid(FState.ColCount, FState.RowCount, 0),
@@ -52,12 +50,17 @@ TDetonixSimulator::TDetonixSimulator(TApplication& app, TPaintSurface& paintBox,
       FPUpT2List(app.Timers()),
       FSound(options.Sound),
       FIsPreview(options.Preview) {
+  // Larger cells get the pictures painted at their size, as sharp as at 30; smaller ones (the
+  // preview) shrink the 30-pixel pictures. Painted only now that the board's size is known good.
+  const int pictureSize = std::max(FState.CellSize, NativeCellSize);
+  FPlayerImages = CreatePlayerImages(pictureSize);
+  FObjImages = CreateObjectImages(pictureSize);
   if (options.CellSize > 0) {
     FPlayerImages->ResizeImages(FState.CellSize, FState.CellSize);
     FObjImages->ResizeImages(FState.CellSize, FState.CellSize);
   }
   const TSettings& s = options.Settings;
-  FState.MazeSettings = {s.PerBlocksLeft, s.PerOfEBlocks, s.PerOfPUps};
+  FState.MazeSettings = MazeSettingsOf(s);
   FSoundsOn = s.Sounds && !FIsPreview;
   FForceMaze = s.ForceMaze;
   FForceInterval = s.ForceInterval;

@@ -69,7 +69,7 @@ std::string BoardSizeProblem(int width, int height, int cellSize);
 // What a host hands a new simulator.
 struct TSimulatorOptions {
   bool Preview = false;
-  int CellSize = -1;                 // above 0: rescale the pictures to it; else their own 30 pixels
+  int CellSize = -1;                 // above 0: the pictures at that size; else their own 30 pixels
   TSettings Settings;                // read by the host from the store just before
   std::shared_ptr<TSoundOutput> Sound;  // where explosion sounds are played; none: silent
   std::optional<uint64_t> Seed;      // maze seed; none: from the clock

@@ -1,9 +1,11 @@
 // The picture of the board: full repaints and single-cell updates.
+#include <algorithm>
 #include <string>
 
 #include "board/BombRecords.h"
 #include "engine/DetonixSim.h"
 #include "media/ResizableImageList.h"
+#include "platform/Font.h"
 #include "platform/PaintSurface.h"
 #include "player/ComputerPlayer.h"
 
@@ -11,7 +13,17 @@ namespace detonix {
 
 namespace {
 constexpr int HitImage = 4;
-constexpr int FuseDigitsTop = 11;  // pixels below the cell's top, whatever the cell size
+// The fuse count on a 30-pixel cell: its font's em height and its line's top below the cell's top.
+// Larger cells scale the font and the baseline, so the digits keep their size and place on the
+// bomb; smaller ones keep these.
+constexpr int FuseDigitsSize = 11;
+constexpr int FuseDigitsTop = 11;
+constexpr int DigitsCell = 30;
+
+int ScaledToCell(int pixels, int cellSize) {
+  const int cell = std::max(cellSize, DigitsCell);
+  return (pixels * cell + DigitsCell / 2) / DigitsCell;
+}
 }  // namespace
 
 void TDetonixSimulator::CellObject(int index) { FObjImages->Draw(*FCellCanvas, 0, 0, index); }
@@ -61,8 +73,12 @@ void TDetonixSimulator::DrawBomb(TCanvas& canvas, int x, const TBombRecord& bomb
   FObjImages->Draw(canvas, x, y, Ord(otBomb));
   if (FIsPreview) return;
   const std::string text = std::to_string(bomb.FuseCount);
+  const TFontFace& face = TFontFace::Get(canvas.Font.Style);
+  const int size = ScaledToCell(FuseDigitsSize, FState.CellSize);
+  const int baseline = ScaledToCell(FuseDigitsTop + face.Ascent(FuseDigitsSize), FState.CellSize);
+  canvas.Font.Size = size;
   const int width = canvas.TextWidth(text);
-  canvas.TextOut(x + (FState.CellSize - width) / 2, y + FuseDigitsTop, text);
+  canvas.TextOut(x + (FState.CellSize - width) / 2, y + baseline - face.Ascent(size), text);
 }
 
 // Composed straight into the paint surface, which is itself off screen until the shell presents it:

@@ -121,8 +121,4 @@ void TGameHost::Present() {
   if (OnBlit) OnBlit(changed);
 }
 
-std::optional<int64_t> TGameHost::Step(const std::function<bool()>& eventWaiting) {
-  return RunLoopStep(FApp, [this] { Present(); }, eventWaiting);
-}
-
 }  // namespace detonix

@@ -30,18 +30,6 @@ constexpr bool MovedBeyondTolerance(int startX, int startY, int x, int y, int to
   return dx > tolerance || dy > tolerance;
 }
 
-// One monitor of the desktop: its rectangle in desktop pixels and its dots per inch (96 is 100 %).
-struct TMonitor {
-  TRect Bounds;
-  int Dpi = 96;
-};
-// What the full-screen saver uses on a monitor: the pictures' own 30-pixel cells (-1) and the
-// 20-pixel rule at 96 dpi; both in proportion, rounded, on a scaled monitor.
-constexpr int NativeDpi = 96;
-constexpr int ScaledPixels(int pixels, int dpi) { return (pixels * dpi + NativeDpi / 2) / NativeDpi; }
-constexpr int SaverCellSize(int dpi) { return dpi <= 0 || dpi == NativeDpi ? -1 : ScaledPixels(30, dpi); }
-constexpr int SaverPointerTolerance(int dpi) { return dpi <= 0 ? PointerTolerance : ScaledPixels(PointerTolerance, dpi); }
-
 // The preview's cells: about 14 across its width; 0 when it is narrower than that.
 constexpr int PreviewColumns = 14;
 constexpr int PreviewCellSize(int width) { return width > 0 ? width / PreviewColumns : 0; }
@@ -102,8 +90,6 @@ class TGameHost {
   // Copies the rectangles drawn since the last call to the screen.
   std::function<void(const std::vector<TRect>&)> OnBlit;
   void Present();
-  // RunLoopStep with this host's blit.
-  std::optional<int64_t> Step(const std::function<bool()>& eventWaiting = {});
 
  private:
   bool EndByInput();

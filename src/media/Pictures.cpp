@@ -3,8 +3,8 @@
 namespace detonix {
 
 namespace {
-std::unique_ptr<TResizableImageList> MakeList(const std::vector<TMaskedBitmap>& pictures) {
-  auto list = std::make_unique<TResizableImageList>(PictureSize, PictureSize, true);
+std::unique_ptr<TResizableImageList> MakeList(const std::vector<TMaskedBitmap>& pictures, int size) {
+  auto list = std::make_unique<TResizableImageList>(size, size, true);
   AddPictures(*list, pictures);
   return list;
 }
@@ -14,14 +14,14 @@ void AddPictures(TImageList& list, const std::vector<TMaskedBitmap>& pictures) {
   for (const TMaskedBitmap& p : pictures) list.Add(p.Image, &p.Mask);
 }
 
-std::unique_ptr<TResizableImageList> CreateObjectImages() { return MakeList(ObjectPictures()); }
+std::unique_ptr<TResizableImageList> CreateObjectImages(int size) { return MakeList(ObjectPictures(size), size); }
 
-std::unique_ptr<TResizableImageList> CreatePlayerImages() {
-  auto list = MakeList(PlayerPictures());
+std::unique_ptr<TResizableImageList> CreatePlayerImages(int size) {
+  auto list = MakeList(PlayerPictures(size), size);
   list->BlendColor = clWhite;
   return list;
 }
 
-std::unique_ptr<TResizableImageList> CreateCharacterImages() { return MakeList(CharacterPictures()); }
+std::unique_ptr<TResizableImageList> CreateCharacterImages(int size) { return MakeList(CharacterPictures(size), size); }
 
 }  // namespace detonix

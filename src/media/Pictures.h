@@ -20,24 +20,25 @@ constexpr int PlayerPictureCount = 24;
 constexpr int CharacterCount = 4;
 constexpr int AboutPictureSize = 140;
 
-// The game's own pictures, drawn by the code in assets/pictures when asked for.
+// The game's own pictures, drawn by the code in assets/pictures when asked for, Size pixels square.
 // Objects: index = the ordinal of the cell's TObjectType (0 fixed block ... 10 seeking bombs).
-std::vector<TMaskedBitmap> ObjectPictures();
+std::vector<TMaskedBitmap> ObjectPictures(int size = PictureSize);
 // Players: four characters of six pictures: front left, front right, back left, back right,
 // hit (a white ghost), outline.
-std::vector<TMaskedBitmap> PlayerPictures();
+std::vector<TMaskedBitmap> PlayerPictures(int size = PictureSize);
 // The settings dialog's list pictures, one per character.
-std::vector<TMaskedBitmap> CharacterPictures();
+std::vector<TMaskedBitmap> CharacterPictures(int size = PictureSize);
 // The About page: a 140-pixel scene and a small transparent 30-pixel badge.
-TMaskedBitmap AboutPicture();
+TMaskedBitmap AboutPicture(int size = AboutPictureSize);
 TMaskedBitmap SmallAboutPicture();
 // The badge of the About page at any size: the program's icon.
 TMaskedBitmap BadgePicture(int size);
 
-// Image lists of 30-pixel pictures, masked; the player list blends white in the focus style.
-std::unique_ptr<TResizableImageList> CreateObjectImages();
-std::unique_ptr<TResizableImageList> CreatePlayerImages();
-std::unique_ptr<TResizableImageList> CreateCharacterImages();
+// Image lists of pictures painted at Size pixels, masked; the player list blends white in the
+// focus style.
+std::unique_ptr<TResizableImageList> CreateObjectImages(int size = PictureSize);
+std::unique_ptr<TResizableImageList> CreatePlayerImages(int size = PictureSize);
+std::unique_ptr<TResizableImageList> CreateCharacterImages(int size = PictureSize);
 void AddPictures(TImageList& list, const std::vector<TMaskedBitmap>& pictures);
 
 }  // namespace detonix

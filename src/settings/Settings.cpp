@@ -45,11 +45,16 @@ std::string Lower(std::string_view s) {
 }  // namespace
 
 TSettings LoadSettings(TSettingsStore& store) {
-  TSettings s;
   const auto key = store.OpenForReading();
-  if (!key) return s;
-  for (const TSettingRow& row : SettingRows) std::visit([&](auto field) { Read(*key, row, s.*field); }, row.Field);
+  if (!key) return {};
+  const TSettings s = LoadSettings(*key);
   key->Close();
+  return s;
+}
+
+TSettings LoadSettings(const TSettingsKey& key) {
+  TSettings s;
+  for (const TSettingRow& row : SettingRows) std::visit([&](auto field) { Read(key, row, s.*field); }, row.Field);
   return s;
 }
 

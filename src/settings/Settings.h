@@ -60,51 +60,55 @@ struct TSettingRow {
   double Default = 0;
   bool StoredInRange = false;  // a stored value outside Range counts as missing
   TValueNames Names = TValueNames::vnNone;
-  // The option, written with one dash or two, and its argument as the usage text shows it.
+  // Read by the maze generator: `detonix-headless maze` takes it too, and under xscreensaver, whose
+  // settings window does not show it, it comes from the store.
+  bool Maze = false;
+  // The option, written with one dash (the headless tool doubles it), and its argument as the
+  // usage text shows it; the alias is an older spelling still taken.
   std::string_view Option{};
   std::string_view Arg{};
+  std::string_view Alias{};
   TRange Range{};                   // what the option accepts
   std::string_view Unit{};          // what a bad value is told to be, before the range
   std::optional<TRange> Offered{};  // where the settings windows offer less than the option takes
   // Booleans: the option that clears it, and a value the setting option may be followed by.
   std::string_view OffOption{};
   int32_t TSettings::* OptionalValue = nullptr;
-  std::string_view Help{};     // for the usage text; none: listed on the line of the row before
+  // For the usage text, without the default (that is added); none: listed on the line of the row before.
+  std::string_view Help{};
   std::string_view OffHelp{};  // none: the off option shares the line
 };
 
 // In the order --show-settings lists them.
 inline constexpr std::array SettingRows = {
-    TSettingRow{.Name = "PerBlocksLeft", .Field = &TSettings::PerBlocksLeft, .Default = 0.4,
-                .Option = "-fixed-blocks", .Arg = "FRACTION", .Range = {0, 1}, .Unit = "a fraction",
-                .Help = "fraction of all cells that stay fixed blocks (default 0.4)"},
-    TSettingRow{.Name = "PerOfEBlocks", .Field = &TSettings::PerOfEBlocks, .Default = 0.15,
-                .Option = "-destructible-blocks", .Arg = "FRACTION", .Range = {0, 1}, .Unit = "a fraction",
-                .Help = "fraction of the open cells that get destructible blocks (0.15)"},
-    TSettingRow{.Name = "PerOfPUps", .Field = &TSettings::PerOfPUps, .Default = 30,
+    TSettingRow{.Name = "PerBlocksLeft", .Field = &TSettings::PerBlocksLeft, .Default = 0.4, .Maze = true,
+                .Option = "-fixed-blocks", .Arg = "FRACTION", .Alias = "-blocks-left", .Range = {0, 1},
+                .Unit = "a fraction", .Help = "fraction of all cells that stay fixed blocks"},
+    TSettingRow{.Name = "PerOfEBlocks", .Field = &TSettings::PerOfEBlocks, .Default = 0.15, .Maze = true,
+                .Option = "-destructible-blocks", .Arg = "FRACTION", .Alias = "-exp-blocks", .Range = {0, 1},
+                .Unit = "a fraction", .Help = "fraction of the open cells that get destructible blocks"},
+    TSettingRow{.Name = "PerOfPUps", .Field = &TSettings::PerOfPUps, .Default = 30, .Maze = true,
                 .Option = "-powerups", .Arg = "PERCENT", .Range = {0, 100}, .Unit = "percent",
-                .Help = "chance that a destructible block hides a power-up (default 30)"},
+                .Help = "chance that a destructible block hides a power-up"},
     TSettingRow{.Name = "P1ImageIndex", .Field = &TSettings::P1ImageIndex, .Default = 0,
                 .Names = TValueNames::vnCharacters, .Option = "-player1", .Arg = "NAME",
-                .Help = "Quorin, Tavvy, Murvex or Olandrix (default Quorin, Tavvy)"},
+                .Help = "the players' characters"},
     TSettingRow{.Name = "P2ImageIndex", .Field = &TSettings::P2ImageIndex, .Default = ImagesPerCharacter,
                 .Names = TValueNames::vnCharacters, .Option = "-player2", .Arg = "NAME"},
     TSettingRow{.Name = "PlayerSpeed", .Field = &TSettings::PlayerSpeed, .Default = DefaultPlayerSpeed,
                 .StoredInRange = true, .Names = TValueNames::vnSpeeds, .Option = "-speed", .Arg = "MS",
-                .Range = {1, 60000}, .Unit = "milliseconds",
-                .Help = "milliseconds between two steps of a player: 100 Very Fast,\n"
-                        "120 Fast, 150 Normal (default), 200 Slow, 300 Very Slow"},
+                .Range = {1, 60000}, .Unit = "milliseconds", .Help = "milliseconds between two steps of a player"},
     TSettingRow{.Name = "ForceMaze", .Field = &TSettings::ForceMaze, .Default = false,
                 .Option = "-force-maze", .Arg = "[MINUTES]", .OffOption = "-no-force-maze",
                 .OptionalValue = &TSettings::ForceInterval,
-                .Help = "start a new maze every MINUTES minutes (default 5 minutes)",
-                .OffHelp = "games end only when a player has lost its lives (default)"},
+                .Help = "start a new maze every MINUTES minutes",
+                .OffHelp = "games end only when a player has lost its lives"},
     // Up to a day, as the headless tool allows; the settings windows offer up to an hour.
     TSettingRow{.Name = "ForceInterval", .Field = &TSettings::ForceInterval, .Default = 5,
                 .Option = "-force-interval", .Arg = "MINUTES", .Range = {0, 1440}, .Unit = "minutes",
-                .Offered = TRange{0, 60}, .Help = "the minutes for -force-maze, 0 to 1440; 0 never forces"},
+                .Offered = TRange{0, 60}, .Help = "minutes until a forced new maze; 0 never forces"},
     TSettingRow{.Name = "Sounds", .Field = &TSettings::Sounds, .Default = false, .Option = "-sound",
-                .OffOption = "-no-sound", .Help = "explosion sound effects (default off)"},
+                .Alias = "-sounds", .OffOption = "-no-sound", .Help = "explosion sound effects"},
 };
 
 // The row of FIELD; a field without a row does not compile where this is evaluated at compile time.
@@ -113,6 +117,17 @@ constexpr const TSettingRow& SettingRowOf(TSettingField field) {
     if (row.Field == field) return row;
   throw std::invalid_argument("a setting without a row");
 }
+
+// A setting's default in the field's own type, fixed at compile time: DefaultOf<&TSettings::PerOfPUps>.
+template <class T>
+struct TFieldOf;
+template <class T>
+struct TFieldOf<T TSettings::*> {
+  using Type = T;
+};
+template <auto Field>
+inline constexpr typename TFieldOf<decltype(Field)>::Type DefaultOf =
+    static_cast<typename TFieldOf<decltype(Field)>::Type>(SettingRowOf(Field).Default);
 
 inline TSettings::TSettings() {
   for (const TSettingRow& row : SettingRows)
@@ -123,6 +138,8 @@ inline TSettings::TSettings() {
 // finite number keeps its default, and so does one that cannot work: a speed outside 1 to 60000
 // ms, a picture index that is not a character's first. Never throws for the store's content.
 TSettings LoadSettings(TSettingsStore& store);
+// The same from a key already open, so the caller can tell an unreadable store from a missing one.
+TSettings LoadSettings(const TSettingsKey& key);
 
 // Writes all nine values, creating the key. A key that cannot be created is passed over silently.
 void SaveSettings(TSettingsStore& store, const TSettings& settings);

@@ -4,50 +4,45 @@
 #include <string>
 #include <vector>
 
+#include "DetonixVersion.h"
 #include "platform/StandardOutput.h"
 #include "tools/HeadlessCommands.h"
+#include "tools/HeadlessOptions.h"
 
 namespace {
 
 struct TCommand {
   const char* Name;
   int (*Run)(const detonix::headless::TArgs&);
-  const char* Usage;
 };
 
 // Subcommands are listed here as they are built.
 const std::vector<TCommand> Commands = {
 #ifdef DETONIX_HAVE_MAZE_COMMAND
-    {"maze", detonix::headless::RunMaze,
-     "maze --cols C --rows R [--seed S] [--blocks-left F] [--exp-blocks F] [--powerups N]"},
+    {"maze", detonix::headless::RunMaze},
 #endif
 #ifdef DETONIX_HAVE_PLAY_COMMAND
-    {"play", detonix::headless::RunPlay,
-     "play [--width W] [--height H] [--cell N] [--seed S] [--minutes M] [--speed MS] [--force-maze MINUTES] "
-     "[--sounds] [--png FILE] [--frames DIR --every SECONDS] [--json]"},
+    {"play", detonix::headless::RunPlay},
 #endif
 #ifdef DETONIX_HAVE_SPRITES_COMMAND
-    {"sprites", detonix::headless::RunSprites, "sprites --out FILE.png"},
+    {"sprites", detonix::headless::RunSprites},
 #endif
 };
-
-void PrintUsage(std::FILE* out) {
-  std::fprintf(out, "usage: detonix-headless COMMAND [OPTIONS]\ncommands:\n");
-  for (const auto& c : Commands) std::fprintf(out, "  %s\n", c.Usage);
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  const auto finish = [](int status) { return detonix::FinishStandardOutput("detonix-headless", status); };
   if (argc < 2 || std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0) {
-    PrintUsage(argc < 2 ? stderr : stdout);
-    return detonix::FinishStandardOutput("detonix-headless", argc < 2 ? 2 : 0);
+    std::fputs(detonix::headless::ToolHelp().c_str(), argc < 2 ? stderr : stdout);
+    return finish(argc < 2 ? 2 : 0);
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::printf("detonix-headless %.*s\n", static_cast<int>(detonix::DetonixVersion.size()), detonix::DetonixVersion.data());
+    return finish(0);
   }
   for (const auto& c : Commands)
-    if (std::strcmp(argv[1], c.Name) == 0)
-      return detonix::FinishStandardOutput("detonix-headless",
-                                           c.Run(detonix::headless::TArgs(argv + 2, argv + argc)));
-  std::fprintf(stderr, "detonix-headless: unknown command '%s'\n", argv[1]);
-  PrintUsage(stderr);
+    if (std::strcmp(argv[1], c.Name) == 0) return finish(c.Run(detonix::headless::TArgs(argv + 2, argv + argc)));
+  std::fprintf(stderr, "detonix-headless: unknown command '%s'\n\n%s", argv[1], detonix::headless::ToolHelp().c_str());
   return 2;
 }

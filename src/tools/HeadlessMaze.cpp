@@ -1,41 +1,18 @@
 // detonix-headless maze: generates one maze and prints it with a summary line.
-#include <algorithm>
-#include <array>
 #include <cstdio>
 #include <exception>
-#include <optional>
 #include <string>
-#include <string_view>
-#include <utility>
 
 #include "board/GameState.h"
 #include "engine/MazeGenerator.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "settings/Settings.h"
-#include "platform/TextNumbers.h"
-#include "tools/HeadlessCommands.h"
+#include "tools/HeadlessOptions.h"
 
 namespace detonix::headless {
 
 namespace {
-
-constexpr const char* MazeUsage =
-    "usage: detonix-headless maze --cols C --rows R [--seed S] [--blocks-left F] [--exp-blocks F] [--powerups N]";
-// Far beyond any screen; keeps the grids and the walk within reason.
-constexpr int MaxBoardSide = 4096;
-
-// The maze settings under this command's names.
-constexpr std::array<std::pair<std::string_view, TSettingField>, 3> MazeOptions = {{
-    {"--blocks-left", &TSettings::PerBlocksLeft},
-    {"--exp-blocks", &TSettings::PerOfEBlocks},
-    {"--powerups", &TSettings::PerOfPUps},
-}};
-
-int UsageError(const std::string& problem) {
-  std::fprintf(stderr, "detonix-headless maze: %s; %s\n", problem.c_str(), MazeUsage);
-  return 2;
-}
 
 char CellChar(const TGameState& state, TPoint p, TPoint start1, TPoint start2) {
   if (p == start1) return '1';
@@ -51,41 +28,17 @@ char CellChar(const TGameState& state, TPoint p, TPoint start1, TPoint start2) {
 }  // namespace
 
 int RunMaze(const TArgs& args) {
-  std::optional<int> cols;
-  std::optional<int> rows;
-  std::optional<uint64_t> seed;
-  TSettingsOverrides maze;  // on top of the user's settings
-
-  for (size_t i = 0; i < args.size(); i += 2) {
-    const std::string& option = args[i];
-    const auto setting = std::find_if(MazeOptions.begin(), MazeOptions.end(), [&](const auto& o) { return o.first == option; });
-    if (option != "--cols" && option != "--rows" && option != "--seed" && setting == MazeOptions.end())
-      return UsageError("unknown option '" + option + "'");
-    if (i + 1 >= args.size()) return UsageError("missing value for " + option);
-    const std::string& value = args[i + 1];
-    bool good = false;
-    if (option == "--cols" || option == "--rows") {
-      const auto n = ParseNumber<int>(value);
-      good = n && *n >= 1 && *n <= MaxBoardSide;
-      (option == "--cols" ? cols : rows) = n;
-    } else if (option == "--seed") {
-      seed = ParseNumber<uint64_t>(value);
-      good = seed.has_value();
-    } else {
-      // The generator takes what it is given, as it does from the store.
-      good = SetFromText(SettingRowOf(setting->second), value, maze, false);
-    }
-    if (!good) return UsageError("bad value '" + value + "' for " + option);
-  }
-  if (!cols || !rows) return UsageError("--cols and --rows are required");
+  const TCommandLine<TMazeOptions> parsed = ParseMazeOptions(args);
+  if (const auto status = HelpOrUsageError("maze", parsed.Help, parsed.Error)) return *status;
+  const TMazeOptions& o = parsed.Options;
 
   TVirtualClock clock;
   TApplication app(clock);
-  TGameState state(app, {30, *cols, *rows});
+  TGameState state(app, {30, *o.Cols, *o.Rows});
   TSettings settings = LoadSettings(*CreateUserSettingsStore());
-  maze.ApplyTo(settings);
-  state.MazeSettings = {settings.PerBlocksLeft, settings.PerOfEBlocks, settings.PerOfPUps};
-  const uint64_t usedSeed = seed ? (state.Random.Seed(*seed), *seed) : state.Random.Randomize();
+  o.Settings.ApplyTo(settings);
+  state.MazeSettings = MazeSettingsOf(settings);
+  const uint64_t usedSeed = o.Seed ? (state.Random.Seed(*o.Seed), *o.Seed) : state.Random.Randomize();
 
   TMazeGenerator generator(state);
   TPoint start1;

@@ -19,77 +19,11 @@
 #include "player/ComputerPlayer.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
-#include "platform/TextNumbers.h"
-#include "tools/HeadlessCommands.h"
+#include "tools/HeadlessOptions.h"
 
 namespace detonix::headless {
 
 namespace {
-
-constexpr const char* PlayUsage =
-    "usage: detonix-headless play [--width W] [--height H] [--cell N] [--seed S] [--minutes M] [--speed MS] "
-    "[--force-maze MINUTES] [--sounds] [--png FILE] [--frames DIR --every SECONDS] [--json]";
-// --every: from one millisecond to the longest run.
-constexpr double MinEverySeconds = 0.001;
-constexpr double MaxEverySeconds = 1e6 * 60;
-
-int UsageError(const std::string& problem) {
-  std::fprintf(stderr, "detonix-headless play: %s; %s\n", problem.c_str(), PlayUsage);
-  return 2;
-}
-
-struct TPlayOptions {
-  int Width = 1920;
-  int Height = 1080;
-  int Cell = -1;
-  std::optional<uint64_t> Seed;
-  double Minutes = 10;
-  TSettingsOverrides Settings;  // on top of the user's settings
-  std::string Png;
-  std::string Frames;
-  double Every = 0;
-  bool Json = false;
-};
-
-// Fills OPTIONS; an empty result means the arguments were good.
-std::optional<int> ParseOptions(const TArgs& args, TPlayOptions& o) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& option = args[i];
-    if (option == "--sounds") { o.Settings.Set(&TSettings::Sounds, true); continue; }
-    if (option == "--json") { o.Json = true; continue; }
-    if (i + 1 >= args.size()) return UsageError(option.rfind("--", 0) == 0 ? "missing value for " + option : "unknown argument '" + option + "'");
-    const std::string& value = args[++i];
-    auto integer = [&](int low, int high) -> std::optional<int> {
-      auto n = ParseNumber<int>(value);
-      return n && *n >= low && *n <= high ? n : std::nullopt;
-    };
-    bool good = true;
-    if (option == "--width") good = (o.Width = integer(1, MaxSurfaceSide).value_or(0)) > 0;
-    else if (option == "--height") good = (o.Height = integer(1, MaxSurfaceSide).value_or(0)) > 0;
-    else if (option == "--cell") good = (o.Cell = integer(1, MaxCellSize).value_or(0)) > 0;
-    else if (option == "--speed") good = SetFromText(SettingRowOf(&TSettings::PlayerSpeed), value, o.Settings);
-    else if (option == "--force-maze") {
-      good = SetFromText(SettingRowOf(&TSettings::ForceInterval), value, o.Settings);
-      o.Settings.Set(&TSettings::ForceMaze, true);
-    }
-    else if (option == "--seed") good = (o.Seed = ParseNumber<uint64_t>(value)).has_value();
-    else if (option == "--minutes") {
-      auto m = ParseNumber<double>(value);
-      good = m && *m >= 0 && *m <= 1e6;
-      o.Minutes = m.value_or(0);
-    } else if (option == "--every") {
-      auto e = ParseNumber<double>(value);
-      good = e && *e >= MinEverySeconds && *e <= MaxEverySeconds;
-      o.Every = e.value_or(0);
-    } else if (option == "--png") o.Png = value;
-    else if (option == "--frames") o.Frames = value;
-    else return UsageError("unknown option '" + option + "'");
-    if (!good) return UsageError("bad value '" + value + "' for " + option);
-  }
-  if (!o.Frames.empty() && o.Every <= 0) return UsageError("--frames needs --every SECONDS");
-  if (const std::string problem = BoardSizeProblem(o.Width, o.Height, o.Cell); !problem.empty()) return UsageError(problem);
-  return std::nullopt;
-}
 
 // Whether a file can be written at PATH, tried before the run rather than found out after it.
 // A file made only for the test goes again.
@@ -218,8 +152,10 @@ void Add(TGameStats& total, const TGameStats& s) {
 }  // namespace
 
 int RunPlay(const TArgs& args) {
-  TPlayOptions o;
-  if (auto status = ParseOptions(args, o)) return *status;
+  const TCommandLine<TPlayOptions> parsed = ParsePlayOptions(args);
+  const TPlayOptions& o = parsed.Options;
+  const std::string usageError = parsed.Ok() ? BoardSizeProblem(o.Width, o.Height, o.Cell) : parsed.Error;
+  if (const auto status = HelpOrUsageError("play", parsed.Help, usageError)) return *status;
   if (const auto problem = CheckDestinations(o)) {
     std::fprintf(stderr, "detonix-headless play: %s\n", problem->c_str());
     return 1;

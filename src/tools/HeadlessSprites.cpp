@@ -6,7 +6,7 @@
 #include "media/Pictures.h"
 #include "platform/Canvas.h"
 #include "platform/Png.h"
-#include "tools/HeadlessCommands.h"
+#include "tools/HeadlessOptions.h"
 
 namespace detonix::headless {
 
@@ -107,19 +107,9 @@ class TSheet {
 }  // namespace
 
 int RunSprites(const TArgs& args) {
-  std::string out;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--out" && i + 1 < args.size()) {
-      out = args[++i];
-    } else {
-      std::fprintf(stderr, "sprites: unknown option '%s'\n", args[i].c_str());
-      return 2;
-    }
-  }
-  if (out.empty()) {
-    std::fprintf(stderr, "usage: detonix-headless sprites --out FILE.png\n");
-    return 2;
-  }
+  const TCommandLine<TSpritesOptions> parsed = ParseSpritesOptions(args);
+  if (const auto status = HelpOrUsageError("sprites", parsed.Help, parsed.Error)) return *status;
+  const std::string& out = parsed.Options.Out;
   try {
     auto objects = CreateObjectImages();
     auto players = CreatePlayerImages();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "media/ResizableImageList.h"
@@ -40,7 +42,52 @@ int Differences(const SimHarness& h, TPoint cell, const TBitmap& want, int skipT
   return diff;
 }
 
+TRect DigitBox(const SimHarness& h, TPoint cell, const TBitmap& want) {
+  TRect r;
+  const int n = want.Width();
+  for (int y = 0; y < n; ++y)
+    for (int x = 0; x < n; ++x)
+      if (const TColor c = h.Surface.Bitmap().Pixel(cell.X * n + x, cell.Y * n + y);
+          !SameRGB(c, want.Pixel(x, y)) && std::min({RedOf(c), GreenOf(c), BlueOf(c)}) >= 192)
+        r = r.Union(TRect::FromSize(x, y, 1, 1));
+  return r;
+}
+
+// The median of the neighbours' colour steps of 16 or more: an enlarged edge takes several small ones.
+int MedianEdgeStep(const TBitmap& b) {
+  std::vector<int> steps;
+  for (int y = 0; y + 1 < b.Height(); ++y)
+    for (int x = 0; x + 1 < b.Width(); ++x)
+      for (const TColor q : {b.Pixel(x + 1, y), b.Pixel(x, y + 1)}) {
+        int step = 0;
+        for (const int at : {0, 8, 16}) step = std::max(step, std::abs(int(b.Pixel(x, y) >> at & 0xFF) - int(q >> at & 0xFF)));
+        if (step >= 16) steps.push_back(step);
+      }
+  std::nth_element(steps.begin(), steps.begin() + static_cast<ptrdiff_t>(steps.size() / 2), steps.end());
+  return steps[steps.size() / 2];
+}
+
 }  // namespace
+
+// Larger cells: as sharp as 30-pixel ones, the digits within a 30-pixel cell's pixel of their place.
+TEST(Drawing, LargeCellsStaySharpAndTheirDigitsInProportion) {
+  std::pair<int, TRect> at30;  // edge step and digits
+  for (const int size : {30, 45, 60, 90}) {
+    SimHarness h(7, 5, size);
+    h.Load({"#.+..K.", ".1..x.I", "2.B...S"});
+    h.Bomb(h.P1(), {1, 1});
+    const TBitmap want = Expected(size).Obj(h, otEmpty).Player(h, h.P1().ImageBase + h.P1().Pose).Obj(h, otBomb).Cell;
+    const TRect digits = DigitBox(h, {1, 1}, want);
+    const int step = MedianEdgeStep(h.Surface.Bitmap());
+    if (size == 30) at30 = {step, digits};
+    EXPECT_GE(step * 5, at30.first * 4) << size << ": median edge step " << step << ", " << at30.first << " at 30";
+    const TRect& d30 = at30.second;
+    const auto near = [size](int got, int thirty) { return std::abs(got * 30 - thirty * size) <= size; };
+    EXPECT_TRUE(near(digits.Top, d30.Top) && near(digits.Height(), d30.Height()) && near(digits.Left, d30.Left) &&
+                near(digits.Width(), d30.Width()))
+        << size << ": digits at " << digits.Left << "," << digits.Top << ", " << digits.Width() << "x" << digits.Height();
+  }
+}
 
 TEST(Drawing, BoardCellsShowTheirObjects) {
   SimHarness h(7, 5);

@@ -62,6 +62,15 @@ TEST(PicturesTest, ListsHaveTheirCountsAndSizes) {
   EXPECT_GT(Opaque(badge), 300);
 }
 
+TEST(PicturesTest, ThirtyPixelPicturesStayAsTheyWere) {
+  uint64_t digest = 14695981039346656037u;
+  for (const auto& list : {ObjectPictures(), PlayerPictures()})
+    for (const TMaskedBitmap& p : list)
+      for (const TBitmap* b : {&p.Image, &p.Mask})
+        for (int i = 0; i < 900; ++i) digest = (digest ^ (b->Pixel(i % 30, i / 30) & 0xFFFFFFu)) * 1099511628211u;
+  EXPECT_EQ(digest, 16749563670838807278u);
+}
+
 TEST(PicturesTest, OpaquePixelsAreNeverPureWhiteExceptTheFloor) {
   // A pure white pixel would turn into a hole once the picture is rescaled.
   auto all = ObjectPictures();

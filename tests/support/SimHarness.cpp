@@ -22,7 +22,7 @@ TSimulatorOptions Options(int cellSize, const TSettings& settings, uint64_t seed
                           std::shared_ptr<TSoundOutput> sound) {
   TSimulatorOptions options;
   options.CellSize = cellSize;
-  options.Preview = cellSize > 0;
+  options.Preview = cellSize > 0 && cellSize < 30;
   options.Settings = settings;
   options.Sound = std::move(sound);
   options.Seed = seed;

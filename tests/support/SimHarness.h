@@ -27,7 +27,7 @@ class SimHarness {
     TPoint From;     // where the player stood when it asked
   };
 
-  // A board of COLS by ROWS with a generated maze of its own, until Load replaces it.
+  // A board of COLS by ROWS with a generated maze of its own, until Load replaces it; a preview below 30.
   explicit SimHarness(int cols = 11, int rows = 9, int cellSize = -1, TSettings settings = {}, uint64_t seed = 1);
   // A board of the picture's size holding the picture, players thinking every 200 ms (their own default).
   explicit SimHarness(TPicture picture, const std::vector<TBombSpec>& bombs = {});

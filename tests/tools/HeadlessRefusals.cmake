@@ -9,6 +9,9 @@ function(expect name status_expected pattern)
   endif()
 endfunction()
 
+# Help for a command, and the version.
+expect(help 0 "--destructible-blocks FRACTION" "${PROGRAM}" play --help)
+expect(version 0 "^detonix-headless [0-9]+\\.[0-9]+\\.[0-9]+\n$" "${PROGRAM}" --version)
 # A picture that cannot be written is found out before the run, not after it.
 expect(png 1 "cannot write ${WORK}/missing/end.png" "${PROGRAM}" play --minutes 600 --png "${WORK}/missing/end.png")
 file(WRITE "${WORK}/file" "")

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "DetonixVersion.h"
 #include "platform/StandardOutput.h"
 #include "settings/FileSettingsStore.h"
+#include "shell/sdl/EndWatch.h"
 #include "shell/sdl/SdlShell.h"
 #include "shell/sdl/SettingsCommands.h"
 #include "shell/sdl/ShellOptions.h"
@@ -26,14 +28,22 @@ int main(int argc, char** argv) {
     case TShellMode::smHelp:
       std::fputs(UsageText().c_str(), stdout);
       return finish(0);
+    case TShellMode::smVersion:
+      std::printf("detonix %.*s\n", static_cast<int>(detonix::DetonixVersion.size()), detonix::DetonixVersion.data());
+      return finish(0);
     case TShellMode::smShowSettings:
-      return finish(RunShowSettings(detonix::DefaultSettingsFilePath(), options.Overrides));
+      return finish(RunShowSettings(detonix::DefaultSettingsFilePath(), options));
     case TShellMode::smSaveSettings:
       return finish(RunSaveSettings(detonix::DefaultSettingsFilePath(), options.Overrides));
     default:
       break;
   }
   SDL_SetMainReady();
-  TSdlShell shell(options);
-  return shell.Run();
+  int status = 0;
+  {
+    TSdlShell shell(options);
+    status = shell.Run();
+  }
+  TEndWatch::EndByTheSignalSeen();
+  return status;
 }

@@ -1,9 +1,12 @@
 #include "shell/sdl/EndWatch.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <unistd.h>
 
-#include <csignal>
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 
 #include <X11/Xlib.h>
 
@@ -12,25 +15,48 @@ namespace detonix::sdl {
 namespace {
 
 // A signal handler can reach only what lives here.
-std::atomic<bool> SignalSeen{false};
+std::atomic<int> EndSignal{0};
+// The handlers write a byte here, so that the watch can sleep until something happens.
+int SignalPipe[2] = {-1, -1};
 struct sigaction PreviousTerm {};
 struct sigaction PreviousInt {};
 
+void OpenPipe(int (&fds)[2]) {
+  if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) fds[0] = fds[1] = -1;
+}
+
+void OpenSignalPipe() {
+  static const bool opened = (OpenPipe(SignalPipe), true);
+  (void)opened;
+}
+
+void WakeThrough(int fd) {
+  const char byte = 1;
+  if (fd < 0) return;
+  const ssize_t written = write(fd, &byte, 1);
+  (void)written;  // a full pipe wakes the reader as well
+}
+
 void OnEndSignal(int signal) {
-  SignalSeen = true;
+  const int savedErrno = errno;
+  EndSignal = signal;
+  WakeThrough(SignalPipe[1]);
+  errno = savedErrno;
   const struct sigaction& previous = signal == SIGTERM ? PreviousTerm : PreviousInt;
   if ((previous.sa_flags & SA_SIGINFO) == 0 && previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN &&
       previous.sa_handler != nullptr)
     previous.sa_handler(signal);
 }
 
-constexpr int PollMs = 50;
-
 }  // namespace
 
-void TEndWatch::NoteSignal() { SignalSeen = true; }
+void TEndWatch::NoteSignal(int signal) {
+  OpenSignalPipe();
+  OnEndSignal(signal);
+}
 
 void TEndWatch::InstallSignalHandlers() {
+  OpenSignalPipe();
   struct sigaction action {};
   action.sa_handler = OnEndSignal;
   sigemptyset(&action.sa_mask);
@@ -38,9 +64,18 @@ void TEndWatch::InstallSignalHandlers() {
   sigaction(SIGINT, &action, &PreviousInt);
 }
 
+void TEndWatch::EndByTheSignalSeen() {
+  const int signal = EndSignal;
+  if (signal == 0) return;
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+
 TEndWatch::TEndWatch(std::optional<uint64_t> windowId, std::function<void()> onEnd, std::function<void()> overdue,
                      int graceMs)
     : FOnEnd(std::move(onEnd)), FOverdue(std::move(overdue)), FGraceMs(graceMs) {
+  OpenSignalPipe();
+  OpenPipe(FWake);
   FThread = std::thread([this, windowId] { Run(windowId); });
 }
 
@@ -50,45 +85,48 @@ TEndWatch::~TEndWatch() {
     FStop = true;
   }
   FStopped.notify_all();
+  WakeThrough(FWake[1]);
   FThread.join();
+  for (const int fd : FWake)
+    if (fd >= 0) close(fd);
 }
 
-void TEndWatch::Run(std::optional<uint64_t> windowId) {
+bool TEndWatch::WaitForEnd(std::optional<uint64_t> windowId) {
   // A connection of the watch's own: the loop's may be busy or blocked.
   Display* display = windowId ? XOpenDisplay(nullptr) : nullptr;
   if (display) {
     XSelectInput(display, static_cast<Window>(*windowId), StructureNotifyMask);
     XFlush(display);
   }
+  const int x11 = display ? ConnectionNumber(display) : -1;  // poll skips a negative descriptor
+  pollfd fds[3] = {{SignalPipe[0], POLLIN, 0}, {FWake[0], POLLIN, 0}, {x11, POLLIN, 0}};
   bool ended = false;
-  std::unique_lock<std::mutex> lock(FMutex);
-  while (!FStop && !ended) {
-    lock.unlock();
-    if (display) {
-      pollfd fd{ConnectionNumber(display), POLLIN, 0};
-      poll(&fd, 1, PollMs);
-      while (XPending(display) > 0) {
-        XEvent event;
-        XNextEvent(display, &event);
-        if (event.type == DestroyNotify && event.xdestroywindow.window == static_cast<Window>(*windowId)) ended = true;
-      }
+  while (!ended && EndSignal == 0) {
+    while (display && XPending(display) > 0) {
+      XEvent event;
+      XNextEvent(display, &event);
+      if (event.type == DestroyNotify && event.xdestroywindow.window == static_cast<Window>(*windowId)) ended = true;
     }
-    ended = ended || SignalSeen;
-    lock.lock();
-    if (!display && !ended) FStopped.wait_for(lock, std::chrono::milliseconds(PollMs), [this] { return FStop; });
+    if (ended || EndSignal != 0) break;
+    // Asleep until a signal, the stop or the X server speaks.
+    if (poll(fds, 3, -1) < 0 && errno != EINTR) break;
+    if (fds[1].revents != 0) break;
   }
-  if (ended && !FStop) {
-    lock.unlock();
-    if (FOnEnd) FOnEnd();
-    lock.lock();
-    if (!FStopped.wait_for(lock, std::chrono::milliseconds(FGraceMs), [this] { return FStop; }) && FOverdue) {
-      lock.unlock();
-      FOverdue();
-      lock.lock();
-    }
-  }
-  lock.unlock();
   if (display) XCloseDisplay(display);
+  return ended || EndSignal != 0;
+}
+
+void TEndWatch::Run(std::optional<uint64_t> windowId) {
+  if (!WaitForEnd(windowId)) return;
+  std::unique_lock<std::mutex> lock(FMutex);
+  if (FStop) return;
+  lock.unlock();
+  if (FOnEnd) FOnEnd();
+  lock.lock();
+  if (!FStopped.wait_for(lock, std::chrono::milliseconds(FGraceMs), [this] { return FStop; }) && FOverdue) {
+    lock.unlock();
+    FOverdue();
+  }
 }
 
 }  // namespace detonix::sdl

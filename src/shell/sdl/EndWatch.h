@@ -30,10 +30,15 @@ class TEndWatch {
   // (SDL's, which queue a quit event). Call after SDL has installed its own.
   static void InstallSignalHandlers();
   // What those handlers do; for tests.
-  static void NoteSignal();
+  static void NoteSignal(int signal);
+  // After one of those signals, and after the cleanup: ends the process by that signal, as a
+  // shell or a service manager expects of a program it asked to end. Otherwise returns.
+  static void EndByTheSignalSeen();
 
  private:
   void Run(std::optional<uint64_t> windowId);
+  // Sleeps until a signal or the window's destruction (true) or the stop (false).
+  bool WaitForEnd(std::optional<uint64_t> windowId);
 
   std::function<void()> FOnEnd;
   std::function<void()> FOverdue;
@@ -41,6 +46,7 @@ class TEndWatch {
   std::mutex FMutex;
   std::condition_variable FStopped;
   bool FStop = false;
+  int FWake[2] = {-1, -1};  // the stop, for a watch asleep in poll
   std::thread FThread;
 };
 

@@ -1,40 +1,8 @@
 #include "shell/sdl/ManPage.h"
 
-#include <vector>
-
 #include "shell/sdl/ShellOptions.h"
 
 namespace detonix::sdl {
-
-namespace {
-
-// Text for roff: backslashes and dashes escaped, line breaks of the usage text joined, and no
-// line that roff would take for a request.
-std::string Roff(std::string_view text) {
-  std::string out;
-  bool lineStart = true;
-  for (const char c : text) {
-    if (lineStart && (c == '.' || c == '\'')) out += "\\&";
-    lineStart = false;
-    if (c == '\\')
-      out += "\\e";
-    else if (c == '-')
-      out += "\\-";
-    else if (c == '\n')
-      out += ' ';
-    else
-      out += c;
-  }
-  return out;
-}
-
-std::string Entries(const std::vector<TUsageEntry>& entries) {
-  std::string out;
-  for (const TUsageEntry& e : entries) out += ".TP\n.B " + Roff(e.Options) + "\n" + Roff(e.Help) + "\n";
-  return out;
-}
-
-}  // namespace
 
 std::string ManPage(std::string_view version) {
   std::string page = ".TH DETONIX 6 \"\" \"Detonix " + Roff(version) + "\" \"Games\"\n";
@@ -51,21 +19,9 @@ they destroy. When one of them has lost its three lives a new maze is generated 
 starts. Nobody plays it: you watch.
 .SH MODES
 )";
-  page += Entries(ModeEntries());
-  page += R"(.PP
-With
-.B XSCREENSAVER_WINDOW
-set and no mode given, it draws into that window. In a window it did not make itself it never
-ends on input: it ends on SIGTERM or when the window goes away.
-.SH OPTIONS
-Settings for this run; the settings file and then the defaults fill in the rest.
-)";
-  page += Entries(SettingEntries());
-  page += R"(.PP
-Options may be written with one dash or two. xscreensaver's
-.BR \-install ", " \-noinstall ", " "\-visual X" ", " \-mono ", " \-pair " and " \-fps
-are accepted and ignored.
-.SH XSCREENSAVER
+  page += RoffEntries(ModeEntries()) + ".PP\n" + Roff(ModesNote()) + "\n.SH OPTIONS\n" + Roff(SettingsNote()) + "\n";
+  page += RoffEntries(SettingEntries()) + ".PP\n" + Roff(OptionsNote()) + "\n";
+  page += R"(.SH XSCREENSAVER
 Add this line to the
 .B programs:
 list in
@@ -77,9 +33,8 @@ then choose Detonix in xscreensaver's settings:
 .fi
 .PP
 What xscreensaver's settings window shows is what plays: it passes every choice on the command
-line, and in
-.B $XSCREENSAVER_WINDOW
-the settings file fills in only what that window has no control for, the maze densities.
+line (see
+.BR OPTIONS ).
 .SH FILES
 .TP
 .I $XDG_CONFIG_HOME/detonix/detonix.conf

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "settings/SettingsStore.h"
 #include "shell/sdl/EndWatch.h"
@@ -33,10 +34,26 @@ THostMode HostMode(TShellMode mode) {
 
 }  // namespace
 
-TSdlShell::TSdlShell(const TShellOptions& options, std::function<TDisplayLayout()> displays)
-    : FOptions(options), FDisplays(std::move(displays)), FApp(FClock) {
+TSdlShell::TSdlShell(const TShellOptions& options, std::function<std::vector<TMonitor>()> monitors)
+    : FOptions(options), FMonitors(std::move(monitors)), FApp(FClock) {
   FApp.Title = "Detonix ScreenSaver";
-  FApp.OnShowMessage = [this](const std::string& text) { ShowMessage(text); };
+  TScreensOptions screens;
+  screens.Mode = HostMode(FOptions.Mode);
+  screens.ReadSettings = [options = FOptions] { return SettingsForRun(*CreateUserSettingsStore(), options); };
+  // Made when a game will sound, opened once the boards are shown.
+  screens.OpenSound = [this] {
+    auto sound = std::make_shared<TSdlSoundOutput>();
+    FSound = sound;
+    return sound;
+  };
+  screens.Seed = FOptions.Seed;
+  screens.Log = [](const std::string& text) { std::fprintf(stderr, "detonix: %s\n", text.c_str()); };
+  // Over a full-screen saver nobody could answer a box: the message is written on the board.
+  screens.ShowBox = [this](const std::string& text) {
+    SDL_Window* parent = FScreens.empty() ? nullptr : FScreens.front()->Window;
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Detonix", text.c_str(), parent);
+  };
+  FGroup = std::make_unique<TSaverScreens>(FApp, std::move(screens));
   // The simulator asks for this while it pauses and resumes a game, even inside its constructor:
   // only show what is drawn and let SDL read the X connection; the events wait for the loop.
   FApp.OnProcessMessages = [this] {
@@ -47,34 +64,15 @@ TSdlShell::TSdlShell(const TShellOptions& options, std::function<TDisplayLayout(
 
 TSdlShell::~TSdlShell() {
   FWatch.reset();
-  for (auto& screen : FScreens) {
-    StopGame(*screen);
-    screen->Host.reset();
-  }
-  FSound.reset();  // the device, before SDL goes
+  for (auto& screen : FScreens) StopGame(*screen);
+  FGroup.reset();  // the games and the sound device, before SDL goes
   for (auto& screen : FScreens)
     if (screen->Window) SDL_DestroyWindow(screen->Window);
   if (FVideoStarted) SDL_Quit();
 }
 
-void TSdlShell::ShowMessage(const std::string& text) {
-  std::fprintf(stderr, "detonix: %s\n", text.c_str());
-  // Over a full-screen saver or inside someone else's window nobody could answer a box: the
-  // message is written on the board instead.
-  if (FOptions.Mode == TShellMode::smWindow && !FScreens.empty()) {
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Detonix", text.c_str(), FScreens.front()->Window);
-    return;
-  }
-  for (auto& screen : FScreens)
-    if (screen->Host) screen->Host->ShowText(text);
-}
-
 bool TSdlShell::Open() {
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-  // Left to itself SDL presents a window surface through OpenGL, which uploads and draws the
-  // whole window for every change (in software where there is no GPU). The X11 framebuffer
-  // sends only the changed rectangles.
-  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // Foreign windows are X11 windows; SDL must talk X11 to them.
   if (Foreign()) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   InstallXErrorHandler();
@@ -83,6 +81,7 @@ bool TSdlShell::Open() {
     return false;
   }
   FVideoStarted = true;
+  PreferDriverFramebuffer();
   // Without a display SDL falls back to drawing off screen, and the game would run for nobody;
   // unless someone asked for that driver by name.
   const char* driver = SDL_GetCurrentVideoDriver();
@@ -104,33 +103,52 @@ bool TSdlShell::Open() {
       },
       [] {
         std::fputs("detonix: the game did not stop in time; ending at once\n", stderr);
+        TEndWatch::EndByTheSignalSeen();
         std::_Exit(0);
       });
 
   if (FOptions.Mode == TShellMode::smFullScreen) {
+    // Only X11 tells where the pointer is before it enters a window of ours; elsewhere (Wayland)
+    // SDL answers 0,0, and the pointer's first report would end the saver at once.
+    FPointerStartPending = !DriverIs("x11");
     int x = 0;
     int y = 0;
     SDL_GetGlobalMouseState(&x, &y);
-    for (auto& screen : FScreens) screen->Host->PointerStartsAt(x, y);
+    FGroup->PointerStartsAt(x, y);
   }
   for (auto& screen : FScreens) StartGame(*screen);
-  if (FSound) FSound->Open();
+  if (const auto sound = FSound.lock()) sound->Open();
   // This early only a board that could not be made ends the run.
   return !Ended();
+}
+
+bool TSdlShell::DriverIs(const char* name) {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver && SDL_strcmp(driver, name) == 0;
+}
+
+void TSdlShell::PreferDriverFramebuffer() {
+  // Left to itself SDL presents a window surface through OpenGL, which uploads and draws the
+  // whole window for every change (in software where there is no GPU). The X11 framebuffer
+  // sends only the changed rectangles. Wayland has no framebuffer of its own: forbidding
+  // OpenGL there leaves the window without pixels.
+  if (DriverIs("x11")) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
 }
 
 bool TSdlShell::OpenWindows() {
   switch (FOptions.Mode) {
     case TShellMode::smFullScreen: {
-      TDisplayLayout displays = FDisplays();
-      if (displays.empty()) displays.push_back({0, 0, WindowWidth, WindowHeight});
-      const TDisplayLayout monitors = SdlDisplayLayout();
-      for (const TDisplayBounds& d : displays) {
+      const std::vector<TMonitor> real = SdlMonitors(FOptions.Scale);
+      std::vector<TMonitor> monitors = FMonitors ? FMonitors() : real;
+      if (monitors.empty()) monitors.push_back({TRect{0, 0, WindowWidth, WindowHeight}});
+      for (const TMonitor& m : monitors) {
         Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR;
         // Full screen on the monitor of exactly these bounds; bounds that are no monitor's (a
         // layout a test makes up) keep a plain window there.
-        if (std::find(monitors.begin(), monitors.end(), d) != monitors.end()) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-        if (!AddScreen(SDL_CreateWindow("Detonix", d.X, d.Y, d.Width, d.Height, flags))) return false;
+        if (std::any_of(real.begin(), real.end(), [&m](const TMonitor& r) { return r.Bounds == m.Bounds; }))
+          flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        const TRect& b = m.Bounds;
+        if (!AddScreen(SDL_CreateWindow("Detonix", b.Left, b.Top, b.Width(), b.Height(), flags), m)) return false;
       }
       SDL_ShowCursor(SDL_DISABLE);
       SDL_Window* first = FScreens.front()->Window;
@@ -148,38 +166,37 @@ bool TSdlShell::OpenWindows() {
         return false;
       }
       FOptions.WindowId = id;
-      if (!AddScreen(SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(*id))))) return false;
+      SDL_Window* window = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(*id)));
+      if (!AddScreen(window, MonitorOf(window, FOptions.Scale))) return false;
       if (!WatchForeignWindow(FScreens.front()->Window)) {
         std::fprintf(stderr, "detonix: cannot watch the X11 window 0x%llx\n", static_cast<unsigned long long>(*id));
         return false;
       }
       return true;
     }
-    default:
-      return AddScreen(SDL_CreateWindow("Detonix", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, WindowWidth,
-                                        WindowHeight, SDL_WINDOW_RESIZABLE));
+    default: {
+      // The board of 1024 by 768 at 100 %, as large as the scale makes it, where the monitor has room.
+      const std::vector<TMonitor> monitors = SdlMonitors(FOptions.Scale);
+      const TMonitor first = monitors.empty() ? TMonitor{} : monitors.front();
+      const auto fit = [](int pixels, int room) { return room > 0 ? std::min(pixels, room) : pixels; };
+      SDL_Window* window = SDL_CreateWindow("Detonix", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                            fit(ScaledPixels(WindowWidth, first.Dpi), first.Bounds.Width()),
+                                            fit(ScaledPixels(WindowHeight, first.Dpi), first.Bounds.Height()),
+                                            SDL_WINDOW_RESIZABLE);
+      return AddScreen(window, MonitorOf(window, FOptions.Scale));
+    }
   }
 }
 
-bool TSdlShell::AddScreen(SDL_Window* window) {
+bool TSdlShell::AddScreen(SDL_Window* window, const TMonitor& monitor) {
   if (!window) {
     std::fprintf(stderr, "detonix: cannot create the window: %s\n", SDL_GetError());
     return false;
   }
   auto screen = std::make_unique<TScreen>();
   screen->Window = window;
-  THostOptions host;
-  host.Mode = HostMode(FOptions.Mode);
-  host.ReadSettings = [options = FOptions] { return SettingsForRun(*CreateUserSettingsStore(), options); };
-  // Each monitor plays a game of its own; a seed given is the first one's.
-  if (FOptions.Seed) host.Seed = *FOptions.Seed + FScreens.size();
-  // One device for every monitor, made only when it will be used (an open device costs a
-  // thread) and opened once the boards are shown.
-  if (host.Mode != THostMode::hmPreview && host.ReadSettings().Sounds) {
-    if (!FSound) FSound = std::make_shared<TSdlSoundOutput>();
-    host.Sound = FSound;
-  }
-  screen->Host = std::make_unique<TGameHost>(FApp, std::move(host));
+  screen->Index = FGroup->Count();
+  screen->Host = &FGroup->Add(monitor);
   TScreen& s = *screen;
   s.Host->OnBlit = [this, &s](const std::vector<TRect>& changed) { Blit(s, changed); };
   FScreens.push_back(std::move(screen));
@@ -194,12 +211,12 @@ void TSdlShell::StartGame(TScreen& screen) {
   SDL_GetWindowSize(screen.Window, &width, &height);
   if (const std::string problem = BoardSizeProblem(width, height, 0); !problem.empty()) {
     std::fprintf(stderr, "detonix: %s\n", problem.c_str());
-    if (!Foreign()) screen.Host->End();
+    if (!Foreign()) FGroup->End();
     return;
   }
   SDL_Surface* window = SDL_GetWindowSurface(screen.Window);
   if (!window) {
-    std::fprintf(stderr, "detonix: no picture for the window: %s\n", SDL_GetError());
+    NoPicture();
     return;
   }
   screen.WindowSurface = window;
@@ -213,13 +230,17 @@ void TSdlShell::StartGame(TScreen& screen) {
     }
     pixels = screen.Shadow;
   }
-  TGameHost& host = *screen.Host;
-  if (!host.Build(pixels->pixels, pixels->w, pixels->h, pixels->pitch)) {
-    std::fprintf(stderr, "detonix: %s\n", host.Failure().c_str());
-    if (Foreign()) host.ShowText(host.Failure());  // it waits there, black, for a size that fits
-  }
-  if (host.Surface()) host.Surface()->Invalidate();
-  host.Present();
+  if (!FGroup->Build(screen.Index, pixels->pixels, pixels->w, pixels->h, pixels->pitch))
+    std::fprintf(stderr, "detonix: %s\n", screen.Host->Failure().c_str());
+}
+
+void TSdlShell::NoPicture() {
+  // SDL often gives no reason here; a run that can show nothing must not go on unseen.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const std::string why = SDL_GetError();
+  std::fprintf(stderr, "detonix: no picture for the window: the %s video driver gave the window no pixels%s%s\n",
+               driver ? driver : "current", why.empty() ? "" : ": ", why.c_str());
+  FFailed = true;
 }
 
 void TSdlShell::StopGame(TScreen& screen) {
@@ -244,10 +265,7 @@ void TSdlShell::Blit(TScreen& screen, const std::vector<TRect>& changed) {
   SDL_UpdateWindowSurfaceRects(screen.Window, rects.data(), static_cast<int>(rects.size()));
 }
 
-void TSdlShell::PresentAll() {
-  for (auto& screen : FScreens)
-    if (screen->Host) screen->Host->Present();
-}
+void TSdlShell::PresentAll() { FGroup->Present(); }
 
 TSdlShell::TScreen* TSdlShell::ScreenOf(Uint32 windowId) {
   for (auto& screen : FScreens)
@@ -255,13 +273,11 @@ TSdlShell::TScreen* TSdlShell::ScreenOf(Uint32 windowId) {
   return nullptr;
 }
 
-bool TSdlShell::Ended() const {
-  return FQuit || std::any_of(FScreens.begin(), FScreens.end(), [](const auto& s) { return s->Host->Ended(); });
-}
+bool TSdlShell::Ended() const { return FQuit || FFailed || FGroup->Ended(); }
 
 void TSdlShell::HandleEvent(const SDL_Event& event) {
-  // Input goes to the game of its window (the first where SDL names none); the saver's input
-  // rules end that game, and with it the run on every monitor.
+  // Input goes to the screen of its window (the first where SDL names none); the saver's input
+  // rules end the run on every monitor.
   const auto inputScreen = [this](Uint32 windowId) {
     TScreen* screen = ScreenOf(windowId);
     return screen ? screen : FScreens.front().get();
@@ -284,17 +300,23 @@ void TSdlShell::HandleEvent(const SDL_Event& event) {
       break;
     }
     case SDL_KEYDOWN:
-      inputScreen(event.key.windowID)->Host->Key();
+      FGroup->Key(inputScreen(event.key.windowID)->Index);
       break;
     case SDL_MOUSEBUTTONDOWN:
-      inputScreen(event.button.windowID)->Host->Click();
+      FGroup->Click(inputScreen(event.button.windowID)->Index);
       break;
     case SDL_MOUSEMOTION: {
       TScreen* screen = inputScreen(event.motion.windowID);
       int x = 0;
       int y = 0;
       SDL_GetWindowPosition(screen->Window, &x, &y);
-      screen->Host->PointerMoved(x + event.motion.x, y + event.motion.y);
+      x += event.motion.x;
+      y += event.motion.y;
+      if (std::exchange(FPointerStartPending, false)) {
+        FGroup->PointerStartsAt(x, y);
+        break;
+      }
+      FGroup->PointerMoved(screen->Index, x, y);
       break;
     }
     case SDL_SYSWMEVENT:
@@ -330,7 +352,7 @@ int TSdlShell::Loop() {
   }
   FWatch.reset();
   for (auto& screen : FScreens) StopGame(*screen);
-  return 0;
+  return FFailed ? 1 : 0;
 }
 
 }  // namespace detonix::sdl

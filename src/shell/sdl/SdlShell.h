@@ -6,10 +6,10 @@
 
 #include <SDL.h>
 
-#include "host/GameHost.h"
+#include "host/SaverScreens.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
-#include "shell/sdl/DisplayLayout.h"
+#include "shell/sdl/Monitors.h"
 #include "shell/sdl/SdlSoundOutput.h"
 #include "shell/sdl/ShellOptions.h"
 
@@ -19,12 +19,13 @@ class TEndWatch;
 
 // The native program's windows, in one of the drawing modes: an ordinary window, the full-screen
 // saver (a window on every monitor, each with a game of its own), or a foreign X11 window
-// (xscreensaver's, or its preview). A game host runs each game on its window's own pixels; this
-// adds the windows, SDL's events, the blit and the wait.
+// (xscreensaver's, or its preview). The run's screens play the games on the windows' own pixels;
+// this adds the windows, SDL's events, the blit and the wait.
 class TSdlShell {
  public:
-  // DISPLAYS tells the full-screen saver where the monitors are, once SDL's video has started.
-  explicit TSdlShell(const TShellOptions& options, std::function<TDisplayLayout()> displays = SdlDisplayLayout);
+  // MONITORS tells the full-screen saver where the monitors are, once SDL's video has started
+  // (by default SdlMonitors).
+  explicit TSdlShell(const TShellOptions& options, std::function<std::vector<TMonitor>()> monitors = {});
   ~TSdlShell();
   TSdlShell(const TSdlShell&) = delete;
   TSdlShell& operator=(const TSdlShell&) = delete;
@@ -39,7 +40,8 @@ class TSdlShell {
   // One game in one window.
   struct TScreen {
     SDL_Window* Window = nullptr;
-    std::unique_ptr<TGameHost> Host;
+    size_t Index = 0;  // among the run's screens
+    TGameHost* Host = nullptr;
     // When the window's pixels are not 32-bit XRGB, the game draws into these and they are
     // converted onto the window.
     SDL_Surface* Shadow = nullptr;
@@ -50,26 +52,33 @@ class TSdlShell {
 
  private:
   bool OpenWindows();
-  bool AddScreen(SDL_Window* window);
+  bool AddScreen(SDL_Window* window, const TMonitor& monitor);
   void StartGame(TScreen& screen);
   void StopGame(TScreen& screen);
   TScreen* ScreenOf(Uint32 windowId);
   void HandleEvent(const SDL_Event& event);
   void Blit(TScreen& screen, const std::vector<TRect>& changed);
   void PresentAll();
-  void ShowMessage(const std::string& text);
+  void NoPicture();
+  static bool DriverIs(const char* name);
+  static void PreferDriverFramebuffer();
   bool Ended() const;
   bool Foreign() const { return FOptions.Mode == TShellMode::smForeignWindow || FOptions.Mode == TShellMode::smPreview; }
 
   TShellOptions FOptions;
-  std::function<TDisplayLayout()> FDisplays;
+  std::function<std::vector<TMonitor>()> FMonitors;
   TRealClock FClock;
   TApplication FApp;
   bool FVideoStarted = false;
+  std::unique_ptr<TSaverScreens> FGroup;  // gone with its sound before SDL
   std::vector<std::unique_ptr<TScreen>> FScreens;
-  std::shared_ptr<TSdlSoundOutput> FSound;
+  std::weak_ptr<TSdlSoundOutput> FSound;  // owned by the group
   std::unique_ptr<TEndWatch> FWatch;  // ends the process when the loop cannot answer an end in time
   bool FQuit = false;
+  bool FFailed = false;  // a window got no pixels: the run ends, unsuccessfully
+  // Where the pointer was at start is unknown until it first shows (Wayland): the saver's
+  // pointer rule then measures from there.
+  bool FPointerStartPending = false;
 };
 
 }  // namespace detonix::sdl

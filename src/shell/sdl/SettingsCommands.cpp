@@ -1,37 +1,13 @@
 #include "shell/sdl/SettingsCommands.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <variant>
 
 #include "settings/FileSettingsStore.h"
+#include "settings/SettingOptions.h"
 
 namespace detonix::sdl {
-
-namespace {
-
-std::string CharacterNote(int32_t imageIndex) {
-  if (imageIndex < 0 || imageIndex % ImagesPerCharacter != 0) return "";
-  const auto c = static_cast<size_t>(imageIndex / ImagesPerCharacter);
-  return c < CharacterNames.size() ? " (" + std::string(CharacterNames[c]) + ")" : "";
-}
-
-std::string SpeedNote(int32_t speed) {
-  for (size_t i = 0; i < PlayerSpeeds.size(); ++i)
-    if (PlayerSpeeds[i] == speed) return " (" + std::string(PlayerSpeedNames[i]) + ")";
-  return "";
-}
-
-std::string ValueText(const TSettingRow&, double value) { return NumberText(value); }
-std::string ValueText(const TSettingRow&, bool value) { return value ? "1" : "0"; }
-std::string ValueText(const TSettingRow& row, int32_t value) {
-  const std::string number = std::to_string(value);
-  switch (row.Names) {
-    case TValueNames::vnCharacters: return number + CharacterNote(value);
-    case TValueNames::vnSpeeds: return number + SpeedNote(value);
-    default: return number;
-  }
-}
-
-}  // namespace
 
 TSettings EffectiveSettings(TSettingsStore& store, const TSettingsOverrides& overrides) {
   TSettings s = LoadSettings(store);
@@ -40,20 +16,27 @@ TSettings EffectiveSettings(TSettingsStore& store, const TSettingsOverrides& ove
 }
 
 TSettings SettingsForRun(TSettingsStore& store, const TShellOptions& options) {
-  if (!options.UnderXscreensaver) return EffectiveSettings(store, options.Overrides);
-  const TSettings stored = LoadSettings(store);
-  TSettings s;
-  s.PerBlocksLeft = stored.PerBlocksLeft;
-  s.PerOfEBlocks = stored.PerOfEBlocks;
-  s.PerOfPUps = stored.PerOfPUps;
+  return SettingsForRun(LoadSettings(store), options);
+}
+
+TSettings SettingsForRun(const TSettings& stored, const TShellOptions& options) {
+  TSettings s = stored;
+  if (options.UnderXscreensaver) {
+    // Its window shows every setting but the maze densities.
+    s = TSettings();
+    for (const TSettingRow& row : SettingRows)
+      if (row.Maze) std::visit([&](auto field) { s.*field = stored.*field; }, row.Field);
+  }
   options.Overrides.ApplyTo(s);
   return s;
 }
 
 std::string FormatSettings(const TSettings& s) {
+  size_t width = 0;
+  for (const TSettingRow& row : SettingRows) width = std::max(width, row.Option.size());
   std::string text;
   for (const TSettingRow& row : SettingRows)
-    text += std::string(row.Name) + "=" + std::visit([&](auto field) { return ValueText(row, s.*field); }, row.Field) + "\n";
+    text += std::string(row.Option) + std::string(width + 2 - row.Option.size(), ' ') + UserValueText(row, s) + "\n";
   return text;
 }
 
@@ -65,21 +48,27 @@ bool SaveOverrides(TSettingsStore& store, const TSettingsOverrides& overrides) {
   return key && LoadSettings(store) == wanted;
 }
 
-int RunShowSettings(const std::filesystem::path& path, const TSettingsOverrides& overrides) {
+int RunShowSettings(const std::filesystem::path& path, const TShellOptions& options) {
   TFileSettingsStore store(path);
+  TSettings stored;
   std::error_code ec;
   if (path.empty()) {
     std::printf("Settings file: none (neither XDG_CONFIG_HOME nor HOME is set); the defaults apply\n");
   } else if (!std::filesystem::exists(path, ec)) {
     std::printf("Settings file: %s (not there: the defaults apply)\n", path.c_str());
   } else {
+    // Read once: every reading says again what is wrong with the file.
+    const auto key = store.OpenForReading();
     // There but unreadable (no permission, a folder, far too large): the user must hear of it.
-    const bool readable = store.OpenForReading() != nullptr;
-    if (!readable) std::fprintf(stderr, "detonix: could not read the settings file %s\n", path.c_str());
-    std::printf("Settings file: %s%s\n", path.c_str(), readable ? "" : " (could not be read: the defaults apply)");
+    if (key) stored = LoadSettings(*key);
+    else std::fprintf(stderr, "detonix: could not read the settings file %s\n", path.c_str());
+    std::printf("Settings file: %s%s\n", path.c_str(), key ? "" : " (could not be read: the defaults apply)");
   }
-  if (!overrides.Empty()) std::printf("With the settings given on the command line on top:\n");
-  std::fputs(FormatSettings(EffectiveSettings(store, overrides)).c_str(), stdout);
+  if (options.UnderXscreensaver)
+    std::printf("What plays in $XSCREENSAVER_WINDOW (the settings file gives only the maze densities):\n");
+  else if (!options.Overrides.Empty())
+    std::printf("With the settings given on the command line on top:\n");
+  std::fputs(FormatSettings(SettingsForRun(stored, options)).c_str(), stdout);
   return 0;
 }
 

@@ -16,9 +16,11 @@ TSettings EffectiveSettings(TSettingsStore& store, const TSettingsOverrides& ove
 // truth: what the window controls comes from the command line or else the defaults, and the store
 // fills in only the maze densities, which the window does not show. Elsewhere: EffectiveSettings.
 TSettings SettingsForRun(TSettingsStore& store, const TShellOptions& options);
+// The same from the store's settings STORED.
+TSettings SettingsForRun(const TSettings& stored, const TShellOptions& options);
 
-// The nine values as the settings file spells them, one `Name=value` line each, with the
-// character and speed names where they have one.
+// The nine values as a user writes them on the command line, one line each: the option, then
+// the value (a character's name, the speed with its name, on or off, else the number).
 std::string FormatSettings(const TSettings& settings);
 
 // Writes the store's settings with the overrides on top. False when the store cannot be
@@ -26,7 +28,7 @@ std::string FormatSettings(const TSettings& settings);
 bool SaveOverrides(TSettingsStore& store, const TSettingsOverrides& overrides);
 
 // --show-settings and --save-settings against the settings file at PATH; the exit status.
-int RunShowSettings(const std::filesystem::path& path, const TSettingsOverrides& overrides);
+int RunShowSettings(const std::filesystem::path& path, const TShellOptions& options);
 int RunSaveSettings(const std::filesystem::path& path, const TSettingsOverrides& overrides);
 
 }  // namespace detonix::sdl

@@ -1,10 +1,8 @@
 #include "shell/sdl/ShellOptions.h"
 
 #include <array>
-#include <cctype>
 #include <string_view>
 #include <utility>
-#include <variant>
 
 #include "platform/TextNumbers.h"
 
@@ -15,6 +13,7 @@ namespace {
 // What the options that are no setting do.
 enum class TRunSwitch : uint8_t {
   rsHelp,
+  rsVersion,
   rsFullScreen,
   rsWindow,
   rsRoot,
@@ -26,6 +25,7 @@ enum class TRunSwitch : uint8_t {
   rsWindowId,
   rsPreview,
   rsSeed,
+  rsScale,
 };
 
 struct TRunOption {
@@ -33,9 +33,10 @@ struct TRunOption {
   TRunSwitch Switch;
 };
 
-constexpr std::array<TRunOption, 21> RunOptions = {{
+constexpr std::array<TRunOption, 23> RunOptions = {{
     {"-h", TRunSwitch::rsHelp},
     {"-help", TRunSwitch::rsHelp},
+    {"-version", TRunSwitch::rsVersion},
     {"-fullscreen", TRunSwitch::rsFullScreen},
     {"/s", TRunSwitch::rsFullScreen},
     {"/S", TRunSwitch::rsFullScreen},
@@ -56,28 +57,13 @@ constexpr std::array<TRunOption, 21> RunOptions = {{
     {"/p", TRunSwitch::rsPreview},
     {"/P", TRunSwitch::rsPreview},
     {"-seed", TRunSwitch::rsSeed},
+    {"-scale", TRunSwitch::rsScale},
 }};
 
 const TRunOption* FindRunOption(std::string_view option) {
   for (const TRunOption& o : RunOptions)
     if (o.Option == option) return &o;
   return nullptr;
-}
-
-const TSettingRow* FindSettingOption(std::string_view option) {
-  for (const TSettingRow& row : SettingRows)
-    if (row.Option == option || (!row.OffOption.empty() && row.OffOption == option)) return &row;
-  return nullptr;
-}
-
-// One line of the usage text: the options, and the help from column 31 on (two blanks further
-// when the options reach that far).
-std::string UsageLine(const std::string& options, std::string_view help) {
-  constexpr size_t HelpColumn = 31;
-  std::string line = "  " + options;
-  line += line.size() < HelpColumn ? std::string(HelpColumn - line.size(), ' ') : "  ";
-  for (const char c : help) line += c == '\n' ? "\n" + std::string(HelpColumn, ' ') : std::string(1, c);
-  return line + "\n";
 }
 
 }  // namespace
@@ -96,7 +82,7 @@ std::optional<uint64_t> ParseWindowId(const std::string& text) {
 TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* xscreensaverWindow) {
   TParseResult result;
   TShellOptions& o = result.Options;
-  bool help = false, save = false, show = false, fullScreen = false, window = false, preview = false;
+  bool help = false, version = false, save = false, show = false, fullScreen = false, window = false, preview = false;
   std::optional<uint64_t> windowIdOption;
   std::optional<uint64_t> previewId;
 
@@ -113,24 +99,12 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
     const std::string value = hasValue ? args[i + 1] : std::string();
     auto bad = [&](const std::string& what) { return fail("bad value '" + value + "' for " + given + " (" + what + ")"); };
 
-    if (const TSettingRow* row = FindSettingOption(option)) {
-      if (const auto* flag = std::get_if<bool TSettings::*>(&row->Field)) {
-        const bool on = option == row->Option;
-        o.Overrides.Set(*flag, on);
-        // A value may follow; xscreensaver's check box passes the switch alone.
-        if (on && row->OptionalValue && hasValue && !value.empty() &&
-            std::isdigit(static_cast<unsigned char>(value[0]))) {
-          const TSettingRow& valueRow = SettingRowOf(row->OptionalValue);
-          if (!SetFromText(valueRow, value, o.Overrides)) return bad(ExpectedText(valueRow));
-          ++i;
-        }
-        continue;
-      }
-      if (!hasValue) return fail("missing value for " + given);
-      ++i;
-      if (!SetFromText(*row, value, o.Overrides)) return bad(ExpectedText(*row));
+    std::string error;
+    if (const size_t used = ReadSettingOption(args, i, {}, o.Overrides, error)) {
+      i += used - 1;
       continue;
     }
+    if (!error.empty()) return fail(error);
 
     const TRunOption* run = FindRunOption(option);
     if (!run) return fail("unknown option '" + given + "'");
@@ -140,6 +114,7 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
     }
     switch (run->Switch) {
       case TRunSwitch::rsHelp: help = true; break;
+      case TRunSwitch::rsVersion: version = true; break;
       case TRunSwitch::rsFullScreen: fullScreen = true; break;
       case TRunSwitch::rsWindow: window = true; break;
       case TRunSwitch::rsRoot: o.Root = true; break;
@@ -162,16 +137,21 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
       case TRunSwitch::rsSeed:
         if (!(o.Seed = ParseNumber<uint64_t>(value))) return bad("a whole number");
         break;
+      case TRunSwitch::rsScale:
+        o.Scale = ParseNumber<double>(value);
+        if (!o.Scale || *o.Scale < 0.5 || *o.Scale > 4) return bad("a number from 0.5 to 4");
+        break;
     }
   }
 
-  if (help) {
-    o.Mode = TShellMode::smHelp;
+  if (help || version) {
+    o.Mode = help ? TShellMode::smHelp : TShellMode::smVersion;
     return result;
   }
   if (save && show) return fail("--save-settings and --show-settings do not go together");
   if (save || show) {
     o.Mode = save ? TShellMode::smSaveSettings : TShellMode::smShowSettings;
+    o.UnderXscreensaver = show && xscreensaverWindow && *xscreensaverWindow;
     return result;
   }
 
@@ -208,52 +188,50 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
 std::vector<TUsageEntry> ModeEntries() {
   return {
       {"(none), -window", "play in a window of 1024 by 768; a new game at each new size"},
-      {"-fullscreen, -s, /s", "cover every monitor, each with a game of its own; any key,\n"
-                              "click or pointer movement of more than 20 pixels ends them all"},
+      {"-fullscreen, -s, /s", "cover every monitor, each with a game of its own; any key, click or pointer "
+                              "movement of more than 20 pixels ends them all"},
       {"-root", "draw into $XSCREENSAVER_WINDOW, or else the root window"},
       {"-window-id ID", "draw into the X11 window ID (decimal or 0x hex)"},
       {"/p ID", "the same as a small preview: small cells, no sound"},
       {"--save-settings [opts]", "write the options given to the settings file and end"},
-      {"--show-settings [opts]", "print the settings in effect and the file's path and end"},
+      {"--show-settings [opts]", "print the settings in effect (or, with $XSCREENSAVER_WINDOW set, those that "
+                                 "play there) and the file's path and end"},
       {"-h, --help", "print the modes and options and end"},
+      {"--version", "print the version and end"},
   };
 }
 
 std::vector<TUsageEntry> SettingEntries() {
-  std::vector<TUsageEntry> entries;
-  for (const TSettingRow& row : SettingRows) {
-    std::string options = std::string(row.Option) + (row.Arg.empty() ? "" : " " + std::string(row.Arg));
-    if (!row.OffOption.empty() && row.OffHelp.empty()) options += ", " + std::string(row.OffOption);
-    if (row.Help.empty() && !entries.empty())
-      entries.back().Options += ", " + options;
-    else
-      entries.push_back({options, std::string(row.Help)});
-    if (!row.OffHelp.empty()) entries.push_back({std::string(row.OffOption), std::string(row.OffHelp)});
-  }
+  std::vector<TUsageEntry> entries = detonix::SettingEntries({});
   entries.push_back({"-seed N", "the maze generator's seed, for a repeatable first maze"});
+  entries.push_back({"-scale F", "cells of 30 pixels times F (0.5 to 4; default the display's scale)"});
   return entries;
 }
 
+std::string ModesNote() {
+  return "With XSCREENSAVER_WINDOW set and no mode given, it draws into that window. In a window it did not "
+         "make itself it never ends on input: it ends on SIGTERM or when the window goes away.";
+}
+
+std::string SettingsNote() {
+  return "Settings for this run: the settings file and then the defaults fill in the rest. In "
+         "$XSCREENSAVER_WINDOW the file fills in only what xscreensaver's settings window does not show, "
+         "the maze densities.";
+}
+
+std::string OptionsNote() {
+  std::vector<std::string> ignored;
+  for (const TRunOption& o : RunOptions)
+    if (o.Switch == TRunSwitch::rsIgnore || o.Switch == TRunSwitch::rsIgnoreValue)
+      ignored.push_back(std::string(o.Option) + (o.Switch == TRunSwitch::rsIgnore ? "" : " X"));
+  return "Options may be written with one dash or two. xscreensaver's " + Listed(ignored, "and") +
+         " are accepted and ignored.";
+}
+
 std::string UsageText() {
-  std::string text = R"(usage: detonix [mode] [options]
-
-Two computer players play a bomb-laying maze game; you watch.
-
-Modes:
-)";
-  for (const TUsageEntry& e : ModeEntries()) text += UsageLine(e.Options, e.Help);
-  text += R"(  With XSCREENSAVER_WINDOW set and no mode given, it draws into that window. In a foreign
-  window it never ends on input: it ends on SIGTERM or when the window goes away.
-
-Settings for this run (the settings file and then the defaults fill in the rest; in
-$XSCREENSAVER_WINDOW the file fills in only what xscreensaver's settings window does not show,
-the maze densities):
-)";
-  for (const TUsageEntry& e : SettingEntries()) text += UsageLine(e.Options, e.Help);
-  return text + R"(
-Options may be written with one dash or two. xscreensaver's -install, -noinstall,
--visual X, -mono, -pair and -fps are accepted and ignored.
-)";
+  return "usage: detonix [mode] [options]\n\nTwo computer players play a bomb-laying maze game; you watch.\n\nModes:\n" +
+         UsageLines(ModeEntries()) + Wrapped(ModesNote(), 2) + "\n" + Wrapped(SettingsNote(), 0) +
+         UsageLines(SettingEntries()) + "\n" + Wrapped(OptionsNote(), 0);
 }
 
 }  // namespace detonix::sdl

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/SettingOptions.h"
 #include "settings/Settings.h"
 
 namespace detonix::sdl {
@@ -16,6 +17,7 @@ enum class TShellMode : uint8_t {
   smForeignWindow,  // draws into an X11 window someone else made (xscreensaver), never ends on input
   smPreview,        // the same with the preview's small cells, no sound and no digits
   smHelp,
+  smVersion,
   smSaveSettings,
   smShowSettings,
 };
@@ -26,9 +28,11 @@ struct TShellOptions {
   std::optional<uint64_t> WindowId;
   bool Root = false;
   // Drawing into $XSCREENSAVER_WINDOW: xscreensaver started it, and its settings window decides.
+  // --show-settings shows what plays there whenever the variable is set.
   bool UnderXscreensaver = false;
   TSettingsOverrides Overrides;
   std::optional<uint64_t> Seed;
+  std::optional<double> Scale;  // the display's scale for this run, in place of the desktop's
 };
 
 // The outcome of reading the command line: the options, or the message for a usage error
@@ -45,17 +49,17 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
 // A window id as xscreensaver writes it: decimal or 0x hex, above 0 and within 32 bits.
 std::optional<uint64_t> ParseWindowId(const std::string& text);
 
-// One entry of the usage text and of the manual page: the options and what they do ('\n' breaks
-// the line in the usage text).
-struct TUsageEntry {
-  std::string Options;
-  std::string Help;
-};
-// The modes, then the settings' options as SettingRows lists them (and the seed).
+// The modes, and the settings' options as SettingRows lists them (and the seed), for the usage
+// text and the manual page.
 std::vector<TUsageEntry> ModeEntries();
 std::vector<TUsageEntry> SettingEntries();
 
-// The text --help prints: the modes, then the settings' options as SettingRows lists them.
+// What the usage text and the manual page say after the modes, before and after the settings.
+std::string ModesNote();
+std::string SettingsNote();
+std::string OptionsNote();
+
+// The text --help prints.
 std::string UsageText();
 
 }  // namespace detonix::sdl

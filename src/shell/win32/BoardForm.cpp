@@ -11,7 +11,8 @@ namespace {
 constexpr DWORD WatchMs = 250;
 }  // namespace
 
-TBoardForm::TBoardForm(TApplication& app, THostOptions options) : FApp(app), FHost(app, std::move(options)) {
+TBoardForm::TBoardForm(TApplication& app, TSaverScreens& screens, const TMonitor& monitor)
+    : FApp(app), FScreens(screens), FIndex(screens.Count()), FHost(screens.Add(monitor)) {
   FHost.OnBlit = [this](const std::vector<TRect>& changed) {
     if (!FWindow) return;  // GetDC(nullptr) would be the whole screen's
     GdiFlush();            // the DIB's bits must be complete before GDI reads them
@@ -65,18 +66,14 @@ LRESULT TBoardForm::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
   }
 }
 
-bool TBoardForm::StartGame() {
-  const bool started = FHost.Build(FBits, FWidth, FHeight, FWidth * 4);
-  FHost.Present();
-  return started;
-}
+bool TBoardForm::StartGame() { return FScreens.Build(FIndex, FBits, FWidth, FHeight, FWidth * 4); }
 
-int TBoardForm::RunLoop(std::function<bool()> stillWanted) {
+int TBoardForm::RunLoop(TApplication& app, TSaverScreens& screens, std::function<bool()> stillWanted) {
   TLoopHooks hooks;
-  hooks.Present = [this] { FHost.Present(); };
+  hooks.Present = [&screens] { screens.Present(); };
   hooks.StillWanted = std::move(stillWanted);
   hooks.WatchMs = WatchMs;
-  return RunMessageLoop(FApp, hooks);
+  return RunMessageLoop(app, hooks);
 }
 
 BOOL TBoardForm::OnCreate(HWND, LPCREATESTRUCT create) {

@@ -5,19 +5,19 @@
 #include <functional>
 #include <vector>
 
-#include "host/GameHost.h"
+#include "host/SaverScreens.h"
 #include "platform/Application.h"
 #include "shell/win32/WinHandles.h"
 
 namespace detonix::win32 {
 
-// What the full-screen window and the preview share: the game host on the window's pixels (a
-// top-down 32-bit DIB section), the window class, painting, the start of the game and the loop.
+// What the full-screen window and the preview share: a game of the run's screens on the window's
+// pixels (a top-down 32-bit DIB section), the window class, painting, the start of the game and the loop.
 // A form with messages of its own handles them first and passes the rest on to HandleMessage.
 class TBoardForm {
  public:
-  // The game goes with the form, never with the window: the window can be destroyed while a game
-  // handler runs (a key or a closing host inside ProcessMessages), and the game must outlive it.
+  // The game goes with the screens, never with the window: the window can be destroyed while a
+  // game handler runs (a key or a closing host inside ProcessMessages), and the game must outlive it.
   virtual ~TBoardForm();
   TBoardForm(const TBoardForm&) = delete;
   TBoardForm& operator=(const TBoardForm&) = delete;
@@ -25,11 +25,15 @@ class TBoardForm {
   HWND Handle() const { return FWindow; }
   TGameHost& Host() { return FHost; }
 
+  // Runs the games of SCREENS until STILLWANTED (asked every 250 ms) says no or a window ends the loop.
+  static int RunLoop(TApplication& app, TSaverScreens& screens, std::function<bool()> stillWanted);
+
  protected:
   // Posted to itself once shown, so the game starts at the window's final size, after creation.
   static constexpr UINT WM_SHOWGAME = WM_APP + 1;
 
-  TBoardForm(TApplication& app, THostOptions options);
+  // The window of a new screen of SCREENS, on MONITOR.
+  TBoardForm(TApplication& app, TSaverScreens& screens, const TMonitor& monitor);
 
   // A window class whose windows are forms of this kind; registering it twice is no failure.
   static bool RegisterBoardClass(HINSTANCE instance, const char* name, UINT style, HICON icon, HCURSOR cursor);
@@ -40,8 +44,6 @@ class TBoardForm {
 
   // The game on the window's pixels; false, with the picture black, when no board can be made.
   bool StartGame();
-  // Runs the game until the window is gone or STILLWANTED (asked every 250 ms) says no.
-  int RunLoop(std::function<bool()> stillWanted);
 
   BOOL OnCreate(HWND hwnd, LPCREATESTRUCT create);
   // The program ends with its window.
@@ -51,6 +53,8 @@ class TBoardForm {
   BOOL OnEraseBkgnd(HWND hwnd, HDC dc);
 
   TApplication& FApp;
+  TSaverScreens& FScreens;
+  const size_t FIndex;
   HWND FWindow = nullptr;
 
  private:
@@ -65,7 +69,7 @@ class TBoardForm {
   int FHeight = 0;
 
  protected:
-  TGameHost FHost;
+  TGameHost& FHost;
 };
 
 }  // namespace detonix::win32

@@ -5,11 +5,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
-#include <cstdio>
 
 #include "media/Pictures.h"
 #include "platform/Canvas.h"
+#include "shell/win32/AboutTexts.h"
+#include "shell/win32/Monitors.h"
 #include "shell/win32/resource.h"
 
 // Dialog procedures answer through DWLP_MSGRESULT; this is HANDLE_MSG for them.
@@ -127,50 +127,6 @@ TBitmap Over(const TMaskedBitmap& picture, TColor background) {
   return out;
 }
 
-std::string LocaleText(LCTYPE type, const char* fallback) {
-  char text[16] = {};
-  return GetLocaleInfoA(LOCALE_USER_DEFAULT, type, text, sizeof text) > 0 ? std::string(text) : std::string(fallback);
-}
-
-// The version Windows really has: GetVersionEx answers what the manifest's supported systems
-// allow it to, RtlGetVersion the truth. GetVersionEx where ntdll has no RtlGetVersion (the 95 family).
-bool RealVersion(OSVERSIONINFOA& version) {
-  using TRtlGetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
-  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  const auto rtlGetVersion =
-      ntdll ? reinterpret_cast<TRtlGetVersion>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion"))) : nullptr;
-  OSVERSIONINFOW wide{};
-  wide.dwOSVersionInfoSize = sizeof wide;
-  if (rtlGetVersion && rtlGetVersion(&wide) == 0) {
-    version = OSVERSIONINFOA{};
-    version.dwOSVersionInfoSize = sizeof version;
-    version.dwMajorVersion = wide.dwMajorVersion;
-    version.dwMinorVersion = wide.dwMinorVersion;
-    version.dwBuildNumber = wide.dwBuildNumber;
-    version.dwPlatformId = wide.dwPlatformId;
-    WideCharToMultiByte(CP_ACP, 0, wide.szCSDVersion, -1, version.szCSDVersion, sizeof version.szCSDVersion, nullptr,
-                        nullptr);
-    return true;
-  }
-  version = OSVERSIONINFOA{};
-  version.dwOSVersionInfoSize = sizeof version;
-  return GetVersionExA(&version) != 0;
-}
-
-// The window's dots per inch (GetDpiForWindow, Windows 10 1607 and later), else the system's.
-int WindowDpi(HWND hwnd) {
-  using TGetDpiForWindow = UINT(WINAPI*)(HWND);
-  static const auto getDpiForWindow = reinterpret_cast<TGetDpiForWindow>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
-  if (getDpiForWindow) {
-    if (const UINT dpi = getDpiForWindow(hwnd); dpi > 0) return static_cast<int>(dpi);
-  }
-  const HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
-  if (screen) ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
-}
-
 TFontHandle MakeFont(int pixelHeight, int weight, const char* face) {
   LOGFONTA lf{};
   lf.lfHeight = -pixelHeight;
@@ -188,52 +144,6 @@ TConfigurationForm::TConfigurationForm(TSettingsStore& store) : FStore(store) {}
 int TConfigurationForm::SpeedToIndex(int32_t speed) {
   const auto found = std::find(PlayerSpeeds.begin(), PlayerSpeeds.end(), speed);
   return found == PlayerSpeeds.end() ? DefaultSpeedIndex : static_cast<int>(found - PlayerSpeeds.begin());
-}
-
-TConfigurationForm::TVersionTexts TConfigurationForm::VersionTexts(const OSVERSIONINFOA* version) {
-  TVersionTexts texts;
-  if (!version) {
-    texts.SetBuild = true;  // a failed query empties both
-    return texts;
-  }
-  auto buildLine = [version](DWORD build) {
-    char line[64];
-    std::snprintf(line, sizeof line, "Build %lu.%lu.%lu ", static_cast<unsigned long>(version->dwMajorVersion),
-                  static_cast<unsigned long>(version->dwMinorVersion), static_cast<unsigned long>(build));
-    // The service-pack text may fill its whole field without a terminator.
-    const char* sp = version->szCSDVersion;
-    return std::string(line) + std::string(sp, strnlen(sp, sizeof version->szCSDVersion));
-  };
-  switch (version->dwPlatformId) {
-    case VER_PLATFORM_WIN32s:
-      texts.OSVer = "Win32s on Windows 3.1";
-      break;
-    case VER_PLATFORM_WIN32_WINDOWS:
-      texts.OSVer = "Windows 98";
-      texts.OSBuild = buildLine(version->dwBuildNumber & 0xFFFFu);
-      texts.SetBuild = true;
-      break;
-    case VER_PLATFORM_WIN32_NT:
-      texts.OSVer = "Windows NT";
-      texts.OSBuild = buildLine(version->dwBuildNumber);
-      texts.SetBuild = true;
-      break;
-    default:
-      texts.OSVer = "Unknown OS";
-      break;
-  }
-  return texts;
-}
-
-std::string TConfigurationForm::MemoryText(uint64_t totalBytes, const std::string& thousandSeparator) {
-  const auto kilobytes = static_cast<uint64_t>(std::llround(static_cast<double>(totalBytes) / 1024.0));
-  std::string digits = std::to_string(kilobytes);
-  std::string grouped;
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += thousandSeparator;
-    grouped += digits[i];
-  }
-  return "Total Memory: " + grouped + " KB";
 }
 
 INT_PTR TConfigurationForm::ShowModal(HINSTANCE instance, HWND owner) {
@@ -268,8 +178,6 @@ LRESULT CALLBACK TConfigurationForm::MessageFilter(int code, WPARAM wParam, LPAR
 
 void TConfigurationForm::FormCreate() {
   FSettings = LoadSettings(FStore);
-  FAboutImage = AboutPicture();
-  FAboutImage2 = SmallAboutPicture();
 }
 
 INT_PTR CALLBACK TConfigurationForm::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -357,13 +265,14 @@ BOOL TConfigurationForm::OnInitDialog(HWND hwnd, HWND, LPARAM) {
 }
 
 // Fonts and pictures for the window's dots per inch: the layout's pixel heights in proportion,
-// the character pictures through the game's own rescaling.
+// the pictures painted at their scaled size (enlarged, the filter would leave a pale rim).
 void TConfigurationForm::ScaleToDpi() {
   FFont = MakeFont(Scaled(12, FDpi), FW_NORMAL, "MS Shell Dlg");
   FBoldFont = MakeFont(Scaled(12, FDpi), FW_BOLD, "MS Shell Dlg");
   FTitleFont = MakeFont(Scaled(19, FDpi), FW_BOLD, "Arial");
-  FPlayerImages = CreateCharacterImages();
-  FPlayerImages->ResizeImages(Scaled(PictureSize, FDpi), Scaled(PictureSize, FDpi));
+  FPlayerImages = CreateCharacterImages(Scaled(PictureSize, FDpi));
+  FAboutImage = AboutPicture(Scaled(AboutPictureSize, FDpi));
+  FAboutImage2 = BadgePicture(Scaled(PictureSize, FDpi));
 }
 
 void TConfigurationForm::SetItemHeights() {
@@ -420,16 +329,10 @@ void TConfigurationForm::ShowPage(int index) {
 
 void TConfigurationForm::FormShow() {
   ShowPage(0);
-  OSVERSIONINFOA version{};
-  const TVersionTexts texts = VersionTexts(RealVersion(version) ? &version : nullptr);
+  const TVersionTexts texts = SystemVersionTexts();
   SetWindowTextA(About(IDC_OSVERLABEL), texts.OSVer.c_str());
   if (texts.SetBuild) SetWindowTextA(About(IDC_OSBUILDLABEL), texts.OSBuild.c_str());
-
-  MEMORYSTATUS memory{};
-  memory.dwLength = sizeof memory;
-  GlobalMemoryStatus(&memory);
-  const std::string text = MemoryText(memory.dwTotalPhys, LocaleText(LOCALE_STHOUSAND, ","));
-  SetWindowTextA(About(IDC_MEMLABEL), text.c_str());
+  SetWindowTextA(About(IDC_MEMLABEL), SystemMemoryText().c_str());
 }
 
 void TConfigurationForm::UpdateIntervalControls() {
@@ -562,11 +465,7 @@ void TConfigurationForm::DrawPlayerItem(HDC dc, int index, const RECT& rect, UIN
 
 void TConfigurationForm::DrawPicture(const DRAWITEMSTRUCT* item, bool small) {
   const TColor face = FromColorRef(GetSysColor(COLOR_BTNFACE));
-  TBitmap picture = Over(small ? FAboutImage2 : FAboutImage, face);
-  // On its background already, so the game's rescaling needs no mask here.
-  const int size = Scaled(picture.Width(), FDpi);
-  if (size != picture.Width()) TResizableImageList::Resample(picture, size, size);
-  Blit(item->hDC, item->rcItem.left, item->rcItem.top, picture);
+  Blit(item->hDC, item->rcItem.left, item->rcItem.top, Over(small ? FAboutImage2 : FAboutImage, face));
 }
 
 }  // namespace detonix::win32

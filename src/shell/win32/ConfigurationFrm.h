@@ -26,15 +26,6 @@ class TConfigurationForm {
 
   // The position of the first of PlayerSpeeds equal to SPEED; "Normal" when none is.
   static int SpeedToIndex(int32_t speed);
-  // The About page's texts for a version report; empty texts when the query failed.
-  struct TVersionTexts {
-    std::string OSVer;
-    std::string OSBuild;
-    bool SetBuild = false;
-  };
-  static TVersionTexts VersionTexts(const OSVERSIONINFOA* version);
-  // "Total Memory: " and the kilobytes with the given thousands separator.
-  static std::string MemoryText(uint64_t totalBytes, const std::string& thousandSeparator);
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

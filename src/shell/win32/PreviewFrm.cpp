@@ -9,16 +9,17 @@ namespace detonix::win32 {
 namespace {
 constexpr const char* PreviewClassName = "TPreviewForm";
 constexpr const char* PreviewCaption = "Preview";
+}  // namespace
 
-THostOptions PreviewOptions() {
-  THostOptions options;
+TScreensOptions TPreviewForm::PreviewOptions() {
+  TScreensOptions options;
   options.Mode = THostMode::hmPreview;
   options.ReadSettings = [] { return LoadSettings(*CreateUserSettingsStore()); };
   return options;
 }
-}  // namespace
 
-TPreviewForm::TPreviewForm(TApplication& app, HWND parent) : TBoardForm(app, PreviewOptions()), FParent(parent) {}
+TPreviewForm::TPreviewForm(TApplication& app, TSaverScreens& screens, HWND parent)
+    : TBoardForm(app, screens, TMonitor{}), FParent(parent) {}
 
 HWND TPreviewForm::Create(HINSTANCE instance) {
   if (!RegisterBoardClass(instance, PreviewClassName, 0, nullptr, LoadCursorA(nullptr, IDC_ARROW))) return nullptr;
@@ -36,11 +37,12 @@ HWND TPreviewForm::Create(HINSTANCE instance) {
 
 int TPreviewForm::Run(HINSTANCE instance, HWND parent, TApplication& app) {
   InstallApplicationHooks(app, nullptr);
-  TPreviewForm form(app, parent);
+  TSaverScreens screens(app, PreviewOptions());
+  TPreviewForm form(app, screens, parent);
   const HWND hwnd = form.Create(instance);
   if (!hwnd) return 1;
   // A host that is killed destroys nothing, so its window is watched as well as ours.
-  return form.RunLoop([hwnd, parent] { return IsWindow(parent) && IsWindow(hwnd); });
+  return RunLoop(app, screens, [hwnd, parent] { return IsWindow(parent) && IsWindow(hwnd); });
 }
 
 void TPreviewForm::OnShowGame(HWND) {

@@ -10,13 +10,15 @@
 namespace detonix::win32 {
 
 // The live miniature inside the host's preview window: a child of exactly WS_CHILD |
-// WS_CLIPSIBLINGS at (0, 0), the host window's size, with the game host's preview cells and no
-// sound. It takes no input, and ends the program when the host's window goes away.
+// WS_CLIPSIBLINGS at (0, 0), the host window's size, with the preview's cells and no sound. It
+// takes no input, and ends the program when the host's window goes away.
 class TPreviewForm final : public TBoardForm {
  public:
   static constexpr DWORD PreviewStyle = WS_CHILD | WS_CLIPSIBLINGS;
 
-  TPreviewForm(TApplication& app, HWND parent);
+  // The one screen of SCREENS, made with PreviewOptions().
+  TPreviewForm(TApplication& app, TSaverScreens& screens, HWND parent);
+  static TScreensOptions PreviewOptions();
 
   // Creates the child window in the parent and starts the game; nothing when creation fails.
   HWND Create(HINSTANCE instance);

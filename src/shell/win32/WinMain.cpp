@@ -31,7 +31,7 @@ int RunSaver(HINSTANCE instance, const TStartUp& startUp) {
   TApplication app(clock);
   app.Title = ApplicationTitle;
   TNoTaskBarButtonForm application(instance, ApplicationTitle);
-  const int code = TZepsScreenSaver::Run(instance, application.Handle(), app);
+  const int code = TSaverWindows::Run(instance, application.Handle(), app);
   if (startUp.PreviousForegroundWindow) SetForegroundWindow(startUp.PreviousForegroundWindow);
   return code;
 }

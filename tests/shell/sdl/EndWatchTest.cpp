@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <future>
 
 namespace detonix::sdl {
@@ -18,7 +19,7 @@ TEST(EndWatch, ActsForABusyLoopOnlyAfterASignal) {
 
   std::promise<int> ended;
   TEndWatch watch(std::nullopt, [&] { ++asked; }, [&] { ended.set_value(asked); }, 10);
-  TEndWatch::NoteSignal();
+  TEndWatch::NoteSignal(SIGTERM);
   auto result = ended.get_future();
   ASSERT_EQ(result.wait_for(std::chrono::seconds(30)), std::future_status::ready);
   EXPECT_EQ(result.get(), 1) << "the loop is asked to end before the process is";

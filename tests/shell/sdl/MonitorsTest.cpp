@@ -1,10 +1,11 @@
 // The full-screen saver on several monitors, in-process on SDL's dummy video driver with a layout
-// made up for the test: a game of its own on each monitor, at that monitor's size and place, and
-// a key on any of them ends the run.
+// made up for the test: a window with a game on each monitor, at that monitor's size and place, and
+// a key on any of them ends the run (the screens' own rules are tested in tests/host).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <utility>
 
 #include "shell/sdl/SdlShell.h"
 
@@ -20,7 +21,7 @@ class SaverMonitors : public ::testing::Test {
     setenv("XDG_CONFIG_HOME", (std::filesystem::temp_directory_path() / "detonix-monitors-test").c_str(), 1);
   }
 
-  static void ExpectAGamePerMonitor(const TDisplayLayout& layout) {
+  static void ExpectAGamePerMonitor(const std::vector<TMonitor>& layout) {
     TShellOptions options;
     options.Mode = TShellMode::smFullScreen;
     options.Seed = 40;
@@ -31,15 +32,13 @@ class SaverMonitors : public ::testing::Test {
     for (size_t i = 0; i < layout.size(); ++i) {
       const TGameHost& host = *screens[i]->Host;
       ASSERT_TRUE(host.Simulator()) << "monitor " << i << " has no game: " << host.Failure();
-      EXPECT_EQ(host.Surface()->Bitmap().Width(), layout[i].Width) << "monitor " << i;
-      EXPECT_EQ(host.Surface()->Bitmap().Height(), layout[i].Height) << "monitor " << i;
+      EXPECT_EQ(host.Surface()->Bitmap().Width(), layout[i].Bounds.Width()) << "monitor " << i;
+      EXPECT_EQ(host.Surface()->Bitmap().Height(), layout[i].Bounds.Height()) << "monitor " << i;
       int x = -1;
       int y = -1;
       SDL_GetWindowPosition(screens[i]->Window, &x, &y);
-      EXPECT_EQ(x, layout[i].X) << "monitor " << i;
-      EXPECT_EQ(y, layout[i].Y) << "monitor " << i;
-      // The seed given is the first monitor's, so one monitor plays what the headless tool does.
-      EXPECT_EQ(host.Simulator()->State().Random.LastSeed(), 40 + i) << "monitor " << i << " plays another's maze";
+      EXPECT_EQ(x, layout[i].Bounds.Left) << "monitor " << i;
+      EXPECT_EQ(y, layout[i].Bounds.Top) << "monitor " << i;
     }
 
     // A key on the last monitor; Loop returns only once the run has ended.
@@ -53,11 +52,31 @@ class SaverMonitors : public ::testing::Test {
 };
 
 TEST_F(SaverMonitors, TwoMonitorsOfDifferentSizes) {
-  ExpectAGamePerMonitor({{0, 0, 800, 600}, {800, 0, 640, 480}});
+  ExpectAGamePerMonitor({{TRect{0, 0, 800, 600}}, {TRect{800, 0, 1440, 480}}});
 }
 
 TEST_F(SaverMonitors, ThreeMonitorsOneAboveAndOneLeftOfTheFirst) {
-  ExpectAGamePerMonitor({{0, 0, 900, 700}, {0, -480, 640, 480}, {-600, 100, 600, 360}});
+  ExpectAGamePerMonitor({{TRect{0, 0, 900, 700}}, {TRect{0, -480, 640, 0}}, {TRect{-600, 100, 0, 460}}});
+}
+
+// Like Wayland, the dummy driver cannot tell where the pointer is before it first reports: that
+// report is the start, not a movement away from 0,0; the rule's 20 pixels count from there.
+TEST_F(SaverMonitors, ThePointersFirstReportIsWhereItStarts) {
+  TShellOptions options;
+  options.Mode = TShellMode::smFullScreen;
+  TSdlShell shell(options, [] { return std::vector<TMonitor>{{TRect{0, 0, 800, 600}}}; });
+  ASSERT_TRUE(shell.Open());
+  for (const auto& [x, y] : {std::pair{500, 400}, {520, 380}, {521, 400}}) {
+    SDL_Event motion{};
+    motion.type = SDL_MOUSEMOTION;
+    motion.motion.windowID = SDL_GetWindowID(shell.Screens().front()->Window);
+    motion.motion.x = x;
+    motion.motion.y = y;
+    ASSERT_EQ(SDL_PushEvent(&motion), 1) << SDL_GetError();
+  }
+  EXPECT_EQ(shell.Loop(), 0);
+  EXPECT_EQ(SDL_PeepEvents(nullptr, 8, SDL_PEEKEVENT, SDL_MOUSEMOTION, SDL_MOUSEMOTION), 0)
+      << "the saver ended before the pointer left its start by more than 20 pixels";
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ TEST(SettingsSave, AStoreThatCannotBeWrittenIsReported) {
   EXPECT_FALSE(SaveOverrides(store, {})) << "even when the values equal the defaults, nothing was written";
 }
 
-TEST(SettingsShow, OneLinePerValueWithNamesWhereThereAreSome) {
+TEST(SettingsShow, OneLinePerValueAsTheOptionTakesIt) {
   TSettings s;
   s.P1ImageIndex = 12;
   s.P2ImageIndex = 7;  // not a multiple of 6: no character name to give
@@ -58,20 +58,20 @@ TEST(SettingsShow, OneLinePerValueWithNamesWhereThereAreSome) {
   s.ForceMaze = true;
   s.PerOfEBlocks = 0.1 + 0.2;
   EXPECT_EQ(FormatSettings(s),
-            "PerBlocksLeft=0.4\n"
-            "PerOfEBlocks=0.30000000000000004\n"
-            "PerOfPUps=30\n"
-            "P1ImageIndex=12 (Murvex)\n"
-            "P2ImageIndex=7\n"
-            "PlayerSpeed=175\n"
-            "ForceMaze=1\n"
-            "ForceInterval=5\n"
-            "Sounds=0\n");
+            "-fixed-blocks         0.4\n"
+            "-destructible-blocks  0.30000000000000004\n"
+            "-powerups             30\n"
+            "-player1              Murvex\n"
+            "-player2              7\n"
+            "-speed                175\n"
+            "-force-maze           on\n"
+            "-force-interval       5\n"
+            "-sound                off\n");
   s.PlayerSpeed = 300;
   s.P2ImageIndex = 24;  // past the last character
   const std::string text = FormatSettings(s);
-  EXPECT_NE(text.find("PlayerSpeed=300 (Very Slow)\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("P2ImageIndex=24\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("-speed                300 (Very Slow)\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("-player2              24\n"), std::string::npos) << text;
 }
 
 }  // namespace

@@ -165,8 +165,9 @@ TEST(ShellOverrides, ValuesOutOfRangeOrNotNumbersAreRefused) {
         TArgs{"-speed", "60001"}, TArgs{"-speed"}, TArgs{"-player1", "Nobody"}, TArgs{"-player2", ""},
         TArgs{"-force-interval", "-1"}, TArgs{"-fixed-blocks", "1.5"}, TArgs{"-fixed-blocks", "nan"},
         TArgs{"-fixed-blocks", "inf"}, TArgs{"-destructible-blocks", "-0.1"}, TArgs{"-powerups", "101"},
-        TArgs{"-seed", "-1"}})
+        TArgs{"-seed", "-1"}, TArgs{"-scale", "4.5"}, TArgs{"-scale", "0.4"}, TArgs{"-scale"}})
     EXPECT_FALSE(ParseCommandLine(args, nullptr).Ok()) << args[0] << " " << (args.size() > 1 ? args[1] : "");
+  EXPECT_EQ(Parsed({"-scale", "1.5", "-fullscreen"}).Scale, 1.5);
 }
 
 TEST(ShellOverrides, CharacterNamesInAnyCase) {

@@ -21,6 +21,11 @@ run() {
   err=$(cat "$work/err")
   [ "$got" -eq "$want" ] || fail "'$*' ended with status $got, not $want; stderr: $err"
 }
+# shows OUTPUT OPTION VALUE: --show-settings says OPTION has that value.
+shows() {
+  awk -v o="$2" -v v="$3" '$1 == o { sub(/^[^ ]+ +/, ""); found = found || $0 == v } END { exit !found }' <<<"$1" ||
+    fail "expected '$2 $3' in: $1"
+}
 has() { grep -qF -- "$2" <<<"$1" || fail "expected '$2' in: $1"; }
 hasnt() { ! grep -qF -- "$2" <<<"$1" || fail "did not expect '$2' in: $1"; }
 
@@ -42,6 +47,8 @@ case $case in
       has "$out" "--save-settings"
       [ -z "$err" ] || fail "$h wrote to stderr: $err"
     done
+    run 0 --version
+    grep -qxE "detonix [0-9]+\.[0-9]+\.[0-9]+" <<<"$out" || fail "--version said: $out"
     # Output lost to a full disk is a failure, not a silent success.
     for args in --help --show-settings "--save-settings -speed 200"; do
       # shellcheck disable=SC2086
@@ -63,8 +70,8 @@ case $case in
   settings_round_trip)
     run 0 --show-settings
     has "$out" "Settings file: $conf (not there: the defaults apply)"
-    has "$out" "PlayerSpeed=150 (Normal)"
-    has "$out" "P2ImageIndex=6 (Tavvy)"
+    shows "$out" -speed "150 (Normal)"
+    shows "$out" -player2 "Tavvy"
     [ ! -e "$conf" ] || fail "showing the settings created the file"
 
     run 0 --save-settings -speed 200 --player1 murvex -sound -force-maze 10 -powerups 45 -fixed-blocks 0.35
@@ -72,29 +79,35 @@ case $case in
     [ "$(grep -c '=' "$conf")" -eq 9 ] || fail "the file should hold all nine values: $(cat "$conf")"
 
     run 0 --show-settings
-    for line in "PlayerSpeed=200 (Slow)" "P1ImageIndex=12 (Murvex)" "P2ImageIndex=6 (Tavvy)" "Sounds=1" \
-                "ForceMaze=1" "ForceInterval=10" "PerOfPUps=45" "PerBlocksLeft=0.35" "PerOfEBlocks=0.15"; do
-      has "$out" "$line"
+    for line in "-speed;200 (Slow)" "-player1;Murvex" "-player2;Tavvy" "-sound;on" "-force-maze;on" \
+                "-force-interval;10" "-powerups;45" "-fixed-blocks;0.35" "-destructible-blocks;0.15"; do
+      shows "$out" "${line%%;*}" "${line#*;}"
     done
     hasnt "$out" "not there"
 
     # A second save changes only what it names.
     run 0 --save-settings -player2 Olandrix -no-sound
     run 0 --show-settings
-    has "$out" "PlayerSpeed=200 (Slow)"
-    has "$out" "P2ImageIndex=18 (Olandrix)"
-    has "$out" "Sounds=0"
-    has "$out" "ForceInterval=10"
+    shows "$out" -speed "200 (Slow)"
+    shows "$out" -player2 "Olandrix"
+    shows "$out" -sound "off"
+    shows "$out" -force-interval "10"
     ;;
   overrides_win)
-    run 0 --save-settings -speed 300 -sound
+    run 0 --save-settings -speed 300 -sound -fixed-blocks 0.3
     run 0 --show-settings -speed 120 -no-sound --player1 Tavvy
-    has "$out" "PlayerSpeed=120 (Fast)"
-    has "$out" "Sounds=0"
-    has "$out" "P1ImageIndex=6 (Tavvy)"
+    shows "$out" -speed "120 (Fast)"
+    shows "$out" -sound "off"
+    shows "$out" -player1 "Tavvy"
     has "$out" "With the settings given on the command line on top"
     grep -qx "PlayerSpeed=300" "$conf" || fail "showing with options must not write them"
     grep -qx "Sounds=1" "$conf" || fail "showing with options must not write them"
+    # Under xscreensaver what plays is its window's choice or the default; the file gives the densities.
+    XSCREENSAVER_WINDOW=0x400008 run 0 --show-settings -player1 Tavvy
+    shows "$out" -speed "150 (Normal)"
+    shows "$out" -sound "off"
+    shows "$out" -player1 "Tavvy"
+    shows "$out" -fixed-blocks "0.3"
     ;;
   unwritable_settings)
     # The settings folder's place is taken by a plain file: nothing can be written there.
@@ -102,12 +115,16 @@ case $case in
     run 1 --save-settings -speed 200
     has "$err" "could not write the settings file"
     run 0 --show-settings
-    has "$out" "PlayerSpeed=150"
+    shows "$out" -speed "150 (Normal)"
     # A file there that cannot be read (a folder stands in its place) is said to be so.
     rm -f "$XDG_CONFIG_HOME" && mkdir -p "$conf"
     run 0 --show-settings
     has "$err" "could not read the settings file $conf"
-    has "$out" "PlayerSpeed=150"
+    shows "$out" -speed "150 (Normal)"
+    # One far too large is said to be so, once.
+    rm -rf "$conf" && head -c 70000 /dev/zero | tr '\0' '#' >"$conf"
+    run 0 --show-settings
+    [ "$(grep -c "is larger than" <<<"$err")" -eq 1 ] || fail "the size warning, once: $err"
     # No place at all for the file.
     out=$(env -u HOME -u XDG_CONFIG_HOME "$program" --save-settings -speed 200 2>&1)
     [ $? -eq 1 ] || fail "saving without HOME should fail"
@@ -154,7 +171,7 @@ case $case in
     for v in "$low" "$high" "$default"; do
       # shellcheck disable=SC2086
       run 0 --show-settings ${arg/\%/$v}
-      has "$out" "ForceInterval=$v"
+      shows "$out" -force-interval "$v"
     done
     # Where the command line names none of a menu's items, xscreensaver's window shows the first,
     # and it passes nothing for a spin box at its default; so the program's own defaults must be
@@ -165,15 +182,14 @@ case $case in
     [ "$(wc -l <<<"$defaults")" -eq 3 ] || fail "three menus expected: $defaults"
     while read -r id label; do
       case $id in
-        speed) has "$out" "PlayerSpeed=150 ($label)" ;;
-        player1) has "$out" "P1ImageIndex=0 ($label)" ;;
-        player2) has "$out" "P2ImageIndex=6 ($label)" ;;
+        speed) shows "$out" -speed "150 ($label)" ;;
+        player1|player2) shows "$out" "-$id" "$label" ;;
         *) fail "a menu the test does not know: $id" ;;
       esac
     done <<<"$defaults"
-    has "$out" "ForceInterval=$default"
-    has "$out" "Sounds=0"
-    has "$out" "ForceMaze=0"
+    shows "$out" -force-interval "$default"
+    shows "$out" -sound "off"
+    shows "$out" -force-maze "off"
     ;;
   *)
     fail "no such case"

@@ -16,6 +16,7 @@
 #include "media/Sounds.h"
 #include "media/WaveResources.h"
 #include "platform/Png.h"
+#include "shell/win32/AboutTexts.h"
 #include "shell/win32/ConfigurationFrm.h"
 #include "shell/win32/MainFrm.h"
 #include "shell/win32/MessageLoop.h"
@@ -53,13 +54,20 @@ void DestroyHost(HWND host) {
 
 // A preview form in a host window of the given size, on a real clock, ready to run.
 struct TPreviewCase {
-  TPreviewCase(int width, int height) : Host(MakeHostWindow(width, height)), App(Clock), Form(App, Host) {
-    InstallApplicationHooks(App, nullptr);
+  TPreviewCase(int width, int height)
+      : Host(MakeHostWindow(width, height)), App(Clock), Screens(Hooked(App), TPreviewForm::PreviewOptions()),
+        Form(App, Screens, Host) {
     Preview = Form.Create(GetModuleHandleA(nullptr));
+  }
+  // The hooks go in first: the screens route the application's messages from then on.
+  static TApplication& Hooked(TApplication& app) {
+    InstallApplicationHooks(app, nullptr);
+    return app;
   }
   HWND Host;
   TRealClock Clock;
   TApplication App;
+  TSaverScreens Screens;
   TPreviewForm Form;
   HWND Preview = nullptr;
 };
@@ -156,7 +164,7 @@ TEST(StartUp, IsIntegerTakesSigned32BitDecimalsOnly) {
 
 TEST(Preview, HostOf152By112ShowsARunning15By11BoardOf10PixelCells) {
   TPreviewCase c(152, 112);
-  auto& [host, clock, app, form, preview] = c;
+  auto& [host, clock, app, screens, form, preview] = c;
   EXPECT_TRUE(preview != nullptr) << "created";
   if (!preview) return;
   RunFor(app, 1500);
@@ -186,7 +194,7 @@ TEST(Preview, HostOf152By112ShowsARunning15By11BoardOf10PixelCells) {
 
 TEST(Preview, HostNarrowerThan14PixelsStaysBlackAndKeepsRunning) {
   TPreviewCase c(13, 112);
-  auto& [host, clock, app, form, preview] = c;
+  auto& [host, clock, app, screens, form, preview] = c;
   EXPECT_TRUE(preview != nullptr) << "created";
   if (!preview) return;
   RunFor(app, 600);
@@ -201,7 +209,7 @@ TEST(Preview, HostNarrowerThan14PixelsStaysBlackAndKeepsRunning) {
 
 TEST(Preview, HostClosingWhileTheGamePumpsMessagesLeavesTheGameAliveToTheLoopsEnd) {
   TPreviewCase c(152, 112);
-  auto& [host, clock, app, form, preview] = c;
+  auto& [host, clock, app, screens, form, preview] = c;
   RunFor(app, 300);
   TDetonixSimulator* sim = form.Host().Simulator();
   EXPECT_TRUE(sim != nullptr) << "game running";
@@ -217,7 +225,7 @@ TEST(Preview, HostClosingWhileTheGamePumpsMessagesLeavesTheGameAliveToTheLoopsEn
 
 TEST(Preview, LoopEndsSoonAfterTheHostWindowIsDestroyed) {
   TPreviewCase c(152, 112);
-  auto& [host, clock, app, form, preview] = c;
+  auto& [host, clock, app, screens, form, preview] = c;
   EXPECT_TRUE(preview != nullptr) << "created";
   // The host goes away while the game runs, from a timer of its own.
   SetTimer(host, 1, 400, [](HWND hwnd, UINT, UINT_PTR, DWORD) { DestroyWindow(hwnd); });
@@ -231,56 +239,34 @@ TEST(Preview, LoopEndsSoonAfterTheHostWindowIsDestroyed) {
   EXPECT_FALSE(IsWindow(host) || IsWindow(preview)) << "both gone when the loop ended";
 }
 
-// Monitors as EnumDisplayMonitors would list them; Wine on our virtual display only ever has one.
-TEST(Saver, EveryMonitorHasItsOwnBoardAtItsScaleAndAnyInputEndsThemAll) {
-  const std::vector<TMonitor> two = {{TRect{0, 0, 600, 450}, 96}, {TRect{600, 0, 1500, 675}, 144}};
-  const std::vector<TMonitor> three = {
+// Monitors as EnumDisplayMonitors would list them (the scale rules are the screens', tested in
+// tests/host): each window covers its monitor, and a key on one closes them all.
+TEST(Saver, EveryMonitorHasAWindowWithABoardOfItsScaleAndAKeyOnAnyEndsThemAll) {
+  const std::vector<TMonitor> monitors = {
       {TRect{0, 0, 750, 600}, 120}, {TRect{750, 0, 1650, 675}, 144}, {TRect{-1200, 0, 0, 900}, 192}};
-  for (const auto* layout : {&two, &three}) {
-    TRealClock clock;
-    TApplication app(clock);
-    InstallApplicationHooks(app, nullptr);
-    TSaverScreens screens(app, *layout);
-    ASSERT_TRUE(screens.Create(GetModuleHandleA(nullptr), nullptr));
-    const DWORD until = GetTickCount() + 800;
-    screens.RunLoop([until] { return static_cast<LONG>(GetTickCount() - until) < 0; });
-    for (const auto& form : screens.Forms()) {
-      const TMonitor& m = form->Monitor();
-      const std::string where = std::to_string(m.Bounds.Left) + " at " + std::to_string(m.Dpi) + " dpi";
-      RECT r{};
-      GetWindowRect(form->Handle(), &r);
-      EXPECT_TRUE(r.left == m.Bounds.Left && r.top == m.Bounds.Top && r.right == m.Bounds.Right &&
-                  r.bottom == m.Bounds.Bottom) << "window covers the monitor " << where;
-      const TDetonixSimulator* sim = form->Host().Simulator();
-      ASSERT_TRUE(sim != nullptr) << "a game on the monitor " << where;
-      const int cell = (30 * m.Dpi + 48) / 96;  // 38 at 125 %, 45 at 150 %, 60 at 200 %
-      EXPECT_EQ(sim->State().CellSize, cell) << where;
-      EXPECT_EQ(sim->State().ColCount, m.Bounds.Width() / cell) << where;
-      EXPECT_EQ(sim->State().RowCount, m.Bounds.Height() / cell) << where;
-    }
-    // 25 pixels is within the rule on a 150 % monitor (30 there), beyond it at 100 % or 125 %.
-    auto& scaled = *screens.Forms()[1];
-    auto& first = *screens.Forms()[0];
-    POINT p{};
-    GetCursorPos(&p);
-    auto moveTo = [&p](const TZepsScreenSaver& form, int dx) {
-      POINT client{p.x + dx, p.y};
-      ScreenToClient(form.Handle(), &client);
-      SendMessageA(form.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
-    };
-    moveTo(scaled, 25);
-    EXPECT_FALSE(scaled.Host().Ended()) << "25 pixels on the 150 % monitor";
-    if (layout == &two)
-      moveTo(first, 25);
-    else
-      PostMessageA(screens.Forms().back()->Handle(), WM_KEYDOWN, 'A', 0);
-    const DWORD limit = GetTickCount() + 5000;
-    screens.RunLoop([limit] { return static_cast<LONG>(GetTickCount() - limit) < 0; });
-    for (const auto& form : screens.Forms())
-      EXPECT_TRUE(form->Host().Ended()) << (layout == &two ? "25 pixels at 100 %" : "a key") << " ends the board at "
-                                        << form->Monitor().Bounds.Left;
-    EXPECT_TRUE(static_cast<LONG>(GetTickCount() - limit) < 0) << "the loop ended by itself";
+  TRealClock clock;
+  TApplication app(clock);
+  InstallApplicationHooks(app, nullptr);
+  TSaverWindows windows(app, monitors);
+  ASSERT_TRUE(windows.Create(GetModuleHandleA(nullptr), nullptr));
+  const DWORD until = GetTickCount() + 800;
+  windows.RunLoop([until] { return static_cast<LONG>(GetTickCount() - until) < 0; });
+  for (const auto& form : windows.Forms()) {
+    const TMonitor& m = form->Monitor();
+    RECT r{};
+    GetWindowRect(form->Handle(), &r);
+    EXPECT_TRUE(r.left == m.Bounds.Left && r.top == m.Bounds.Top && r.right == m.Bounds.Right &&
+                r.bottom == m.Bounds.Bottom) << "window covers the monitor at " << m.Bounds.Left;
+    const TDetonixSimulator* sim = form->Host().Simulator();
+    ASSERT_TRUE(sim != nullptr) << "a game on the monitor at " << m.Bounds.Left;
+    EXPECT_EQ(sim->State().CellSize, ScaledCellSize(m.Dpi)) << m.Dpi << " dpi";
   }
+  PostMessageA(windows.Forms().back()->Handle(), WM_KEYDOWN, 'A', 0);
+  const DWORD limit = GetTickCount() + 5000;
+  windows.RunLoop([limit] { return static_cast<LONG>(GetTickCount() - limit) < 0; });
+  for (const auto& form : windows.Forms())
+    EXPECT_TRUE(form->Host().Ended()) << "a key ends the board at " << form->Monitor().Bounds.Left;
+  EXPECT_TRUE(static_cast<LONG>(GetTickCount() - limit) < 0) << "the loop ended by itself";
   MSG msg;
   while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
   }
@@ -379,35 +365,35 @@ TEST(Dialog, AboutTextsForEachPlatform) {
   v.dwBuildNumber = 0x04000A22;  // the 95 family keeps the version in the high word
   v.dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
   std::strcpy(v.szCSDVersion, " A ");
-  auto texts = TConfigurationForm::VersionTexts(&v);
+  auto texts = VersionTexts(&v);
   EXPECT_TRUE(texts.OSVer == "Windows 98" && texts.OSBuild == "Build 4.10.2594  A ") << texts.OSBuild;
   v.dwPlatformId = VER_PLATFORM_WIN32_NT;
   v.dwMajorVersion = 6;
   v.dwMinorVersion = 1;
   v.dwBuildNumber = 7601;
   std::strcpy(v.szCSDVersion, "Service Pack 1");
-  texts = TConfigurationForm::VersionTexts(&v);
+  texts = VersionTexts(&v);
   EXPECT_TRUE(texts.OSVer == "Windows NT" && texts.OSBuild == "Build 6.1.7601 Service Pack 1") << texts.OSBuild;
   std::memset(v.szCSDVersion, 'x', sizeof v.szCSDVersion);  // a full field without its terminator
-  texts = TConfigurationForm::VersionTexts(&v);
+  texts = VersionTexts(&v);
   EXPECT_EQ(texts.OSBuild.size(), std::strlen("Build 6.1.7601 ") + 128) << "unterminated service pack text";
   v.dwPlatformId = VER_PLATFORM_WIN32s;
-  texts = TConfigurationForm::VersionTexts(&v);
+  texts = VersionTexts(&v);
   EXPECT_TRUE(texts.OSVer == "Win32s on Windows 3.1" && !texts.SetBuild) << texts.OSVer;
   v.dwPlatformId = 7;
-  texts = TConfigurationForm::VersionTexts(&v);
+  texts = VersionTexts(&v);
   EXPECT_TRUE(texts.OSVer == "Unknown OS" && !texts.SetBuild) << texts.OSVer;
-  texts = TConfigurationForm::VersionTexts(nullptr);
+  texts = VersionTexts(nullptr);
   EXPECT_TRUE(texts.OSVer.empty() && texts.OSBuild.empty() && texts.SetBuild) << "failed query empties both";
 }
 
 TEST(Dialog, MemoryInRoundedKilobytesWithTheThousandsSeparatorBeyond4GB) {
-  EXPECT_EQ(TConfigurationForm::MemoryText(0, ","), "Total Memory: 0 KB") << "zero";
-  EXPECT_EQ(TConfigurationForm::MemoryText(1535, ","), "Total Memory: 1 KB") << "rounds down";
-  EXPECT_EQ(TConfigurationForm::MemoryText(1536, ","), "Total Memory: 2 KB") << "rounds half up";
-  EXPECT_EQ(TConfigurationForm::MemoryText(1024ull * 999, ","), "Total Memory: 999 KB") << "no separator";
-  EXPECT_EQ(TConfigurationForm::MemoryText(1024ull * 1000, "."), "Total Memory: 1.000 KB") << "user's separator";
-  EXPECT_EQ(TConfigurationForm::MemoryText(8ull << 30, ","), "Total Memory: 8,388,608 KB") << "8 GB, not 0";
+  EXPECT_EQ(MemoryText(0, ","), "Total Memory: 0 KB") << "zero";
+  EXPECT_EQ(MemoryText(1535, ","), "Total Memory: 1 KB") << "rounds down";
+  EXPECT_EQ(MemoryText(1536, ","), "Total Memory: 2 KB") << "rounds half up";
+  EXPECT_EQ(MemoryText(1024ull * 999, ","), "Total Memory: 999 KB") << "no separator";
+  EXPECT_EQ(MemoryText(1024ull * 1000, "."), "Total Memory: 1.000 KB") << "user's separator";
+  EXPECT_EQ(MemoryText(8ull << 30, ","), "Total Memory: 8,388,608 KB") << "8 GB, not 0";
 }
 
 }  // namespace

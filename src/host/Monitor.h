@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "platform/GraphicsTypes.h"
+
+namespace detonix {
+
+// One monitor of the desktop: its rectangle in desktop pixels and its dots per inch (96 is 100 %).
+struct TMonitor {
+  TRect Bounds;
+  int Dpi = 96;
+};
+
+// The game's pictures are 30 pixels and the saver's pointer rule 20 at 96 dpi; a scaled display
+// gets both in proportion, rounded.
+constexpr int NativeDpi = 96;
+constexpr int ScaledPixels(int pixels, int dpi) { return (pixels * dpi + NativeDpi / 2) / NativeDpi; }
+// The cell size for a game at DPI: -1, the pictures' own, at 96.
+constexpr int ScaledCellSize(int dpi) { return dpi <= 0 || dpi == NativeDpi ? -1 : ScaledPixels(30, dpi); }
+constexpr int ScaledPointerTolerance(int dpi) { return ScaledPixels(20, dpi <= 0 ? NativeDpi : dpi); }
+
+// The dots per inch of a scale such as 1.5 (150 %); the smallest scale is a quarter.
+int DpiOfScale(double scale);
+// The desktop's dots per inch as an X11 desktop publishes them: the Xft.dpi line of the
+// resources (GNOME, KDE and xrdb set it). Nothing when RESOURCES have none that makes sense.
+std::optional<int> XftDpi(std::string_view resources);
+// A monitor's dots per inch as measured from its size: a fact of the glass, not a choice of the
+// user, so only a clearly denser monitor scales, in steps of a quarter, and none scales down.
+int MeasuredDpi(double dpi);
+
+}  // namespace detonix

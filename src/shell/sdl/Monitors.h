@@ -1,0 +1,19 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include <SDL.h>
+
+#include "host/Monitor.h"
+
+namespace detonix::sdl {
+
+// The monitors SDL reports, once its video has started, each at the desktop's scale: SCALE when
+// one is given for the run, else the Xft.dpi of an X11 desktop, else SDL's measure of the monitor.
+// On Wayland the compositor scales the windows: there a SCALE counts in the output's own pixels.
+std::vector<TMonitor> SdlMonitors(std::optional<double> scale);
+// The monitor WINDOW is on (the first where SDL cannot say), at the same scale.
+TMonitor MonitorOf(SDL_Window* window, std::optional<double> scale);
+
+}  // namespace detonix::sdl

@@ -1,0 +1,141 @@
+#include "host/SaverScreens.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "media/SoundOutput.h"
+#include "platform/Clock.h"
+
+namespace detonix {
+namespace {
+
+class TQuietSound final : public TSoundOutput {
+ public:
+  int WaveOutDeviceCount() const override { return 1; }
+  void PlayWaveAsync(std::span<const uint8_t>) override {}
+  void StartWorker(std::function<void()> body) override { body(); }
+};
+
+// A group on a virtual clock; every screen gets pixels of its monitor's size.
+struct TScreensCase {
+  TScreensCase(THostMode mode, TSettings settings, bool boxOverSaver = false) : App(Clock), Screens(App, [&] {
+    TScreensOptions o;
+    o.Mode = mode;
+    o.ReadSettings = [settings] { return settings; };
+    o.OpenSound = [this] {
+      ++SoundsOpened;
+      return std::make_shared<TQuietSound>();
+    };
+    o.Seed = 7;
+    o.ShowBox = [this](const std::string& text) { Boxes.push_back(text); };
+    o.BoxOverSaver = boxOverSaver;
+    return o;
+  }()) {}
+  bool Add(const TMonitor& m) {
+    Screens.Add(m);
+    Pixels.emplace_back(static_cast<size_t>(m.Bounds.Width() * m.Bounds.Height()), 0xFFFFFFu);
+    return Screens.Build(Screens.Count() - 1, Pixels.back().data(), m.Bounds.Width(), m.Bounds.Height(),
+                         m.Bounds.Width() * 4);
+  }
+  TVirtualClock Clock;
+  TApplication App;
+  int SoundsOpened = 0;
+  std::vector<std::string> Boxes;
+  std::vector<std::vector<uint32_t>> Pixels;
+  TSaverScreens Screens;
+};
+
+TEST(SaverScreens, EachMonitorHasCellsAndPointerRuleAtItsScaleASeedOfItsOwnAndOneSoundAndAnyInputEndsAll) {
+  TSettings loud;
+  loud.Sounds = true;
+  TScreensCase c(THostMode::hmSaver, loud);
+  const int dpis[] = {96, 144, 192};
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(c.Add({TRect{i * 600, 0, i * 600 + 600, 480}, dpis[i]}));
+  for (size_t i = 0; i < 3; ++i) {
+    const TDetonixSimulator& sim = *c.Screens.Host(i).Simulator();
+    EXPECT_EQ(sim.State().CellSize, 30 * dpis[i] / 96) << dpis[i] << " dpi";
+    EXPECT_EQ(sim.State().Random.LastSeed(), 7 + i) << "the given seed is the first monitor's";
+    EXPECT_TRUE(sim.SoundsOn());
+  }
+  EXPECT_EQ(c.SoundsOpened, 1) << "one sound for every monitor";
+
+  c.Screens.PointerStartsAt(700, 300);
+  EXPECT_FALSE(c.Screens.PointerMoved(1, 730, 300)) << "30 pixels is the rule at 144 dpi";
+  EXPECT_FALSE(c.Screens.Ended());
+  EXPECT_TRUE(c.Screens.PointerMoved(0, 721, 300)) << "21 pixels ends it at 96 dpi";
+  for (size_t i = 0; i < 3; ++i) EXPECT_TRUE(c.Screens.Host(i).Ended()) << "screen " << i << " ends with the others";
+  EXPECT_FALSE(c.Screens.Key(2)) << "the run ends once";
+
+  TScreensCase quiet(THostMode::hmPreview, loud);
+  quiet.Add({TRect{0, 0, 152, 112}, 192});
+  EXPECT_EQ(quiet.SoundsOpened, 0) << "a preview opens no sound";
+  EXPECT_EQ(quiet.Screens.Host(0).Simulator()->State().CellSize, 10) << "and keeps its cells of width div 14";
+}
+
+// A failure in the program's own window ends the run; in someone else's it is written on the
+// board, which waits. Messages go into a box only where one can be answered.
+TEST(SaverScreens, FailuresAndMessagesGoWhereTheUserCanSeeThem) {
+  TSettings noMaze;
+  noMaze.PerBlocksLeft = 1.0;
+  const auto lit = [](const std::vector<uint32_t>& pixels) {
+    int n = 0;
+    for (uint32_t p : pixels) n += (p & 0xFFFFFFu) != 0;
+    return n;
+  };
+  TScreensCase saver(THostMode::hmSaver, TSettings{});
+  ASSERT_TRUE(saver.Add({TRect{0, 0, 300, 240}}));
+  EXPECT_FALSE(saver.Add({TRect{300, 0, 320, 20}})) << "no cell fits";
+  EXPECT_TRUE(saver.Screens.Host(0).Ended()) << "the run ends on every monitor, and the shell says why";
+  EXPECT_EQ(lit(saver.Pixels[1]), 0);
+  TScreensCase foreign(THostMode::hmForeign, noMaze);
+  EXPECT_FALSE(foreign.Add({TRect{0, 0, 300, 240}}));
+  EXPECT_FALSE(foreign.Screens.Ended());
+  EXPECT_GT(lit(foreign.Pixels[0]), 30) << "the reason on the board";
+
+  const struct {
+    THostMode Mode;
+    bool BoxOverSaver;
+    bool Box;
+    bool OnBoard;
+  } cases[] = {{THostMode::hmWindow, false, true, false},
+               {THostMode::hmSaver, true, true, false},
+               {THostMode::hmSaver, false, false, true},
+               {THostMode::hmForeign, true, false, true},
+               {THostMode::hmPreview, true, false, false}};
+  for (const auto& k : cases) {
+    TScreensCase c(k.Mode, TSettings{}, k.BoxOverSaver);
+    ASSERT_TRUE(c.Add({TRect{0, 0, 300, 240}}));
+    const std::vector<uint32_t> before = c.Pixels[0];
+    c.App.ShowMessage("Timer could not be created");
+    int changed = 0;
+    for (size_t i = 0; i < before.size(); ++i) changed += before[i] != c.Pixels[0][i];
+    const std::string mode = std::to_string(static_cast<int>(k.Mode)) + (k.BoxOverSaver ? " over" : "");
+    EXPECT_EQ(c.Boxes.size(), k.Box ? 1u : 0u) << "mode " << mode;
+    EXPECT_EQ(changed > 300, k.OnBoard) << "mode " << mode << ": a band across the board";
+  }
+}
+
+TEST(SaverScreens, TheDesktopsScaleBecomesCellsOf30PixelsTimesIt) {
+  EXPECT_EQ(ScaledCellSize(96), -1) << "the pictures' own 30 pixels";
+  EXPECT_EQ(ScaledCellSize(120), 38);
+  EXPECT_EQ(ScaledCellSize(144), 45);
+  EXPECT_EQ(ScaledCellSize(192), 60);
+  EXPECT_EQ(ScaledPointerTolerance(144), 30);
+  EXPECT_EQ(XftDpi("Xft.antialias:\t1\nXft.dpi:\t144\nXft.hinting:\t1\n"), 144);
+  EXPECT_EQ(XftDpi("Xft.dpi: 192.4"), 192);
+  EXPECT_EQ(XftDpi("Xcursor.size:\t24\n"), std::nullopt);
+  EXPECT_EQ(XftDpi("Xft.dpi:\tlarge\n"), std::nullopt);
+  EXPECT_EQ(XftDpi("Xft.dpi:\t0\n"), std::nullopt);
+  EXPECT_EQ(XftDpi("NoXft.dpi:\t144\n"), std::nullopt);
+  EXPECT_EQ(MeasuredDpi(0), 96) << "SDL could not say";
+  EXPECT_EQ(MeasuredDpi(93.98), 96) << "a monitor near 100 %";
+  EXPECT_EQ(MeasuredDpi(40), 96) << "a television is not scaled down";
+  EXPECT_EQ(MeasuredDpi(141.2), 144);
+  EXPECT_EQ(DpiOfScale(1.5), 144);
+}
+
+}  // namespace
+}  // namespace detonix
