@@ -10,6 +10,7 @@
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "shell/sdl/Monitors.h"
+#include "shell/sdl/SdlSoundOutput.h"
 #include "shell/sdl/ShellOptions.h"
 
 namespace detonix::sdl {
@@ -71,6 +72,7 @@ class TSdlShell {
   bool FVideoStarted = false;
   std::unique_ptr<TSaverScreens> FGroup;  // gone with its sound before SDL
   std::vector<std::unique_ptr<TScreen>> FScreens;
+  std::weak_ptr<TSdlSoundOutput> FSound;  // owned by the group
   std::unique_ptr<TEndWatch> FWatch;  // ends the process when the loop cannot answer an end in time
   bool FQuit = false;
   bool FFailed = false;  // a window got no pixels: the run ends, unsuccessfully
