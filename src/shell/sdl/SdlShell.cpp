@@ -122,11 +122,6 @@ bool TSdlShell::Open() {
   return !Ended();
 }
 
-bool TSdlShell::DriverIs(const char* name) {
-  const char* driver = SDL_GetCurrentVideoDriver();
-  return driver && SDL_strcmp(driver, name) == 0;
-}
-
 void TSdlShell::PreferDriverFramebuffer() {
   // Left to itself SDL presents a window surface through OpenGL, which uploads and draws the
   // whole window for every change (in software where there is no GPU). The X11 framebuffer

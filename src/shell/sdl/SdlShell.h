@@ -60,7 +60,6 @@ class TSdlShell {
   void Blit(TScreen& screen, const std::vector<TRect>& changed);
   void PresentAll();
   void NoPicture();
-  static bool DriverIs(const char* name);
   static void PreferDriverFramebuffer();
   bool Ended() const;
   bool Foreign() const { return FOptions.Mode == TShellMode::smForeignWindow || FOptions.Mode == TShellMode::smPreview; }
