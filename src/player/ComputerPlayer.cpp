@@ -25,6 +25,8 @@ TComputerPlayer::TComputerPlayer(TGameState& state)
   FEscapeDist.assign(cells, 0);
   FEscapeVisited.Resize(cells);
   FThreatVisited.Resize(cells);
+  FBombReach.assign(cells, 0);
+  FWalkTicks.assign(cells + 1, 0);
 
   ThinkTimer.SetEnabled(Active());
   SafetyMargin = 2;
