@@ -3,9 +3,9 @@ BUILD      ?= build
 BUILD_SAN  ?= build-san
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_OPTS ?=
-# The end-to-end tests, on a virtual X server, under Wayland, of the Debian package and under
-# Wine; they run alone, after the rest.
-SHELL_LABELS = ^(display|fuzz|package|wayland|wine)$$
+# The end-to-end tests, on a virtual X server, under Wayland, of the Debian package, under Wine and
+# of reproducible builds; they run alone, after the rest.
+SHELL_LABELS = ^(display|fuzz|package|reproducible|wayland|wine)$$
 
 .PHONY: all setup build run package test test-plain test-sanitize test-shells bench clean
 
@@ -23,8 +23,8 @@ build: setup $(BUILD)/CMakeCache.txt
 run: build
 	@scripts/run.sh $(BUILD)
 
-# detonix_<version>_amd64.deb in the build folder.
-package: build
+# detonix_<version>_amd64.deb in the build folder, by dpkg-buildpackage from debian/.
+package: setup $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) --target package
 
 test: test-plain test-sanitize test-shells
@@ -39,12 +39,14 @@ test-sanitize: setup
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(BUILD_SAN) -j $(JOBS) --output-on-failure -LE '$(SHELL_LABELS)'
 
-# ctest -L display, -L wayland, -L package, -L wine: -V shows every end-to-end check, not only the failures.
+# ctest -L display, -L wayland, -L package, -L wine, -L reproducible: -V shows every end-to-end
+# check, not only the failures.
 test-shells: build
 	ctest --test-dir $(BUILD) -V --no-tests=error -L '^display$$'
 	ctest --test-dir $(BUILD) -V --no-tests=error -L '^wayland$$'
 	ctest --test-dir $(BUILD) -V --no-tests=error -L '^package$$'
 	ctest --test-dir $(BUILD) -V --no-tests=error -L '^wine$$'
+	ctest --test-dir $(BUILD) -V --no-tests=error -L '^reproducible$$'
 	ctest --test-dir $(BUILD) -V --no-tests=error -L '^fuzz$$'
 
 # detonix against xscreensaver's maze hack on Xvfb, first frames, headless speed, then the

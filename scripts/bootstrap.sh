@@ -9,8 +9,8 @@ packages=(
   libstb-dev fonts-dejavu-core
   libsdl2-dev libx11-dev xvfb xdotool x11-utils imagemagick xscreensaver
   sway grim wtype xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
-  g++-mingw-w64-x86-64 wine64 xauth wixl
-  lintian dpkg-dev file man-db
+  g++-mingw-w64-x86-64 wine64 xauth wixl msitools
+  lintian dpkg-dev debhelper devscripts diffoscope-minimal python3 file man-db
   clang-14 libfuzzer-14-dev
   xscreensaver-data-extra libxdamage-dev
 )

@@ -13,7 +13,7 @@ wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
 if [ "${1:-}" != "--inside" ]; then
-  for tool in x86_64-w64-mingw32-g++-posix "$wine" xvfb-run xdotool import identify convert wixl; do
+  for tool in x86_64-w64-mingw32-g++-posix "$wine" xvfb-run xdotool import identify convert wixl msiinfo; do
     if ! command -v "$tool" >/dev/null; then
       echo "test-win: $tool is missing; scripts/bootstrap.sh installs what the Wine tests need" >&2
       exit 77
@@ -139,6 +139,19 @@ mkdir -p "$WINEPREFIX/drive_c/detonix"
 cp "$build/detonix.scr" "$build"/tests/*.exe "$WINEPREFIX/drive_c/detonix/"
 waves=$(LC_ALL=C grep -a -o -P '(?s)RIFF.{4}WAVEfmt ' "$build/detonix.scr" | wc -l)
 [ "$waves" = 1 ]; record $? "detonix.scr holds the explosion wave once ($waves)"
+
+# One version everywhere: the version resource, the manifest and the MSI carry the project's.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+resources=$(x86_64-w64-mingw32-windres -J coff -i "$build/detonix.scr" -O rc 2>>"$logs/wine.log")
+seen="$(grep -E '^ *(FILEVERSION|PRODUCTVERSION) ' <<<"$resources" | tr -d ' ' | tr '\n' ';')"
+seen+="$(grep -oE '"(FileVersion|ProductVersion)", "[^"]*"' <<<"$resources" | tr -d ' ' | tr '\n' ';')"
+seen+="manifest $(grep -a -o 'name="VantrelProgs.Detonix.ScreenSaver" version="[0-9.]*"' "$build/detonix.scr" | sed 's/.*version=//');"
+seen+="MSI $(msiinfo export "$build/detonix.msi" Property | tr -d '\r' | sed -n 's/^ProductVersion\t//p')"
+IFS=. read -r major minor patch <<<"$version"
+want="FILEVERSION$major,$minor,$patch,0;PRODUCTVERSION$major,$minor,$patch,0;"
+want+="\"FileVersion\",\"$version\";\"ProductVersion\",\"$version\";manifest \"$version.0\";MSI $version"
+echo "  $seen"
+[ "$seen" = "$want" ]; record $? "detonix.scr and detonix.msi carry the version $version"
 
 echo "== In-process cases (GoogleTest)"
 for program in "$build"/tests/*_tests.exe; do
@@ -435,6 +448,71 @@ win msiexec /x 'C:\detonix\detonix.msi' /qn; record $? "msiexec /x detonix.msi"
 [ ! -e "$installed" ]; record $? "uninstalling removes the saver"
 win reg query "$key" /v PlayerSpeed | grep -qi '0x12c'; record $? "the settings survive uninstalling"
 win reg delete 'HKCU\software\Vantrel_Progs' /f >/dev/null 2>&1
+
+# A newer MSI replaces the older one (one uninstall entry, the new file, the settings kept) and an
+# older one refuses to install over it. The newer one is this saver with a few bytes appended, so
+# its file can be told apart, packed as the next version.
+msi_upgrade() {
+  local version next down uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+  local installed=$WINEPREFIX/drive_c/windows/system32/detonix.scr newer=$build/artifacts/upgrade
+  local ico=$build/src/shell/win32/assets/detonix.ico
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+  next=${version%.*}.$((${version##*.} + 1))
+  mkdir -p "$newer"
+  { cat "$build/detonix.scr"; echo "detonix $next upgrade test"; } >"$newer/detonix.scr"
+  "$root/scripts/build-msi.sh" "$root/src/shell/win32/detonix.wxs" "$newer/detonix.scr" "$ico" \
+    "$newer/detonix-$next.msi" "$next"
+  record $? "an MSI of version $next"
+  msiinfo export "$newer/detonix-$next.msi" Upgrade | tr -d '\r' >"$logs/msi-upgrade-table.txt"
+  grep -q 'WIX_UPGRADE_DETECTED' "$logs/msi-upgrade-table.txt" && grep -q 'WIX_DOWNGRADE_DETECTED' "$logs/msi-upgrade-table.txt"
+  record $? "the MSI's Upgrade table finds older and newer versions (logs/msi-upgrade-table.txt)"
+  cp "$newer/detonix-$next.msi" "$WINEPREFIX/drive_c/detonix/"
+  entries() {  # the uninstall entries named Detonix, "name version" each
+    win reg query "$uninstall" /s | awk '
+      $1 == "DisplayName" && $3 == "Detonix" { name = $3 " " $4 " " $5 }
+      $1 == "DisplayVersion" { version = $3 }
+      /^HKEY_/ || /^$/ { if (name != "") print name " " version; name = ""; version = "" }
+      END { if (name != "") print name " " version }' | sort -u
+  }
+  # The installed programs take the icon from the product's registration (ARPPRODUCTICON).
+  product_icon() {
+    local path
+    path=$(win reg query 'HKLM\Software\Classes\Installer\Products' /s | sed -n 's/^ *ProductIcon *REG_SZ *//p')
+    path=${path#C:\\}
+    [ -n "$path" ] && [ "$(wc -l <<<"$path")" = 1 ] && cmp -s "$ico" "$WINEPREFIX/drive_c/${path//\\//}"
+  }
+  win reg add "$key" /v PlayerSpeed /t REG_DWORD /d 200 /f >/dev/null
+  win msiexec /i 'C:\detonix\detonix.msi' /qn; record $? "upgrade: msiexec /i detonix.msi ($version)"
+  echo "  entries with $version installed: $(entries | tr '\n' ';')"
+  [ "$(entries)" = "Detonix Screen Saver $version" ]; record $? "upgrade: one entry, for $version"
+  product_icon; record $? "upgrade: the entry has the saver's icon"
+  win msiexec /i "C:\\detonix\\detonix-$next.msi" /qn; record $? "upgrade: msiexec /i detonix-$next.msi over it"
+  echo "  entries after installing $next: $(entries | tr '\n' ';')"
+  [ "$(entries)" = "Detonix Screen Saver $next" ]; record $? "upgrade: one entry left, for $next"
+  product_icon; record $? "upgrade: the entry has the saver's icon"
+  cmp -s "$installed" "$newer/detonix.scr"; record $? "upgrade: the system folder holds the new saver"
+  win reg query "$key" /v PlayerSpeed | grep -qi '0xc8'; record $? "upgrade: the settings are untouched"
+  # Wine neither shows nor logs the launch condition's text under /qn: the log shows the
+  # condition that stopped it, the table the text it carries.
+  win msiexec /i 'C:\detonix\detonix.msi' /qn /l*v 'C:\detonix\downgrade.log'
+  [ $? -ne 0 ]; record $? "downgrade: msiexec /i detonix.msi ($version) over $next fails"
+  tr -d '\r\0' <"$WINEPREFIX/drive_c/detonix/downgrade.log" >"$logs/msi-downgrade.log"
+  down=$(msiinfo export "$build/detonix.msi" LaunchCondition | tr -d '\r' | grep '^NOT WIX_DOWNGRADE_DETECTED')
+  grep -q '^Property(S): WIX_DOWNGRADE_DETECTED = {' "$logs/msi-downgrade.log" &&
+    grep -q 'Action ended .*: LaunchConditions. Return value 0' "$logs/msi-downgrade.log" &&
+    ! grep -q 'Action start .*: InstallFiles' "$logs/msi-downgrade.log" &&
+    [ "$(cut -f2 <<<"$down")" = "A newer version of Detonix Screen Saver is already installed." ]
+  record $? "downgrade: stopped by the launch condition \"$(cut -f2 <<<"$down")\" (logs/msi-downgrade.log)"
+  echo "  entries after the downgrade: $(entries | tr '\n' ';')"
+  [ "$(entries)" = "Detonix Screen Saver $next" ] && cmp -s "$installed" "$newer/detonix.scr"
+  record $? "downgrade: $next stays installed"
+  win msiexec /x "C:\\detonix\\detonix-$next.msi" /qn; record $? "upgrade: msiexec /x detonix-$next.msi"
+  [ -z "$(entries)" ] && [ ! -e "$installed" ]; record $? "upgrade: removing it leaves no entry and no file"
+  win reg delete 'HKCU\software\Vantrel_Progs' /f >/dev/null 2>&1
+}
+
+echo "== Upgrading the MSI package"
+msi_upgrade
 
 "$wineserver" -k 2>/dev/null
 echo "Pictures: $artifacts/saver.png $artifacts/dialog-settings.png $artifacts/dialog-about.png $artifacts/preview.png"

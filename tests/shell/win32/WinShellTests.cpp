@@ -24,6 +24,7 @@
 #include "shell/win32/StartUp.h"
 #include "shell/win32/Win32Sound.h"
 #include "shell/win32/resource.h"
+#include "ResourceVersion.h"
 
 using namespace detonix;
 using namespace detonix::win32;
@@ -345,7 +346,10 @@ TEST(Resources, IconAndVersionBlockNameTheProgram) {
   EXPECT_TRUE(text && std::string(text) == "Detonix Screen Saver") << "description";
   VS_FIXEDFILEINFO* fixed = nullptr;
   VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length);
-  EXPECT_TRUE(fixed && HIWORD(fixed->dwFileVersionMS) == 1) << "version 1";
+  const WORD version[] = {DETONIX_VERSION_RC};  // the project's, as CMake writes it
+  EXPECT_TRUE(fixed && HIWORD(fixed->dwFileVersionMS) == version[0] && LOWORD(fixed->dwFileVersionMS) == version[1] &&
+              HIWORD(fixed->dwFileVersionLS) == version[2])
+      << "the project's version";
   char name[64] = {};
   LoadStringA(module, 1, name, sizeof name);
   EXPECT_STREQ(name, "Detonix") << "the name the display settings list";
