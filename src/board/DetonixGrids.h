@@ -57,6 +57,7 @@ class TDetonixValueGrid : public TCustomDetonixGrid {
   void Clear() override { Fill(DefaultValue); }
   // Every cell := V; the default stays as it is.
   void Fill(V v) { std::fill(FCells.begin(), FCells.end(), v); }
+  const std::vector<V>& Cells() const { return FCells; }
 
   const V DefaultValue;
 

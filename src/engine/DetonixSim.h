@@ -10,6 +10,7 @@
 #include "board/BombRecords.h"
 #include "board/GameState.h"
 #include "board/PUPTimerLists.h"
+#include "board/StateBytes.h"
 #include "platform/Application.h"
 #include "settings/Settings.h"
 
@@ -23,8 +24,9 @@ class TPaintSurface;
 class TSoundOutput;
 
 // Why a game stopped. geStall: neither player acted for the stall time, so nothing could change
-// any more. geStalemate: nobody was hit for StalemateMs, or for ClearedStalemateMs on a cleared
-// board, so the game would most likely never end.
+// any more. geStalemate: on a cleared board the whole state came back as it was at an earlier
+// decision, so the game repeats for ever; or nobody was hit for StalemateMs, or for
+// ClearedStalemateMs on a cleared board, so the game would most likely never end.
 enum class TGameEnd : uint8_t { geLives, geForce, geStall, geStalemate };
 
 // The power-ups a player can collect, in the order of their object types.
@@ -58,6 +60,7 @@ struct TGameStats {
   int64_t ClearedAtMs = -1;      // when the board was cleared, from the game's start; -1: never
   int64_t LongestClearedHitlessMs = 0;  // the same as LongestHitlessMs, counted on the cleared board only
   int64_t LongestQuietMs = 0;    // longest stretch in which neither player moved or laid a bomb
+  int64_t RepeatPeriodMs = -1;   // the length of the cycle a repeating game was caught in; -1: none
 };
 
 // The largest boards a simulator is made for: an 8K screen either way round, in pixels, and at
@@ -167,6 +170,10 @@ class TDetonixSimulator {
   void EndGame(TGameEnd reason);
   void PlayerActed(int index);
   void CheckCleared();
+  // At Player1's decisions on the cleared board: whether the whole state equals that of an earlier
+  // decision; then the game ends, for it would repeat for ever.
+  bool StateRepeated();
+  void AppendState(TStateBytes& out);
 
   // Power-ups.
   bool RevealPowerUp(TPoint cell);
@@ -243,6 +250,14 @@ class TDetonixSimulator {
   int64_t FClearedMs = -1;  // when the board was cleared; -1 while it is not
   int64_t FEndedMs = -1;  // when the current game stopped; -1 while it runs
   int64_t FGames = 0;
+  // Cycle finding over the states at Player1's decisions (doubling checkpoints): the one stored
+  // state, when it was taken, and decisions since then.
+  std::vector<uint8_t> FRepeatMark;
+  int64_t FRepeatMarkMs = 0;
+  uint64_t FRepeatSteps = 0;
+  uint64_t FRepeatPower = 1;
+  TStateBytes FRepeatScratch;
+  std::vector<const TTimer*> FStateTimers;  // the game's timers in the order AppendState met them
 };
 
 }  // namespace detonix
