@@ -155,7 +155,9 @@ void TDetonixSimulator::ClearGame() {
   FStalemateTimer->SetEnabled(false);
   FClearedStalemateTimer->SetEnabled(false);
   FClearedMs = -1;
-  FRepeatMark.clear();
+  FRepeatSeen.clear();
+  FRepeatDecision = 0;
+  FRepeatCandidate = 0;
   FState.BombTimerGrid.RemoveAll();
   FExplosionCountGrid.Clear();
   FOwnerFireGrid[0].Clear();
@@ -330,23 +332,31 @@ bool TDetonixSimulator::StateRepeated() {
   if (!BoardCleared() || FGameOver) return false;
   FRepeatScratch.Bytes.clear();
   AppendState(FRepeatScratch);
-  const int64_t now = NowMs();
-  if (!FRepeatMark.empty()) {
-    ++FRepeatSteps;
-    if (FRepeatScratch.Bytes == FRepeatMark) {
-      FStats.RepeatPeriodMs = now - FRepeatMarkMs;
+  const std::vector<uint8_t>& state = FRepeatScratch.Bytes;
+  const uint64_t decision = ++FRepeatDecision;
+  if (FRepeatCandidate > 0 && decision == FRepeatMarkDecision + FRepeatCandidate) {
+    if (state == FRepeatMark) {
+      FStats.RepeatPeriodMs = NowMs() - FRepeatMarkMs;
       SetPaused(true);
       EndGame(TGameEnd::geStalemate);
       return true;
     }
-    if (FRepeatSteps < FRepeatPower) return false;
+    FRepeatCandidate = 0;  // two states with the same hash only
   }
-  // Brent's scheme: a new checkpoint after 1, 2, 4, ... decisions finds any cycle within a few of
-  // its lengths (after it began), holding one state.
-  FRepeatPower = FRepeatMark.empty() ? 1 : FRepeatPower * 2;
-  std::swap(FRepeatMark, FRepeatScratch.Bytes);
-  FRepeatMarkMs = now;
-  FRepeatSteps = 0;
+  uint64_t hash = 14695981039346656037u;
+  for (const uint8_t byte : state) hash = (hash ^ byte) * 1099511628211u;
+  const auto [seen, fresh] = FRepeatSeen.try_emplace(hash, decision);
+  if (!fresh) {
+    if (FRepeatCandidate == 0) {
+      FRepeatMark = state;
+      FRepeatMarkDecision = decision;
+      FRepeatCandidate = decision - seen->second;
+      FRepeatMarkMs = NowMs();
+    }
+    seen->second = decision;
+  } else if (FRepeatSeen.size() > MaxRepeatStates) {
+    FRepeatSeen.clear();  // bounded memory: only cycles shorter than this are found
+  }
   return false;
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "board/BombRecords.h"
@@ -100,6 +101,9 @@ class TDetonixSimulator {
   // players slower than the default, in proportion). Ordinary games that ended by lives never
   // went this long there, at any board size we measured.
   static constexpr uint32_t ClearedStalemateMs = 15 * 60000;
+  // States remembered for finding a repeat: cycles of more decisions than this go unnoticed (at
+  // the default 150 ms, 2.7 hours), and the hit-free limits end those games.
+  static constexpr size_t MaxRepeatStates = 1u << 16;
 
   // Builds everything and starts the first game. Throws the grids' error for a surface smaller
   // than one cell, and the maze error when no maze can be made.
@@ -250,12 +254,15 @@ class TDetonixSimulator {
   int64_t FClearedMs = -1;  // when the board was cleared; -1 while it is not
   int64_t FEndedMs = -1;  // when the current game stopped; -1 while it runs
   int64_t FGames = 0;
-  // Cycle finding over the states at Player1's decisions (doubling checkpoints): the one stored
-  // state, when it was taken, and decisions since then.
+  // Cycle finding over the states at Player1's decisions on the cleared board: a hash of each
+  // decision's state; a state whose hash came before is kept whole with the candidate cycle
+  // length, and the game ends only when the state one such length later equals it byte for byte.
+  std::unordered_map<uint64_t, uint64_t> FRepeatSeen;  // state hash -> decision number
+  uint64_t FRepeatDecision = 0;
   std::vector<uint8_t> FRepeatMark;
+  uint64_t FRepeatMarkDecision = 0;
+  uint64_t FRepeatCandidate = 0;  // decisions; 0: none
   int64_t FRepeatMarkMs = 0;
-  uint64_t FRepeatSteps = 0;
-  uint64_t FRepeatPower = 1;
   TStateBytes FRepeatScratch;
   std::vector<const TTimer*> FStateTimers;  // the game's timers in the order AppendState met them
 };
