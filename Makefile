@@ -47,8 +47,10 @@ test-shells: build
 	ctest --test-dir $(BUILD) -V --no-tests=error -L '^wine$$'
 	ctest --test-dir $(BUILD) -V --no-tests=error -L '^fuzz$$'
 
+# detonix against xscreensaver's maze hack on Xvfb, first frames, headless speed, then the
+# Google Benchmark programs (about seven minutes; DETONIX_BENCH_SECONDS=10 for a quick look).
 bench: build
-	./$(BUILD)/detonix-bench
+	scripts/bench.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD)-win $(BUILD)-fuzz

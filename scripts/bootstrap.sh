@@ -12,6 +12,7 @@ packages=(
   g++-mingw-w64-x86-64 wine64 xauth wixl
   lintian dpkg-dev file man-db
   clang-14 libfuzzer-14-dev
+  xscreensaver-data-extra libxdamage-dev
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <vector>
 
@@ -51,18 +52,27 @@ class TDetonixValueGrid : public TCustomDetonixGrid {
   V GetCell(int x, int y) const { return InGrid(x, y) ? FCells[Index(x, y)] : DefaultValue; }
   V GetCell(TPoint p) const { return GetCell(p.X, p.Y); }
   void SetCell(int x, int y, V v) {
-    if (InGrid(x, y)) FCells[Index(x, y)] = v;
+    if (!InGrid(x, y)) return;
+    FCells[Index(x, y)] = v;
+    ++FChanges;
   }
   void SetCell(TPoint p, V v) { SetCell(p.X, p.Y, v); }
   void Clear() override { Fill(DefaultValue); }
   // Every cell := V; the default stays as it is.
-  void Fill(V v) { std::fill(FCells.begin(), FCells.end(), v); }
-  const std::vector<V>& Cells() const { return FCells; }
+  void Fill(V v) {
+    std::fill(FCells.begin(), FCells.end(), v);
+    ++FChanges;
+  }
+  // The cells in index order (column by column), for a reader that walks the whole grid.
+  std::span<const V> Cells() const { return FCells; }
+  // Grows with every write, so a reader can tell that what it worked out from the grid still holds.
+  uint64_t Changes() const { return FChanges; }
 
   const V DefaultValue;
 
  protected:
   std::vector<V> FCells;
+  uint64_t FChanges = 0;
 };
 
 // Small signed integers per cell; arithmetic wraps in 8 bits.

@@ -34,9 +34,8 @@ bool TGameHost::Build(void* bits, int width, int height, int stride) {
   FFailure.clear();
   const bool preview = FOptions.Mode == THostMode::hmPreview;
   try {
+    // No black first: the board covers every pixel, and a failure below blacks them out.
     FSurface = std::make_unique<TPaintSurface>(bits, width, height, stride);
-    FSurface->Canvas().Brush.Color = clBlack;
-    FSurface->Canvas().FillRect(FSurface->Bitmap().Bounds());
     TSimulatorOptions options;
     options.Preview = preview;
     options.CellSize = preview ? PreviewCellSize(width) : FOptions.CellSize;

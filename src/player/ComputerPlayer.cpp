@@ -25,6 +25,8 @@ TComputerPlayer::TComputerPlayer(TGameState& state)
   FEscapeDist.assign(cells, 0);
   FEscapeVisited.Resize(cells);
   FThreatVisited.Resize(cells);
+  FBombReach.assign(cells, 0);
+  FWalkTicks.assign(cells + 1, 0);
 
   ThinkTimer.SetEnabled(Active());
   SafetyMargin = 2;
@@ -58,6 +60,8 @@ void TComputerPlayer::AppendMemory(TStateBytes& out) const {
   out.Put(FBombSpotCount);
   out.Put(FThreatLimit);
   out.Put(FMinFuse);
+  // FBombReach and FWalkTicks are left out: caches of what the board and StepsPerFuseTick above
+  // decide, rebuilt whenever those change (their change counter would never repeat).
 }
 
 void TComputerPlayer::SetActive(bool value) {

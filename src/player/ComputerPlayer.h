@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -78,7 +79,7 @@ class TComputerPlayer final : public TPlayer {
   bool FindKickEscape(TPoint& cell);
   bool PlanKick(TPoint& p, TDirection dir);
   // Fuse ticks needed to walk D cells, rounded half up.
-  int WalkTicks(int distance) const;
+  int WalkTicks(int distance);
 
   // Targets and bombs.
   void PlanRoute(TPoint target);
@@ -147,6 +148,12 @@ class TComputerPlayer final : public TPlayer {
   int OpponentExplosionSize() const { return Opponent ? Opponent->ExplosionSize : ExplosionSize; }
   TPoint OpponentPosition() const { return Opponent ? Opponent->Position : NoPoint; }
   bool IsClosed(TPoint p) const;
+  // False when no bomb lies within Range on P's lines of sight: then nothing can threaten P.
+  bool NearBomb(TPoint p, int range);
+  void UpdateBombReach(int range);
+  void MapBombReach(int range);
+  // How far BombThreat looks from a cell: the larger of the two players' explosions.
+  int ThreatRange() const { return std::max<int>(ExplosionSize, OpponentExplosionSize()); }
   bool ThreatFrom(TPoint cur, int range);
   void CheckBombCell(TPoint q, int distance, bool& found);
   bool InBlast(TPoint cell, std::span<const TPoint> bombs, std::span<const int> sizes) const;
@@ -169,6 +176,15 @@ class TComputerPlayer final : public TPlayer {
   TStampGrid FThreatVisited;
   int FThreatLimit = -1;
   int FMinFuse = 60;
+  // Per cell: a bomb lies within the range on its lines of sight. Most cells of a board have none,
+  // and most tests of danger end there. Kept while the board and the range stay as they were.
+  std::vector<uint8_t> FBombReach;
+  bool FBombReachMapped = false;
+  uint64_t FBombReachChanges = 0;
+  int FBombReachRange = 0;
+  // WalkTicks of every distance a search can reach, for the StepsPerFuseTick it was made for.
+  std::vector<int> FWalkTicks;
+  double FWalkTicksFor = 0;
 };
 
 }  // namespace detonix

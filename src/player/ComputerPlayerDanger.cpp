@@ -17,8 +17,16 @@ constexpr bool EndsLineOfSight(TObjectType t) { return t == otBlock || t == otEx
 constexpr bool IsVertical(TDirection d) { return d == dirUp || d == dirDown; }
 }  // namespace
 
-int TComputerPlayer::WalkTicks(int distance) const {
-  return static_cast<int>(std::trunc(static_cast<double>(distance) / StepsPerFuseTick + 0.5));
+int TComputerPlayer::WalkTicks(int distance) {
+  const auto ticks = [this](int d) {
+    return static_cast<int>(std::trunc(static_cast<double>(d) / StepsPerFuseTick + 0.5));
+  };
+  if (distance < 0 || static_cast<size_t>(distance) >= FWalkTicks.size()) return ticks(distance);
+  if (FWalkTicksFor != StepsPerFuseTick) {
+    for (size_t d = 0; d < FWalkTicks.size(); ++d) FWalkTicks[d] = ticks(static_cast<int>(d));
+    FWalkTicksFor = StepsPerFuseTick;
+  }
+  return FWalkTicks[static_cast<size_t>(distance)];
 }
 
 bool TComputerPlayer::InLineOfFire(TPoint from, TPoint to, int range) const {
@@ -39,14 +47,51 @@ bool TComputerPlayer::InLineOfFire(TPoint from, TPoint to, int range) const {
 }
 
 int TComputerPlayer::BombThreat(TPoint p, int timeLimit) {
-  const int range = std::max<int>(ExplosionSize, OpponentExplosionSize());
+  // Off the board there is nothing to look at, and no cell to mark.
+  if (!OnBoard(p)) return -1;
+  const int range = ThreatRange();
+  if (!NearBomb(p, range)) return -1;
   FThreatVisited.NextGeneration();
   FThreatLimit = timeLimit;
   FMinFuse = NoFuseSeen;
-  // Off the board there is nothing to look at, and no cell to mark.
-  if (!OnBoard(p)) return -1;
   if (!ThreatFrom(p, range)) return -1;
   return timeLimit == EarliestFuse ? FMinFuse : 1;
+}
+
+bool TComputerPlayer::NearBomb(TPoint p, int range) {
+  UpdateBombReach(range);
+  return FBombReach[CellIndex(p)] != 0;
+}
+
+void TComputerPlayer::UpdateBombReach(int range) {
+  const uint64_t changes = FState.MazeGrid.Changes();
+  if (FBombReachMapped && changes == FBombReachChanges && range == FBombReachRange) return;
+  MapBombReach(range);
+  FBombReachMapped = true;
+  FBombReachChanges = changes;
+  FBombReachRange = range;
+}
+
+// The cells from which ThreatFrom would meet a bomb: a line of sight is the same both ways, so
+// every bomb marks what it sees, up to and including the block that ends each line.
+void TComputerPlayer::MapBombReach(int range) {
+  std::fill(FBombReach.begin(), FBombReach.end(), 0);
+  const std::span<const TObjectType> cells = FState.MazeGrid.Cells();
+  for (size_t i = 0; i < cells.size(); ++i) {
+    if (cells[i] != otBomb) continue;
+    FBombReach[i] = 1;
+    const TPoint bomb{static_cast<int>(i / static_cast<size_t>(FState.RowCount)),
+                      static_cast<int>(i % static_cast<size_t>(FState.RowCount))};
+    for (TDirection dir : AllDirections) {
+      TPoint q = bomb;
+      for (int step = 1; step <= range; ++step) {
+        MovePoint(q, dir);
+        if (!OnBoard(q)) break;
+        FBombReach[CellIndex(q)] = 1;
+        if (EndsLineOfSight(CellAt(q))) break;
+      }
+    }
+  }
 }
 
 // Recursion depth is bounded by the number of bombs: each is looked into once per call.

@@ -16,6 +16,9 @@ void TComputerPlayer::PlanRoute(TPoint target) {
   FBombSpotCount = 0;
   bool found = false;
 
+  // The board stays as it is during the search: the cells no bomb can reach are known once.
+  UpdateBombReach(ThreatRange());
+  const std::span<const TObjectType> maze = FState.MazeGrid.Cells();
   FSearchQueue.Restart();
   if (OnBoard(Position)) {
     // As in Escape, the own cell is not marked and can be reached again from a neighbour.
@@ -28,17 +31,21 @@ void TComputerPlayer::PlanRoute(TPoint target) {
       const TPoint next = Neighbour(cur, dir);
       if (!OnBoard(next) || RouteGrid.GetCell(next) >= 0) continue;
       RouteGrid.SetCell(next, static_cast<int8_t>(Ord(Opposite(dir))));
+      const size_t i = CellIndex(next);
       const int distance = FSearchDist[CellIndex(cur)] + 1;
-      FSearchDist[CellIndex(next)] = distance;
-      const int limit = WalkTicks(distance) + SafetyMargin;
-      if (IsSafeCell(next, limit)) {
+      FSearchDist[i] = distance;
+      // IsSafeCell with the time it takes to walk there, the walk reckoned only where a bomb could matter.
+      const TObjectType cell = maze[i];
+      const bool safe = (cell == otEmpty || IsPowerUpType(cell)) &&
+                        (!FBombReach[i] || BombThreat(next, WalkTicks(distance) + SafetyMargin) < 0);
+      if (safe) {
         if (next == target) {
           found = SetRoute(next);
           break;
         }
         FSearchQueue.Push(next);
-        if (FState.HasPowerUp(next)) FPowerUps.push_back(next);
-      } else if (FPowerUps.empty() && CellAt(next) == otExpBlock && FBombSpotCount < BombSpotLimit &&
+        if (IsPowerUpType(cell)) FPowerUps.push_back(next);
+      } else if (FPowerUps.empty() && cell == otExpBlock && FBombSpotCount < BombSpotLimit &&
                  BombThreat(next, -1) < 0) {
         // Cur lies next to a block that no bomb is about to blow up: a place to bomb it from.
         FBombSpots[static_cast<size_t>(FBombSpotCount++)] = cur;

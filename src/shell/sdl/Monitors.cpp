@@ -8,11 +8,6 @@ namespace detonix::sdl {
 
 namespace {
 
-bool DriverIs(const char* name) {
-  const char* driver = SDL_GetCurrentVideoDriver();
-  return driver && SDL_strcmp(driver, name) == 0;
-}
-
 // What GNOME, KDE or xrdb published for the X11 desktop, read on a connection of our own.
 std::optional<int> DesktopXftDpi() {
   if (!DriverIs("x11")) return std::nullopt;
@@ -46,6 +41,11 @@ int DisplayDpi(int i, std::optional<double> scale, std::optional<int> xftDpi) {
 }
 
 }  // namespace
+
+bool DriverIs(const char* name) {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver && SDL_strcmp(driver, name) == 0;
+}
 
 std::vector<TMonitor> SdlMonitors(std::optional<double> scale) {
   const std::optional<int> xftDpi = scale ? std::nullopt : DesktopXftDpi();

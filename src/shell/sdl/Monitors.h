@@ -9,6 +9,9 @@
 
 namespace detonix::sdl {
 
+// Whether SDL's video runs on the driver of this name ("x11", "wayland").
+bool DriverIs(const char* name);
+
 // The monitors SDL reports, once its video has started, each at the desktop's scale: SCALE when
 // one is given for the run, else the Xft.dpi of an X11 desktop, else SDL's measure of the monitor.
 // On Wayland the compositor scales the windows: there a SCALE counts in the output's own pixels.

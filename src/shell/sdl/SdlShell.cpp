@@ -40,7 +40,12 @@ TSdlShell::TSdlShell(const TShellOptions& options, std::function<std::vector<TMo
   TScreensOptions screens;
   screens.Mode = HostMode(FOptions.Mode);
   screens.ReadSettings = [options = FOptions] { return SettingsForRun(*CreateUserSettingsStore(), options); };
-  screens.OpenSound = [] { return std::make_shared<TSdlSoundOutput>(); };
+  // Made when a game will sound, opened once the boards are shown.
+  screens.OpenSound = [this] {
+    auto sound = std::make_shared<TSdlSoundOutput>();
+    FSound = sound;
+    return sound;
+  };
   screens.Seed = FOptions.Seed;
   screens.Log = [](const std::string& text) { std::fprintf(stderr, "detonix: %s\n", text.c_str()); };
   // Over a full-screen saver nobody could answer a box: the message is written on the board.
@@ -112,13 +117,9 @@ bool TSdlShell::Open() {
     FGroup->PointerStartsAt(x, y);
   }
   for (auto& screen : FScreens) StartGame(*screen);
+  if (const auto sound = FSound.lock()) sound->Open();
   // This early only a board that could not be made ends the run.
   return !Ended();
-}
-
-bool TSdlShell::DriverIs(const char* name) {
-  const char* driver = SDL_GetCurrentVideoDriver();
-  return driver && SDL_strcmp(driver, name) == 0;
 }
 
 void TSdlShell::PreferDriverFramebuffer() {

@@ -10,6 +10,7 @@
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "shell/sdl/Monitors.h"
+#include "shell/sdl/SdlSoundOutput.h"
 #include "shell/sdl/ShellOptions.h"
 
 namespace detonix::sdl {
@@ -59,7 +60,6 @@ class TSdlShell {
   void Blit(TScreen& screen, const std::vector<TRect>& changed);
   void PresentAll();
   void NoPicture();
-  static bool DriverIs(const char* name);
   static void PreferDriverFramebuffer();
   bool Ended() const;
   bool Foreign() const { return FOptions.Mode == TShellMode::smForeignWindow || FOptions.Mode == TShellMode::smPreview; }
@@ -71,6 +71,7 @@ class TSdlShell {
   bool FVideoStarted = false;
   std::unique_ptr<TSaverScreens> FGroup;  // gone with its sound before SDL
   std::vector<std::unique_ptr<TScreen>> FScreens;
+  std::weak_ptr<TSdlSoundOutput> FSound;  // owned by the group
   std::unique_ptr<TEndWatch> FWatch;  // ends the process when the loop cannot answer an end in time
   bool FQuit = false;
   bool FFailed = false;  // a window got no pixels: the run ends, unsuccessfully

@@ -19,7 +19,9 @@ TSdlWave::TSdlWave(std::span<const uint8_t> image) {
 
 TSdlWave::~TSdlWave() { SDL_FreeWAV(FSamples); }
 
-TSdlSoundOutput::TSdlSoundOutput() {
+void TSdlSoundOutput::Open() {
+  if (FOpened) return;
+  FOpened = true;
   const TSdlWave explosion(ExplosionWave());
   if (!explosion.Loaded() || explosion.Spec().format != AUDIO_S16LSB) return;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;

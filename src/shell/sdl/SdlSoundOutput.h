@@ -28,13 +28,16 @@ class TSdlWave {
   Uint32 FLength = 0;
 };
 
-// Explosions through SDL2 audio: one device, opened at start for the explosion's format, fed
-// through SDL's queue. A new sound clears the queue, so a chain of explosions restarts the bang.
+// Explosions through SDL2 audio: one device for the explosion's format, fed through SDL's
+// queue. A new sound clears the queue, so a chain of explosions restarts the bang.
 class TSdlSoundOutput final : public TSoundOutput {
  public:
-  // Opens the default output device; without one the output stays silent (no devices).
-  TSdlSoundOutput();
+  TSdlSoundOutput() = default;
   ~TSdlSoundOutput() override;
+  // Opens the default output device, once; until then, and without a device, the output stays
+  // silent (no devices). Starting the audio takes long enough to be left until the first picture
+  // is shown: no fuse burns down before that.
+  void Open();
   TSdlSoundOutput(const TSdlSoundOutput&) = delete;
   TSdlSoundOutput& operator=(const TSdlSoundOutput&) = delete;
 
@@ -48,6 +51,7 @@ class TSdlSoundOutput final : public TSoundOutput {
   SDL_AudioDeviceID FDevice = 0;
   SDL_AudioSpec FSpec{};
   bool FInitialised = false;
+  bool FOpened = false;
 };
 
 }  // namespace detonix::sdl
