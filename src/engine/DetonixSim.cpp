@@ -74,6 +74,9 @@ TDetonixSimulator::TDetonixSimulator(TApplication& app, TPaintSurface& paintBox,
   FPlayer1->SafetyMargin = 2;
   FPlayer1->SetThinkInterval(s.PlayerSpeed);
   FPlayer1->ImageBase = static_cast<int8_t>(s.P1ImageIndex & 0xFF);
+  FPlayer1->ThinkTimer.OnTimer = [this](TTimer&) {
+    if (!StateRepeated()) FPlayer1->Think();
+  };
   FPlayer2->OnAction = [this](uint8_t action, TComputerPlayer&) { Player2Action(action); };
   FPlayer2->SetOpponent(FPlayer1.get());
   FPlayer2->SafetyMargin = 2;
@@ -152,6 +155,9 @@ void TDetonixSimulator::ClearGame() {
   FStalemateTimer->SetEnabled(false);
   FClearedStalemateTimer->SetEnabled(false);
   FClearedMs = -1;
+  FRepeatSeen.clear();
+  FRepeatDecision = 0;
+  FRepeatCandidate = 0;
   FState.BombTimerGrid.RemoveAll();
   FExplosionCountGrid.Clear();
   FOwnerFireGrid[0].Clear();
@@ -316,3 +322,141 @@ void TDetonixSimulator::RequestExplosionSound() {
 }
 
 }  // namespace detonix
+
+namespace detonix {
+
+// The players decide without random numbers and nothing else draws from the generator, so on a
+// cleared board the state below decides the whole future: once it comes back, the game can only
+// go round the same cycle, no hit included (a hit would have taken a life for good).
+bool TDetonixSimulator::StateRepeated() {
+  if (!BoardCleared() || FGameOver) return false;
+  FRepeatScratch.Bytes.clear();
+  AppendState(FRepeatScratch);
+  const std::vector<uint8_t>& state = FRepeatScratch.Bytes;
+  const uint64_t decision = ++FRepeatDecision;
+  if (FRepeatCandidate > 0 && decision == FRepeatMarkDecision + FRepeatCandidate) {
+    if (state == FRepeatMark) {
+      FStats.RepeatPeriodMs = NowMs() - FRepeatMarkMs;
+      SetPaused(true);
+      EndGame(TGameEnd::geStalemate);
+      return true;
+    }
+    FRepeatCandidate = 0;  // two states with the same hash only
+  }
+  uint64_t hash = 14695981039346656037u;
+  for (const uint8_t byte : state) hash = (hash ^ byte) * 1099511628211u;
+  const auto [seen, fresh] = FRepeatSeen.try_emplace(hash, decision);
+  if (!fresh) {
+    if (FRepeatCandidate == 0) {
+      FRepeatMark = state;
+      FRepeatMarkDecision = decision;
+      FRepeatCandidate = decision - seen->second;
+      FRepeatMarkMs = NowMs();
+    }
+    seen->second = decision;
+  } else if (FRepeatSeen.size() > MaxRepeatStates) {
+    FRepeatSeen.clear();  // bounded memory: only cycles shorter than this are found
+  }
+  return false;
+}
+
+void TDetonixSimulator::AppendState(TStateBytes& out) {
+  FStateTimers.clear();
+  const auto timer = [&](const TTimer* t) {
+    out.Put(t != nullptr);
+    if (!t) return;
+    FStateTimers.push_back(t);
+    out.Put(t->Enabled());
+    out.Put(t->Interval());
+    out.Put(t->Armed());
+    out.Put(t->Tag.Key());
+  };
+  const auto who = [&](const TPlayer* p) -> int8_t {
+    return p == FPlayer1.get() ? 0 : p == FPlayer2.get() ? 1 : p ? 2 : -1;
+  };
+  for (const TComputerPlayer* p : {FPlayer1.get(), FPlayer2.get()}) {
+    out.Put(p->ImageBase);
+    out.Put(p->StartPos);
+    out.Put(p->Pose);
+    out.Put(p->Lives);
+    out.Put(p->Visible);
+    out.Put(p->ShowWhenInvisible);
+    out.Put(p->SeekerBombs);
+    out.Put(p->Position);
+    out.Put(p->BombsLeft);
+    out.Put(p->ExplosionSize);
+    out.Put(p->CanKick);
+    out.Put(p->MaxBombs);
+    out.Put(p->Indestructible);
+    out.Put(p->FlashState);
+    out.Put(p->Active());
+    timer(p->FlashTimer());
+    if (const TFlashRecord* flash = p->FlashTimer() ? p->FlashTimer()->Tag.As<TFlashRecord>() : nullptr)
+      out.Put(flash->RemainingMs);
+    timer(&p->ThinkTimer);
+    p->AppendMemory(out);
+  }
+  out.PutAll(FState.MazeGrid.Cells());
+  out.PutAll(FState.PowerUpGrid.Cells());
+  out.PutAll(FExplosionCountGrid.Cells());
+  out.PutAll(FOwnerFireGrid[0].Cells());
+  out.PutAll(FOwnerFireGrid[1].Cells());
+  out.Put(FChainDepth);
+  out.Put(FChainOwners);
+  out.Put(FState.BombTimerGrid.Enabled());
+  for (int x = 0; x < FState.ColCount; ++x)
+    for (int y = 0; y < FState.RowCount; ++y) {
+      const TTimer* fuse = FState.BombTimerGrid.GetTimer(x, y);
+      if (!fuse) continue;
+      out.Put(TPoint{x, y});
+      timer(fuse);
+      const TBombRecord* bomb = fuse->Tag.As<TBombRecord>();
+      out.Put(bomb != nullptr);
+      if (!bomb) continue;
+      out.Put(who(bomb->Owner));
+      out.Put(bomb->Position);
+      out.Put(bomb->FuseCount);
+      out.Put(bomb->Size);
+      for (const int16_t reach : bomb->Reach) out.Put(reach);
+      timer(bomb->MoveTimer.get());
+      if (const TBombMoveRecord* move = bomb->MoveTimer ? bomb->MoveTimer->Tag.As<TBombMoveRecord>() : nullptr) {
+        out.Put(move->Position);
+        out.Put(move->Direction);
+      }
+      timer(bomb->SeekTimer.get());
+      if (const TBombSeekRecord* seek = bomb->SeekTimer ? bomb->SeekTimer->Tag.As<TBombSeekRecord>() : nullptr) {
+        out.Put(seek->Position);
+        out.Put(who(seek->Target));
+        out.Put(seek->TargetVisible);
+        out.Put(seek->Route != nullptr);
+        if (seek->Route) out.PutAll(seek->Route->Cells());
+      }
+    }
+  for (const TCustomTimerList* list : {static_cast<const TCustomTimerList*>(&FPUpT1List), static_cast<const TCustomTimerList*>(&FPUpT2List)}) {
+    out.Put(list->Enabled());
+    out.Put(list->Count());
+    for (int i = 0; i < list->Count(); ++i) {
+      const TTimer* t = list->GetTimer(i);
+      timer(t);
+      if (const TPowerUpEffect* effect = t ? t->Tag.As<TPowerUpEffect>() : nullptr) {
+        out.Put(who(effect->Player));
+        out.Put(effect->Kind);
+      }
+    }
+  }
+  // Every armed timer in firing order (ties go by arming order) with its time left. The timers
+  // that can only end the game are left out; any other timer counts, ours or not.
+  const int64_t now = NowMs();
+  FApp.Timers().ForEachArmed([&](const TTimer& t) {
+    if (&t == FStallTimer.get() || &t == FStalemateTimer.get() || &t == FClearedStalemateTimer.get() ||
+        &t == FNewMazeTimer.get())
+      return;
+    const auto known = std::find(FStateTimers.begin(), FStateTimers.end(), &t);
+    out.Put(static_cast<int64_t>(known - FStateTimers.begin()));
+    out.Put(t.DueMs() - now);
+    out.Put(t.Interval());
+  });
+}
+
+}  // namespace detonix
+

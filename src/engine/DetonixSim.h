@@ -5,11 +5,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "board/BombRecords.h"
 #include "board/GameState.h"
 #include "board/PUPTimerLists.h"
+#include "board/StateBytes.h"
 #include "platform/Application.h"
 #include "settings/Settings.h"
 
@@ -23,8 +25,9 @@ class TPaintSurface;
 class TSoundOutput;
 
 // Why a game stopped. geStall: neither player acted for the stall time, so nothing could change
-// any more. geStalemate: nobody was hit for StalemateMs, or for ClearedStalemateMs on a cleared
-// board, so the game would most likely never end.
+// any more. geStalemate: on a cleared board the whole state came back as it was at an earlier
+// decision, so the game repeats for ever; or nobody was hit for StalemateMs, or for
+// ClearedStalemateMs on a cleared board, so the game would most likely never end.
 enum class TGameEnd : uint8_t { geLives, geForce, geStall, geStalemate };
 
 // The power-ups a player can collect, in the order of their object types.
@@ -58,6 +61,7 @@ struct TGameStats {
   int64_t ClearedAtMs = -1;      // when the board was cleared, from the game's start; -1: never
   int64_t LongestClearedHitlessMs = 0;  // the same as LongestHitlessMs, counted on the cleared board only
   int64_t LongestQuietMs = 0;    // longest stretch in which neither player moved or laid a bomb
+  int64_t RepeatPeriodMs = -1;   // the length of the cycle a repeating game was caught in; -1: none
 };
 
 // The largest boards a simulator is made for: an 8K screen either way round, in pixels, and at
@@ -97,6 +101,9 @@ class TDetonixSimulator {
   // players slower than the default, in proportion). Ordinary games that ended by lives never
   // went this long there, at any board size we measured.
   static constexpr uint32_t ClearedStalemateMs = 15 * 60000;
+  // States remembered for finding a repeat: cycles of more decisions than this go unnoticed (at
+  // the default 150 ms, 2.7 hours), and the hit-free limits end those games.
+  static constexpr size_t MaxRepeatStates = 1u << 16;
 
   // Builds everything and starts the first game. Throws the grids' error for a surface smaller
   // than one cell, and the maze error when no maze can be made.
@@ -167,6 +174,10 @@ class TDetonixSimulator {
   void EndGame(TGameEnd reason);
   void PlayerActed(int index);
   void CheckCleared();
+  // At Player1's decisions on the cleared board: whether the whole state equals that of an earlier
+  // decision; then the game ends, for it would repeat for ever.
+  bool StateRepeated();
+  void AppendState(TStateBytes& out);
 
   // Power-ups.
   bool RevealPowerUp(TPoint cell);
@@ -243,6 +254,17 @@ class TDetonixSimulator {
   int64_t FClearedMs = -1;  // when the board was cleared; -1 while it is not
   int64_t FEndedMs = -1;  // when the current game stopped; -1 while it runs
   int64_t FGames = 0;
+  // Cycle finding over the states at Player1's decisions on the cleared board: a hash of each
+  // decision's state; a state whose hash came before is kept whole with the candidate cycle
+  // length, and the game ends only when the state one such length later equals it byte for byte.
+  std::unordered_map<uint64_t, uint64_t> FRepeatSeen;  // state hash -> decision number
+  uint64_t FRepeatDecision = 0;
+  std::vector<uint8_t> FRepeatMark;
+  uint64_t FRepeatMarkDecision = 0;
+  uint64_t FRepeatCandidate = 0;  // decisions; 0: none
+  int64_t FRepeatMarkMs = 0;
+  TStateBytes FRepeatScratch;
+  std::vector<const TTimer*> FStateTimers;  // the game's timers in the order AppendState met them
 };
 
 }  // namespace detonix

@@ -111,6 +111,11 @@ class TTimerQueue {
   // Fires every timer due at or before now, once each; returns how many fired.
   int FireDue();
   size_t ArmedCount() const { return FEntries.size(); }
+  // Calls F for every armed timer, in the order they will fire.
+  template <class F>
+  void ForEachArmed(F&& f) const {
+    for (const TEntry& entry : FEntries) f(*entry.Timer);
+  }
 
  private:
   friend class TTimer;

@@ -45,6 +45,25 @@ void TComputerPlayer::TStampGrid::NextGeneration() {
   }
 }
 
+void TComputerPlayer::AppendMemory(TStateBytes& out) const {
+  out.Put(OpponentTarget);
+  out.Put(StepsPerFuseTick);
+  out.Put(SafetyMargin);
+  out.Put(RouteTarget);
+  out.PutAll(RouteGrid.Cells());
+  // The searches' distances outlive them: a cell a search did not reach keeps an older value.
+  out.PutAll(FSearchDist);
+  out.PutAll(FEscapeDist);
+  out.PutAll(FKickList);
+  out.PutAll(FPowerUps);
+  for (const TPoint& p : FBombSpots) out.Put(p);
+  out.Put(FBombSpotCount);
+  out.Put(FThreatLimit);
+  out.Put(FMinFuse);
+  // FBombReach and FWalkTicks are left out: caches of what the board and StepsPerFuseTick above
+  // decide, rebuilt whenever those change (their change counter would never repeat).
+}
+
 void TComputerPlayer::SetActive(bool value) {
   TPlayer::SetActive(value);
   ThinkTimer.SetEnabled(value);

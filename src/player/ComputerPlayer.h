@@ -12,6 +12,7 @@
 #include "board/GameState.h"
 #include "board/GlobalTypes.h"
 #include "board/Player.h"
+#include "board/StateBytes.h"
 #include "platform/Timer.h"
 
 namespace detonix {
@@ -58,6 +59,8 @@ class TComputerPlayer final : public TPlayer {
   bool GuessOpponentAt(TDirection dir);
   // One decision: the think timer's handler.
   void Think();
+  // Everything this player remembers between decisions that can sway a later one.
+  void AppendMemory(TStateBytes& out) const;
 
   // Danger analysis. TimeLimit of BombThreat: -1 any bomb in reach, -2 earliest fuse through
   // chains, 0 or more: will a bomb of the chain go off within that many fuse ticks.

@@ -130,6 +130,8 @@ static void PlayWithoutHits(bool cleared) {
   settings.PerOfEBlocks = cleared ? 0 : 0.15;
   SimHarness h(15, 11, -1, settings);
   h.QuietGame();
+  // Between the moves from outside the quiet game would be seen repeating; this is about the limits.
+  h.P1().ThinkTimer.OnTimer = nullptr;
   ASSERT_EQ(h.Sim->BoardCleared(), cleared);
   std::vector<TGameEnd> ends;
   h.Sim->OnGameOver = [&](TGameEnd end) { ends.push_back(end); };
@@ -155,3 +157,27 @@ static void PlayWithoutHits(bool cleared) {
 }
 TEST(GameLoop, AGameWithoutHitsEndsAsAStalemate) { PlayWithoutHits(false); }
 TEST(GameLoop, AClearedBoardWithoutHitsEndsSooner) { PlayWithoutHits(true); }
+
+// On a cleared board the players' standoff comes back to a state it was in before: the game is
+// ended as soon as that is seen, long before the hit-free limit.
+TEST(GameLoop, ARepeatingStandoffEndsEarly) {
+  TSettings settings;
+  settings.PerOfEBlocks = 0;
+  SimHarness h(9, 7, -1, settings, 2);
+  h.Start();
+  ASSERT_TRUE(h.Sim->BoardCleared());
+  std::vector<TGameEnd> ends;
+  TGameStats stats;
+  int64_t endedAt = -1;
+  h.Sim->OnGameOver = [&](TGameEnd end) {
+    if (!ends.empty()) return;
+    ends.push_back(end);
+    stats = h.Sim->Stats();
+    endedAt = h.Now();
+  };
+  h.Run(TDetonixSimulator::ClearedStalemateMs / 5);
+  ASSERT_EQ(ends, std::vector<TGameEnd>{TGameEnd::geStalemate});
+  EXPECT_EQ(stats.Hits[0] + stats.Hits[1], 0);
+  EXPECT_GT(stats.RepeatPeriodMs, 0) << "ended as a repeat, not by the hit-free limit";
+  EXPECT_LE(stats.RepeatPeriodMs, endedAt);
+}
