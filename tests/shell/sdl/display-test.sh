@@ -4,17 +4,11 @@
 # the players have moved a few cells by the time of the screenshot (slow players where the board
 # is small), the rest must be the same.
 set -uo pipefail
-build=$(cd "${1:-build}" && pwd)
-program=$build/detonix
-xtest=$build/tests/detonix-xtest
-headless=$build/detonix-headless
-for p in "$program" "$xtest" "$headless"; do
-  [ -x "$p" ] || { echo "display-test: $p is missing; build first" >&2; exit 1; }
-done
+source "$(dirname "$0")/e2e.sh"
+e2e_programs display-test "${1:-build}"
 command -v Xvfb >/dev/null || { echo "display-test: Xvfb is missing (scripts/bootstrap.sh installs it)" >&2; exit 77; }
 
 work=$(mktemp -d)
-pids=()
 xvfb=
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
@@ -34,54 +28,13 @@ export XDG_CONFIG_HOME=$work/config  # the defaults, whatever the user has saved
 unset XSCREENSAVER_WINDOW
 export SDL_AUDIODRIVER=dummy
 
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-
-# start ARGS...: runs detonix in the background; its id in $pid.
-start() {
-  "$program" "$@" 2>>"$work/stderr" &
-  pid=$!
-  pids+=("$pid")
-}
-# ends_within SECONDS: whether detonix ($pid) ended by then; its status in $status.
-ends_within() {
-  local tenths=$(($1 * 10))
-  for _ in $(seq "$tenths"); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid"
-      status=$?
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
-stop() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
-# same_board NAME SHOT W H CELL SEED [headless options]: at least 85 % of the cells match.
-same_board() {
-  local name=$1 shot=$2 w=$3 h=$4 cell=$5 seed=$6
-  shift 6
-  XDG_CONFIG_HOME=${ref_config:-$XDG_CONFIG_HOME} \
-    "$headless" play --width "$w" --height "$h" --seed "$seed" --minutes 0 --png "$work/ref.png" "$@" >/dev/null ||
-    { fail "$name: the headless tool failed"; return; }
-  local counts
-  counts=$("$xtest" cells "$shot" "$work/ref.png" "$cell") || { fail "$name: cannot compare the pictures"; return; }
-  read -r same total <<<"$counts"
-  if [ "$total" -gt 0 ] && [ $((same * 100)) -ge $((total * 85)) ]; then
-    pass "$name: $same of $total cells as expected"
-  else
-    cp "$shot" "/tmp/detonix-$name.png" 2>/dev/null
-    fail "$name: only $same of $total cells as expected (screenshot kept in /tmp/detonix-$name.png)"
-  fi
-}
 
 # 1. Into a foreign window, as xscreensaver asks of a hack: the board at 30-pixel cells.
 win=$("$xtest" create 600 420)
 start -window-id "$win" -seed 11 -speed 300
 sleep 1.5
 "$xtest" grab "$win" "$work/shot.png"
-same_board window_id "$work/shot.png" 600 420 30 11
+cells_match window_id "$work/shot.png" 600 420 30 11
 # It never ends on input there.
 "$xtest" move 10 10
 "$xtest" move 400 300
@@ -99,7 +52,7 @@ if echo "Xft.dpi: 144" | xrdb -nocpp -merge 2>/dev/null; then
   start -window-id "$win" -seed 11 -speed 300
   sleep 1.5
   "$xtest" grab "$win" "$work/shot.png"
-  same_board xft_dpi "$work/shot.png" 600 420 45 11 --cell 45
+  cells_match xft_dpi "$work/shot.png" 600 420 45 11 --cell 45
   "$xtest" destroy "$win"
   xrdb -remove
   ends_within 5 || { fail "xft_dpi: did not end with its window"; stop; }
@@ -114,7 +67,7 @@ win=$("$xtest" create 600 420)
 start -window-id "$win" -seed 11 -speed 300 -fixed-blocks 0.25 -destructible-blocks 0.4 -powerups 5
 sleep 1.5
 "$xtest" grab "$win" "$work/shot.png"
-ref_config=$work/config2 same_board maze_options "$work/shot.png" 600 420 30 11
+ref_config=$work/config2 cells_match maze_options "$work/shot.png" 600 420 30 11
 "$xtest" destroy "$win"
 ends_within 5 || { fail "maze_options: did not end with its window"; stop; }
 
@@ -123,7 +76,7 @@ win=$("$xtest" create 152 112)
 start /p "$win" -seed 12 -speed 300
 sleep 1.5
 "$xtest" grab "$win" "$work/shot.png"
-same_board preview "$work/shot.png" 152 112 10 12 --cell 10
+cells_match preview "$work/shot.png" 152 112 10 12 --cell 10
 "$xtest" destroy "$win"
 ends_within 5 || { fail "preview: did not end with its window"; stop; }
 
@@ -163,7 +116,7 @@ win=$("$xtest" create 450 330)
 XSCREENSAVER_WINDOW=$(printf '0x%x' "$win") start --root -seed 13 -speed 300
 sleep 1.5
 "$xtest" grab "$win" "$work/shot.png"
-same_board root_env "$work/shot.png" 450 330 30 13
+cells_match root_env "$work/shot.png" 450 330 30 13
 # It ends by the signal, as a shell sees it: status 143.
 kill -TERM "$pid"
 if ends_within 3 && [ "$status" -eq 143 ]; then pass "root_env: SIGTERM ends it, by SIGTERM"
@@ -174,7 +127,7 @@ else fail "root_env: SIGTERM did not end it by SIGTERM (status ${status:-none})"
 start -root -seed 14
 sleep 1.5
 "$xtest" grab root "$work/shot.png"
-same_board root "$work/shot.png" 1280 1024 30 14
+cells_match root "$work/shot.png" 1280 1024 30 14
 kill -INT "$pid"
 if ends_within 3 && [ "$status" -eq 130 ]; then pass "root: SIGINT ends it, by SIGINT"
 else fail "root: SIGINT did not end it by SIGINT (status ${status:-none})"; stop; fi
@@ -207,7 +160,7 @@ fullscreen_case "a click" yes xdotool click 1
 start -fullscreen -seed 15
 sleep 1.5
 "$xtest" grab root "$work/shot.png"
-same_board fullscreen "$work/shot.png" 1280 1024 30 15
+cells_match fullscreen "$work/shot.png" 1280 1024 30 15
 stop
 
 # 6. The window: 1024 by 768, and a new game at a new size.
@@ -220,11 +173,11 @@ else
   geometry=$(xwininfo -id "$wid" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
   [ "$geometry" = 1024x768 ] && pass "window: 1024x768" || fail "window: $geometry, not 1024x768"
   "$xtest" grab "$wid" "$work/shot.png"
-  same_board window "$work/shot.png" 1024 768 30 16
+  cells_match window "$work/shot.png" 1024 768 30 16
   xdotool windowsize "$wid" 640 480
   sleep 1.5
   "$xtest" grab "$wid" "$work/shot.png"
-  same_board window_resized "$work/shot.png" 640 480 30 16
+  cells_match window_resized "$work/shot.png" 640 480 30 16
   # Past the board's limits (no window manager here to hold it back) the window is left empty
   # and the program goes on; back within them, a new game starts.
   xdotool windowsize "$wid" 8300 600
@@ -233,7 +186,7 @@ else
   xdotool windowsize "$wid" 640 480
   sleep 1.5
   "$xtest" grab "$wid" "$work/shot.png"
-  same_board window_within_limits_again "$work/shot.png" 640 480 30 16
+  cells_match window_within_limits_again "$work/shot.png" 640 480 30 16
 fi
 stop
 
@@ -257,8 +210,4 @@ xvfb=
 if ends_within 3; then pass "lost_server: ends when the X server goes away"
 else fail "lost_server: still running without its X server"; stop; fi
 
-if [ "$failures" -gt 0 ]; then
-  echo "display-test: $failures failures" >&2
-  exit 1
-fi
-echo "display-test: all passed"
+e2e_result display-test

@@ -3,13 +3,8 @@
 # xrandr: monitors-test.sh BUILD-DIR. Each monitor shows its own board (the headless tool's for
 # its seed and size), and input on the second monitor ends the run on both. Needs root for Xorg.
 set -uo pipefail
-build=$(cd "${1:-build}" && pwd)
-program=$build/detonix
-xtest=$build/tests/detonix-xtest
-headless=$build/detonix-headless
-for p in "$program" "$xtest" "$headless"; do
-  [ -x "$p" ] || { echo "monitors-test: $p is missing; build first" >&2; exit 1; }
-done
+source "$(dirname "$0")/e2e.sh"
+e2e_programs monitors-test "${1:-build}"
 skip() { echo "monitors-test: skipped: $*" >&2; exit 77; }
 [ "$(id -u)" -eq 0 ] || skip "Xorg with the dummy driver needs root"
 command -v Xorg >/dev/null || skip "Xorg is not installed (scripts/bootstrap.sh installs it)"
@@ -77,9 +72,6 @@ xrandr --output DUMMY0 --mode 1280x720 --pos 0x0 &&
 # Queried again, the new layout is what clients see at once.
 [ "$(xrandr | grep -c -E '^DUMMY[01] connected.* (1280x720\+0|1024x768\+1280)\+0 ')" -eq 2 ] ||
   skip "xrandr did not lay out the two outputs: $(xrandr | grep ' connected')"
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
 start() {
   xdotool mousemove 1800 400
   "$program" -fullscreen -seed 31 -speed 300 2>>"$work/stderr" &
@@ -104,15 +96,7 @@ monitor=0
 for rect in 1280x720+0+0 1024x768+1280+0; do
   size=${rect%%+*}
   convert "$work/shot.png" -crop "$rect" +repage "$work/monitor.png"
-  "$headless" play --width "${size%x*}" --height "${size#*x}" --seed $((31 + monitor)) --minutes 0 \
-    --png "$work/ref.png" >/dev/null || fail "monitor $monitor: the headless tool failed"
-  read -r same total < <("$xtest" cells "$work/monitor.png" "$work/ref.png" 30)
-  if [ "${total:-0}" -gt 0 ] && [ $((same * 100)) -ge $((total * 85)) ]; then
-    pass "monitor $monitor ($rect): its own board, $same of $total cells as expected"
-  else
-    cp "$work/shot.png" /tmp/detonix-monitors.png
-    fail "monitor $monitor ($rect): ${same:-no} of ${total:-no} cells as expected (screenshot kept in /tmp/detonix-monitors.png)"
-  fi
+  cells_match "monitor-$monitor" "$work/monitor.png" "${size%x*}" "${size#*x}" 30 $((31 + monitor))
   monitor=$((monitor + 1))
 done
 
@@ -138,8 +122,4 @@ second_monitor_case "a move of 21 pixels" yes xdotool mousemove 1821 400
 second_monitor_case "a click" yes xdotool click 1
 second_monitor_case "a key" yes xdotool key a
 
-if [ "$failures" -gt 0 ]; then
-  echo "monitors-test: $failures failures" >&2
-  exit 1
-fi
-echo "monitors-test: all passed"
+e2e_result monitors-test

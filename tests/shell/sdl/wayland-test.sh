@@ -4,14 +4,9 @@
 # and size; the saver stays up without input and ends on a key; a window that can get no pixels
 # is reported and ends the run.
 set -uo pipefail
-build=$(cd "${1:-build}" && pwd)
-program=$build/detonix
-xtest=$build/tests/detonix-xtest
-headless=$build/detonix-headless
+source "$(dirname "$0")/e2e.sh"
+e2e_programs wayland-test "${1:-build}"
 artifacts=${DETONIX_ARTIFACTS:-}
-for p in "$program" "$xtest" "$headless"; do
-  [ -x "$p" ] || { echo "wayland-test: $p is missing; build first" >&2; exit 1; }
-done
 skip() { echo "wayland-test: skipped: $*" >&2; exit 77; }
 for c in sway grim wtype; do command -v "$c" >/dev/null || skip "$c is not installed (scripts/bootstrap.sh installs it)"; done
 # sway refuses to run as root: there it runs as nobody (setpriv execs, so its id is sway's). The
@@ -24,7 +19,6 @@ fi
 work=$(mktemp -d)
 chmod 755 "$work"
 sway_pid=
-pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
   [ -n "$sway_pid" ] && kill "$sway_pid" 2>/dev/null
@@ -58,35 +52,13 @@ done
 export WAYLAND_DISPLAY=$display SDL_VIDEODRIVER=wayland SDL_AUDIODRIVER=dummy
 unset DISPLAY
 
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-
-start() {
-  "$program" "$@" 2>>"$work/stderr" &
-  pid=$!
-  pids+=("$pid")
-}
-ends_within() {
-  for _ in $(seq $(($1 * 10))); do
-    if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; status=$?; return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
-stop() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
 # board NAME W H SEED: a screenshot of the output's top-left W by H shows the headless tool's board
 # of that size and seed, in 30-pixel cells, at least 85 % of the cells the same.
 board() {
-  local name=$1 w=$2 h=$3 seed=$4 counts same total
+  local name=$1 w=$2 h=$3 seed=$4
   grim -g "0,0 ${w}x${h}" "$work/$name.png" || { fail "$name: grim failed"; return; }
   [ -n "$artifacts" ] && mkdir -p "$artifacts" && cp "$work/$name.png" "$artifacts/wayland-$name.png"
-  "$headless" play --width "$w" --height "$h" --seed "$seed" --minutes 0 \
-    --png "$work/ref.png" >/dev/null || { fail "$name: the headless tool failed"; return; }
-  counts=$("$xtest" cells "$work/$name.png" "$work/ref.png" 30) || { fail "$name: cannot compare"; return; }
-  read -r same total <<<"$counts"
-  if [ "$total" -gt 0 ] && [ $((same * 100)) -ge $((total * 85)) ]; then pass "$name: $same of $total cells as expected"
-  else fail "$name: only $same of $total cells as expected"; fi
+  cells_match "$name" "$work/$name.png" "$w" "$h" 30 "$seed"
 }
 
 # The window: 1024 by 768, drawn.
@@ -121,8 +93,4 @@ else
   stop
 fi
 
-if [ "$failures" -gt 0 ]; then
-  echo "wayland-test: $failures failures" >&2
-  exit 1
-fi
-echo "wayland-test: all passed"
+e2e_result wayland-test
