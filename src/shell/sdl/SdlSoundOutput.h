@@ -17,13 +17,13 @@ class TSdlWave {
   TSdlWave(const TSdlWave&) = delete;
   TSdlWave& operator=(const TSdlWave&) = delete;
 
-  // False when SDL could not read the image; the spec and samples are then empty.
+  // False when SDL could not read the image; its format and samples are then empty.
   bool Loaded() const { return FSamples != nullptr; }
-  const SDL_AudioSpec& Spec() const { return FSpec; }
+  const SDL_AudioSpec& Format() const { return FFormat; }
   std::span<const uint8_t> Samples() const { return {FSamples, FLength}; }
 
  private:
-  SDL_AudioSpec FSpec{};
+  SDL_AudioSpec FFormat{};
   Uint8* FSamples = nullptr;
   Uint32 FLength = 0;
 };
@@ -49,7 +49,7 @@ class TSdlSoundOutput final : public TSoundOutput {
 
  private:
   SDL_AudioDeviceID FDevice = 0;
-  SDL_AudioSpec FSpec{};
+  SDL_AudioSpec FFormat{};
   bool FInitialised = false;
   bool FOpened = false;
 };

@@ -50,9 +50,9 @@ std::vector<uint8_t> Wave(uint32_t dataBytes, uint32_t claimedDataBytes, bool od
 TEST(SdlWave, TheExplosionIsOneSecondOfStereoSixteenBit) {
   const TSdlWave wave(ExplosionWave());
   ASSERT_TRUE(wave.Loaded()) << "the built-in explosion must load: " << SDL_GetError();
-  EXPECT_EQ(wave.Spec().format, AUDIO_S16LSB);
-  EXPECT_EQ(wave.Spec().channels, 2);
-  EXPECT_EQ(wave.Spec().freq, 44100);
+  EXPECT_EQ(wave.Format().format, AUDIO_S16LSB);
+  EXPECT_EQ(wave.Format().channels, 2);
+  EXPECT_EQ(wave.Format().freq, 44100);
   EXPECT_EQ(wave.Samples().size(), 176400u);
   EXPECT_EQ(std::memcmp(wave.Samples().data(), ExplosionWave().data() + ExplosionWave().size() - 176400, 176400), 0)
       << "the samples are the image's last 176400 bytes";
