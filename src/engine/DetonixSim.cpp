@@ -75,7 +75,7 @@ TDetonixSimulator::TDetonixSimulator(TApplication& app, TPaintSurface& paintBox,
   FPlayer1->SetThinkInterval(s.PlayerSpeed);
   FPlayer1->ImageBase = static_cast<int8_t>(s.P1ImageIndex & 0xFF);
   FPlayer1->ThinkTimer.OnTimer = [this](TTimer&) {
-    if (!StateRepeated()) FPlayer1->Think();
+    if (!WatchStandoff()) FPlayer1->Think();
   };
   FPlayer2->OnAction = [this](uint8_t action, TComputerPlayer&) { Player2Action(action); };
   FPlayer2->SetOpponent(FPlayer1.get());
@@ -106,6 +106,7 @@ TDetonixSimulator::TDetonixSimulator(TApplication& app, TPaintSurface& paintBox,
   const uint64_t cleared = uint64_t{ClearedStalemateMs} * std::max<uint32_t>(slower, DefaultPlayerSpeed) / DefaultPlayerSpeed;
   FClearedStalemateTimer = std::make_unique<TTimer>(app.Timers(), static_cast<uint32_t>(std::min<uint64_t>(cleared, UINT32_MAX)),
                                                     stalemate, false);
+  FStandoffMs = StandoffMs * std::max<uint32_t>(slower, DefaultPlayerSpeed) / DefaultPlayerSpeed;
   FIdle = app.AddIdleHandler([this] { ApplicationEventsIdle(); });
   NewGame();
 }
@@ -140,7 +141,9 @@ void TDetonixSimulator::NewGame() {
                                              [this](TTimer&) { NewMazeTimerTick(); }, false);
   }
   FStats = {};
-  FLastActionMs[0] = FLastActionMs[1] = FLastHitMs = FStartedMs = NowMs();
+  FLastActionMs[0] = FLastActionMs[1] = FLastHitMs = FLastProgressMs = FStartedMs = NowMs();
+  FLastBreakMs = -1;
+  FBreaksSinceHit = 0;
   FEndedMs = -1;
   ++FGames;
   SetPaused(false);
@@ -254,7 +257,8 @@ void TDetonixSimulator::PlayerHit(TPlayer& player) {
   FStats.LongestHitlessMs = std::max(FStats.LongestHitlessMs, now - FLastHitMs);
   if (BoardCleared())
     FStats.LongestClearedHitlessMs = std::max(FStats.LongestClearedHitlessMs, now - std::max(FClearedMs, FLastHitMs));
-  FLastHitMs = now;
+  FLastHitMs = FLastProgressMs = now;
+  FBreaksSinceHit = 0;
   for (TTimer* timer : {FStalemateTimer.get(), FClearedStalemateTimer.get()}) {
     if (!timer->Enabled()) continue;
     timer->SetEnabled(false);  // restarts the interval
@@ -327,21 +331,31 @@ namespace detonix {
 
 // The players decide without random numbers and nothing else draws from the generator, so on a
 // cleared board the state below decides the whole future: once it comes back, the game can only
-// go round the same cycle, no hit included (a hit would have taken a life for good).
-bool TDetonixSimulator::StateRepeated() {
-  if (!BoardCleared() || FGameOver) return false;
+// go round the same cycle, no hit included (a hit would have taken a life for good). Such a
+// standoff, or one in which nothing has been destroyed for a long while, is broken by seeking bombs
+// for both players; after a few breaks without a hit a cycle ends the game.
+bool TDetonixSimulator::WatchStandoff() {
+  if (FGameOver) return false;
+  const int64_t now = NowMs();
+  if (now - std::max(FLastProgressMs, FLastBreakMs) >= FStandoffMs && FBreaksSinceHit < MaxStandoffBreaks)
+    BreakStandoff();
+  if (!BoardCleared()) return false;
   FRepeatScratch.Bytes.clear();
   AppendState(FRepeatScratch);
   const std::vector<uint8_t>& state = FRepeatScratch.Bytes;
   const uint64_t decision = ++FRepeatDecision;
   if (FRepeatCandidate > 0 && decision == FRepeatMarkDecision + FRepeatCandidate) {
-    if (state == FRepeatMark) {
-      FStats.RepeatPeriodMs = NowMs() - FRepeatMarkMs;
+    FRepeatCandidate = 0;
+    if (state == FRepeatMark) {  // not two states with the same hash only
+      FStats.RepeatPeriodMs = now - FRepeatMarkMs;
+      if (FBreaksSinceHit < MaxStandoffBreaks) {
+        BreakStandoff();
+        return false;
+      }
       SetPaused(true);
       EndGame(TGameEnd::geStalemate);
       return true;
     }
-    FRepeatCandidate = 0;  // two states with the same hash only
   }
   uint64_t hash = 14695981039346656037u;
   for (const uint8_t byte : state) hash = (hash ^ byte) * 1099511628211u;

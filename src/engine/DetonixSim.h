@@ -62,6 +62,7 @@ struct TGameStats {
   int64_t LongestClearedHitlessMs = 0;  // the same as LongestHitlessMs, counted on the cleared board only
   int64_t LongestQuietMs = 0;    // longest stretch in which neither player moved or laid a bomb
   int64_t RepeatPeriodMs = -1;   // the length of the cycle a repeating game was caught in; -1: none
+  int64_t StandoffsBroken = 0;   // times both players were given seeking bombs to end a standoff
 };
 
 // The largest boards a simulator is made for: an 8K screen either way round, in pixels, and at
@@ -101,6 +102,10 @@ class TDetonixSimulator {
   // players slower than the default, in proportion). Ordinary games that ended by lives never
   // went this long there, at any board size we measured.
   static constexpr uint32_t ClearedStalemateMs = 15 * 60000;
+  // Nothing destroyed and nobody hit for this long (longer for slow players, as above), or a
+  // cycle found, and both players get seeking bombs; after this many such breaks without a hit, a cycle ends the game.
+  static constexpr int64_t StandoffMs = 6 * 60000;
+  static constexpr int MaxStandoffBreaks = 3;
   // States remembered for finding a repeat: cycles of more decisions than this go unnoticed (at
   // the default 150 ms, 2.7 hours), and the hit-free limits end those games.
   static constexpr size_t MaxRepeatStates = 1u << 16;
@@ -176,7 +181,9 @@ class TDetonixSimulator {
   void CheckCleared();
   // At Player1's decisions on the cleared board: whether the whole state equals that of an earlier
   // decision; then the game ends, for it would repeat for ever.
-  bool StateRepeated();
+  // At each of Player1's decisions; true when it ended the game.
+  bool WatchStandoff();
+  void BreakStandoff();
   void AppendState(TStateBytes& out);
 
   // Power-ups.
@@ -250,6 +257,10 @@ class TDetonixSimulator {
   TGameStats FStats;
   int64_t FLastActionMs[2] = {0, 0};
   int64_t FLastHitMs = 0;
+  int64_t FLastProgressMs = 0;  // the last hit or destroyed block
+  int64_t FLastBreakMs = -1;
+  int FBreaksSinceHit = 0;
+  int64_t FStandoffMs = StandoffMs;  // longer for slow players
   int64_t FStartedMs = 0;
   int64_t FClearedMs = -1;  // when the board was cleared; -1 while it is not
   int64_t FEndedMs = -1;  // when the current game stopped; -1 while it runs

@@ -104,6 +104,7 @@ int TDetonixSimulator::ExplodeLine(TPoint center, TDirection dir, int8_t size, i
     const bool firstFire = FExplosionCountGrid.GetCell(cell) == 1;
     CellFire();
     if (object == otExpBlock) {
+      FLastProgressMs = NowMs();
       FState.MazeGrid.SetCell(cell, otBExplosion);
       CopyCell(cell);
       break;

@@ -73,6 +73,18 @@ void TDetonixSimulator::CollectPowerUp(TPlayer& player) {
   CheckCleared();
 }
 
+void TDetonixSimulator::BreakStandoff() {
+  ++FStats.StandoffsBroken;
+  ++FBreaksSinceHit;
+  FLastBreakMs = NowMs();
+  FRepeatSeen.clear();  // the effects' timers make every later state new
+  FRepeatCandidate = 0;
+  for (TComputerPlayer* player : {FPlayer1.get(), FPlayer2.get()}) {
+    RenewEffect(*player, otSKBombsPUP, player->SeekerBombs, SeekingMs);
+    player->SeekerBombs = true;
+  }
+}
+
 // Taking an effect that runs already restarts its whole time.
 void TDetonixSimulator::RenewEffect(TPlayer& player, TObjectType kind, bool running, uint32_t durationMs) {
   if (running && !FPUpT2List.RemoveFor(&player, Ord(kind))) FApp.ShowMessage(MissingTimer2);

@@ -106,7 +106,7 @@ void PrintGame(const TGameLine& g, bool json) {
         "{\"game\":%lld,\"cols\":%d,\"rows\":%d,\"duration_ms\":%lld,\"ended_by\":\"%s\",\"lives\":[%d,%d],"
         "\"bombs_laid\":%lld,\"explosions\":%lld,\"chain_detonations\":%lld,\"powerups_revealed\":%lld,"
         "\"powerups_collected\":%lld,\"hits\":[%lld,%lld],\"messages\":%lld,\"longest_burn_ms\":%lld,"
-        "\"longest_hitless_ms\":%lld,\"cleared_at_ms\":%lld,\"longest_cleared_hitless_ms\":%lld,\"longest_quiet_ms\":%lld,\"repeat_period_ms\":%lld,\"players\":%s}\n",
+        "\"longest_hitless_ms\":%lld,\"cleared_at_ms\":%lld,\"longest_cleared_hitless_ms\":%lld,\"longest_quiet_ms\":%lld,\"repeat_period_ms\":%lld,\"standoffs_broken\":%lld,\"players\":%s}\n",
         static_cast<long long>(g.Game), g.Cols, g.Rows, static_cast<long long>(g.DurationMs), EndName(g.End),
         g.Lives[0], g.Lives[1], static_cast<long long>(s.BombsLaid), static_cast<long long>(s.Explosions),
         static_cast<long long>(s.ChainDetonations), static_cast<long long>(s.PowerUpsRevealed),
@@ -114,7 +114,7 @@ void PrintGame(const TGameLine& g, bool json) {
         static_cast<long long>(s.Hits[1]), static_cast<long long>(g.Messages),
         static_cast<long long>(s.LongestBurnMs), static_cast<long long>(s.LongestHitlessMs),
         static_cast<long long>(s.ClearedAtMs), static_cast<long long>(s.LongestClearedHitlessMs),
-        static_cast<long long>(s.LongestQuietMs), static_cast<long long>(s.RepeatPeriodMs), PlayersJson(s).c_str());
+        static_cast<long long>(s.LongestQuietMs), static_cast<long long>(s.RepeatPeriodMs), static_cast<long long>(s.StandoffsBroken), PlayersJson(s).c_str());
   } else {
     std::printf(
         "game %lld: %dx%d, %.1f s, ended by %s, lives %d-%d, bombs %lld, explosions %lld (chained %lld), "
