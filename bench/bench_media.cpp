@@ -21,6 +21,17 @@ void ResizeList(benchmark::State& state, const TResizableImageList& original) {
   state.SetItemsProcessed(state.iterations() * original.Count());
 }
 
+// Painting the pictures at the start: before the first frame can be shown.
+void BM_PaintObjectPictures(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(CreateObjectImages());
+}
+BENCHMARK(BM_PaintObjectPictures)->Unit(benchmark::kMillisecond);
+
+void BM_PaintPlayerPictures(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(CreatePlayerImages());
+}
+BENCHMARK(BM_PaintPlayerPictures)->Unit(benchmark::kMillisecond);
+
 void BM_ResizeImagesPlayers30To10(benchmark::State& state) { ResizeList(state, *CreatePlayerImages()); }
 BENCHMARK(BM_ResizeImagesPlayers30To10)->Unit(benchmark::kMicrosecond);
 

@@ -256,10 +256,15 @@ void PaintGhost(TPainter& p, int ch) {
 
 }  // namespace art
 
-std::vector<TMaskedBitmap> PlayerPictures(int size) {
+std::vector<TMaskedBitmap> PlayerPictures(int size, unsigned characters) {
   using namespace art;
   std::vector<TMaskedBitmap> list;
-  for (int ch = 0; ch < 4; ++ch) {
+  for (int ch = 0; ch < CharacterCount; ++ch) {
+    if ((characters & (1u << ch)) == 0) {
+      // Left out: six pictures that show nothing (a white mask is transparent everywhere).
+      for (int i = 0; i < PlayerPicturesPerCharacter; ++i) list.push_back({TBitmap(size, size, clBlack), TBitmap(size, size)});
+      continue;
+    }
     {
       TPainter p(size);
       PaintCharacterFront(p, ch, -1);

@@ -17,6 +17,14 @@ namespace {
 
 constexpr int NativeCellSize = 30;  // the pictures' own size
 
+// The characters a player whose pictures start at BASE can show: only those are painted.
+unsigned CharactersFrom(int base) {
+  unsigned characters = 0;
+  for (int i = std::max(base, 0); i < std::min(base + PlayerPicturesPerCharacter, PlayerPictureCount); ++i)
+    characters |= 1u << (i / PlayerPicturesPerCharacter);
+  return characters;
+}
+
 TBoardGeometry GeometryFor(const TPaintSurface& paintBox, int cellSize) {
   // Before any grid is made: an oversized one would take all memory first.
   const std::string problem = BoardSizeProblem(paintBox.Width(), paintBox.Height(), cellSize);
@@ -53,7 +61,9 @@ TDetonixSimulator::TDetonixSimulator(TApplication& app, TPaintSurface& paintBox,
   // Larger cells get the pictures painted at their size, as sharp as at 30; smaller ones (the
   // preview) shrink the 30-pixel pictures. Painted only now that the board's size is known good.
   const int pictureSize = std::max(FState.CellSize, NativeCellSize);
-  FPlayerImages = CreatePlayerImages(pictureSize);
+  const TSettings& settings = options.Settings;
+  FPlayerImages = CreatePlayerImages(pictureSize, CharactersFrom(static_cast<int8_t>(settings.P1ImageIndex & 0xFF)) |
+                                                      CharactersFrom(static_cast<int8_t>(settings.P2ImageIndex & 0xFF)));
   FObjImages = CreateObjectImages(pictureSize);
   if (options.CellSize > 0) {
     FPlayerImages->ResizeImages(FState.CellSize, FState.CellSize);

@@ -16,8 +16,8 @@ void AddPictures(TImageList& list, const std::vector<TMaskedBitmap>& pictures) {
 
 std::unique_ptr<TResizableImageList> CreateObjectImages(int size) { return MakeList(ObjectPictures(size), size); }
 
-std::unique_ptr<TResizableImageList> CreatePlayerImages(int size) {
-  auto list = MakeList(PlayerPictures(size), size);
+std::unique_ptr<TResizableImageList> CreatePlayerImages(int size, unsigned characters) {
+  auto list = MakeList(PlayerPictures(size, characters), size);
   list->BlendColor = clWhite;
   return list;
 }

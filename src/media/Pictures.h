@@ -18,6 +18,8 @@ constexpr int PictureSize = 30;
 constexpr int ObjectPictureCount = 11;
 constexpr int PlayerPictureCount = 24;
 constexpr int CharacterCount = 4;
+constexpr int PlayerPicturesPerCharacter = PlayerPictureCount / CharacterCount;
+constexpr unsigned AllCharacters = (1u << CharacterCount) - 1;
 constexpr int AboutPictureSize = 140;
 
 // The game's own pictures, drawn by the code in assets/pictures when asked for, Size pixels square.
@@ -25,7 +27,8 @@ constexpr int AboutPictureSize = 140;
 std::vector<TMaskedBitmap> ObjectPictures(int size = PictureSize);
 // Players: four characters of six pictures: front left, front right, back left, back right,
 // hit (a white ghost), outline.
-std::vector<TMaskedBitmap> PlayerPictures(int size = PictureSize);
+// Only the CHARACTERS (bit 1 << character) are painted; the others' places hold empty pictures.
+std::vector<TMaskedBitmap> PlayerPictures(int size = PictureSize, unsigned characters = AllCharacters);
 // The settings dialog's list pictures, one per character.
 std::vector<TMaskedBitmap> CharacterPictures(int size = PictureSize);
 // The About page: a 140-pixel scene and a small transparent 30-pixel badge.
@@ -37,7 +40,7 @@ TMaskedBitmap BadgePicture(int size);
 // Image lists of pictures painted at Size pixels, masked; the player list blends white in the
 // focus style.
 std::unique_ptr<TResizableImageList> CreateObjectImages(int size = PictureSize);
-std::unique_ptr<TResizableImageList> CreatePlayerImages(int size = PictureSize);
+std::unique_ptr<TResizableImageList> CreatePlayerImages(int size = PictureSize, unsigned characters = AllCharacters);
 std::unique_ptr<TResizableImageList> CreateCharacterImages(int size = PictureSize);
 void AddPictures(TImageList& list, const std::vector<TMaskedBitmap>& pictures);
 
