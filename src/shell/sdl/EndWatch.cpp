@@ -26,8 +26,7 @@ void OpenPipe(int (&fds)[2]) {
 }
 
 void OpenSignalPipe() {
-  static const bool opened = (OpenPipe(SignalPipe), true);
-  (void)opened;
+  [[maybe_unused]] static const bool opened = (OpenPipe(SignalPipe), true);
 }
 
 void WakeThrough(int fd) {

@@ -20,16 +20,9 @@ constexpr int WindowWidth = 1024;
 constexpr int WindowHeight = 768;
 
 THostMode HostMode(TShellMode mode) {
-  switch (mode) {
-    case TShellMode::smFullScreen:
-      return THostMode::hmSaver;
-    case TShellMode::smForeignWindow:
-      return THostMode::hmForeign;
-    case TShellMode::smPreview:
-      return THostMode::hmPreview;
-    default:
-      return THostMode::hmWindow;
-  }
+  if (mode == TShellMode::smFullScreen) return THostMode::hmSaver;
+  if (mode == TShellMode::smForeignWindow) return THostMode::hmForeign;
+  return mode == TShellMode::smPreview ? THostMode::hmPreview : THostMode::hmWindow;
 }
 
 }  // namespace
@@ -57,7 +50,7 @@ TSdlShell::TSdlShell(const TShellOptions& options, std::function<std::vector<TMo
   // The simulator asks for this while it pauses and resumes a game, even inside its constructor:
   // only show what is drawn and let SDL read the X connection; the events wait for the loop.
   FApp.OnProcessMessages = [this] {
-    PresentAll();
+    FGroup->Present();
     SDL_PumpEvents();
   };
 }
@@ -262,8 +255,6 @@ void TSdlShell::Blit(TScreen& screen, const std::vector<TRect>& changed) {
   SDL_UpdateWindowSurfaceRects(screen.Window, rects.data(), static_cast<int>(rects.size()));
 }
 
-void TSdlShell::PresentAll() { FGroup->Present(); }
-
 TSdlShell::TScreen* TSdlShell::ScreenOf(Uint32 windowId) {
   for (auto& screen : FScreens)
     if (SDL_GetWindowID(screen->Window) == windowId) return screen.get();
@@ -343,7 +334,7 @@ int TSdlShell::Loop() {
     }
     if (resized) continue;
     // Sleep until the next timer is due or an event arrives.
-    const auto due = RunLoopStep(FApp, [this] { PresentAll(); });
+    const auto due = RunLoopStep(FApp, [this] { FGroup->Present(); });
     const int timeout = due ? static_cast<int>(std::min<int64_t>(*due, INT_MAX)) : -1;
     if (timeout != 0 && SDL_WaitEventTimeout(&event, timeout)) HandleEvent(event);
   }

@@ -78,13 +78,8 @@ int TBoardForm::RunLoop(TApplication& app, TSaverScreens& screens, std::function
 
 BOOL TBoardForm::OnCreate(HWND, LPCREATESTRUCT create) {
   if (create->cx <= 0 || create->cy <= 0) return TRUE;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = create->cx;
-  info.bmiHeader.biHeight = -create->cy;  // top row first, as the paint surface lays it out
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info{};  // top row first, as the paint surface lays it out
+  info.bmiHeader = {sizeof info.bmiHeader, create->cx, -create->cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
   FBitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!FBitmap || !bits) return TRUE;

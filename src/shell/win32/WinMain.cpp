@@ -26,21 +26,16 @@ std::vector<std::string> Arguments() {
   return args;
 }
 
-int RunSaver(HINSTANCE instance, const TStartUp& startUp) {
+// The full-screen saver or the preview: games on the real clock.
+int RunGames(HINSTANCE instance, const TStartUp& startUp) {
   TRealClock clock;
   TApplication app(clock);
   app.Title = ApplicationTitle;
+  if (startUp.SaverMode == TSaverMode::smPreview) return TPreviewForm::Run(instance, startUp.ParentWindow, app);
   TNoTaskBarButtonForm application(instance, ApplicationTitle);
   const int code = TSaverWindows::Run(instance, application.Handle(), app);
   if (startUp.PreviousForegroundWindow) SetForegroundWindow(startUp.PreviousForegroundWindow);
   return code;
-}
-
-int RunPreview(HINSTANCE instance, const TStartUp& startUp) {
-  TRealClock clock;
-  TApplication app(clock);
-  app.Title = ApplicationTitle;
-  return TPreviewForm::Run(instance, startUp.ParentWindow, app);
 }
 
 int RunConfigure(HINSTANCE instance) {
@@ -56,9 +51,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const TStartUp startUp = ParseCommandLine(Arguments());
   switch (startUp.SaverMode) {
     case TSaverMode::smSaver:
-      return RunSaver(instance, startUp);
     case TSaverMode::smPreview:
-      return RunPreview(instance, startUp);
+      return RunGames(instance, startUp);
     case TSaverMode::smConfigure:
       return RunConfigure(instance);
     case TSaverMode::smChangePassword:
