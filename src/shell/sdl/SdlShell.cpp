@@ -74,7 +74,11 @@ bool TSdlShell::Open() {
     return false;
   }
   FVideoStarted = true;
-  PreferDriverFramebuffer();
+  // Left to itself SDL presents a window surface through OpenGL, which uploads and draws the
+  // whole window for every change (in software where there is no GPU). The X11 framebuffer
+  // sends only the changed rectangles. Wayland has no framebuffer of its own: forbidding
+  // OpenGL there leaves the window without pixels.
+  if (DriverIs("x11")) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // Without a display SDL falls back to drawing off screen, and the game would run for nobody;
   // unless someone asked for that driver by name.
   const char* driver = SDL_GetCurrentVideoDriver();
@@ -113,14 +117,6 @@ bool TSdlShell::Open() {
   if (const auto sound = FSound.lock()) sound->Open();
   // This early only a board that could not be made ends the run.
   return !Ended();
-}
-
-void TSdlShell::PreferDriverFramebuffer() {
-  // Left to itself SDL presents a window surface through OpenGL, which uploads and draws the
-  // whole window for every change (in software where there is no GPU). The X11 framebuffer
-  // sends only the changed rectangles. Wayland has no framebuffer of its own: forbidding
-  // OpenGL there leaves the window without pixels.
-  if (DriverIs("x11")) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
 }
 
 bool TSdlShell::OpenWindows() {
@@ -183,13 +179,9 @@ bool TSdlShell::AddScreen(SDL_Window* window, const TMonitor& monitor) {
     std::fprintf(stderr, "detonix: cannot create the window: %s\n", SDL_GetError());
     return false;
   }
-  auto screen = std::make_unique<TScreen>();
-  screen->Window = window;
-  screen->Index = FGroup->Count();
-  screen->Host = &FGroup->Add(monitor);
-  TScreen& s = *screen;
+  // Braces: the index is counted before the screen is added.
+  TScreen& s = *FScreens.emplace_back(std::make_unique<TScreen>(TScreen{window, FGroup->Count(), &FGroup->Add(monitor)}));
   s.Host->OnBlit = [this, &s](const std::vector<TRect>& changed) { Blit(s, changed); };
-  FScreens.push_back(std::move(screen));
   return true;
 }
 
@@ -206,7 +198,12 @@ void TSdlShell::StartGame(TScreen& screen) {
   }
   SDL_Surface* window = SDL_GetWindowSurface(screen.Window);
   if (!window) {
-    NoPicture();
+    // SDL often gives no reason here; a run that can show nothing must not go on unseen.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const std::string why = SDL_GetError();
+    std::fprintf(stderr, "detonix: no picture for the window: the %s video driver gave the window no pixels%s%s\n",
+                 driver ? driver : "current", why.empty() ? "" : ": ", why.c_str());
+    FFailed = true;
     return;
   }
   screen.WindowSurface = window;
@@ -222,15 +219,6 @@ void TSdlShell::StartGame(TScreen& screen) {
   }
   if (!FGroup->Build(screen.Index, pixels->pixels, pixels->w, pixels->h, pixels->pitch))
     std::fprintf(stderr, "detonix: %s\n", screen.Host->Failure().c_str());
-}
-
-void TSdlShell::NoPicture() {
-  // SDL often gives no reason here; a run that can show nothing must not go on unseen.
-  const char* driver = SDL_GetCurrentVideoDriver();
-  const std::string why = SDL_GetError();
-  std::fprintf(stderr, "detonix: no picture for the window: the %s video driver gave the window no pixels%s%s\n",
-               driver ? driver : "current", why.empty() ? "" : ": ", why.c_str());
-  FFailed = true;
 }
 
 void TSdlShell::StopGame(TScreen& screen) {

@@ -58,8 +58,6 @@ class TSdlShell {
   TScreen* ScreenOf(Uint32 windowId);
   void HandleEvent(const SDL_Event& event);
   void Blit(TScreen& screen, const std::vector<TRect>& changed);
-  void NoPicture();
-  static void PreferDriverFramebuffer();
   bool Ended() const;
   bool Foreign() const { return FOptions.Mode == TShellMode::smForeignWindow || FOptions.Mode == TShellMode::smPreview; }
 
