@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <utility>
 
+#include "commandline/SettingsCommands.h"
 #include "settings/SettingsStore.h"
 #include "shell/sdl/EndWatch.h"
 #include "shell/sdl/SdlSoundOutput.h"
-#include "shell/sdl/SettingsCommands.h"
 #include "shell/sdl/XWindow.h"
 
 namespace detonix::sdl {

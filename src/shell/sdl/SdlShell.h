@@ -6,12 +6,12 @@
 
 #include <SDL.h>
 
+#include "commandline/ShellOptions.h"
 #include "host/SaverScreens.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "shell/sdl/Monitors.h"
 #include "shell/sdl/SdlSoundOutput.h"
-#include "shell/sdl/ShellOptions.h"
 
 namespace detonix::sdl {
 
