@@ -2,14 +2,7 @@
 
 #include <windowsx.h>
 
-#include "shell/win32/MessageLoop.h"
-
 namespace detonix::win32 {
-
-namespace {
-// How often the loop asks whether the form is still wanted (a killed host destroys nothing).
-constexpr DWORD WatchMs = 250;
-}  // namespace
 
 TBoardForm::TBoardForm(TApplication& app, TSaverScreens& screens, const TMonitor& monitor)
     : FApp(app), FScreens(screens), FIndex(screens.Count()), FHost(screens.Add(monitor)) {
@@ -67,14 +60,6 @@ LRESULT TBoardForm::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 }
 
 bool TBoardForm::StartGame() { return FScreens.Build(FIndex, FBits, FWidth, FHeight, FWidth * 4); }
-
-int TBoardForm::RunLoop(TApplication& app, TSaverScreens& screens, std::function<bool()> stillWanted) {
-  TLoopHooks hooks;
-  hooks.Present = [&screens] { screens.Present(); };
-  hooks.StillWanted = std::move(stillWanted);
-  hooks.WatchMs = WatchMs;
-  return RunMessageLoop(app, hooks);
-}
 
 BOOL TBoardForm::OnCreate(HWND, LPCREATESTRUCT create) {
   if (create->cx <= 0 || create->cy <= 0) return TRUE;

@@ -108,7 +108,6 @@ void Place(HWND parent, const std::array<TPlace, N>& layout, HFONT font, int dpi
   }
 }
 
-COLORREF ToColorRef(TColor c) { return RGB(RedOf(c), GreenOf(c), BlueOf(c)); }
 TColor FromColorRef(COLORREF c) { return RGBColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
 // Copies a 32-bit top-down picture to the DC.
@@ -131,13 +130,8 @@ TBitmap Over(const TMaskedBitmap& picture, TColor background) {
 }
 
 TFontHandle MakeFont(int pixelHeight, int weight, const char* face) {
-  LOGFONTA lf{};
-  lf.lfHeight = -pixelHeight;
-  lf.lfWeight = weight;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lf.lfQuality = DEFAULT_QUALITY;
-  lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
-  return TFontHandle(CreateFontIndirectA(&lf));
+  return TFontHandle(CreateFontA(-pixelHeight, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
 }
 
 }  // namespace
@@ -244,7 +238,6 @@ BOOL TConfigurationForm::OnInitDialog(HWND hwnd, HWND, LPARAM) {
   FLoading = true;  // the controls take the loaded values without echoing them back
   for (const auto& [id, setting] : CharacterLists)
     for (std::string_view name : CharacterNames) ComboBox_AddString(Settings(id), std::string(name).c_str());
-  SetItemHeights();
   for (const auto& [id, setting] : CharacterLists) ComboBox_SetCurSel(Settings(id), FSettings.*setting / ImagesPerCharacter);
   CheckRadioButton(FSettingsSheet, SpeedButtons.front(), SpeedButtons.back(),
                    SpeedButtons[static_cast<size_t>(SpeedToIndex(FSettings.PlayerSpeed))]);
@@ -273,19 +266,11 @@ void TConfigurationForm::ScaleToDpi() {
   FAboutImage2 = BadgePicture(Scaled(PictureSize, FDpi));
 }
 
-void TConfigurationForm::SetItemHeights() {
-  for (const auto& [id, setting] : CharacterLists) {
-    SendMessageA(Settings(id), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(ItemHeight, FDpi));
-    SendMessageA(Settings(id), CB_SETITEMHEIGHT, 0, Scaled(ItemHeight, FDpi));
-  }
-}
-
 // Moved to a monitor of another scale: everything again at the new one, where Windows suggests.
 void TConfigurationForm::OnDpiChanged(int dpi, const RECT& suggested) {
   FDpi = dpi;
   ScaleToDpi();
   LayOut(&suggested);
-  SetItemHeights();
   InvalidateRect(FDialog, nullptr, TRUE);
 }
 
@@ -314,8 +299,11 @@ void TConfigurationForm::LayOut(const RECT* suggested) {
   }
   Place(FSettingsSheet, SettingsLayout, FFont.Get(), FDpi);
   Place(FAboutSheet, AboutLayout, FFont.Get(), FDpi);
-  for (const auto& [id, setting] : CharacterLists)
+  for (const auto& [id, setting] : CharacterLists) {
     SendMessageA(Settings(id), WM_SETFONT, reinterpret_cast<WPARAM>(FBoldFont.Get()), FALSE);
+    SendMessageA(Settings(id), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(ItemHeight, FDpi));
+    SendMessageA(Settings(id), CB_SETITEMHEIGHT, 0, Scaled(ItemHeight, FDpi));
+  }
   SendMessageA(About(IDC_DETONIXLABEL), WM_SETFONT, reinterpret_cast<WPARAM>(FTitleFont.Get()), FALSE);
 }
 
@@ -398,12 +386,9 @@ void TConfigurationForm::OnDrawItem(HWND, const DRAWITEMSTRUCT* item) {
 }
 
 void TConfigurationForm::DrawPlayerItem(HDC dc, int index, const RECT& rect, UINT state) {
+  // The whole item in one picture: the background, the character's picture in its corner.
   const TColor background = (state & ODS_SELECTED) ? SelectedItemColor : FromColorRef(GetSysColor(COLOR_WINDOW));
-  TBrushHandle brush(CreateSolidBrush(ToColorRef(background)));
-  FillRect(dc, &rect, brush.Get());
-
-  const int pictureSize = FPlayerImages->Width();
-  TBitmap picture(pictureSize, std::min<int>(FPlayerImages->Height(), rect.bottom - rect.top), background);
+  TBitmap picture(rect.right - rect.left, rect.bottom - rect.top, background);
   TCanvas canvas(picture);
   FPlayerImages->Draw(canvas, 0, 0, index);
   Blit(dc, rect.left, rect.top, picture);
@@ -415,7 +400,7 @@ void TConfigurationForm::DrawPlayerItem(HDC dc, int index, const RECT& rect, UIN
   SIZE extent{};
   GetTextExtentPoint32A(dc, name.c_str(), static_cast<int>(name.size()), &extent);
   // From the list's own left edge, so the names line up in the field and in the open list.
-  TextOutA(dc, pictureSize + Scaled(PictureTextGap, FDpi), (rect.top + rect.bottom - extent.cy) / 2, name.c_str(),
+  TextOutA(dc, FPlayerImages->Width() + Scaled(PictureTextGap, FDpi), (rect.top + rect.bottom - extent.cy) / 2, name.c_str(),
            static_cast<int>(name.size()));
 }
 

@@ -41,7 +41,6 @@ class TConfigurationForm {
   void FormCreate();
   void FormShow();
   void ScaleToDpi();
-  void SetItemHeights();
   void OnDpiChanged(int dpi, const RECT& suggested);
   void LayOut(const RECT* suggested = nullptr);
   void ShowPage(int index);
