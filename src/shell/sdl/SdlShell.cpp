@@ -81,9 +81,7 @@ bool TSdlShell::Open() {
   if (DriverIs("x11")) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // Without a display SDL falls back to drawing off screen, and the game would run for nobody;
   // unless someone asked for that driver by name.
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (!SDL_getenv("SDL_VIDEODRIVER") && driver &&
-      (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+  if (!SDL_getenv("SDL_VIDEODRIVER") && (DriverIs("offscreen") || DriverIs("dummy"))) {
     std::fprintf(stderr, "detonix: cannot open the display: no X11 or Wayland display is reachable (DISPLAY is '%s')\n",
                  SDL_getenv("DISPLAY") ? SDL_getenv("DISPLAY") : "");
     return false;

@@ -8,11 +8,6 @@ namespace detonix::win32 {
 
 namespace {
 
-std::string LocaleText(LCTYPE type, const char* fallback) {
-  char text[16] = {};
-  return GetLocaleInfoA(LOCALE_USER_DEFAULT, type, text, sizeof text) > 0 ? std::string(text) : std::string(fallback);
-}
-
 // The version Windows really has: GetVersionEx answers what the manifest's supported systems
 // allow it to, RtlGetVersion the truth. GetVersionEx where ntdll has no RtlGetVersion (the 95 family).
 bool RealVersion(OSVERSIONINFOA& version) {
@@ -80,7 +75,9 @@ std::string SystemMemoryText() {
   MEMORYSTATUS memory{};
   memory.dwLength = sizeof memory;
   GlobalMemoryStatus(&memory);
-  return MemoryText(memory.dwTotalPhys, LocaleText(LOCALE_STHOUSAND, ","));
+  char separator[16] = {};
+  const bool known = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, separator, sizeof separator) > 0;
+  return MemoryText(memory.dwTotalPhys, known ? separator : ",");
 }
 
 }  // namespace detonix::win32

@@ -195,14 +195,8 @@ INT_PTR CALLBACK TConfigurationForm::PageProc(HWND hwnd, UINT msg, WPARAM wParam
     return TRUE;
   }
   auto* self = reinterpret_cast<TConfigurationForm*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-  if (!self) return FALSE;
-  switch (msg) {
-    case WM_COMMAND:
-    case WM_DRAWITEM:
-      return self->HandleDialogMessage(hwnd, msg, wParam, lParam);
-    default:
-      return FALSE;
-  }
+  if (!self || (msg != WM_COMMAND && msg != WM_DRAWITEM)) return FALSE;
+  return self->HandleDialogMessage(hwnd, msg, wParam, lParam);
 }
 
 INT_PTR TConfigurationForm::HandleDialogMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

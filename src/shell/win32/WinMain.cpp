@@ -20,12 +20,6 @@ namespace {
 using namespace detonix;
 using namespace detonix::win32;
 
-std::vector<std::string> Arguments() {
-  std::vector<std::string> args;
-  for (int i = 1; i < __argc; ++i) args.emplace_back(__argv[i]);
-  return args;
-}
-
 // The full-screen saver or the preview: games on the real clock.
 int RunGames(HINSTANCE instance, const TStartUp& startUp) {
   TRealClock clock;
@@ -48,7 +42,7 @@ int RunConfigure(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  const TStartUp startUp = ParseCommandLine(Arguments());
+  const TStartUp startUp = ParseCommandLine(std::vector<std::string>(__argv + 1, __argv + __argc));
   switch (startUp.SaverMode) {
     case TSaverMode::smSaver:
     case TSaverMode::smPreview:
