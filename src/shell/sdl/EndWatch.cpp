@@ -32,8 +32,7 @@ void OpenSignalPipe() {
 void WakeThrough(int fd) {
   const char byte = 1;
   if (fd < 0) return;
-  const ssize_t written = write(fd, &byte, 1);
-  (void)written;  // a full pipe wakes the reader as well
+  [[maybe_unused]] const ssize_t written = write(fd, &byte, 1);  // a full pipe wakes the reader as well
 }
 
 void OnEndSignal(int signal) {

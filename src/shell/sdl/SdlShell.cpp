@@ -178,7 +178,7 @@ bool TSdlShell::AddScreen(SDL_Window* window, const TMonitor& monitor) {
     return false;
   }
   // Braces: the index is counted before the screen is added.
-  TScreen& s = *FScreens.emplace_back(std::make_unique<TScreen>(TScreen{window, FGroup->Count(), &FGroup->Add(monitor)}));
+  auto& s = *FScreens.emplace_back(std::make_unique<TScreen>(TScreen{window, FGroup->Count(), &FGroup->Add(monitor)}));
   s.Host->OnBlit = [this, &s](const std::vector<TRect>& changed) { Blit(s, changed); };
   return true;
 }

@@ -130,8 +130,8 @@ TBitmap Over(const TMaskedBitmap& picture, TColor background) {
 }
 
 TFontHandle MakeFont(int pixelHeight, int weight, const char* face) {
-  return TFontHandle(CreateFontA(-pixelHeight, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
+  return TFontHandle(CreateFontA(-pixelHeight, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face));
 }
 
 }  // namespace
@@ -230,12 +230,14 @@ BOOL TConfigurationForm::OnInitDialog(HWND hwnd, HWND, LPARAM) {
   LayOut();
 
   FLoading = true;  // the controls take the loaded values without echoing them back
-  for (const auto& [id, setting] : CharacterLists)
+  for (const auto& [id, setting] : CharacterLists) {
     for (std::string_view name : CharacterNames) ComboBox_AddString(Settings(id), std::string(name).c_str());
-  for (const auto& [id, setting] : CharacterLists) ComboBox_SetCurSel(Settings(id), FSettings.*setting / ImagesPerCharacter);
+    ComboBox_SetCurSel(Settings(id), FSettings.*setting / ImagesPerCharacter);
+  }
   CheckRadioButton(FSettingsSheet, SpeedButtons.front(), SpeedButtons.back(),
                    SpeedButtons[static_cast<size_t>(SpeedToIndex(FSettings.PlayerSpeed))]);
-  for (const auto& [id, setting] : CheckBoxes) Button_SetCheck(Settings(id), FSettings.*setting ? BST_CHECKED : BST_UNCHECKED);
+  for (const auto& [id, setting] : CheckBoxes)
+    Button_SetCheck(Settings(id), FSettings.*setting ? BST_CHECKED : BST_UNCHECKED);
   const HWND updown = Settings(IDC_INTERVALUPDOWN);
   SendMessageA(updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(Settings(IDC_INTERVALSPINEDIT)), 0);
   SendMessageA(updown, UDM_SETRANGE32, IntervalMin, IntervalMax);
@@ -394,8 +396,8 @@ void TConfigurationForm::DrawPlayerItem(HDC dc, int index, const RECT& rect, UIN
   SIZE extent{};
   GetTextExtentPoint32A(dc, name.c_str(), static_cast<int>(name.size()), &extent);
   // From the list's own left edge, so the names line up in the field and in the open list.
-  TextOutA(dc, FPlayerImages->Width() + Scaled(PictureTextGap, FDpi), (rect.top + rect.bottom - extent.cy) / 2, name.c_str(),
-           static_cast<int>(name.size()));
+  TextOutA(dc, FPlayerImages->Width() + Scaled(PictureTextGap, FDpi), (rect.top + rect.bottom - extent.cy) / 2,
+           name.c_str(), static_cast<int>(name.size()));
 }
 
 }  // namespace detonix::win32
