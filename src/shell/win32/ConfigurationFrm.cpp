@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "media/Pictures.h"
 #include "platform/Canvas.h"
