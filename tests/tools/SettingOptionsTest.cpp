@@ -5,7 +5,7 @@
 #include <variant>
 #include <vector>
 
-#include "shell/sdl/ShellOptions.h"
+#include "commandline/ShellOptions.h"
 #include "tools/HeadlessOptions.h"
 
 namespace detonix {

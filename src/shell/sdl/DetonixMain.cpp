@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "DetonixVersion.h"
+#include "commandline/SettingsCommands.h"
+#include "commandline/ShellOptions.h"
 #include "platform/StandardOutput.h"
 #include "settings/FileSettingsStore.h"
 #include "shell/sdl/EndWatch.h"
 #include "shell/sdl/SdlShell.h"
-#include "shell/sdl/SettingsCommands.h"
-#include "shell/sdl/ShellOptions.h"
 
 int main(int argc, char** argv) {
   using namespace detonix::sdl;

@@ -26,15 +26,13 @@ void OpenPipe(int (&fds)[2]) {
 }
 
 void OpenSignalPipe() {
-  static const bool opened = (OpenPipe(SignalPipe), true);
-  (void)opened;
+  [[maybe_unused]] static const bool opened = (OpenPipe(SignalPipe), true);
 }
 
 void WakeThrough(int fd) {
   const char byte = 1;
   if (fd < 0) return;
-  const ssize_t written = write(fd, &byte, 1);
-  (void)written;  // a full pipe wakes the reader as well
+  [[maybe_unused]] const ssize_t written = write(fd, &byte, 1);  // a full pipe wakes the reader as well
 }
 
 void OnEndSignal(int signal) {

@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <utility>
 
+#include "commandline/SettingsCommands.h"
 #include "settings/SettingsStore.h"
 #include "shell/sdl/EndWatch.h"
 #include "shell/sdl/SdlSoundOutput.h"
-#include "shell/sdl/SettingsCommands.h"
 #include "shell/sdl/XWindow.h"
 
 namespace detonix::sdl {
@@ -20,16 +20,9 @@ constexpr int WindowWidth = 1024;
 constexpr int WindowHeight = 768;
 
 THostMode HostMode(TShellMode mode) {
-  switch (mode) {
-    case TShellMode::smFullScreen:
-      return THostMode::hmSaver;
-    case TShellMode::smForeignWindow:
-      return THostMode::hmForeign;
-    case TShellMode::smPreview:
-      return THostMode::hmPreview;
-    default:
-      return THostMode::hmWindow;
-  }
+  if (mode == TShellMode::smFullScreen) return THostMode::hmSaver;
+  if (mode == TShellMode::smForeignWindow) return THostMode::hmForeign;
+  return mode == TShellMode::smPreview ? THostMode::hmPreview : THostMode::hmWindow;
 }
 
 }  // namespace
@@ -57,7 +50,7 @@ TSdlShell::TSdlShell(const TShellOptions& options, std::function<std::vector<TMo
   // The simulator asks for this while it pauses and resumes a game, even inside its constructor:
   // only show what is drawn and let SDL read the X connection; the events wait for the loop.
   FApp.OnProcessMessages = [this] {
-    PresentAll();
+    FGroup->Present();
     SDL_PumpEvents();
   };
 }
@@ -81,12 +74,14 @@ bool TSdlShell::Open() {
     return false;
   }
   FVideoStarted = true;
-  PreferDriverFramebuffer();
+  // Left to itself SDL presents a window surface through OpenGL, which uploads and draws the
+  // whole window for every change (in software where there is no GPU). The X11 framebuffer
+  // sends only the changed rectangles. Wayland has no framebuffer of its own: forbidding
+  // OpenGL there leaves the window without pixels.
+  if (DriverIs("x11")) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // Without a display SDL falls back to drawing off screen, and the game would run for nobody;
   // unless someone asked for that driver by name.
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (!SDL_getenv("SDL_VIDEODRIVER") && driver &&
-      (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+  if (!SDL_getenv("SDL_VIDEODRIVER") && (DriverIs("offscreen") || DriverIs("dummy"))) {
     std::fprintf(stderr, "detonix: cannot open the display: no X11 or Wayland display is reachable (DISPLAY is '%s')\n",
                  SDL_getenv("DISPLAY") ? SDL_getenv("DISPLAY") : "");
     return false;
@@ -120,14 +115,6 @@ bool TSdlShell::Open() {
   if (const auto sound = FSound.lock()) sound->Open();
   // This early only a board that could not be made ends the run.
   return !Ended();
-}
-
-void TSdlShell::PreferDriverFramebuffer() {
-  // Left to itself SDL presents a window surface through OpenGL, which uploads and draws the
-  // whole window for every change (in software where there is no GPU). The X11 framebuffer
-  // sends only the changed rectangles. Wayland has no framebuffer of its own: forbidding
-  // OpenGL there leaves the window without pixels.
-  if (DriverIs("x11")) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
 }
 
 bool TSdlShell::OpenWindows() {
@@ -190,13 +177,9 @@ bool TSdlShell::AddScreen(SDL_Window* window, const TMonitor& monitor) {
     std::fprintf(stderr, "detonix: cannot create the window: %s\n", SDL_GetError());
     return false;
   }
-  auto screen = std::make_unique<TScreen>();
-  screen->Window = window;
-  screen->Index = FGroup->Count();
-  screen->Host = &FGroup->Add(monitor);
-  TScreen& s = *screen;
+  // Braces: the index is counted before the screen is added.
+  auto& s = *FScreens.emplace_back(std::make_unique<TScreen>(TScreen{window, FGroup->Count(), &FGroup->Add(monitor)}));
   s.Host->OnBlit = [this, &s](const std::vector<TRect>& changed) { Blit(s, changed); };
-  FScreens.push_back(std::move(screen));
   return true;
 }
 
@@ -213,7 +196,12 @@ void TSdlShell::StartGame(TScreen& screen) {
   }
   SDL_Surface* window = SDL_GetWindowSurface(screen.Window);
   if (!window) {
-    NoPicture();
+    // SDL often gives no reason here; a run that can show nothing must not go on unseen.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const std::string why = SDL_GetError();
+    std::fprintf(stderr, "detonix: no picture for the window: the %s video driver gave the window no pixels%s%s\n",
+                 driver ? driver : "current", why.empty() ? "" : ": ", why.c_str());
+    FFailed = true;
     return;
   }
   screen.WindowSurface = window;
@@ -229,15 +217,6 @@ void TSdlShell::StartGame(TScreen& screen) {
   }
   if (!FGroup->Build(screen.Index, pixels->pixels, pixels->w, pixels->h, pixels->pitch))
     std::fprintf(stderr, "detonix: %s\n", screen.Host->Failure().c_str());
-}
-
-void TSdlShell::NoPicture() {
-  // SDL often gives no reason here; a run that can show nothing must not go on unseen.
-  const char* driver = SDL_GetCurrentVideoDriver();
-  const std::string why = SDL_GetError();
-  std::fprintf(stderr, "detonix: no picture for the window: the %s video driver gave the window no pixels%s%s\n",
-               driver ? driver : "current", why.empty() ? "" : ": ", why.c_str());
-  FFailed = true;
 }
 
 void TSdlShell::StopGame(TScreen& screen) {
@@ -261,8 +240,6 @@ void TSdlShell::Blit(TScreen& screen, const std::vector<TRect>& changed) {
   // Fails harmlessly while a new size waits to be handled.
   SDL_UpdateWindowSurfaceRects(screen.Window, rects.data(), static_cast<int>(rects.size()));
 }
-
-void TSdlShell::PresentAll() { FGroup->Present(); }
 
 TSdlShell::TScreen* TSdlShell::ScreenOf(Uint32 windowId) {
   for (auto& screen : FScreens)
@@ -343,7 +320,7 @@ int TSdlShell::Loop() {
     }
     if (resized) continue;
     // Sleep until the next timer is due or an event arrives.
-    const auto due = RunLoopStep(FApp, [this] { PresentAll(); });
+    const auto due = RunLoopStep(FApp, [this] { FGroup->Present(); });
     const int timeout = due ? static_cast<int>(std::min<int64_t>(*due, INT_MAX)) : -1;
     if (timeout != 0 && SDL_WaitEventTimeout(&event, timeout)) HandleEvent(event);
   }

@@ -6,12 +6,12 @@
 
 #include <SDL.h>
 
+#include "commandline/ShellOptions.h"
 #include "host/SaverScreens.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "shell/sdl/Monitors.h"
 #include "shell/sdl/SdlSoundOutput.h"
-#include "shell/sdl/ShellOptions.h"
 
 namespace detonix::sdl {
 
@@ -58,9 +58,6 @@ class TSdlShell {
   TScreen* ScreenOf(Uint32 windowId);
   void HandleEvent(const SDL_Event& event);
   void Blit(TScreen& screen, const std::vector<TRect>& changed);
-  void PresentAll();
-  void NoPicture();
-  static void PreferDriverFramebuffer();
   bool Ended() const;
   bool Foreign() const { return FOptions.Mode == TShellMode::smForeignWindow || FOptions.Mode == TShellMode::smPreview; }
 

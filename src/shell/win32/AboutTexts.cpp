@@ -8,11 +8,6 @@ namespace detonix::win32 {
 
 namespace {
 
-std::string LocaleText(LCTYPE type, const char* fallback) {
-  char text[16] = {};
-  return GetLocaleInfoA(LOCALE_USER_DEFAULT, type, text, sizeof text) > 0 ? std::string(text) : std::string(fallback);
-}
-
 // The version Windows really has: GetVersionEx answers what the manifest's supported systems
 // allow it to, RtlGetVersion the truth. GetVersionEx where ntdll has no RtlGetVersion (the 95 family).
 bool RealVersion(OSVERSIONINFOA& version) {
@@ -22,9 +17,9 @@ bool RealVersion(OSVERSIONINFOA& version) {
       ntdll ? reinterpret_cast<TRtlGetVersion>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion"))) : nullptr;
   OSVERSIONINFOW wide{};
   wide.dwOSVersionInfoSize = sizeof wide;
+  version = OSVERSIONINFOA{};
+  version.dwOSVersionInfoSize = sizeof version;
   if (rtlGetVersion && rtlGetVersion(&wide) == 0) {
-    version = OSVERSIONINFOA{};
-    version.dwOSVersionInfoSize = sizeof version;
     version.dwMajorVersion = wide.dwMajorVersion;
     version.dwMinorVersion = wide.dwMinorVersion;
     version.dwBuildNumber = wide.dwBuildNumber;
@@ -33,19 +28,13 @@ bool RealVersion(OSVERSIONINFOA& version) {
                         nullptr);
     return true;
   }
-  version = OSVERSIONINFOA{};
-  version.dwOSVersionInfoSize = sizeof version;
   return GetVersionExA(&version) != 0;
 }
 
 }  // namespace
 
 TVersionTexts VersionTexts(const OSVERSIONINFOA* version) {
-  TVersionTexts texts;
-  if (!version) {
-    texts.SetBuild = true;  // a failed query empties both
-    return texts;
-  }
+  if (!version) return {"", "", true};  // a failed query empties both
   auto buildLine = [version](DWORD build) {
     char line[64];
     std::snprintf(line, sizeof line, "Build %lu.%lu.%lu ", static_cast<unsigned long>(version->dwMajorVersion),
@@ -56,23 +45,14 @@ TVersionTexts VersionTexts(const OSVERSIONINFOA* version) {
   };
   switch (version->dwPlatformId) {
     case VER_PLATFORM_WIN32s:
-      texts.OSVer = "Win32s on Windows 3.1";
-      break;
+      return {"Win32s on Windows 3.1", "", false};
     case VER_PLATFORM_WIN32_WINDOWS:
-      texts.OSVer = "Windows 98";
-      texts.OSBuild = buildLine(version->dwBuildNumber & 0xFFFFu);
-      texts.SetBuild = true;
-      break;
+      return {"Windows 98", buildLine(version->dwBuildNumber & 0xFFFFu), true};
     case VER_PLATFORM_WIN32_NT:
-      texts.OSVer = "Windows NT";
-      texts.OSBuild = buildLine(version->dwBuildNumber);
-      texts.SetBuild = true;
-      break;
+      return {"Windows NT", buildLine(version->dwBuildNumber), true};
     default:
-      texts.OSVer = "Unknown OS";
-      break;
+      return {"Unknown OS", "", false};
   }
-  return texts;
 }
 
 std::string MemoryText(uint64_t totalBytes, const std::string& thousandSeparator) {
@@ -95,7 +75,9 @@ std::string SystemMemoryText() {
   MEMORYSTATUS memory{};
   memory.dwLength = sizeof memory;
   GlobalMemoryStatus(&memory);
-  return MemoryText(memory.dwTotalPhys, LocaleText(LOCALE_STHOUSAND, ","));
+  char separator[16] = {};
+  const bool known = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, separator, sizeof separator) > 0;
+  return MemoryText(memory.dwTotalPhys, known ? separator : ",");
 }
 
 }  // namespace detonix::win32

@@ -2,14 +2,7 @@
 
 #include <windowsx.h>
 
-#include "shell/win32/MessageLoop.h"
-
 namespace detonix::win32 {
-
-namespace {
-// How often the loop asks whether the form is still wanted (a killed host destroys nothing).
-constexpr DWORD WatchMs = 250;
-}  // namespace
 
 TBoardForm::TBoardForm(TApplication& app, TSaverScreens& screens, const TMonitor& monitor)
     : FApp(app), FScreens(screens), FIndex(screens.Count()), FHost(screens.Add(monitor)) {
@@ -68,23 +61,10 @@ LRESULT TBoardForm::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 
 bool TBoardForm::StartGame() { return FScreens.Build(FIndex, FBits, FWidth, FHeight, FWidth * 4); }
 
-int TBoardForm::RunLoop(TApplication& app, TSaverScreens& screens, std::function<bool()> stillWanted) {
-  TLoopHooks hooks;
-  hooks.Present = [&screens] { screens.Present(); };
-  hooks.StillWanted = std::move(stillWanted);
-  hooks.WatchMs = WatchMs;
-  return RunMessageLoop(app, hooks);
-}
-
 BOOL TBoardForm::OnCreate(HWND, LPCREATESTRUCT create) {
   if (create->cx <= 0 || create->cy <= 0) return TRUE;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = create->cx;
-  info.bmiHeader.biHeight = -create->cy;  // top row first, as the paint surface lays it out
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info{};  // top row first, as the paint surface lays it out
+  info.bmiHeader = {sizeof info.bmiHeader, create->cx, -create->cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
   FBitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!FBitmap || !bits) return TRUE;

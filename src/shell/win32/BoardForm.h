@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#include <functional>
-#include <vector>
-
 #include "host/SaverScreens.h"
 #include "platform/Application.h"
 #include "shell/win32/WinHandles.h"
@@ -24,9 +21,6 @@ class TBoardForm {
 
   HWND Handle() const { return FWindow; }
   TGameHost& Host() { return FHost; }
-
-  // Runs the games of SCREENS until STILLWANTED (asked every 250 ms) says no or a window ends the loop.
-  static int RunLoop(TApplication& app, TSaverScreens& screens, std::function<bool()> stillWanted);
 
  protected:
   // Posted to itself once shown, so the game starts at the window's final size, after creation.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "media/Pictures.h"
 #include "platform/Canvas.h"
@@ -83,8 +84,16 @@ constexpr std::array<TPlace, 9> AboutLayout = {{
     {IDC_ABOUTIMAGE2, 320, 192, PictureSize, PictureSize},
 }};
 
+// The settings page's controls and the settings they show. Each control writes its setting back
+// only when the user changes it, so a stored value no control can show is kept until then.
 constexpr std::array<int, 5> SpeedButtons = {IDC_SPEED_VERYFAST, IDC_SPEED_FAST, IDC_SPEED_NORMAL, IDC_SPEED_SLOW,
                                              IDC_SPEED_VERYSLOW};
+constexpr std::array<std::pair<int, int32_t TSettings::*>, 2> CharacterLists = {
+    {{IDC_PLAYER1COMBO, &TSettings::P1ImageIndex}, {IDC_PLAYER2COMBO, &TSettings::P2ImageIndex}}};
+constexpr std::array<std::pair<int, bool TSettings::*>, 2> CheckBoxes = {
+    {{IDC_FORCEMAZECBOX, &TSettings::ForceMaze}, {IDC_SOUNDSCBOX, &TSettings::Sounds}}};
+// What only a ticked force-maze box enables.
+constexpr std::array<int, 3> IntervalControls = {IDC_INTERVALSPINEDIT, IDC_INTERVALUPDOWN, IDC_MINUTESLABEL};
 
 // The layout's pixels are those of 100 %; a scaled display gets them in proportion.
 int Scaled(int pixels, int dpi) { return MulDiv(pixels, dpi, USER_DEFAULT_SCREEN_DPI); }
@@ -100,18 +109,12 @@ void Place(HWND parent, const std::array<TPlace, N>& layout, HFONT font, int dpi
   }
 }
 
-COLORREF ToColorRef(TColor c) { return RGB(RedOf(c), GreenOf(c), BlueOf(c)); }
 TColor FromColorRef(COLORREF c) { return RGBColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
 // Copies a 32-bit top-down picture to the DC.
 void Blit(HDC dc, int x, int y, const TBitmap& picture) {
   BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = picture.Width();
-  info.bmiHeader.biHeight = -picture.Height();
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  info.bmiHeader = {sizeof info.bmiHeader, picture.Width(), -picture.Height(), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   // SetDIBitsToDevice wants rows packed, which a 32-bit picture of stride width*4 is.
   if (picture.Stride() != picture.Width() * 4) return;
   SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(picture.Width()), static_cast<DWORD>(picture.Height()), 0, 0, 0,
@@ -128,13 +131,8 @@ TBitmap Over(const TMaskedBitmap& picture, TColor background) {
 }
 
 TFontHandle MakeFont(int pixelHeight, int weight, const char* face) {
-  LOGFONTA lf{};
-  lf.lfHeight = -pixelHeight;
-  lf.lfWeight = weight;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lf.lfQuality = DEFAULT_QUALITY;
-  lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
-  return TFontHandle(CreateFontIndirectA(&lf));
+  return TFontHandle(CreateFontA(-pixelHeight, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face));
 }
 
 }  // namespace
@@ -198,14 +196,8 @@ INT_PTR CALLBACK TConfigurationForm::PageProc(HWND hwnd, UINT msg, WPARAM wParam
     return TRUE;
   }
   auto* self = reinterpret_cast<TConfigurationForm*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-  if (!self) return FALSE;
-  switch (msg) {
-    case WM_COMMAND:
-    case WM_DRAWITEM:
-      return self->HandleDialogMessage(hwnd, msg, wParam, lParam);
-    default:
-      return FALSE;
-  }
+  if (!self || (msg != WM_COMMAND && msg != WM_DRAWITEM)) return FALSE;
+  return self->HandleDialogMessage(hwnd, msg, wParam, lParam);
 }
 
 INT_PTR TConfigurationForm::HandleDialogMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -232,24 +224,21 @@ BOOL TConfigurationForm::OnInitDialog(HWND hwnd, HWND, LPARAM) {
   FAboutSheet = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_ABOUT_PAGE), hwnd, PageProc,
                                    reinterpret_cast<LPARAM>(this));
   const HWND pages = GetDlgItem(hwnd, IDC_PAGECONTROL);
-  TCITEMA tab{};
-  tab.mask = TCIF_TEXT;
-  tab.pszText = const_cast<char*>("Settings");
-  TabCtrl_InsertItem(pages, 0, &tab);
-  tab.pszText = const_cast<char*>("About");
-  TabCtrl_InsertItem(pages, 1, &tab);
+  for (const char* name : {"Settings", "About"}) {
+    TCITEMA tab{TCIF_TEXT, 0, 0, const_cast<char*>(name), 0, 0, 0};
+    TabCtrl_InsertItem(pages, TabCtrl_GetItemCount(pages), &tab);
+  }
   LayOut();
 
   FLoading = true;  // the controls take the loaded values without echoing them back
-  for (HWND combo : {Settings(IDC_PLAYER1COMBO), Settings(IDC_PLAYER2COMBO)}) {
-    for (std::string_view name : CharacterNames) ComboBox_AddString(combo, std::string(name).c_str());
+  for (const auto& [id, setting] : CharacterLists) {
+    for (std::string_view name : CharacterNames) ComboBox_AddString(Settings(id), std::string(name).c_str());
+    ComboBox_SetCurSel(Settings(id), FSettings.*setting / ImagesPerCharacter);
   }
-  SetItemHeights();
-  ComboBox_SetCurSel(Settings(IDC_PLAYER1COMBO), FSettings.P1ImageIndex / ImagesPerCharacter);
-  ComboBox_SetCurSel(Settings(IDC_PLAYER2COMBO), FSettings.P2ImageIndex / ImagesPerCharacter);
   CheckRadioButton(FSettingsSheet, SpeedButtons.front(), SpeedButtons.back(),
                    SpeedButtons[static_cast<size_t>(SpeedToIndex(FSettings.PlayerSpeed))]);
-  Button_SetCheck(Settings(IDC_FORCEMAZECBOX), FSettings.ForceMaze ? BST_CHECKED : BST_UNCHECKED);
+  for (const auto& [id, setting] : CheckBoxes)
+    Button_SetCheck(Settings(id), FSettings.*setting ? BST_CHECKED : BST_UNCHECKED);
   const HWND updown = Settings(IDC_INTERVALUPDOWN);
   SendMessageA(updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(Settings(IDC_INTERVALSPINEDIT)), 0);
   SendMessageA(updown, UDM_SETRANGE32, IntervalMin, IntervalMax);
@@ -257,7 +246,6 @@ BOOL TConfigurationForm::OnInitDialog(HWND hwnd, HWND, LPARAM) {
   // The field holds only what it offers, and what it shows is what OK will write.
   FSettings.ForceInterval = std::clamp(FSettings.ForceInterval, IntervalMin, IntervalMax);
   SetDlgItemInt(FSettingsSheet, IDC_INTERVALSPINEDIT, static_cast<UINT>(FSettings.ForceInterval), TRUE);
-  Button_SetCheck(Settings(IDC_SOUNDSCBOX), FSettings.Sounds ? BST_CHECKED : BST_UNCHECKED);
   FLoading = false;
   UpdateIntervalControls();
   FormShow();
@@ -275,19 +263,11 @@ void TConfigurationForm::ScaleToDpi() {
   FAboutImage2 = BadgePicture(Scaled(PictureSize, FDpi));
 }
 
-void TConfigurationForm::SetItemHeights() {
-  for (HWND combo : {Settings(IDC_PLAYER1COMBO), Settings(IDC_PLAYER2COMBO)}) {
-    SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(ItemHeight, FDpi));
-    SendMessageA(combo, CB_SETITEMHEIGHT, 0, Scaled(ItemHeight, FDpi));
-  }
-}
-
 // Moved to a monitor of another scale: everything again at the new one, where Windows suggests.
 void TConfigurationForm::OnDpiChanged(int dpi, const RECT& suggested) {
   FDpi = dpi;
   ScaleToDpi();
   LayOut(&suggested);
-  SetItemHeights();
   InvalidateRect(FDialog, nullptr, TRUE);
 }
 
@@ -316,8 +296,11 @@ void TConfigurationForm::LayOut(const RECT* suggested) {
   }
   Place(FSettingsSheet, SettingsLayout, FFont.Get(), FDpi);
   Place(FAboutSheet, AboutLayout, FFont.Get(), FDpi);
-  for (int id : {IDC_PLAYER1COMBO, IDC_PLAYER2COMBO})
+  for (const auto& [id, setting] : CharacterLists) {
     SendMessageA(Settings(id), WM_SETFONT, reinterpret_cast<WPARAM>(FBoldFont.Get()), FALSE);
+    SendMessageA(Settings(id), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(ItemHeight, FDpi));
+    SendMessageA(Settings(id), CB_SETITEMHEIGHT, 0, Scaled(ItemHeight, FDpi));
+  }
   SendMessageA(About(IDC_DETONIXLABEL), WM_SETFONT, reinterpret_cast<WPARAM>(FTitleFont.Get()), FALSE);
 }
 
@@ -338,64 +321,30 @@ void TConfigurationForm::FormShow() {
 void TConfigurationForm::UpdateIntervalControls() {
   const bool on = Button_GetCheck(Settings(IDC_FORCEMAZECBOX)) == BST_CHECKED;
   // A disabled edit field draws on the button face, an enabled one on the window colour.
-  EnableWindow(Settings(IDC_INTERVALSPINEDIT), on);
-  EnableWindow(Settings(IDC_INTERVALUPDOWN), on);
-  EnableWindow(Settings(IDC_MINUTESLABEL), on);
+  for (int id : IntervalControls) EnableWindow(Settings(id), on);
 }
 
 void TConfigurationForm::OnCommand(HWND, int id, HWND, UINT code) {
   if (FLoading) return;
-  switch (id) {
-    case IDOK:
-      OKButtonClick();
-      return;
-    case IDCANCEL:
-      CancelButtonClick();
-      return;
-    case IDC_FORCEMAZECBOX:
-      if (code == BN_CLICKED) ForceMazeCBoxClick();
-      return;
-    case IDC_SOUNDSCBOX:
-      if (code == BN_CLICKED) SoundsCBoxClick();
-      return;
-    case IDC_PLAYER1COMBO:
-      if (code == CBN_SELCHANGE) Player1ComboChange();
-      return;
-    case IDC_PLAYER2COMBO:
-      if (code == CBN_SELCHANGE) Player2ComboChange();
-      return;
-    case IDC_INTERVALSPINEDIT:
-      if (code == EN_CHANGE) IntervalSpinEditChange();
-      if (code == EN_KILLFOCUS) IntervalSpinEditExit();
-      return;
-    default:
-      break;
-  }
+  if (id == IDOK) OKButtonClick();
+  if (id == IDCANCEL) EndDialog(FDialog, IDCANCEL);  // nothing is written
+  const bool clicked = code == BN_CLICKED;
+  for (const auto& [list, setting] : CharacterLists)
+    if (id == list && code == CBN_SELCHANGE) FSettings.*setting = ComboBox_GetCurSel(Settings(id)) * ImagesPerCharacter;
+  for (const auto& [box, setting] : CheckBoxes)
+    if (id == box && clicked) FSettings.*setting = Button_GetCheck(Settings(id)) == BST_CHECKED;
+  if (id == IDC_FORCEMAZECBOX && clicked) UpdateIntervalControls();
   const auto speed = std::find(SpeedButtons.begin(), SpeedButtons.end(), id);
-  if (speed != SpeedButtons.end() && code == BN_CLICKED) PSpeedRGClick(static_cast<int>(speed - SpeedButtons.begin()));
+  if (speed != SpeedButtons.end() && clicked)
+    FSettings.PlayerSpeed = PlayerSpeeds[static_cast<size_t>(speed - SpeedButtons.begin())];
+  if (id == IDC_INTERVALSPINEDIT && code == EN_CHANGE) IntervalSpinEditChange();
+  if (id == IDC_INTERVALSPINEDIT && code == EN_KILLFOCUS) IntervalSpinEditExit();
 }
 
 LRESULT TConfigurationForm::OnNotify(HWND, int id, NMHDR* header) {
   if (id == IDC_PAGECONTROL && header->code == TCN_SELCHANGE)
     ShowPage(TabCtrl_GetCurSel(GetDlgItem(FDialog, IDC_PAGECONTROL)));
   return 0;
-}
-
-void TConfigurationForm::PSpeedRGClick(int index) { FSettings.PlayerSpeed = PlayerSpeeds[static_cast<size_t>(index)]; }
-
-void TConfigurationForm::Player1ComboChange() {
-  FSettings.P1ImageIndex = ComboBox_GetCurSel(Settings(IDC_PLAYER1COMBO)) * ImagesPerCharacter;
-}
-
-void TConfigurationForm::Player2ComboChange() {
-  FSettings.P2ImageIndex = ComboBox_GetCurSel(Settings(IDC_PLAYER2COMBO)) * ImagesPerCharacter;
-}
-
-void TConfigurationForm::SoundsCBoxClick() { FSettings.Sounds = Button_GetCheck(Settings(IDC_SOUNDSCBOX)) == BST_CHECKED; }
-
-void TConfigurationForm::ForceMazeCBoxClick() {
-  FSettings.ForceMaze = Button_GetCheck(Settings(IDC_FORCEMAZECBOX)) == BST_CHECKED;
-  UpdateIntervalControls();
 }
 
 void TConfigurationForm::IntervalSpinEditChange() {
@@ -420,34 +369,23 @@ void TConfigurationForm::OKButtonClick() {
   EndDialog(FDialog, IDOK);
 }
 
-void TConfigurationForm::CancelButtonClick() { EndDialog(FDialog, IDCANCEL); }
-
 void TConfigurationForm::OnDrawItem(HWND, const DRAWITEMSTRUCT* item) {
-  switch (item->CtlID) {
-    case IDC_PLAYER1COMBO:
-    case IDC_PLAYER2COMBO:
-      if (item->itemID != static_cast<UINT>(-1))
-        DrawPlayerItem(item->hDC, static_cast<int>(item->itemID), item->rcItem, item->itemState);
-      if (item->itemState & ODS_FOCUS) DrawFocusRect(item->hDC, &item->rcItem);
-      break;
-    case IDC_ABOUTIMAGE:
-      DrawPicture(item, false);
-      break;
-    case IDC_ABOUTIMAGE2:
-      DrawPicture(item, true);
-      break;
-    default:
-      break;
+  if (item->CtlID == IDC_ABOUTIMAGE || item->CtlID == IDC_ABOUTIMAGE2) {
+    const TColor face = FromColorRef(GetSysColor(COLOR_BTNFACE));
+    const TMaskedBitmap& picture = item->CtlID == IDC_ABOUTIMAGE ? FAboutImage : FAboutImage2;
+    Blit(item->hDC, item->rcItem.left, item->rcItem.top, Over(picture, face));
+    return;
   }
+  if (item->CtlID != IDC_PLAYER1COMBO && item->CtlID != IDC_PLAYER2COMBO) return;
+  if (item->itemID != static_cast<UINT>(-1))
+    DrawPlayerItem(item->hDC, static_cast<int>(item->itemID), item->rcItem, item->itemState);
+  if (item->itemState & ODS_FOCUS) DrawFocusRect(item->hDC, &item->rcItem);
 }
 
 void TConfigurationForm::DrawPlayerItem(HDC dc, int index, const RECT& rect, UINT state) {
+  // The whole item in one picture: the background, the character's picture in its corner.
   const TColor background = (state & ODS_SELECTED) ? SelectedItemColor : FromColorRef(GetSysColor(COLOR_WINDOW));
-  TBrushHandle brush(CreateSolidBrush(ToColorRef(background)));
-  FillRect(dc, &rect, brush.Get());
-
-  const int pictureSize = FPlayerImages->Width();
-  TBitmap picture(pictureSize, std::min<int>(FPlayerImages->Height(), rect.bottom - rect.top), background);
+  TBitmap picture(rect.right - rect.left, rect.bottom - rect.top, background);
   TCanvas canvas(picture);
   FPlayerImages->Draw(canvas, 0, 0, index);
   Blit(dc, rect.left, rect.top, picture);
@@ -459,13 +397,8 @@ void TConfigurationForm::DrawPlayerItem(HDC dc, int index, const RECT& rect, UIN
   SIZE extent{};
   GetTextExtentPoint32A(dc, name.c_str(), static_cast<int>(name.size()), &extent);
   // From the list's own left edge, so the names line up in the field and in the open list.
-  TextOutA(dc, pictureSize + Scaled(PictureTextGap, FDpi), (rect.top + rect.bottom - extent.cy) / 2, name.c_str(),
-           static_cast<int>(name.size()));
-}
-
-void TConfigurationForm::DrawPicture(const DRAWITEMSTRUCT* item, bool small) {
-  const TColor face = FromColorRef(GetSysColor(COLOR_BTNFACE));
-  Blit(item->hDC, item->rcItem.left, item->rcItem.top, Over(small ? FAboutImage2 : FAboutImage, face));
+  TextOutA(dc, FPlayerImages->Width() + Scaled(PictureTextGap, FDpi), (rect.top + rect.bottom - extent.cy) / 2,
+           name.c_str(), static_cast<int>(name.size()));
 }
 
 }  // namespace detonix::win32

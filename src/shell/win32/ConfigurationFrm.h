@@ -41,22 +41,14 @@ class TConfigurationForm {
   void FormCreate();
   void FormShow();
   void ScaleToDpi();
-  void SetItemHeights();
   void OnDpiChanged(int dpi, const RECT& suggested);
   void LayOut(const RECT* suggested = nullptr);
   void ShowPage(int index);
   void UpdateIntervalControls();
-  void PSpeedRGClick(int index);
-  void Player1ComboChange();
-  void Player2ComboChange();
-  void SoundsCBoxClick();
-  void ForceMazeCBoxClick();
   void IntervalSpinEditChange();
   void IntervalSpinEditExit();
   void OKButtonClick();
-  void CancelButtonClick();
   void DrawPlayerItem(HDC dc, int index, const RECT& rect, UINT state);
-  void DrawPicture(const DRAWITEMSTRUCT* item, bool small);
 
   HWND Settings(int id) const { return GetDlgItem(FSettingsSheet, id); }
   HWND About(int id) const { return GetDlgItem(FAboutSheet, id); }

@@ -65,11 +65,11 @@ bool TSaverWindows::Create(HINSTANCE instance, HWND owner) {
 
 int TSaverWindows::RunLoop(std::function<bool()> stillWanted) {
   // The loop ends with the first window to close; the others end with it.
-  return TBoardForm::RunLoop(FApp, FScreens, [this, wanted = std::move(stillWanted)] {
-    for (const auto& form : FForms)
-      if (!form->Handle() || !IsWindow(form->Handle())) return false;
-    return !wanted || wanted();
-  });
+  return RunMessageLoop(FApp, {[this] { FScreens.Present(); }, [this, wanted = std::move(stillWanted)] {
+                                  for (const auto& form : FForms)
+                                    if (!form->Handle() || !IsWindow(form->Handle())) return false;
+                                  return !wanted || wanted();
+                                }});
 }
 
 int TSaverWindows::Run(HINSTANCE instance, HWND owner, TApplication& app) {

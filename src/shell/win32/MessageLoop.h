@@ -12,9 +12,10 @@ namespace detonix::win32 {
 struct TLoopHooks {
   // Runs after timers and the idle event, to put what they drew on the screen.
   std::function<void()> Present;
-  // Asked at least every WatchMs milliseconds (0: never); false ends the loop.
+  // Asked at least every WatchMs milliseconds (0: never); false ends the loop. A host that is
+  // killed destroys nothing, so the loop asks whether its windows are still there.
   std::function<bool()> StillWanted;
-  DWORD WatchMs = 0;
+  DWORD WatchMs = 250;
 };
 
 // Installs the application's message hooks: ProcessMessages pumps pending window messages once,

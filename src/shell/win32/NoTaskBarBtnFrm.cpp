@@ -12,12 +12,8 @@ TNoTaskBarButtonForm::TNoTaskBarButtonForm(HINSTANCE instance, const char* title
   wc.hInstance = instance;
   wc.lpszClassName = ApplicationClassName;
   RegisterClassA(&wc);  // fails harmlessly when already registered
-  FWindow.Reset(CreateWindowExA(0, ApplicationClassName, title, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
-                                nullptr));
-  if (!FWindow) return;
-  LONG_PTR style = GetWindowLongPtrA(FWindow.Get(), GWL_EXSTYLE);
-  style = (style & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW)) | WS_EX_TOOLWINDOW;
-  SetWindowLongPtrA(FWindow.Get(), GWL_EXSTYLE, style);
+  FWindow.Reset(CreateWindowExA(WS_EX_TOOLWINDOW, ApplicationClassName, title, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                instance, nullptr));
 }
 
 }  // namespace detonix::win32

@@ -42,7 +42,8 @@ int TPreviewForm::Run(HINSTANCE instance, HWND parent, TApplication& app) {
   const HWND hwnd = form.Create(instance);
   if (!hwnd) return 1;
   // A host that is killed destroys nothing, so its window is watched as well as ours.
-  return RunLoop(app, screens, [hwnd, parent] { return IsWindow(parent) && IsWindow(hwnd); });
+  return RunMessageLoop(app, {[&screens] { screens.Present(); },
+                              [hwnd, parent] { return IsWindow(parent) && IsWindow(hwnd); }});
 }
 
 void TPreviewForm::OnShowGame(HWND) {

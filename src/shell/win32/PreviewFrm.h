@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <memory>
-
 #include "platform/Application.h"
 #include "shell/win32/BoardForm.h"
 

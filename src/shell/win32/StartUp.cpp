@@ -21,11 +21,8 @@ bool IsInteger(const std::string& text) {
 }
 
 HWND HandleFromText(const std::string& text) {
-  if (!IsInteger(text)) return nullptr;
-  const char* first = text.data() + (text.starts_with('+') ? 1 : 0);
-  int32_t value = 0;
-  std::from_chars(first, text.data() + text.size(), value, 10);
-  return reinterpret_cast<HWND>(static_cast<intptr_t>(value));
+  // The number is checked first: stoi would also take blanks and text after the digits.
+  return IsInteger(text) ? reinterpret_cast<HWND>(static_cast<intptr_t>(std::stoi(text))) : nullptr;
 }
 
 namespace {

@@ -2,19 +2,14 @@
 
 #include <mmsystem.h>
 
-#include <cstdio>
 #include <memory>
-
+#include <string>
 
 namespace detonix::win32 {
 
 namespace {
 
-void Trace(const char* text) {
-  char line[160];
-  std::snprintf(line, sizeof line, "detonix sound: %s\n", text);
-  OutputDebugStringA(line);
-}
+void Trace(const std::string& text) { OutputDebugStringA(("detonix sound: " + text + "\n").c_str()); }
 
 DWORD WINAPI WorkerMain(LPVOID parameter) {
   const std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(parameter));
@@ -42,9 +37,7 @@ std::span<const uint8_t> FindModuleWave(const std::string& name) {
 
 int TWin32SoundOutput::WaveOutDeviceCount() const {
   const UINT devices = waveOutGetNumDevs();
-  char text[64];
-  std::snprintf(text, sizeof text, "waveOutGetNumDevs %u%s", devices, devices == 0 ? ", stays silent" : "");
-  Trace(text);
+  Trace("waveOutGetNumDevs " + std::to_string(devices) + (devices == 0 ? ", stays silent" : ""));
   return static_cast<int>(devices);
 }
 

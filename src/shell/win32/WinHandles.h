@@ -23,7 +23,6 @@ class TUniqueHandle {
 
   H Get() const { return FHandle; }
   explicit operator bool() const { return FHandle != Null; }
-  H Detach() { return std::exchange(FHandle, Null); }
   void Reset(H handle = Null) {
     if (FHandle != Null) Release(FHandle);
     FHandle = handle;
@@ -42,7 +41,6 @@ inline void DestroyOwnedWindow(HWND hwnd) {
 
 using TBitmapHandle = TUniqueHandle<HBITMAP, DeleteGdiObject>;
 using TFontHandle = TUniqueHandle<HFONT, DeleteGdiObject>;
-using TBrushHandle = TUniqueHandle<HBRUSH, DeleteGdiObject>;
 using TMemoryDC = TUniqueHandle<HDC, DeleteMemoryDC>;
 using TLibrary = TUniqueHandle<HMODULE, UnloadLibrary>;
 using TWindowHandle = TUniqueHandle<HWND, DestroyOwnedWindow>;

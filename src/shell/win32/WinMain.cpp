@@ -20,27 +20,16 @@ namespace {
 using namespace detonix;
 using namespace detonix::win32;
 
-std::vector<std::string> Arguments() {
-  std::vector<std::string> args;
-  for (int i = 1; i < __argc; ++i) args.emplace_back(__argv[i]);
-  return args;
-}
-
-int RunSaver(HINSTANCE instance, const TStartUp& startUp) {
+// The full-screen saver or the preview: games on the real clock.
+int RunGames(HINSTANCE instance, const TStartUp& startUp) {
   TRealClock clock;
   TApplication app(clock);
   app.Title = ApplicationTitle;
+  if (startUp.SaverMode == TSaverMode::smPreview) return TPreviewForm::Run(instance, startUp.ParentWindow, app);
   TNoTaskBarButtonForm application(instance, ApplicationTitle);
   const int code = TSaverWindows::Run(instance, application.Handle(), app);
   if (startUp.PreviousForegroundWindow) SetForegroundWindow(startUp.PreviousForegroundWindow);
   return code;
-}
-
-int RunPreview(HINSTANCE instance, const TStartUp& startUp) {
-  TRealClock clock;
-  TApplication app(clock);
-  app.Title = ApplicationTitle;
-  return TPreviewForm::Run(instance, startUp.ParentWindow, app);
 }
 
 int RunConfigure(HINSTANCE instance) {
@@ -53,12 +42,11 @@ int RunConfigure(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  const TStartUp startUp = ParseCommandLine(Arguments());
+  const TStartUp startUp = ParseCommandLine(std::vector<std::string>(__argv + 1, __argv + __argc));
   switch (startUp.SaverMode) {
     case TSaverMode::smSaver:
-      return RunSaver(instance, startUp);
     case TSaverMode::smPreview:
-      return RunPreview(instance, startUp);
+      return RunGames(instance, startUp);
     case TSaverMode::smConfigure:
       return RunConfigure(instance);
     case TSaverMode::smChangePassword:

@@ -4,8 +4,8 @@
 #include <fstream>
 
 #include "DetonixVersion.h"
-#include "shell/sdl/ManPage.h"
 #include "tools/HeadlessOptions.h"
+#include "tools/ManPage.h"
 
 int main(int argc, char** argv) {
   const bool known = argc == 3 && (std::strcmp(argv[1], "detonix") == 0 || std::strcmp(argv[1], "detonix-headless") == 0);

@@ -1,4 +1,4 @@
-#include "shell/sdl/SettingsCommands.h"
+#include "commandline/SettingsCommands.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
-#include "shell/sdl/ShellOptions.h"
+#include "commandline/ShellOptions.h"
 
 namespace detonix::sdl {
 

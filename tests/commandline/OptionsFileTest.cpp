@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "commandline/SettingsCommands.h"
+#include "commandline/ShellOptions.h"
 #include "settings/MemorySettingsStore.h"
-#include "shell/sdl/SettingsCommands.h"
-#include "shell/sdl/ShellOptions.h"
 
 namespace detonix::sdl {
 namespace {

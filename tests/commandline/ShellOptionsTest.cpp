@@ -1,4 +1,4 @@
-#include "shell/sdl/ShellOptions.h"
+#include "commandline/ShellOptions.h"
 
 #include <gtest/gtest.h>
 

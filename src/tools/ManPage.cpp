@@ -1,6 +1,6 @@
-#include "shell/sdl/ManPage.h"
+#include "tools/ManPage.h"
 
-#include "shell/sdl/ShellOptions.h"
+#include "commandline/ShellOptions.h"
 
 namespace detonix::sdl {
 
