@@ -4,6 +4,8 @@
 #include <exception>
 #include <utility>
 
+#include "platform/Prefault.h"
+
 namespace detonix {
 
 std::optional<int64_t> RunLoopStep(TApplication& app, const std::function<void()>& present,
@@ -36,6 +38,8 @@ bool TGameHost::Build(void* bits, int width, int height, int stride) {
   try {
     // No black first: the board covers every pixel, and a failure below blacks them out.
     FSurface = std::make_unique<TPaintSurface>(bits, width, height, stride);
+    // While the pictures are painted, the window's pixels are made ready on another core.
+    const TPrefault prefault(bits, stride > 0 && height > 0 ? static_cast<size_t>(stride) * static_cast<size_t>(height) : 0);
     TSimulatorOptions options;
     options.Preview = preview;
     options.CellSize = preview ? PreviewCellSize(width) : FOptions.CellSize;
