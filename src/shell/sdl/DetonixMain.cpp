@@ -39,11 +39,7 @@ int main(int argc, char** argv) {
       break;
   }
   SDL_SetMainReady();
-  int status = 0;
-  {
-    TSdlShell shell(options);
-    status = shell.Run();
-  }
+  const int status = TSdlShell(options).Run();  // SDL is gone before a signal ends the process
   TEndWatch::EndByTheSignalSeen();
   return status;
 }

@@ -141,10 +141,10 @@ bool TSdlShell::OpenWindows() {
     }
     case TShellMode::smForeignWindow:
     case TShellMode::smPreview: {
-      const auto id = FOptions.WindowId ? FOptions.WindowId : RootWindowId();
-      if (!id || !XWindowExists(*id)) {
+      const auto id = ExistingXWindow(FOptions.WindowId);
+      if (!id) {
         std::fprintf(stderr, "detonix: there is no X11 window 0x%llx to draw into\n",
-                     static_cast<unsigned long long>(id.value_or(0)));
+                     static_cast<unsigned long long>(FOptions.WindowId.value_or(0)));
         return false;
       }
       FOptions.WindowId = id;
@@ -310,7 +310,7 @@ int TSdlShell::Loop() {
     while (!Ended() && SDL_PollEvent(&event)) HandleEvent(event);
     if (Ended()) break;
     // A window that its owner destroyed shows up as failed requests before the notice arrives.
-    if (Foreign() && TakeXWindowError() && !XWindowExists(*FOptions.WindowId)) break;
+    if (Foreign() && TakeXWindowError() && !ExistingXWindow(FOptions.WindowId)) break;
     bool resized = false;
     for (auto& screen : FScreens) {
       if (!screen->SizeChanged) continue;

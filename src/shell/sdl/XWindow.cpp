@@ -53,24 +53,17 @@ void InstallXErrorHandler() {
 
 bool TakeXWindowError() { return WindowErrorSeen.exchange(false); }
 
-std::optional<uint64_t> RootWindowId() {
+std::optional<uint64_t> ExistingXWindow(std::optional<uint64_t> id) {
   Display* display = XOpenDisplay(nullptr);
   if (!display) return std::nullopt;
-  const uint64_t root = DefaultRootWindow(display);
-  XCloseDisplay(display);
-  return root;
-}
-
-bool XWindowExists(uint64_t id) {
-  Display* display = XOpenDisplay(nullptr);
-  if (!display) return false;
+  const Window window = id ? static_cast<Window>(*id) : DefaultRootWindow(display);
   const auto previous = XSetErrorHandler(IgnoreXError);
   XWindowAttributes attributes;
-  const bool exists = XGetWindowAttributes(display, static_cast<Window>(id), &attributes) != 0;
+  const bool exists = XGetWindowAttributes(display, window, &attributes) != 0;
   XSync(display, False);
   XSetErrorHandler(previous);
   XCloseDisplay(display);
-  return exists;
+  return exists ? std::optional<uint64_t>(window) : std::nullopt;
 }
 
 bool WatchForeignWindow(SDL_Window* window) {

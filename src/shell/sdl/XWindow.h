@@ -17,10 +17,8 @@ void InstallXErrorHandler();
 // Whether an X request has failed on a missing window or drawable since the last call.
 bool TakeXWindowError();
 
-// The root window of the default screen, or nothing without a display.
-std::optional<uint64_t> RootWindowId();
-// Whether ID names an existing window on the default display.
-bool XWindowExists(uint64_t id);
+// Window ID, or without one the default screen's root window, if it exists on the default display.
+std::optional<uint64_t> ExistingXWindow(std::optional<uint64_t> id);
 
 // Asks the X server to tell SDL when WINDOW is resized, exposed or destroyed; the destruction
 // arrives as an SDL_SYSWMEVENT. False when WINDOW is no X11 window.

@@ -90,8 +90,8 @@ constexpr std::array<int, 5> SpeedButtons = {IDC_SPEED_VERYFAST, IDC_SPEED_FAST,
                                              IDC_SPEED_VERYSLOW};
 constexpr std::array<std::pair<int, int32_t TSettings::*>, 2> CharacterLists = {
     {{IDC_PLAYER1COMBO, &TSettings::P1ImageIndex}, {IDC_PLAYER2COMBO, &TSettings::P2ImageIndex}}};
-constexpr std::array<std::pair<int, bool TSettings::*>, 2> CheckBoxes = {
-    {{IDC_FORCEMAZECBOX, &TSettings::ForceMaze}, {IDC_SOUNDSCBOX, &TSettings::Sounds}}};
+bool Ticked(HWND box) { return Button_GetCheck(box) == BST_CHECKED; }
+int32_t CharacterChosen(HWND list) { return ComboBox_GetCurSel(list) * ImagesPerCharacter; }
 // What only a ticked force-maze box enables.
 constexpr std::array<int, 3> IntervalControls = {IDC_INTERVALSPINEDIT, IDC_INTERVALUPDOWN, IDC_MINUTESLABEL};
 
@@ -237,8 +237,8 @@ BOOL TConfigurationForm::OnInitDialog(HWND hwnd, HWND, LPARAM) {
   }
   CheckRadioButton(FSettingsSheet, SpeedButtons.front(), SpeedButtons.back(),
                    SpeedButtons[static_cast<size_t>(SpeedToIndex(FSettings.PlayerSpeed))]);
-  for (const auto& [id, setting] : CheckBoxes)
-    Button_SetCheck(Settings(id), FSettings.*setting ? BST_CHECKED : BST_UNCHECKED);
+  Button_SetCheck(Settings(IDC_FORCEMAZECBOX), FSettings.ForceMaze ? BST_CHECKED : BST_UNCHECKED);
+  Button_SetCheck(Settings(IDC_SOUNDSCBOX), FSettings.Sounds ? BST_CHECKED : BST_UNCHECKED);
   const HWND updown = Settings(IDC_INTERVALUPDOWN);
   SendMessageA(updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(Settings(IDC_INTERVALSPINEDIT)), 0);
   SendMessageA(updown, UDM_SETRANGE32, IntervalMin, IntervalMax);
@@ -319,7 +319,7 @@ void TConfigurationForm::FormShow() {
 }
 
 void TConfigurationForm::UpdateIntervalControls() {
-  const bool on = Button_GetCheck(Settings(IDC_FORCEMAZECBOX)) == BST_CHECKED;
+  const bool on = Ticked(Settings(IDC_FORCEMAZECBOX));
   // A disabled edit field draws on the button face, an enabled one on the window colour.
   for (int id : IntervalControls) EnableWindow(Settings(id), on);
 }
@@ -327,16 +327,14 @@ void TConfigurationForm::UpdateIntervalControls() {
 void TConfigurationForm::OnCommand(HWND, int id, HWND, UINT code) {
   if (FLoading) return;
   if (id == IDOK) OKButtonClick();
-  if (id == IDCANCEL) EndDialog(FDialog, IDCANCEL);  // nothing is written
+  if (id == IDCANCEL) CancelButtonClick();
   const bool clicked = code == BN_CLICKED;
-  for (const auto& [list, setting] : CharacterLists)
-    if (id == list && code == CBN_SELCHANGE) FSettings.*setting = ComboBox_GetCurSel(Settings(id)) * ImagesPerCharacter;
-  for (const auto& [box, setting] : CheckBoxes)
-    if (id == box && clicked) FSettings.*setting = Button_GetCheck(Settings(id)) == BST_CHECKED;
-  if (id == IDC_FORCEMAZECBOX && clicked) UpdateIntervalControls();
+  if (id == IDC_PLAYER1COMBO && code == CBN_SELCHANGE) Player1ComboChange();
+  if (id == IDC_PLAYER2COMBO && code == CBN_SELCHANGE) Player2ComboChange();
+  if (id == IDC_SOUNDSCBOX && clicked) SoundsCBoxClick();
+  if (id == IDC_FORCEMAZECBOX && clicked) ForceMazeCBoxClick();
   const auto speed = std::find(SpeedButtons.begin(), SpeedButtons.end(), id);
-  if (speed != SpeedButtons.end() && clicked)
-    FSettings.PlayerSpeed = PlayerSpeeds[static_cast<size_t>(speed - SpeedButtons.begin())];
+  if (speed != SpeedButtons.end() && clicked) PSpeedRGClick(static_cast<size_t>(speed - SpeedButtons.begin()));
   if (id == IDC_INTERVALSPINEDIT && code == EN_CHANGE) IntervalSpinEditChange();
   if (id == IDC_INTERVALSPINEDIT && code == EN_KILLFOCUS) IntervalSpinEditExit();
 }
@@ -345,6 +343,17 @@ LRESULT TConfigurationForm::OnNotify(HWND, int id, NMHDR* header) {
   if (id == IDC_PAGECONTROL && header->code == TCN_SELCHANGE)
     ShowPage(TabCtrl_GetCurSel(GetDlgItem(FDialog, IDC_PAGECONTROL)));
   return 0;
+}
+
+void TConfigurationForm::PSpeedRGClick(size_t index) { FSettings.PlayerSpeed = PlayerSpeeds[index]; }
+void TConfigurationForm::Player1ComboChange() { FSettings.P1ImageIndex = CharacterChosen(Settings(IDC_PLAYER1COMBO)); }
+void TConfigurationForm::Player2ComboChange() { FSettings.P2ImageIndex = CharacterChosen(Settings(IDC_PLAYER2COMBO)); }
+void TConfigurationForm::SoundsCBoxClick() { FSettings.Sounds = Ticked(Settings(IDC_SOUNDSCBOX)); }
+void TConfigurationForm::CancelButtonClick() { EndDialog(FDialog, IDCANCEL); }  // nothing is written
+
+void TConfigurationForm::ForceMazeCBoxClick() {
+  FSettings.ForceMaze = Ticked(Settings(IDC_FORCEMAZECBOX));
+  UpdateIntervalControls();
 }
 
 void TConfigurationForm::IntervalSpinEditChange() {

@@ -45,9 +45,15 @@ class TConfigurationForm {
   void LayOut(const RECT* suggested = nullptr);
   void ShowPage(int index);
   void UpdateIntervalControls();
+  void PSpeedRGClick(size_t index);
+  void Player1ComboChange();
+  void Player2ComboChange();
+  void SoundsCBoxClick();
+  void ForceMazeCBoxClick();
   void IntervalSpinEditChange();
   void IntervalSpinEditExit();
   void OKButtonClick();
+  void CancelButtonClick();
   void DrawPlayerItem(HDC dc, int index, const RECT& rect, UINT state);
 
   HWND Settings(int id) const { return GetDlgItem(FSettingsSheet, id); }
