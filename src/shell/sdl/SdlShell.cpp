@@ -306,8 +306,11 @@ int TSdlShell::Run() { return Open() ? Loop() : 1; }
 
 int TSdlShell::Loop() {
   SDL_Event event;
+  // Each look at the queue reads the X connection: after a wait that ended without an event,
+  // none is waiting, so the next turn goes straight to the timers.
+  bool look = true;
   while (!Ended()) {
-    while (!Ended() && SDL_PollEvent(&event)) HandleEvent(event);
+    while (look && !Ended() && SDL_PollEvent(&event)) HandleEvent(event);
     if (Ended()) break;
     // A window that its owner destroyed shows up as failed requests before the notice arrives.
     if (Foreign() && TakeXWindowError() && !ExistingXWindow(FOptions.WindowId)) break;
@@ -322,7 +325,8 @@ int TSdlShell::Loop() {
     // Sleep until the next timer is due or an event arrives.
     const auto due = RunLoopStep(FApp, [this] { FGroup->Present(); });
     const int timeout = due ? static_cast<int>(std::min<int64_t>(*due, INT_MAX)) : -1;
-    if (timeout != 0 && SDL_WaitEventTimeout(&event, timeout)) HandleEvent(event);
+    look = timeout == 0 || SDL_WaitEventTimeout(&event, timeout);
+    if (look && timeout != 0) HandleEvent(event);
   }
   FWatch.reset();
   for (auto& screen : FScreens) StopGame(*screen);
