@@ -103,7 +103,8 @@ class TDetonixSimulator {
   // went this long there, at any board size we measured.
   static constexpr uint32_t ClearedStalemateMs = 15 * 60000;
   // Nothing destroyed and nobody hit for this long (longer for slow players, as above), or a
-  // cycle found, and both players get seeking bombs; after this many such breaks without a hit, a cycle ends the game.
+  // cycle found, and both players get seeking bombs; after this many such breaks without a hit,
+  // a cycle ends the game.
   static constexpr int64_t StandoffMs = 6 * 60000;
   static constexpr int MaxStandoffBreaks = 3;
   // States remembered for finding a repeat: cycles of more decisions than this go unnoticed (at
@@ -179,9 +180,8 @@ class TDetonixSimulator {
   void EndGame(TGameEnd reason);
   void PlayerActed(int index);
   void CheckCleared();
-  // At Player1's decisions on the cleared board: whether the whole state equals that of an earlier
-  // decision; then the game ends, for it would repeat for ever.
-  // At each of Player1's decisions; true when it ended the game.
+  // At each of Player1's decisions: breaks a standoff, or ends the game (true) when a cycle has
+  // outlasted the breaks.
   bool WatchStandoff();
   void BreakStandoff();
   void AppendState(TStateBytes& out);
