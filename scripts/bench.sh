@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # `make bench`: detonix against xscreensaver's maze hack on a virtual X server, in one run.
 #   scripts/bench.sh [BUILD-DIR]
-# For 1920x1080 and 3840x2160: processor time of each program and of the X server while it draws
+# For 1920x1080 and 3840x2160: processor time of each program (detonix with -seed DETONIX_BENCH_SEED,
+# default 1) and of the X server while it draws
 # into the root window (DETONIX_BENCH_SECONDS, default 60, after DETONIX_BENCH_WARMUP, default 10),
 # its wake-ups a second (context switches of all its threads), and the time from the start of
 # `detonix -window-id` until X has every pixel of the window (the best and the middle of
@@ -14,7 +15,7 @@ seconds=${DETONIX_BENCH_SECONDS:-60}
 warmup=${DETONIX_BENCH_WARMUP:-10}
 starts=${DETONIX_BENCH_STARTS:-5}
 maze=/usr/libexec/xscreensaver/maze
-ticks=$(getconf CLK_TCK)
+seed=${DETONIX_BENCH_SEED:-1}
 for tool in Xvfb awk; do
   command -v "$tool" >/dev/null || { echo "bench: $tool is missing (scripts/bootstrap.sh installs it)" >&2; exit 1; }
 done
@@ -42,8 +43,9 @@ start_xvfb() {
   export DISPLAY=:$(cat "$work/display")
 }
 
-# Seconds of processor time a process has used (user + system, all its threads).
-cpu() { awk -v t="$ticks" '{ printf "%.2f", ($14 + $15) / t }' "/proc/$1/stat"; }
+# Seconds of processor time a process has used (all its threads), to the nanosecond: a minute of
+# detonix is a dozen clock ticks, too coarse to compare.
+cpu() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ n += $1 } END { printf "%.6f", n / 1e9 }'; }
 # Context switches of all its threads so far: each is a wake-up or a preemption.
 switches() {
   cat /proc/"$1"/task/*/status 2>/dev/null |
@@ -64,7 +66,7 @@ measure() {
   kill "$p"
   wait "$p" 2>/dev/null || true
   awk -v n="$name" -v c0="$c0" -v c1="$c1" -v x0="$x0" -v x1="$x1" -v s0="$s0" -v s1="$s1" -v s="$seconds" \
-    'BEGIN { printf "%s %.2f %.2f %.1f\n", n, c1 - c0, x1 - x0, (s1 - s0) / s }'
+    'BEGIN { printf "%s %.6f %.6f %.1f\n", n, c1 - c0, x1 - x0, (s1 - s0) / s }'
 }
 
 # first_frames W H: the best and the middle of the start times in milliseconds.
@@ -82,11 +84,12 @@ row() {
 }
 
 echo "detonix $(git -C "$(dirname "$0")/.." describe --always --dirty 2>/dev/null || echo '?'), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "processor time over ${seconds} s after ${warmup} s, drawing into the root window of Xvfb (depth 24):"
+echo "processor time over ${seconds} s after ${warmup} s, drawing into the root window of Xvfb (depth 24), detonix -seed $seed:"
 printf '  %-10s %-8s %8s %8s %8s %11s %10s\n' size program "own %" "X %" "both %" "wake-ups/s" "vs maze"
 for size in 1920x1080 3840x2160; do
   start_xvfb "$size"
-  read -r _ dc dx dw < <(measure detonix "$build/detonix" -root)
+  # One maze for every run: the games differ in how much happens, and so in their cost.
+  read -r _ dc dx dw < <(measure detonix "$build/detonix" -root -seed "$seed")
   read -r _ mc mx mw < <(measure maze "$maze" -root)
   read -r best middle < <(first_frames "${size%x*}" "${size#*x}")
   stop_xvfb

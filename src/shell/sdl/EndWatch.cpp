@@ -74,6 +74,7 @@ TEndWatch::TEndWatch(std::optional<uint64_t> windowId, std::function<void()> onE
     : FOnEnd(std::move(onEnd)), FOverdue(std::move(overdue)), FGraceMs(graceMs) {
   OpenSignalPipe();
   OpenPipe(FWake);
+  OpenPipe(FEnded);
   FThread = std::thread([this, windowId] { Run(windowId); });
 }
 
@@ -85,7 +86,7 @@ TEndWatch::~TEndWatch() {
   FStopped.notify_all();
   WakeThrough(FWake[1]);
   FThread.join();
-  for (const int fd : FWake)
+  for (const int fd : {FWake[0], FWake[1], FEnded[0], FEnded[1]})
     if (fd >= 0) close(fd);
 }
 
@@ -120,6 +121,7 @@ void TEndWatch::Run(std::optional<uint64_t> windowId) {
   if (FStop) return;
   lock.unlock();
   if (FOnEnd) FOnEnd();
+  WakeThrough(FEnded[1]);
   lock.lock();
   if (!FStopped.wait_for(lock, std::chrono::milliseconds(FGraceMs), [this] { return FStop; }) && FOverdue) {
     lock.unlock();

@@ -26,6 +26,9 @@ class TEndWatch {
   TEndWatch(const TEndWatch&) = delete;
   TEndWatch& operator=(const TEndWatch&) = delete;
 
+  // Readable once the watch has asked the loop to end: for a loop asleep in a poll of its own.
+  int EndedFd() const { return FEnded[0]; }
+
   // SIGTERM and SIGINT also tell the watch, then go on to the handlers installed before
   // (SDL's, which queue a quit event). Call after SDL has installed its own.
   static void InstallSignalHandlers();
@@ -47,6 +50,7 @@ class TEndWatch {
   std::condition_variable FStopped;
   bool FStop = false;
   int FWake[2] = {-1, -1};  // the stop, for a watch asleep in poll
+  int FEnded[2] = {-1, -1};
   std::thread FThread;
 };
 

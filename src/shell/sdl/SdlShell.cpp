@@ -309,7 +309,9 @@ int TSdlShell::Loop() {
   // Each look at the queue reads the X connection: after a wait that ended without an event,
   // none is waiting, so the next turn goes straight to the timers.
   bool look = true;
+  Uint32 lastLook = 0;
   while (!Ended()) {
+    if (look) lastLook = SDL_GetTicks();
     while (look && !Ended() && SDL_PollEvent(&event)) HandleEvent(event);
     if (Ended()) break;
     // A window that its owner destroyed shows up as failed requests before the notice arrives.
@@ -325,8 +327,15 @@ int TSdlShell::Loop() {
     // Sleep until the next timer is due or an event arrives.
     const auto due = RunLoopStep(FApp, [this] { FGroup->Present(); });
     const int timeout = due ? static_cast<int>(std::min<int64_t>(*due, INT_MAX)) : -1;
-    look = timeout == 0 || SDL_WaitEventTimeout(&event, timeout);
-    if (look && timeout != 0) HandleEvent(event);
+    look = timeout == 0;
+    if (look) continue;
+    if (const auto input = WaitForXInput(FScreens.front()->Window, FWatch->EndedFd(), timeout)) {
+      // SDL keeps the desktop's own screen saver away only while it reads events (every 30 s).
+      look = *input || SDL_TICKS_PASSED(SDL_GetTicks(), lastLook + 20000);
+      continue;
+    }
+    look = SDL_WaitEventTimeout(&event, timeout);
+    if (look) HandleEvent(event);
   }
   FWatch.reset();
   for (auto& screen : FScreens) StopGame(*screen);

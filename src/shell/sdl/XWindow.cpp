@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <poll.h>
+
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 
@@ -86,6 +88,16 @@ bool IsWindowDestroyed(const SDL_Event& event, SDL_Window* window) {
   Display* display = nullptr;
   Window xwindow = 0;
   return WindowInfo(window, display, xwindow) && x.xdestroywindow.window == xwindow;
+}
+
+std::optional<bool> WaitForXInput(SDL_Window* window, int wakeFd, int timeoutMs) {
+  Display* display = nullptr;
+  Window xwindow = 0;
+  if (!WindowInfo(window, display, xwindow)) return std::nullopt;
+  // Events read off the connection while waiting for a reply no longer wake poll.
+  if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || XEventsQueued(display, QueuedAlready) > 0) return true;
+  pollfd fds[2] = {{ConnectionNumber(display), POLLIN, 0}, {wakeFd, POLLIN, 0}};
+  return poll(fds, 2, timeoutMs) != 0;  // a signal (-1) may have queued a quit
 }
 
 }  // namespace detonix::sdl

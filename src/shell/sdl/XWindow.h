@@ -26,4 +26,9 @@ bool WatchForeignWindow(SDL_Window* window);
 // Whether EVENT reports the destruction of the X11 window of WINDOW.
 bool IsWindowDestroyed(const SDL_Event& event, SDL_Window* window);
 
+// Sleeps until the X connection of WINDOW has input, WAKEFD is readable or TIMEOUTMS (-1: no
+// limit) have passed; whether an event may be waiting. Nothing when WINDOW is no X11 window.
+// SDL's own wait reads the connection a dozen times a turn even when nothing came.
+std::optional<bool> WaitForXInput(SDL_Window* window, int wakeFd, int timeoutMs);
+
 }  // namespace detonix::sdl

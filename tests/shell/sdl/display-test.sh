@@ -187,6 +187,13 @@ else
   sleep 1.5
   "$xtest" grab "$wid" "$work/shot.png"
   cells_match window_within_limits_again "$work/shot.png" 640 480 30 16
+  # With no game there is no timer to wake the loop: the signal itself must.
+  xdotool windowsize "$wid" 8300 600
+  sleep 1
+  kill -TERM "$pid"
+  if ends_within 3 && [ "$status" -eq 143 ] && ! grep -q "did not stop in time" "$work/stderr"; then
+    pass "window_too_large: SIGTERM ends it by itself"
+  else fail "window_too_large: SIGTERM did not end the loop (status ${status:-none}): $(cat "$work/stderr")"; fi
 fi
 stop
 
