@@ -65,6 +65,11 @@ class TDetonixValueGrid : public TCustomDetonixGrid {
   }
   // The cells in index order (column by column), for a reader that walks the whole grid.
   std::span<const V> Cells() const { return FCells; }
+  // The same for a writer, which counts as one change.
+  std::span<V> WritableCells() {
+    ++FChanges;
+    return FCells;
+  }
   // Grows with every write, so a reader can tell that what it worked out from the grid still holds.
   uint64_t Changes() const { return FChanges; }
 

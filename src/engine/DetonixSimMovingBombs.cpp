@@ -1,4 +1,6 @@
 // Kicked bombs that slide, and seeking bombs that crawl towards the opponent.
+#include <span>
+
 #include "board/BombRecords.h"
 #include "engine/DetonixSim.h"
 #include "player/ComputerPlayer.h"
@@ -125,24 +127,36 @@ void TDetonixSimulator::BombSeekTimerTick(TTimer& timer) {
   SeekPath(*seek, seek->Target->Position, route);
 }
 
-// Breadth-first from the bomb over free floor; the goal itself may hold anything.
+// Breadth-first from the bomb over free floor; the goal itself may hold anything. On the grids'
+// cells directly: a bomb whose target is out of reach searches its whole part of the board each tick.
 void TDetonixSimulator::SeekPath(TBombSeekRecord& seek, TPoint goal, TDetonixIntGrid& route) {
   route.Clear();
+  const int cols = FState.ColCount;
+  const int rows = FState.RowCount;
+  const auto indexOf = [this, rows](TPoint p) { return FState.OnBoard(p) ? p.X * rows + p.Y : -1; };
+  const int goalAt = indexOf(goal);
+  const int player1At = indexOf(FPlayer1->Position);
+  const int player2At = indexOf(FPlayer2->Position);
+  const std::span<const TObjectType> maze = FState.MazeGrid.Cells();
+  const std::span<int8_t> marks = route.WritableCells();
+  int32_t* const queue = FSeekQueue.data();
+  const size_t capacity = FSeekQueue.size();
   size_t head = 0;
   size_t tail = 0;
-  FSeekQueue[tail++] = PointToKey(seek.Position);
+  queue[tail++] = PointToKey(seek.Position);
   while (head < tail) {
-    const TPoint cell = KeyToPoint(FSeekQueue[head++]);
+    const TPoint cell = KeyToPoint(queue[head++]);
     for (TDirection dir : AllDirections) {
       const TPoint q = Neighbour(cell, dir);
-      if (!FState.OnBoard(q) || route.GetCell(q) >= 0) continue;
-      route.SetCell(q, Ord(Opposite(dir)));  // the way back to the cell it was reached from
-      if (q == goal) {
+      if (q.X < 0 || q.X >= cols || q.Y < 0 || q.Y >= rows) continue;
+      const int at = q.X * rows + q.Y;
+      if (marks[at] >= 0) continue;
+      marks[at] = static_cast<int8_t>(Ord(Opposite(dir)));  // the way back to the cell it was reached from
+      if (at == goalAt) {
         BuildRoute(seek.Position, goal, route);
         return;
       }
-      if (FState.MazeGrid.GetCell(q) == otEmpty && !FState.IsPlayerAt(q) && tail < FSeekQueue.size())
-        FSeekQueue[tail++] = PointToKey(q);
+      if (maze[at] == otEmpty && at != player1At && at != player2At && tail < capacity) queue[tail++] = PointToKey(q);
     }
   }
   route.Clear();
