@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "platform/Bitmap.h"
@@ -60,6 +61,9 @@ class TImageList {
     TBitmap Pixels;
     std::vector<uint8_t> Transparent;  // one byte per pixel, 1 where transparent
     bool AnyTransparent = false;
+    // The opaque runs [begin, end) of each row: row Y's are Runs[RowRuns[Y]] up to Runs[RowRuns[Y + 1]].
+    std::vector<std::pair<int32_t, int32_t>> Runs;
+    std::vector<size_t> RowRuns;
   };
   template <class IsClear>
   int32_t AddStrip(const TBitmap& image, IsClear isClear);
