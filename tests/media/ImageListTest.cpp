@@ -29,6 +29,19 @@ TEST(ImageListTest, MaskedDrawLeavesTransparentPixels) {
   EXPECT_EQ(target.Pixel(5, 5), clBlue);  // outside the image
   EXPECT_TRUE(list.IsTransparent(0, 1, 1));
   EXPECT_FALSE(list.IsTransparent(0, 0, 0));
+
+  // Cut off at the left edge, the opaque pixels on either side of the clear one land where they belong.
+  TBitmap row(Picture(clRed));
+  row.SetPixel(2, 1, clLime);
+  row.SetPixel(3, 1, clYellow);
+  list.Add(row, &mask);
+  TBitmap edge(3, 3, clBlue);
+  TCanvas e(edge);
+  list.Draw(e, -1, 0, 1);
+  EXPECT_EQ(edge.Pixel(0, 0), clRed);
+  EXPECT_EQ(edge.Pixel(0, 1), clBlue);  // the clear pixel
+  EXPECT_EQ(edge.Pixel(1, 1), clLime);
+  EXPECT_EQ(edge.Pixel(2, 1), clYellow);
 }
 
 TEST(ImageListTest, UnmaskedListDrawsEveryPixel) {
