@@ -1,4 +1,5 @@
 // Kicked bombs that slide, and seeking bombs that crawl towards the opponent.
+#include <cstdint>
 #include <span>
 
 #include "board/BombRecords.h"
@@ -133,10 +134,10 @@ void TDetonixSimulator::SeekPath(TBombSeekRecord& seek, TPoint goal, TDetonixInt
   route.Clear();
   const int cols = FState.ColCount;
   const int rows = FState.RowCount;
-  const auto indexOf = [this, rows](TPoint p) { return FState.OnBoard(p) ? p.X * rows + p.Y : -1; };
-  const int goalAt = indexOf(goal);
-  const int player1At = indexOf(FPlayer1->Position);
-  const int player2At = indexOf(FPlayer2->Position);
+  const auto indexOf = [this](TPoint p) { return FState.OnBoard(p) ? CellIndex(p) : SIZE_MAX; };
+  const size_t goalAt = indexOf(goal);
+  const size_t player1At = indexOf(FPlayer1->Position);
+  const size_t player2At = indexOf(FPlayer2->Position);
   const std::span<const TObjectType> maze = FState.MazeGrid.Cells();
   const std::span<int8_t> marks = route.WritableCells();
   int32_t* const queue = FSeekQueue.data();
@@ -149,7 +150,7 @@ void TDetonixSimulator::SeekPath(TBombSeekRecord& seek, TPoint goal, TDetonixInt
     for (TDirection dir : AllDirections) {
       const TPoint q = Neighbour(cell, dir);
       if (q.X < 0 || q.X >= cols || q.Y < 0 || q.Y >= rows) continue;
-      const int at = q.X * rows + q.Y;
+      const size_t at = CellIndex(q);
       if (marks[at] >= 0) continue;
       marks[at] = static_cast<int8_t>(Ord(Opposite(dir)));  // the way back to the cell it was reached from
       if (at == goalAt) {
