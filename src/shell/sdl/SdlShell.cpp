@@ -194,6 +194,25 @@ void TSdlShell::StartGame(TScreen& screen) {
     std::fprintf(stderr, "detonix: %s\n", problem.c_str());
     return;
   }
+  void* bits = nullptr;
+  int pitch = 0;
+  if (DriverIs("x11")) screen.Shared = TXSharedPicture::Create(screen.Window, width, height);
+  if (screen.Shared) {
+    bits = screen.Shared->Pixels();
+    pitch = screen.Shared->Pitch();
+  } else if (SDL_Surface* pixels = SurfaceToDrawInto(screen)) {
+    bits = pixels->pixels;
+    width = pixels->w;
+    height = pixels->h;
+    pitch = pixels->pitch;
+  } else {
+    return;
+  }
+  if (!FGroup->Build(screen.Index, bits, width, height, pitch))
+    std::fprintf(stderr, "detonix: %s\n", screen.Host->Failure().c_str());
+}
+
+SDL_Surface* TSdlShell::SurfaceToDrawInto(TScreen& screen) {
   SDL_Surface* window = SDL_GetWindowSurface(screen.Window);
   if (!window) {
     // SDL often gives no reason here; a run that can show nothing must not go on unseen.
@@ -202,25 +221,19 @@ void TSdlShell::StartGame(TScreen& screen) {
     std::fprintf(stderr, "detonix: no picture for the window: the %s video driver gave the window no pixels%s%s\n",
                  driver ? driver : "current", why.empty() ? "" : ": ", why.c_str());
     FFailed = true;
-    return;
+    return nullptr;
   }
   screen.WindowSurface = window;
-  SDL_Surface* pixels = window;
   const Uint32 format = window->format->format;
-  if (format != SDL_PIXELFORMAT_RGB888 && format != SDL_PIXELFORMAT_ARGB8888) {
-    screen.Shadow = SDL_CreateRGBSurfaceWithFormat(0, window->w, window->h, 32, SDL_PIXELFORMAT_RGB888);
-    if (!screen.Shadow) {
-      std::fprintf(stderr, "detonix: %s\n", SDL_GetError());
-      return;
-    }
-    pixels = screen.Shadow;
-  }
-  if (!FGroup->Build(screen.Index, pixels->pixels, pixels->w, pixels->h, pixels->pitch))
-    std::fprintf(stderr, "detonix: %s\n", screen.Host->Failure().c_str());
+  if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) return window;
+  screen.Shadow = SDL_CreateRGBSurfaceWithFormat(0, window->w, window->h, 32, SDL_PIXELFORMAT_RGB888);
+  if (!screen.Shadow) std::fprintf(stderr, "detonix: %s\n", SDL_GetError());
+  return screen.Shadow;
 }
 
 void TSdlShell::StopGame(TScreen& screen) {
   if (screen.Host) screen.Host->Stop();  // before the pixels it draws into
+  screen.Shared.reset();
   if (screen.Shadow) SDL_FreeSurface(screen.Shadow);
   screen.Shadow = nullptr;
   screen.WindowSurface = nullptr;
@@ -237,6 +250,7 @@ void TSdlShell::Blit(TScreen& screen, const std::vector<TRect>& changed) {
     }
     rects.push_back(s);
   }
+  if (screen.Shared) return screen.Shared->Present(rects.data(), static_cast<int>(rects.size()));
   // Fails harmlessly while a new size waits to be handled.
   SDL_UpdateWindowSurfaceRects(screen.Window, rects.data(), static_cast<int>(rects.size()));
 }

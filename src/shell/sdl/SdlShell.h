@@ -12,6 +12,7 @@
 #include "platform/Clock.h"
 #include "shell/sdl/Monitors.h"
 #include "shell/sdl/SdlSoundOutput.h"
+#include "shell/sdl/XWindow.h"
 
 namespace detonix::sdl {
 
@@ -46,6 +47,7 @@ class TSdlShell {
     // converted onto the window.
     SDL_Surface* Shadow = nullptr;
     SDL_Surface* WindowSurface = nullptr;  // the window's pixels, valid until the next size
+    std::unique_ptr<TXSharedPicture> Shared{};  // instead of the window surface, where X11 allows
     bool SizeChanged = false;
   };
   const std::vector<std::unique_ptr<TScreen>>& Screens() const { return FScreens; }
@@ -55,6 +57,8 @@ class TSdlShell {
   bool AddScreen(SDL_Window* window, const TMonitor& monitor);
   void StartGame(TScreen& screen);
   void StopGame(TScreen& screen);
+  // SDL's pixels of the window, or where they are not XRGB a copy to convert from; nothing on failure.
+  SDL_Surface* SurfaceToDrawInto(TScreen& screen);
   TScreen* ScreenOf(Uint32 windowId);
   void HandleEvent(const SDL_Event& event);
   void Blit(TScreen& screen, const std::vector<TRect>& changed);

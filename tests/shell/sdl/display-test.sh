@@ -217,4 +217,17 @@ xvfb=
 if ends_within 3; then pass "lost_server: ends when the X server goes away"
 else fail "lost_server: still running without its X server"; stop; fi
 
+# 9. A server that shares no memory with its clients, as across a network: SDL's window surface
+# shows the board instead.
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset -extension MIT-SHM 3>"$work/display2" 2>"$work/xvfb.log" &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$work/display2" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$work/display2")
+start -root -seed 19
+sleep 1.5
+"$xtest" grab root "$work/shot.png"
+cells_match no_shared_memory "$work/shot.png" 640 480 30 19
+kill -TERM "$pid"
+ends_within 3 || fail "no_shared_memory: SIGTERM did not end it"
+
 e2e_result display-test
