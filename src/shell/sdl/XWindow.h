@@ -34,7 +34,7 @@ std::optional<bool> WaitForXInput(SDL_Window* window, int wakeFd, int timeoutMs)
 
 // The pixels of an X11 window in memory the X server shares. Presenting them sends the changed
 // rectangles and returns: SDL's window surface waits for the server's answer after every update,
-// which at a saver's pace doubles the wake-ups of both programs.
+// a second wake-up for every frame.
 class TXSharedPicture {
  public:
   // Nothing when WINDOW is no X11 window, the server cannot share memory with us (a remote
