@@ -109,10 +109,6 @@ std::optional<bool> WaitForXInput(SDL_Window* window, int wakeFd, int timeoutMs)
   return poll(fds, 2, timeoutMs) != 0;  // a signal (-1) may have queued a quit
 }
 
-}  // namespace detonix::sdl
-
-namespace detonix::sdl {
-
 struct TXSharedPicture::TParts {
   Display* XDisplay = nullptr;
   Window XWindow = 0;
