@@ -196,7 +196,7 @@ void TSdlShell::StartGame(TScreen& screen) {
   }
   void* bits = nullptr;
   int pitch = 0;
-  if (DriverIs("x11")) screen.Shared = TXSharedPicture::Create(screen.Window, width, height);
+  screen.Shared = TXSharedPicture::Create(screen.Window, width, height);
   if (screen.Shared) {
     bits = screen.Shared->Pixels();
     pitch = screen.Shared->Pitch();

@@ -18,12 +18,17 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# start_xvfb SIZE [OPTION...]: a virtual X server for what follows.
 # -noreset: without it the server resets, pointer and all, whenever its last client leaves.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "display-test: Xvfb did not start: $(cat "$work/xvfb.log")" >&2; exit 1; }
-export DISPLAY=:$(cat "$work/display")
+start_xvfb() {
+  rm -f "$work/display"
+  Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -noreset "${@:2}" 3>"$work/display" 2>"$work/xvfb.log" &
+  xvfb=$!
+  for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+  [ -s "$work/display" ] || { echo "display-test: Xvfb did not start: $(cat "$work/xvfb.log")" >&2; exit 1; }
+  export DISPLAY=:$(cat "$work/display")
+}
+start_xvfb 1280x1024
 export XDG_CONFIG_HOME=$work/config  # the defaults, whatever the user has saved
 unset XSCREENSAVER_WINDOW
 export SDL_AUDIODRIVER=dummy
@@ -219,10 +224,7 @@ else fail "lost_server: still running without its X server"; stop; fi
 
 # 9. A server that shares no memory with its clients, as across a network: SDL's window surface
 # shows the board instead.
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset -extension MIT-SHM 3>"$work/display2" 2>"$work/xvfb.log" &
-xvfb=$!
-for _ in $(seq 50); do [ -s "$work/display2" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display2")
+start_xvfb 640x480 -extension MIT-SHM
 start -root -seed 19
 sleep 1.5
 "$xtest" grab root "$work/shot.png"
