@@ -188,8 +188,9 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
 std::vector<TUsageEntry> ModeEntries() {
   return {
       {"(none), -window", "play in a window of 1024 by 768; a new game at each new size"},
-      {"-fullscreen, -s, /s", "cover every monitor, each with a game of its own; any key, click or pointer "
-                              "movement of more than 20 pixels ends them all"},
+      {"-fullscreen, -s, /s", "cover every monitor, each with a game of its own; any key, button, wheel "
+                              "turn, pointer movement of more than 20 pixels or another window taking the "
+                              "keyboard ends them all"},
       {"-root", "draw into $XSCREENSAVER_WINDOW, or else the root window"},
       {"-window-id ID", "draw into the X11 window ID (decimal or 0x hex)"},
       {"/p ID", "the same as a small preview: small cells, no sound"},

@@ -38,6 +38,9 @@ int main(int argc, char** argv) {
     default:
       break;
   }
+  // From the first instant a game may be asked to end: a SIGTERM before the windows are up ends
+  // the program by that signal too. SDL leaves handlers it finds in place.
+  TEndWatch::InstallSignalHandlers();
   SDL_SetMainReady();
   const int status = TSdlShell(options).Run();  // SDL is gone before a signal ends the process
   TEndWatch::EndByTheSignalSeen();

@@ -55,11 +55,15 @@ void TEndWatch::NoteSignal(int signal) {
 
 void TEndWatch::InstallSignalHandlers() {
   OpenSignalPipe();
-  struct sigaction action {};
-  action.sa_handler = OnEndSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGTERM, &action, &PreviousTerm);
-  sigaction(SIGINT, &action, &PreviousInt);
+  // Once only: a second time would make our handler its own predecessor.
+  [[maybe_unused]] static const bool installed = [] {
+    struct sigaction action {};
+    action.sa_handler = OnEndSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, &PreviousTerm);
+    sigaction(SIGINT, &action, &PreviousInt);
+    return true;
+  }();
 }
 
 void TEndWatch::EndByTheSignalSeen() {

@@ -29,8 +29,9 @@ class TEndWatch {
   // Readable once the watch has asked the loop to end: for a loop asleep in a poll of its own.
   int EndedFd() const { return FEnded[0]; }
 
-  // SIGTERM and SIGINT also tell the watch, then go on to the handlers installed before
-  // (SDL's, which queue a quit event). Call after SDL has installed its own.
+  // SIGTERM and SIGINT also tell the watch, then go on to the handlers installed before. Call
+  // before SDL starts: SDL then leaves them alone, and a watch made later still sees a signal
+  // that came before it.
   static void InstallSignalHandlers();
   // What those handlers do; for tests.
   static void NoteSignal(int signal);

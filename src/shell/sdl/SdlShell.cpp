@@ -59,6 +59,10 @@ TSdlShell::~TSdlShell() {
   FWatch.reset();
   for (auto& screen : FScreens) StopGame(*screen);
   FGroup.reset();  // the games and the sound device, before SDL goes
+  // SDL waits for a window of its own that it destroys to be unmapped, which for one another client
+  // destroyed never happens; the process ends now and the X connection with it.
+  if (!Foreign() && std::any_of(FScreens.begin(), FScreens.end(), [](const auto& s) { return XWindowGone(s->Window); }))
+    return;
   for (auto& screen : FScreens)
     if (screen->Window) SDL_DestroyWindow(screen->Window);
   if (FVideoStarted) SDL_Quit();
@@ -66,6 +70,10 @@ TSdlShell::~TSdlShell() {
 
 bool TSdlShell::Open() {
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  // Left to itself SDL holds off the desktop's idle while a window of ours exists (the X screen
+  // saver, the session's D-Bus inhibit, Wayland's idle inhibitor): a saver must never keep the
+  // desktop from locking or the monitor from powering off.
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   // Foreign windows are X11 windows; SDL must talk X11 to them.
   if (Foreign()) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   InstallXErrorHandler();
@@ -74,6 +82,20 @@ bool TSdlShell::Open() {
     return false;
   }
   FVideoStarted = true;
+  // The signal handlers are in place since the program started; from here the watch turns a
+  // signal or a destroyed foreign window into a quit event.
+  FWatch = std::make_unique<TEndWatch>(
+      Foreign() ? FOptions.WindowId : std::nullopt,
+      [] {
+        SDL_Event quit{};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+      },
+      [] {
+        std::fputs("detonix: the game did not stop in time; ending at once\n", stderr);
+        TEndWatch::EndByTheSignalSeen();
+        std::_Exit(0);
+      });
   // Left to itself SDL presents a window surface through OpenGL, which uploads and draws the
   // whole window for every change (in software where there is no GPU). The X11 framebuffer
   // sends only the changed rectangles. Wayland has no framebuffer of its own: forbidding
@@ -87,20 +109,8 @@ bool TSdlShell::Open() {
     return false;
   }
   if (!OpenWindows()) return false;
-  // SDL has its signal handlers by now; ours go in front of them.
-  TEndWatch::InstallSignalHandlers();
-  FWatch = std::make_unique<TEndWatch>(
-      Foreign() ? FOptions.WindowId : std::nullopt,
-      [] {
-        SDL_Event quit{};
-        quit.type = SDL_QUIT;
-        SDL_PushEvent(&quit);
-      },
-      [] {
-        std::fputs("detonix: the game did not stop in time; ending at once\n", stderr);
-        TEndWatch::EndByTheSignalSeen();
-        std::_Exit(0);
-      });
+  // Our own windows going away is news too (another client's XDestroyWindow).
+  if (DriverIs("x11")) SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
 
   if (FOptions.Mode == TShellMode::smFullScreen) {
     // Only X11 tells where the pointer is before it enters a window of ours; elsewhere (Wayland)
@@ -135,6 +145,9 @@ bool TSdlShell::OpenWindows() {
       SDL_ShowCursor(SDL_DISABLE);
       SDL_Window* first = FScreens.front()->Window;
       SDL_RaiseWindow(first);
+      // Ours from the start, so that another window taking the focus is news (X11; a Wayland
+      // compositor gives it to a new window of its own accord).
+      SDL_SetWindowInputFocus(first);
       // Every key is the saver's, wherever the focus was: the first one ends it.
       SDL_SetWindowKeyboardGrab(first, SDL_TRUE);
       return true;
@@ -284,14 +297,19 @@ void TSdlShell::HandleEvent(const SDL_Event& event) {
         screen->Host->Present();
       } else if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
         FQuit = true;
+      } else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+        FFocusLost = true;
       }
       break;
     }
     case SDL_KEYDOWN:
       FGroup->Key(inputScreen(event.key.windowID)->Index);
       break;
-    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONDOWN:  // every button, the extra (back and forward) ones too
       FGroup->Click(inputScreen(event.button.windowID)->Index);
+      break;
+    case SDL_MOUSEWHEEL:  // either way, either axis: a click as far as the saver is concerned
+      FGroup->Click(inputScreen(event.wheel.windowID)->Index);
       break;
     case SDL_MOUSEMOTION: {
       TScreen* screen = inputScreen(event.motion.windowID);
@@ -309,11 +327,19 @@ void TSdlShell::HandleEvent(const SDL_Event& event) {
     }
     case SDL_SYSWMEVENT:
       for (auto& screen : FScreens)
-        if (IsWindowDestroyed(event, screen->Window)) FQuit = true;
+        if (IsWindowDestroyed(event, screen->Window)) WindowGone();
       break;
     default:
       break;
   }
+}
+
+void TSdlShell::WindowGone() {
+  FQuit = true;
+  // A host takes its window back when it is done with us; our own window has no business vanishing.
+  if (Foreign()) return;
+  std::fputs("detonix: another program destroyed the window; ending\n", stderr);
+  FFailed = true;
 }
 
 int TSdlShell::Run() { return Open() ? Loop() : 1; }
@@ -323,13 +349,22 @@ int TSdlShell::Loop() {
   // Each look at the queue reads the X connection: after a wait that ended without an event,
   // none is waiting, so the next turn goes straight to the timers.
   bool look = true;
-  Uint32 lastLook = 0;
   while (!Ended()) {
-    if (look) lastLook = SDL_GetTicks();
     while (look && !Ended() && SDL_PollEvent(&event)) HandleEvent(event);
+    // Judged once the queue is read: the focus may have passed on to the window of another of our
+    // monitors, or gone with a window destroyed under us.
+    if (std::exchange(FFocusLost, false) && !Ended() && FOptions.Mode == TShellMode::smFullScreen &&
+        !ScreenOf(SDL_GetKeyboardFocus() ? SDL_GetWindowID(SDL_GetKeyboardFocus()) : 0)) {
+      // Another program took the keyboard: what the user types goes there, not behind the saver.
+      FGroup->End();
+    }
     if (Ended()) break;
-    // A window that its owner destroyed shows up as failed requests before the notice arrives.
-    if (Foreign() && TakeXWindowError() && !ExistingXWindow(FOptions.WindowId)) break;
+    // A destroyed window shows up as failed requests before the notice arrives.
+    if (TakeXWindowError() &&
+        std::any_of(FScreens.begin(), FScreens.end(), [](const auto& s) { return XWindowGone(s->Window); })) {
+      WindowGone();
+      break;
+    }
     bool resized = false;
     for (auto& screen : FScreens) {
       if (!screen->SizeChanged) continue;
@@ -344,8 +379,7 @@ int TSdlShell::Loop() {
     look = timeout == 0;
     if (look) continue;
     if (const auto input = WaitForXInput(FScreens.front()->Window, FWatch->EndedFd(), timeout)) {
-      // SDL keeps the desktop's own screen saver away only while it reads events (every 30 s).
-      look = *input || SDL_TICKS_PASSED(SDL_GetTicks(), lastLook + 20000);
+      look = *input;
       continue;
     }
     look = SDL_WaitEventTimeout(&event, timeout);

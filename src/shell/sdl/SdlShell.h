@@ -62,6 +62,8 @@ class TSdlShell {
   TScreen* ScreenOf(Uint32 windowId);
   void HandleEvent(const SDL_Event& event);
   void Blit(TScreen& screen, const std::vector<TRect>& changed);
+  // A window of the run was destroyed under us: the run ends, unsuccessfully where it was our own.
+  void WindowGone();
   bool Ended() const;
   bool Foreign() const { return FOptions.Mode == TShellMode::smForeignWindow || FOptions.Mode == TShellMode::smPreview; }
 
@@ -75,7 +77,8 @@ class TSdlShell {
   std::weak_ptr<TSdlSoundOutput> FSound;  // owned by the group
   std::unique_ptr<TEndWatch> FWatch;  // ends the process when the loop cannot answer an end in time
   bool FQuit = false;
-  bool FFailed = false;  // a window got no pixels: the run ends, unsuccessfully
+  bool FFailed = false;  // a window got no pixels or was destroyed: the run ends, unsuccessfully
+  bool FFocusLost = false;  // a window of ours lost the keyboard: see where it went
   // Where the pointer was at start is unknown until it first shows (Wayland): the saver's
   // pointer rule then measures from there.
   bool FPointerStartPending = false;

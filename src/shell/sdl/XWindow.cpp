@@ -64,6 +64,12 @@ void InstallXErrorHandler() {
 
 bool TakeXWindowError() { return WindowErrorSeen.exchange(false); }
 
+bool XWindowGone(SDL_Window* window) {
+  Display* display = nullptr;
+  Window xwindow = 0;
+  return WindowInfo(window, display, xwindow) && !ExistingXWindow(xwindow);
+}
+
 std::optional<uint64_t> ExistingXWindow(std::optional<uint64_t> id) {
   Display* display = XOpenDisplay(nullptr);
   if (!display) return std::nullopt;

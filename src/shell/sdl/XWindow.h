@@ -18,6 +18,8 @@ void InstallXErrorHandler();
 // Whether an X request has failed on a missing window or drawable since the last call.
 bool TakeXWindowError();
 
+// Whether WINDOW is an X11 window that no longer exists (another client destroyed it).
+bool XWindowGone(SDL_Window* window);
 // Window ID, or without one the default screen's root window, if it exists on the default display.
 std::optional<uint64_t> ExistingXWindow(std::optional<uint64_t> id);
 

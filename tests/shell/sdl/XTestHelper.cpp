@@ -4,8 +4,10 @@
 //   move X Y                put the pointer at (X, Y) of the screen, as a moving mouse does
 //   grab ID|root FILE.png   write the window's pixels to a PNG file
 //   cells A.png B.png CELL  print how many of the cells of the board in A are the same in B
+//   saver-state             print the X server's screen-saver state: On, Off, Cycle or Disabled
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/scrnsaver.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -19,7 +21,8 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: detonix-xtest create W H | destroy ID | move X Y | grab ID|root FILE.png | cells A.png B.png CELL\n");
+               "usage: detonix-xtest create W H | destroy ID | move X Y | grab ID|root FILE.png | cells A.png B.png CELL | "
+               "saver-state\n");
   return 2;
 }
 
@@ -64,6 +67,22 @@ int Grab(Display* display, Window window, const std::string& file) {
     }
   XDestroyImage(image);
   detonix::SavePng(bitmap, file);
+  return 0;
+}
+
+// Whether the server's own screen saver would still start: SDL's default holds it off.
+int SaverState(Display* display) {
+  int events = 0;
+  int errors = 0;
+  XScreenSaverInfo* info = XScreenSaverQueryExtension(display, &events, &errors) ? XScreenSaverAllocInfo() : nullptr;
+  if (!info || !XScreenSaverQueryInfo(display, DefaultRootWindow(display), info)) {
+    std::fprintf(stderr, "detonix-xtest: no screen-saver extension\n");
+    XFree(info);
+    return 1;
+  }
+  const int state = info->state;
+  XFree(info);
+  std::puts(state == ScreenSaverOn ? "On" : state == ScreenSaverOff ? "Off" : state == ScreenSaverCycle ? "Cycle" : "Disabled");
   return 0;
 }
 
@@ -116,6 +135,7 @@ int main(int argc, char** argv) {
       XSync(display, False);
       status = 0;
     } else if (command == "grab" && argc == 4) status = Grab(display, ParseWindow(display, argv[2]), argv[3]);
+    else if (command == "saver-state" && argc == 2) status = SaverState(display);
     else status = Usage();
     XCloseDisplay(display);
     return status;

@@ -160,6 +160,18 @@ fullscreen_case "21 pixels up" yes "$xtest" move 500 479
 fullscreen_case "a key" yes xdotool key a
 fullscreen_case "a modifier key alone" yes xdotool key shift
 fullscreen_case "a click" yes xdotool click 1
+fullscreen_case "the wheel" yes xdotool click 5
+fullscreen_case "the back button" yes xdotool click 8
+# Another program taking the keyboard: what the user types must not go on behind the saver.
+focus_elsewhere() { other=$("$xtest" create 50 50) && xdotool windowfocus "$other"; }
+fullscreen_case "another window taking the focus" yes focus_elsewhere
+"$xtest" destroy "$other"
+# A signal in its first instant, before any window is up, ends it by that signal all the same.
+start -fullscreen
+sleep 0.08
+kill -TERM "$pid"
+if ends_within 3 && [ "$status" -eq 143 ]; then pass "fullscreen: an early SIGTERM ends it, by SIGTERM"
+else fail "fullscreen: an early SIGTERM gave status ${status:-none}"; stop; fi
 # The board covers the screen.
 "$xtest" move 500 500
 start -fullscreen -seed 15
@@ -201,6 +213,29 @@ else
   else fail "window_too_large: SIGTERM did not end the loop (status ${status:-none}): $(cat "$work/stderr")"; fi
 fi
 stop
+
+# Its own window destroyed by another client: the program says so and ends unsuccessfully.
+for mode in -window -fullscreen; do
+  : >"$work/stderr"
+  start "$mode"
+  wid=$(xdotool search --sync --limit 1 --pid "$pid" 2>/dev/null | head -1)
+  [ -n "$wid" ] && xdotool windowclose "$wid"
+  if ends_within 2 && [ "$status" -eq 1 ] && grep -q "destroyed the window" "$work/stderr"; then
+    pass "$mode: ends, saying so, when another client destroys its window"
+  else fail "$mode: destroyed window: status ${status:-none}: $(cat "$work/stderr")"; stop; fi
+done
+
+# The desktop's idle goes on while any mode runs: the X server's own screen saver still starts.
+xset s 2 0
+for mode in -window -fullscreen -root; do
+  start "$mode" -seed 20
+  sleep 3.5
+  state=$("$xtest" saver-state)
+  [ "$state" = On ] && pass "$mode: the X screen saver starts on time" || fail "$mode: the X screen saver is $state"
+  stop
+  xset s reset
+done
+xset s off
 
 # 7. Sound through SDL's dummy device: the game goes on through the explosions.
 win=$("$xtest" create 300 240)

@@ -8,7 +8,7 @@ source "$(dirname "$0")/e2e.sh"
 e2e_programs wayland-test "${1:-build}"
 artifacts=${DETONIX_ARTIFACTS:-}
 skip() { echo "wayland-test: skipped: $*" >&2; exit 77; }
-for c in sway grim wtype; do command -v "$c" >/dev/null || skip "$c is not installed (scripts/bootstrap.sh installs it)"; done
+for c in sway grim wtype swayidle; do command -v "$c" >/dev/null || skip "$c is not installed (scripts/bootstrap.sh installs it)"; done
 # sway refuses to run as root: there it runs as nobody (setpriv execs, so its id is sway's). The
 # clients run as the caller; root may use nobody's socket.
 as_sway=()
@@ -81,6 +81,21 @@ else
   if ends_within 3 && [ "$status" -eq 0 ]; then pass "fullscreen: a key ends it"
   else fail "fullscreen: a key did not end it cleanly"; stop; fi
 fi
+
+# The desktop's idle goes on while the saver or the window runs: an idle daemon's timeout fires
+# (SDL's default would inhibit idle for as long as the window exists).
+for mode in -fullscreen -window; do
+  start "$mode" -seed 23
+  sleep 1
+  rm -f "$work/idle"
+  swayidle -w timeout 2 "touch $work/idle" >/dev/null 2>&1 &
+  idle=$!
+  sleep 4
+  [ -e "$work/idle" ] && pass "$mode: the desktop's idle timeout fires" || fail "$mode: holds off the desktop's idle"
+  kill "$idle" 2>/dev/null
+  wait "$idle" 2>/dev/null
+  stop
+done
 
 # A window without pixels (SDL told not to draw through OpenGL, Wayland's only way): a reason,
 # and the run ends unsuccessfully instead of running on unseen.
