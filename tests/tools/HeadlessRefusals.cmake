@@ -32,3 +32,8 @@ foreach(args "--help" "sprites;--out;${WORK}/sheet.png")
     message(FATAL_ERROR "${args} on a full standard output: status ${status}\n${err}")
   endif()
 endforeach()
+# A name that begins with - is an option whose name was left out, not a file to write.
+foreach(args "play;--png;--help" "play;--frames;--x;--every;1" "sprites;--out;--rows")
+  list(GET args 1 option)
+  expect(${option} 2 "bad value '--[a-z]+' for ${option}: it looks like an option" "${PROGRAM}" ${args})
+endforeach()
