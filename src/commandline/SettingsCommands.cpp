@@ -51,25 +51,26 @@ bool SaveOverrides(TSettingsStore& store, const TSettingsOverrides& overrides) {
 int RunShowSettings(const std::filesystem::path& path, const TShellOptions& options) {
   TFileSettingsStore store(path);
   TSettings stored;
-  std::error_code ec;
+  int status = 0;
   if (path.empty()) {
     std::printf("Settings file: none (neither XDG_CONFIG_HOME nor HOME is set); the defaults apply\n");
-  } else if (!std::filesystem::exists(path, ec)) {
+  } else if (const auto key = store.OpenForReading()) {
+    stored = LoadSettings(*key);
+    std::printf("Settings file: %s\n", path.c_str());
+  } else if (store.Failure().empty()) {
     std::printf("Settings file: %s (not there: the defaults apply)\n", path.c_str());
   } else {
-    // Read once: every reading says again what is wrong with the file.
-    const auto key = store.OpenForReading();
     // There but unreadable (no permission, a folder, far too large): the user must hear of it.
-    if (key) stored = LoadSettings(*key);
-    else std::fprintf(stderr, "detonix: could not read the settings file %s\n", path.c_str());
-    std::printf("Settings file: %s%s\n", path.c_str(), key ? "" : " (could not be read: the defaults apply)");
+    std::fprintf(stderr, "detonix: %s\n", store.Failure().c_str());
+    std::printf("Settings file: %s (could not be read: the defaults apply)\n", path.c_str());
+    status = 1;
   }
   if (options.UnderXscreensaver)
     std::printf("What plays in $XSCREENSAVER_WINDOW (the settings file gives only the maze densities):\n");
   else if (!options.Overrides.Empty())
     std::printf("With the settings given on the command line on top:\n");
   std::fputs(FormatSettings(SettingsForRun(stored, options)).c_str(), stdout);
-  return 0;
+  return status;
 }
 
 int RunSaveSettings(const std::filesystem::path& path, const TSettingsOverrides& overrides) {
@@ -81,7 +82,10 @@ int RunSaveSettings(const std::filesystem::path& path, const TSettingsOverrides&
   // Another process saving at the same moment waits for this one, so each "Saved" holds.
   const TSettingsFileLock lock(path);
   if (!lock.Held() || !SaveOverrides(store, overrides)) {
-    std::fprintf(stderr, "detonix: could not write the settings file %s\n", path.c_str());
+    // Why, when the lock or the store can tell (a lock given up has said so itself).
+    const std::string& failure = lock.Held() ? store.Failure() : lock.Failure();
+    if (failure.empty()) std::fprintf(stderr, "detonix: could not write the settings file %s\n", path.c_str());
+    else std::fprintf(stderr, "detonix: %s\n", failure.c_str());
     return 1;
   }
   std::printf("Saved to %s:\n", path.c_str());

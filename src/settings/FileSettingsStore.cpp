@@ -5,9 +5,10 @@
 #include <charconv>
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
+#include <mutex>
 #include <optional>
-#include <sstream>
+#include <set>
 #include <system_error>
 #include <vector>
 
@@ -66,22 +67,54 @@ std::optional<T> ParseWhole(std::string_view s) {
   return v;
 }
 
-// Reads the whole file; nothing when it cannot be read or is far larger than any settings file.
-std::optional<std::string> ReadFile(const fs::path& path) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return std::nullopt;  // a folder opens, but reads as nothing
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text(MaxSettingsFileBytes + 1, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  if (in.bad()) return std::nullopt;
-  text.resize(static_cast<size_t>(in.gcount()));
-  if (text.size() > MaxSettingsFileBytes) {
-    std::fprintf(stderr, "detonix: %s is larger than %zu bytes; it reads as missing\n", path.string().c_str(),
-                 MaxSettingsFileBytes);
+// Says TEXT the first time only.
+void WarnOnce(const std::string& text) {
+  static std::mutex guard;
+  static std::set<std::string> said;
+  const std::lock_guard lock(guard);
+  if (said.insert(text).second) std::fprintf(stderr, "detonix: %s\n", text.c_str());
+}
+
+std::string Failed(const char* doing, const fs::path& path, const std::string& why) {
+  return std::string("could not ") + doing + " the settings file " + path.string() + ": " + why;
+}
+
+// Reads the whole file; nothing when it cannot be read or is far larger than any settings file,
+// with WHY the system's reason, left empty when the file is not there.
+std::optional<std::string> ReadFile(const fs::path& path, std::string& why) {
+  why.clear();
+  // Without waiting: a named pipe in the file's place must not hang the program.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno != ENOENT && errno != ENOTDIR) why = std::strerror(errno);
     return std::nullopt;
   }
+  std::string text(MaxSettingsFileBytes + 1, '\0');
+  size_t got = 0;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) why = std::strerror(errno);
+  else if (S_ISDIR(st.st_mode)) why = std::strerror(EISDIR);
+  else if (!S_ISREG(st.st_mode)) why = "not a regular file";
+  while (why.empty() && got < text.size()) {
+    const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+    if (n < 0 && errno != EINTR) why = std::strerror(errno);
+    if (n == 0) break;
+    if (n > 0) got += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  if (why.empty() && got > MaxSettingsFileBytes) {
+    WarnOnce(path.string() + " is larger than " + std::to_string(MaxSettingsFileBytes) + " bytes; it reads as missing");
+    why = std::strerror(EFBIG);
+  }
+  if (!why.empty()) return std::nullopt;
+  text.resize(got);
   return text;
+}
+
+// No write permission for us. Root may write any file, but one no one may write is meant to stay.
+bool ReadOnly(const fs::path& file, fs::file_status status) {
+  constexpr auto anyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  return (status.permissions() & anyWrite) == fs::perms::none || (::access(file.c_str(), W_OK) != 0 && errno == EACCES);
 }
 
 bool WriteAll(int fd, const std::string& data) {
@@ -118,8 +151,9 @@ void RemoveLeftovers(const fs::path& target) {
   }
 }
 
-// Writes a temporary file beside TARGET, flushes it to disk and renames it over TARGET.
-bool ReplaceFile(const fs::path& target, const std::string& data) {
+// Writes a temporary file beside TARGET, flushes it to disk and renames it over TARGET: 0, else
+// the errno of the step that failed.
+int ReplaceFile(const fs::path& target, const std::string& data) {
   RemoveLeftovers(target);
   struct stat old {};
   const bool hadFile = ::stat(target.c_str(), &old) == 0;
@@ -130,17 +164,17 @@ bool ReplaceFile(const fs::path& target, const std::string& data) {
     temp += ".tmp." + std::to_string(::getpid()) + "." + std::to_string(i);
     // 0666 lets the user's umask decide for a new file.
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
+    if (fd < 0 && errno != EEXIST) return errno;
   }
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, data);
-  if (ok && hadFile) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
-  if (ok) ok = ::fsync(fd) == 0;
-  if (::close(fd) != 0) ok = false;
-  if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) {
+  if (fd < 0) return EEXIST;
+  int error = WriteAll(fd, data) ? 0 : errno;
+  if (!error && hadFile && ::fchmod(fd, old.st_mode & 07777) != 0) error = errno;
+  if (!error && ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && !error) error = errno;
+  if (!error && ::rename(temp.c_str(), target.c_str()) != 0) error = errno;
+  if (error) {
     ::unlink(temp.c_str());
-    return false;
+    return error;
   }
   // Make the rename itself durable.
   const int dir = ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -148,12 +182,14 @@ bool ReplaceFile(const fs::path& target, const std::string& data) {
     ::fsync(dir);
     ::close(dir);
   }
-  return true;
+  return 0;
 }
 
 class TFileKey final : public TSettingsKey {
  public:
-  TFileKey(fs::path path, const std::string& text, bool writable) : FPath(std::move(path)), FWritable(writable) {
+  // WRITABLE: a key for writing, whose failure to close goes into FAILURE.
+  TFileKey(fs::path path, const std::string& text, bool writable, std::shared_ptr<std::string> failure)
+      : FPath(std::move(path)), FWritable(writable), FFailure(std::move(failure)) {
     std::string_view rest = text;
     // A byte-order mark from a text editor stays in the file but must not spoil the first name.
     if (rest.starts_with("\xEF\xBB\xBF")) {
@@ -192,11 +228,13 @@ class TFileKey final : public TSettingsKey {
     const std::string text = Text();
     if (text.size() > MaxSettingsFileBytes) {
       // It would read as missing from then on: the file stays as it was.
-      std::fprintf(stderr, "detonix: %s would grow past %zu bytes; it is left as it was\n", FPath.c_str(),
-                   MaxSettingsFileBytes);
+      *FFailure = FPath.string() + " would grow past " + std::to_string(MaxSettingsFileBytes) +
+                  " bytes; it is left as it was";
       return FCloseResult = false;
     }
-    return FCloseResult = ReplaceFile(FPath, text);
+    const int error = ReplaceFile(FPath, text);
+    if (error) *FFailure = Failed("write", FPath, std::strerror(error));
+    return FCloseResult = error == 0;
   }
 
  private:
@@ -239,6 +277,7 @@ class TFileKey final : public TSettingsKey {
   std::string FBom;
   std::vector<TLine> FLines;
   bool FWritable;
+  std::shared_ptr<std::string> FFailure;
   bool FDirty = false;
   bool FClosed = false;
   bool FCloseResult = true;
@@ -249,9 +288,11 @@ class TFileKey final : public TSettingsKey {
 std::unique_ptr<TSettingsKey> TFileSettingsStore::OpenForReading() {
   if (FPath.empty()) return nullptr;
   try {
-    const auto text = ReadFile(FPath);
+    std::string why;
+    const auto text = ReadFile(FPath, why);
+    if (!why.empty()) *FFailure = Failed("read", FPath, why);
     if (!text) return nullptr;
-    return std::make_unique<TFileKey>(FPath, *text, false);
+    return std::make_unique<TFileKey>(FPath, *text, false, FFailure);
   } catch (const std::exception&) {
     return nullptr;  // loading never fails: what cannot be read reads as missing
   }
@@ -260,29 +301,35 @@ std::unique_ptr<TSettingsKey> TFileSettingsStore::OpenForReading() {
 std::unique_ptr<TSettingsKey> TFileSettingsStore::OpenForWriting() {
   if (FPath.empty()) return nullptr;
   std::error_code ec;
+  const auto fail = [&](const std::string& message) {
+    *FFailure = message;
+    return nullptr;
+  };
   // A symbolic link (a dotfile kept elsewhere) stays a link: the file it points to is replaced,
   // or made when it is not there yet. A chain of links is followed, a loop is not.
   fs::path target = FPath;
   for (int hops = 0; fs::is_symlink(target, ec); ++hops) {
     const fs::path next = fs::read_symlink(target, ec);
-    if (ec || hops == 40) return nullptr;
+    if (ec || hops == 40) return fail(Failed("write", FPath, ec ? ec.message() : std::strerror(ELOOP)));
     target = fs::weakly_canonical(target.parent_path() / next, ec);
-    if (ec) return nullptr;
+    if (ec) return fail(Failed("write", FPath, ec.message()));
   }
   if (target.has_parent_path()) {
     fs::create_directories(target.parent_path(), ec);
-    if (ec) return nullptr;
+    if (ec) return fail(Failed("write", target, ec.message()));
   }
   std::string text;
   const auto status = fs::status(target, ec);
   if (fs::exists(status)) {
     // Values we cannot read must not be overwritten with only ours.
-    if (!fs::is_regular_file(status)) return nullptr;
-    auto old = ReadFile(target);
-    if (!old) return nullptr;
+    std::string why;
+    auto old = ReadFile(target, why);
+    if (!old) return fail(Failed("read", target, why.empty() ? std::strerror(ENOENT) : why));
+    if (ReadOnly(target, status))
+      return fail("the settings file " + target.string() + " is read-only; it is left as it was");
     text = std::move(*old);
   }
-  return std::make_unique<TFileKey>(target, text, true);
+  return std::make_unique<TFileKey>(target, text, true, FFailure);
 }
 
 namespace {
@@ -317,16 +364,30 @@ TSettingsFileLock::TSettingsFileLock(const fs::path& settingsFile, std::chrono::
   if (settingsFile.empty()) return;
   std::error_code ec;
   if (settingsFile.has_parent_path()) fs::create_directories(settingsFile.parent_path(), ec);
+  if (ec) {
+    FFailure = Failed("write", settingsFile, ec.message());
+    return;
+  }
   fs::path lockFile = settingsFile;
   lockFile += ".lock";
   FFd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  int error = errno;
+  bool theirs = false;  // there, but not for us to open: else the folder is to blame, as for the file
   // flock needs no more than a read handle: a lock file someone else made (root, say) still serves.
-  if (FFd < 0 && (errno == EACCES || errno == EROFS)) FFd = ::open(lockFile.c_str(), O_RDONLY | O_CLOEXEC);
-  if (FFd < 0) return;
+  if (FFd < 0 && (error == EACCES || error == EROFS)) {
+    FFd = ::open(lockFile.c_str(), O_RDONLY | O_CLOEXEC);
+    theirs = FFd < 0 && errno != ENOENT;
+    if (theirs) error = errno;
+  }
+  if (FFd < 0) {
+    FFailure = theirs ? "could not open the lock file " + lockFile.string() + ": " + std::strerror(error)
+                      : Failed("write", settingsFile, std::strerror(error));
+    return;
+  }
   if (!LockWithin(FFd, wait)) {
     if (errno == EINTR || errno == EWOULDBLOCK)
-      std::fprintf(stderr, "detonix: %s is locked by another process; gave up after %lld seconds\n",
-                   lockFile.c_str(), static_cast<long long>(std::chrono::duration_cast<std::chrono::seconds>(wait).count()));
+      WarnOnce(lockFile.string() + " is locked by another process; gave up after " +
+               std::to_string(std::chrono::duration_cast<std::chrono::seconds>(wait).count()) + " seconds");
     ::close(FFd);
     FFd = -1;
   }

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "settings/SettingsStore.h"
@@ -11,11 +12,14 @@ namespace detonix {
 // A settings file has nine short lines; one larger than this is no settings file and reads as
 // missing (with a warning), so a huge or sparse file costs nothing to load. A save that would
 // make it larger is refused, so that it never turns the file into one that reads as missing.
+// The store's warnings are said once a process: the running program reads the file for every
+// monitor and every game.
 inline constexpr size_t MaxSettingsFileBytes = 64 * 1024;
 
 // POSIX systems: the settings key as a plain text file of `Name=value` lines. Lines it does not own (other
 // names, comments, lines it cannot parse) survive every rewrite, and a rewrite replaces the
-// file in one step, so a crash leaves either the old file or the new one.
+// file in one step, so a crash leaves either the old file or the new one. A file no one may write
+// (chmod a-w) is left as it is, even by root.
 class TFileSettingsStore final : public TSettingsStore {
  public:
   explicit TFileSettingsStore(std::filesystem::path file) : FPath(std::move(file)) {}
@@ -24,8 +28,14 @@ class TFileSettingsStore final : public TSettingsStore {
   std::unique_ptr<TSettingsKey> OpenForReading() override;
   std::unique_ptr<TSettingsKey> OpenForWriting() override;
 
+  // The latest time the file could not be read or written, as a message with the system's reason
+  // ("could not write the settings file X: Permission denied"); empty while nothing has failed. A
+  // file that is not there is no failure.
+  const std::string& Failure() const { return *FFailure; }
+
  private:
   std::filesystem::path FPath;
+  std::shared_ptr<std::string> FFailure = std::make_shared<std::string>();  // shared with its keys
 };
 
 // While it lives, an exclusive lock on a file beside the settings file (its name and ".lock"),
@@ -41,9 +51,13 @@ class TSettingsFileLock {
   TSettingsFileLock& operator=(const TSettingsFileLock&) = delete;
   // False when the lock file cannot be made or locked.
   bool Held() const { return FFd >= 0; }
+  // Why it could not be made, as TFileSettingsStore::Failure says it; empty when it was held, or
+  // was given up (which the lock says itself).
+  const std::string& Failure() const { return FFailure; }
 
  private:
   int FFd = -1;
+  std::string FFailure;
 };
 
 // XDGCONFIGHOME/detonix/detonix.conf, else HOME/.config/detonix/detonix.conf. A relative or

@@ -27,6 +27,7 @@ struct TRunOption {
   std::string_view Help;
   bool (*Set)(TOptions& o, const std::string& value);  // false: a bad value
   std::string (*Shown)(const TOptions& o) = nullptr;    // the value as its default is shown
+  bool Name = false;                                    // a file's or folder's name
 };
 
 template <class T>
@@ -65,9 +66,9 @@ const std::array<TRunOption<TPlayOptions>, 9> PlayOptions = {{
      [](TPlayOptions& o, const std::string& v) { return Within(v, 0.0, 1e6, o.Minutes); },
      [](const TPlayOptions& o) { return NumberText(o.Minutes); }},
     {"--png", "FILE", "save the board as it looks at the end",
-     [](TPlayOptions& o, const std::string& v) { return (o.Png = v, true); }},
+     [](TPlayOptions& o, const std::string& v) { return (o.Png = v, true); }, nullptr, true},
     {"--frames", "DIR", "save a picture of the board into DIR every --every SECONDS",
-     [](TPlayOptions& o, const std::string& v) { return (o.Frames = v, true); }},
+     [](TPlayOptions& o, const std::string& v) { return (o.Frames = v, true); }, nullptr, true},
     {"--every", "SECONDS", "virtual seconds between two frames",
      [](TPlayOptions& o, const std::string& v) { return Within(v, MinEverySeconds, MaxEverySeconds, o.Every); }},
     {"--json", "", "one JSON object per game, and a last one with \"summary\":true, instead of text lines",
@@ -85,7 +86,7 @@ const std::array<TRunOption<TMazeOptions>, 3> MazeOptions = {{
 
 const std::array<TRunOption<TSpritesOptions>, 1> SpritesOptions = {{
     {"--out", "FILE.png", "where the sheet goes (required)",
-     [](TSpritesOptions& o, const std::string& v) { return (o.Out = v, true); }},
+     [](TSpritesOptions& o, const std::string& v) { return (o.Out = v, true); }, nullptr, true},
 }};
 
 struct TCommandText {
@@ -174,6 +175,12 @@ TCommandLine<TOptions> Parse(const TArgs& args, std::span<const TRunOption<TOpti
       return r;
     }
     const std::string value = option->Arg.empty() ? std::string() : args[++i];
+    // A name that begins with - is most likely the next option, the name itself left out.
+    if (option->Name && value.starts_with('-')) {
+      r.Error = "bad value '" + value + "' for " + given + ": it looks like an option (write ./" + value +
+                " for a name that begins with -)";
+      return r;
+    }
     if (!option->Set(r.Options, value)) {
       r.Error = "bad value '" + value + "' for " + given;
       return r;

@@ -125,6 +125,7 @@ void PrintGame(const TGameLine& g, bool json) {
         static_cast<long long>(s.PowerUpsCollected), static_cast<long long>(s.Hits[0]),
         static_cast<long long>(s.Hits[1]), static_cast<long long>(g.Messages));
   }
+  std::fflush(stdout);  // a long run stopped early still leaves the games it played
 }
 
 void Add(TGameStats& total, const TGameStats& s) {
@@ -283,6 +284,7 @@ int RunPlay(const TArgs& args) {
         static_cast<long long>(total.LongestBurnMs), static_cast<long long>(total.LongestHitlessMs),
         static_cast<long long>(total.LongestClearedHitlessMs), static_cast<long long>(total.LongestQuietMs),
         PlayersJson(total).c_str(), virtualSeconds, wallSeconds);
+    std::fflush(stdout);  // ahead of any message on stderr, as the games were
   } else {
     std::printf("%lld games in %.0f virtual seconds (%.2f s of wall time, %.0fx real time); %lld messages shown\n",
                 static_cast<long long>(games), virtualSeconds, wallSeconds, wallSeconds > 0 ? virtualSeconds / wallSeconds : 0.0,

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <bit>
 #include <cfloat>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -99,6 +101,22 @@ TEST_F(FileSettingsStoreTest, ASavePastTheCapLeavesTheFile) {
   SaveSettings(store, Unusual());
   EXPECT_EQ(ReadText(File), near);
   EXPECT_EQ(LoadSettings(store).PlayerSpeed, 300);
+}
+
+// A write the system refuses says why: here the file size limit, which binds root too.
+TEST_F(FileSettingsStoreTest, AFailedWriteSaysWhy) {
+  WriteText(File, "Sounds=1\n");
+  TFileSettingsStore store(File);
+  rlimit old{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  const rlimit none{0, old.rlim_max};
+  const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &none), 0);
+  SaveSettings(store, Unusual());
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldSignal);
+  EXPECT_EQ(store.Failure(), "could not write the settings file " + File.string() + ": File too large");
+  EXPECT_EQ(ReadText(File), "Sounds=1\n");
 }
 
 // A lock another process keeps (here another open file) is given up after the wait, with a message.
@@ -263,6 +281,15 @@ TEST_F(FileSettingsStoreTest, UnwritablePlacesAreLeftAlone) {
   EXPECT_NO_THROW(SaveSettings(folder, Unusual()));
   EXPECT_TRUE(fs::is_directory(other));
   EXPECT_EQ(LoadSettings(folder), TSettings{});
+
+  // A file no one may write, which root could replace.
+  const fs::path kept = Dir / "kept" / "detonix.conf";
+  WriteText(kept, "Sounds=1\n");
+  fs::permissions(kept, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  TFileSettingsStore readOnly(kept);
+  SaveSettings(readOnly, Unusual());
+  EXPECT_EQ(ReadText(kept), "Sounds=1\n");
+  EXPECT_EQ(readOnly.Failure(), "the settings file " + kept.string() + " is read-only; it is left as it was");
 }
 
 TEST_F(FileSettingsStoreTest, NothingReachesTheFileBeforeClose) {
@@ -317,8 +344,12 @@ TEST(FileSettingsStoreSize, AHugeFileReadsAsMissing) {
   std::ofstream(file, std::ios::binary) << "PlayerSpeed=300\n";
   std::filesystem::resize_file(file, 3ull << 30);
   TFileSettingsStore store(file);
+  // Said once a process, however often the running program loads the settings.
+  testing::internal::CaptureStderr();
   EXPECT_EQ(store.OpenForReading(), nullptr);
   EXPECT_EQ(LoadSettings(store), TSettings{});
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "detonix: " + file.string() + " is larger than 65536 bytes; it reads as missing\n");
   std::filesystem::resize_file(file, MaxSettingsFileBytes);  // at the limit it is still read
   EXPECT_EQ(LoadSettings(store).PlayerSpeed, 300);
   std::filesystem::remove_all(pattern);

@@ -32,3 +32,16 @@ foreach(args "--help" "sprites;--out;${WORK}/sheet.png")
     message(FATAL_ERROR "${args} on a full standard output: status ${status}\n${err}")
   endif()
 endforeach()
+# A name that begins with - is an option whose name was left out, not a file to write.
+foreach(args "play;--png;--help" "play;--frames;--x;--every;1" "sprites;--out;--rows")
+  list(GET args 1 option)
+  expect(${option} 2 "bad value '--[a-z]+' for ${option}: it looks like an option" "${PROGRAM}" ${args})
+endforeach()
+# A run killed before its end (here by the file size limit, as it writes its picture) leaves the
+# games it played: each line is out as its game ends.
+execute_process(COMMAND sh -c "ulimit -f 0; exec \"$0\" play --width 152 --height 112 --cell 10 --seed 3 --minutes 2 --force-maze 1 --json --png \"$1\""
+                        "${PROGRAM}" "${WORK}/killed.png"
+                OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+if(out MATCHES "summary" OR NOT out MATCHES "^{\"game\":1,.*\n{\"game\":2,")
+  message(FATAL_ERROR "killed run (${status}): the games it played are lost:\n${out}${err}")
+endif()

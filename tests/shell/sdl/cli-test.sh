@@ -113,18 +113,25 @@ case $case in
     # The settings folder's place is taken by a plain file: nothing can be written there.
     rm -rf "$XDG_CONFIG_HOME" && echo "not a folder" >"$XDG_CONFIG_HOME"
     run 1 --save-settings -speed 200
-    has "$err" "could not write the settings file"
+    has "$err" "could not write the settings file $conf: Not a directory"
     run 0 --show-settings
     shows "$out" -speed "150 (Normal)"
-    # A file there that cannot be read (a folder stands in its place) is said to be so.
+    # A file there that cannot be read (a folder stands in its place) is said to be so, and fails.
     rm -f "$XDG_CONFIG_HOME" && mkdir -p "$conf"
-    run 0 --show-settings
-    has "$err" "could not read the settings file $conf"
+    run 1 --show-settings
+    has "$err" "could not read the settings file $conf: Is a directory"
     shows "$out" -speed "150 (Normal)"
-    # One far too large is said to be so, once.
+    # One far too large is said to be so, once, by a save too (which reads it three times).
     rm -rf "$conf" && head -c 70000 /dev/zero | tr '\0' '#' >"$conf"
-    run 0 --show-settings
+    run 1 --show-settings
     [ "$(grep -c "is larger than" <<<"$err")" -eq 1 ] || fail "the size warning, once: $err"
+    run 1 --save-settings -speed 200
+    [ "$(grep -c "is larger than" <<<"$err")" -eq 1 ] || fail "the size warning, once: $err"
+    # A file no one may write stays as it is, even for root (for whom the system would replace it).
+    echo "PlayerSpeed=300" >"$conf" && chmod 0444 "$conf"
+    run 1 --save-settings -speed 200
+    has "$err" "the settings file $conf is read-only; it is left as it was"
+    [ "$(cat "$conf")" = "PlayerSpeed=300" ] || fail "the read-only file was changed: $(cat "$conf")"
     # No place at all for the file.
     out=$(env -u HOME -u XDG_CONFIG_HOME "$program" --save-settings -speed 200 2>&1)
     [ $? -eq 1 ] || fail "saving without HOME should fail"
