@@ -16,15 +16,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    TMaskedBitmap badge = BadgePicture(*size);
-    for (int y = 0; y < *size; ++y) {
-      uint32_t* row = badge.Image.Row(y);
-      for (int x = 0; x < *size; ++x) {
-        const bool clear = badge.Mask.Pixel(x, y) == clWhite;
-        row[x] = (row[x] & 0xFFFFFFu) | (clear ? 0u : 0xFF000000u);
-      }
-    }
-    SavePng(badge.Image, argv[2], true);
+    SavePng(IconPicture(*size), argv[2], true);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "detonix-icon: %s\n", e.what());
     return 1;

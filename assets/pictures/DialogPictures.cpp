@@ -59,4 +59,16 @@ TMaskedBitmap BadgePicture(int size) {
   return p.Result();
 }
 
+TBitmap IconPicture(int size) {
+  TMaskedBitmap badge = BadgePicture(size);
+  for (int y = 0; y < size; ++y) {
+    uint32_t* row = badge.Image.Row(y);
+    for (int x = 0; x < size; ++x) {
+      const bool clear = badge.Mask.Pixel(x, y) == clWhite;
+      row[x] = (row[x] & 0xFFFFFFu) | (clear ? 0u : 0xFF000000u);
+    }
+  }
+  return std::move(badge.Image);
+}
+
 }  // namespace detonix

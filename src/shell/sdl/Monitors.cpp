@@ -59,6 +59,14 @@ std::vector<TMonitor> SdlMonitors(std::optional<double> scale) {
   return monitors;
 }
 
+double PixelRatio(SDL_Window* window) {
+  int units = 0;
+  int pixels = 0;
+  SDL_GetWindowSize(window, &units, nullptr);
+  SDL_GetWindowSizeInPixels(window, &pixels, nullptr);
+  return units > 0 && pixels > units ? static_cast<double>(pixels) / units : 1.0;
+}
+
 TMonitor MonitorOf(SDL_Window* window, std::optional<double> scale) {
   const std::vector<TMonitor> monitors = SdlMonitors(scale);
   const int index = SDL_GetWindowDisplayIndex(window);

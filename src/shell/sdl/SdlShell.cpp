@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
 
 #include "commandline/SettingsCommands.h"
+#include "media/Pictures.h"
 #include "settings/SettingsStore.h"
 #include "shell/sdl/EndWatch.h"
 #include "shell/sdl/SdlSoundOutput.h"
@@ -18,6 +20,17 @@ namespace {
 
 constexpr int WindowWidth = 1024;
 constexpr int WindowHeight = 768;
+
+// Task switchers and docks show it (on X11 as _NET_WM_ICON).
+void SetWindowIcon(SDL_Window* window) {
+  constexpr int Size = 64;
+  TBitmap icon = IconPicture(Size);
+  if (SDL_Surface* surface =
+          SDL_CreateRGBSurfaceWithFormatFrom(icon.Bits(), Size, Size, 32, icon.Stride(), SDL_PIXELFORMAT_ARGB8888)) {
+    SDL_SetWindowIcon(window, surface);
+    SDL_FreeSurface(surface);
+  }
+}
 
 THostMode HostMode(TShellMode mode) {
   if (mode == TShellMode::smFullScreen) return THostMode::hmSaver;
@@ -134,7 +147,7 @@ bool TSdlShell::OpenWindows() {
       std::vector<TMonitor> monitors = FMonitors ? FMonitors() : real;
       if (monitors.empty()) monitors.push_back({TRect{0, 0, WindowWidth, WindowHeight}});
       for (const TMonitor& m : monitors) {
-        Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR;
+        Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_ALLOW_HIGHDPI;
         // Full screen on the monitor of exactly these bounds; bounds that are no monitor's (a
         // layout a test makes up) keep a plain window there.
         if (std::any_of(real.begin(), real.end(), [&m](const TMonitor& r) { return r.Bounds == m.Bounds; }))
@@ -177,9 +190,12 @@ bool TSdlShell::OpenWindows() {
       SDL_Window* window = SDL_CreateWindow("Detonix", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                             fit(ScaledPixels(WindowWidth, first.Dpi), first.Bounds.Width()),
                                             fit(ScaledPixels(WindowHeight, first.Dpi), first.Bounds.Height()),
-                                            SDL_WINDOW_RESIZABLE);
-      // A window manager keeps it within the board's limits; without one it may still grow past them.
-      if (window) SDL_SetWindowMaximumSize(window, MaxSurfaceSide, MaxSurfaceSide);
+                                            SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+      if (window) {
+        // A window manager keeps it within the board's limits; without one it may still grow past them.
+        SDL_SetWindowMaximumSize(window, MaxSurfaceSide, MaxSurfaceSide);
+        SetWindowIcon(window);
+      }
       return AddScreen(window, MonitorOf(window, FOptions.Scale));
     }
   }
@@ -190,8 +206,14 @@ bool TSdlShell::AddScreen(SDL_Window* window, const TMonitor& monitor) {
     std::fprintf(stderr, "detonix: cannot create the window: %s\n", SDL_GetError());
     return false;
   }
+  // Where the compositor scales windows (Wayland), a high-dpi window's pixels are the output's own:
+  // the board is painted at the monitor's scale in them, as on X11.
+  const double ratio = PixelRatio(window);
+  TMonitor scaled = monitor;
+  scaled.Dpi = static_cast<int>(std::lround(monitor.Dpi * ratio));
   // Braces: the index is counted before the screen is added.
-  auto& s = *FScreens.emplace_back(std::make_unique<TScreen>(TScreen{window, FGroup->Count(), &FGroup->Add(monitor)}));
+  auto& s = *FScreens.emplace_back(std::make_unique<TScreen>(
+      TScreen{.Window = window, .Index = FGroup->Count(), .Host = &FGroup->Add(scaled), .PixelRatio = ratio}));
   s.Host->OnBlit = [this, &s](const std::vector<TRect>& changed) { Blit(s, changed); };
   return true;
 }
@@ -201,7 +223,7 @@ void TSdlShell::StartGame(TScreen& screen) {
   // Before SDL makes the window's pixels: a window beyond any screen would cost gigabytes.
   int width = 0;
   int height = 0;
-  SDL_GetWindowSize(screen.Window, &width, &height);
+  SDL_GetWindowSizeInPixels(screen.Window, &width, &height);
   if (const std::string problem = BoardSizeProblem(width, height, 0); !problem.empty()) {
     // Left empty; a size within the limits starts a new game.
     std::fprintf(stderr, "detonix: %s\n", problem.c_str());
@@ -210,9 +232,13 @@ void TSdlShell::StartGame(TScreen& screen) {
   void* bits = nullptr;
   int pitch = 0;
   screen.Shared = TXSharedPicture::Create(screen.Window, width, height);
+  if (!screen.Shared && screen.PixelRatio > 1) screen.Rendered = TRendererPicture::Create(screen.Window, width, height);
   if (screen.Shared) {
     bits = screen.Shared->Pixels();
     pitch = screen.Shared->Pitch();
+  } else if (screen.Rendered) {
+    bits = screen.Rendered->Pixels();
+    pitch = screen.Rendered->Pitch();
   } else if (SDL_Surface* pixels = SurfaceToDrawInto(screen)) {
     bits = pixels->pixels;
     width = pixels->w;
@@ -247,6 +273,7 @@ SDL_Surface* TSdlShell::SurfaceToDrawInto(TScreen& screen) {
 void TSdlShell::StopGame(TScreen& screen) {
   if (screen.Host) screen.Host->Stop();  // before the pixels it draws into
   screen.Shared.reset();
+  screen.Rendered.reset();
   if (screen.Shadow) SDL_FreeSurface(screen.Shadow);
   screen.Shadow = nullptr;
   screen.WindowSurface = nullptr;
@@ -264,6 +291,7 @@ void TSdlShell::Blit(TScreen& screen, const std::vector<TRect>& changed) {
     rects.push_back(s);
   }
   if (screen.Shared) return screen.Shared->Present(rects.data(), static_cast<int>(rects.size()));
+  if (screen.Rendered) return screen.Rendered->Present(rects.data(), static_cast<int>(rects.size()));
   // Fails harmlessly while a new size waits to be handled.
   SDL_UpdateWindowSurfaceRects(screen.Window, rects.data(), static_cast<int>(rects.size()));
 }
@@ -303,6 +331,10 @@ void TSdlShell::HandleEvent(const SDL_Event& event) {
       break;
     }
     case SDL_KEYDOWN:
+      // The window's own ways out (Ctrl+Q is a q too); the saver ends on any key by its rule.
+      if (FOptions.Mode == TShellMode::smWindow &&
+          (event.key.keysym.sym == SDLK_ESCAPE || event.key.keysym.sym == SDLK_q))
+        FQuit = true;
       FGroup->Key(inputScreen(event.key.windowID)->Index);
       break;
     case SDL_MOUSEBUTTONDOWN:  // every button, the extra (back and forward) ones too
@@ -316,8 +348,9 @@ void TSdlShell::HandleEvent(const SDL_Event& event) {
       int x = 0;
       int y = 0;
       SDL_GetWindowPosition(screen->Window, &x, &y);
-      x += event.motion.x;
-      y += event.motion.y;
+      // In the pixels the pointer rule is scaled to.
+      x = static_cast<int>(std::lround((x + event.motion.x) * screen->PixelRatio));
+      y = static_cast<int>(std::lround((y + event.motion.y) * screen->PixelRatio));
       if (std::exchange(FPointerStartPending, false)) {
         FGroup->PointerStartsAt(x, y);
         break;

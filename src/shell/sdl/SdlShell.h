@@ -11,6 +11,7 @@
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "shell/sdl/Monitors.h"
+#include "shell/sdl/RendererPicture.h"
 #include "shell/sdl/SdlSoundOutput.h"
 #include "shell/sdl/XWindow.h"
 
@@ -47,7 +48,9 @@ class TSdlShell {
     // converted onto the window.
     SDL_Surface* Shadow = nullptr;
     SDL_Surface* WindowSurface = nullptr;  // the window's pixels, valid until the next size
+    double PixelRatio = 1;  // the window's pixels per unit of its size and of the pointer's moves
     std::unique_ptr<TXSharedPicture> Shared{};  // instead of the window surface, where X11 allows
+    std::unique_ptr<TRendererPicture> Rendered{};  // instead of it in a high-dpi window
     bool SizeChanged = false;
   };
   const std::vector<std::unique_ptr<TScreen>>& Screens() const { return FScreens; }

@@ -108,4 +108,15 @@ else
   stop
 fi
 
+# At 200 % the window's pixels are the output's own: the board in 60-pixel cells, as on X11 at
+# 192 dpi, not 30-pixel ones doubled by the compositor.
+SWAYSOCK=$(ls "$runtime"/sway-ipc.*.sock 2>/dev/null | head -1) swaymsg output HEADLESS-1 scale 2 >/dev/null ||
+  fail "scale 2: swaymsg failed"
+start -window -seed 24 -speed 300
+sleep 2
+grim -g "0,0 640x400" "$work/scale2.png" || fail "scale 2: grim failed"
+[ -n "$artifacts" ] && cp "$work/scale2.png" "$artifacts/wayland-scale2.png"
+cells_match scale2 "$work/scale2.png" 1280 800 60 24 --cell 60
+stop
+
 e2e_result wayland-test
