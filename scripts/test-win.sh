@@ -206,7 +206,8 @@ xdotool mousemove 521 400
 testhost wait-gone TZepsScreenSaver 5000; record $? "/s: a 21-pixel movement closes the saver"
 wait_for "$scr_pid" 10; record $? "/s: the program ends with its window"
 
-for input in "key Shift_L" "key a" "click 1"; do
+# Also the wheel turned (5) and tilted (6), and an X button (8).
+for input in "key Shift_L" "key a" "click 1" "click 5" "click 6" "click 8"; do
   xdotool mousemove 500 400
   start_scr /s
   testhost find-class TZepsScreenSaver 10000 >/dev/null
@@ -215,6 +216,35 @@ for input in "key Shift_L" "key a" "click 1"; do
   testhost wait-gone TZepsScreenSaver 5000; record $? "/s: xdotool $input closes the saver"
   wait_for "$scr_pid" 10 >/dev/null
 done
+
+echo "== Another program's window"
+# A program started over the saver takes the keyboard: the saver ends rather than hide it.
+xdotool mousemove 500 400
+start_scr /s
+testhost find-class TZepsScreenSaver 10000 >/dev/null
+sleep 1
+"$wine" notepad 2>>"$logs/wine.log" &
+notepad_pid=$!
+testhost wait-gone TZepsScreenSaver 5000; record $? "/s: a program taking the foreground closes the saver"
+wait_for "$scr_pid" 10 >/dev/null
+# That program's window asks for the settings: the dialog is its own, centred on it, and disables it.
+notepad=$(testhost find-class Notepad 10000)
+hwnd=$(sed -n 's/.* hwnd=\([-0-9]*\) .*/\1/p' <<<"$notepad")
+IFS=, read -r x y w h <<<"$(sed -n 's/.* rect=\([^ ]*\) .*/\1/p' <<<"$notepad")"
+for form in "/c:$hwnd" "/c $hwnd"; do
+  start_scr $form
+  state=$(testhost dialog-state 10000)
+  IFS=, read -r dx dy dw dh <<<"$(dialog_value rect)"
+  off_x=$((2 * dx + dw - 2 * x - w)) off_y=$((2 * dy + dh - 2 * y - h))
+  echo "  dialog at $(dialog_value rect), owner $(dialog_value owner); ${notepad#FOUND }"
+  [ -n "$hwnd" ] && [ "$(dialog_value owner)" = "$hwnd" ] && [ "${off_x#-}" -le 1 ] && [ "${off_y#-}" -le 1 ] &&
+    testhost find-class Notepad | grep -q ' enabled=0 '
+  record $? "$form: the dialog is owned by that window, centred on it, and disables it"
+  testhost dialog-click 2
+  wait_for "$scr_pid" 10 >/dev/null
+done
+testhost find-class Notepad | grep -q ' enabled=1 '; record $? "/c <handle>: Cancel enables the window again"
+kill "$notepad_pid"; wait "$notepad_pid" 2>/dev/null
 
 echo "== Settings dialog"
 start_scr /c
