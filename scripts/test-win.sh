@@ -461,7 +461,9 @@ cp "$build/detonix.msi" "$WINEPREFIX/drive_c/detonix/"
 installed=$WINEPREFIX/drive_c/windows/system32/detonix.scr
 win msiexec /i 'C:\detonix\detonix.msi' /qn; record $? "msiexec /i detonix.msi"
 cmp -s "$installed" "$build/detonix.scr"; record $? "the saver is in the system folder"
-win reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | grep -q 'Detonix Screen Saver'
+# Registry queries are read to the end: grep -q would stop at the match, and the writer's broken
+# pipe fail the test.
+win reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | grep 'Detonix Screen Saver' >/dev/null
 record $? "an uninstall entry names it"
 "$wine" 'C:\windows\system32\detonix.scr' /s 2>>"$logs/wine.log" &
 scr_pid=$!
@@ -476,7 +478,7 @@ testhost dialog-click 2
 wait_for "$scr_pid" 10 >/dev/null
 win msiexec /x 'C:\detonix\detonix.msi' /qn; record $? "msiexec /x detonix.msi"
 [ ! -e "$installed" ]; record $? "uninstalling removes the saver"
-win reg query "$key" /v PlayerSpeed | grep -qi '0x12c'; record $? "the settings survive uninstalling"
+win reg query "$key" /v PlayerSpeed | grep -i '0x12c' >/dev/null; record $? "the settings survive uninstalling"
 win reg delete 'HKCU\software\Vantrel_Progs' /f >/dev/null 2>&1
 
 # A newer MSI replaces the older one (one uninstall entry, the new file, the settings kept) and an
@@ -521,7 +523,7 @@ msi_upgrade() {
   [ "$(entries)" = "Detonix Screen Saver $next" ]; record $? "upgrade: one entry left, for $next"
   product_icon; record $? "upgrade: the entry has the saver's icon"
   cmp -s "$installed" "$newer/detonix.scr"; record $? "upgrade: the system folder holds the new saver"
-  win reg query "$key" /v PlayerSpeed | grep -qi '0xc8'; record $? "upgrade: the settings are untouched"
+  win reg query "$key" /v PlayerSpeed | grep -i '0xc8' >/dev/null; record $? "upgrade: the settings are untouched"
   # Wine neither shows nor logs the launch condition's text under /qn: the log shows the
   # condition that stopped it, the table the text it carries.
   win msiexec /i 'C:\detonix\detonix.msi' /qn /l*v 'C:\detonix\downgrade.log'
