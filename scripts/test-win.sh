@@ -206,7 +206,8 @@ xdotool mousemove 521 400
 testhost wait-gone TZepsScreenSaver 5000; record $? "/s: a 21-pixel movement closes the saver"
 wait_for "$scr_pid" 10; record $? "/s: the program ends with its window"
 
-for input in "key Shift_L" "key a" "click 1"; do
+# Also the wheel turned (5) and tilted (6), and an X button (8).
+for input in "key Shift_L" "key a" "click 1" "click 5" "click 6" "click 8"; do
   xdotool mousemove 500 400
   start_scr /s
   testhost find-class TZepsScreenSaver 10000 >/dev/null
@@ -215,6 +216,35 @@ for input in "key Shift_L" "key a" "click 1"; do
   testhost wait-gone TZepsScreenSaver 5000; record $? "/s: xdotool $input closes the saver"
   wait_for "$scr_pid" 10 >/dev/null
 done
+
+echo "== Another program's window"
+# A program started over the saver takes the keyboard: the saver ends rather than hide it.
+xdotool mousemove 500 400
+start_scr /s
+testhost find-class TZepsScreenSaver 10000 >/dev/null
+sleep 1
+"$wine" notepad 2>>"$logs/wine.log" &
+notepad_pid=$!
+testhost wait-gone TZepsScreenSaver 5000; record $? "/s: a program taking the foreground closes the saver"
+wait_for "$scr_pid" 10 >/dev/null
+# That program's window asks for the settings: the dialog is its own, centred on it, and disables it.
+notepad=$(testhost find-class Notepad 10000)
+hwnd=$(sed -n 's/.* hwnd=\([-0-9]*\) .*/\1/p' <<<"$notepad")
+IFS=, read -r x y w h <<<"$(sed -n 's/.* rect=\([^ ]*\) .*/\1/p' <<<"$notepad")"
+for form in "/c:$hwnd" "/c $hwnd"; do
+  start_scr $form
+  state=$(testhost dialog-state 10000)
+  IFS=, read -r dx dy dw dh <<<"$(dialog_value rect)"
+  off_x=$((2 * dx + dw - 2 * x - w)) off_y=$((2 * dy + dh - 2 * y - h))
+  echo "  dialog at $(dialog_value rect), owner $(dialog_value owner); ${notepad#FOUND }"
+  [ -n "$hwnd" ] && [ "$(dialog_value owner)" = "$hwnd" ] && [ "${off_x#-}" -le 1 ] && [ "${off_y#-}" -le 1 ] &&
+    testhost find-class Notepad | grep -q ' enabled=0 '
+  record $? "$form: the dialog is owned by that window, centred on it, and disables it"
+  testhost dialog-click 2
+  wait_for "$scr_pid" 10 >/dev/null
+done
+testhost find-class Notepad | grep -q ' enabled=1 '; record $? "/c <handle>: Cancel enables the window again"
+kill "$notepad_pid"; wait "$notepad_pid" 2>/dev/null
 
 echo "== Settings dialog"
 start_scr /c
@@ -431,7 +461,9 @@ cp "$build/detonix.msi" "$WINEPREFIX/drive_c/detonix/"
 installed=$WINEPREFIX/drive_c/windows/system32/detonix.scr
 win msiexec /i 'C:\detonix\detonix.msi' /qn; record $? "msiexec /i detonix.msi"
 cmp -s "$installed" "$build/detonix.scr"; record $? "the saver is in the system folder"
-win reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | grep -q 'Detonix Screen Saver'
+# Registry queries are read to the end: grep -q would stop at the match, and the writer's broken
+# pipe fail the test.
+win reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | grep 'Detonix Screen Saver' >/dev/null
 record $? "an uninstall entry names it"
 "$wine" 'C:\windows\system32\detonix.scr' /s 2>>"$logs/wine.log" &
 scr_pid=$!
@@ -446,7 +478,7 @@ testhost dialog-click 2
 wait_for "$scr_pid" 10 >/dev/null
 win msiexec /x 'C:\detonix\detonix.msi' /qn; record $? "msiexec /x detonix.msi"
 [ ! -e "$installed" ]; record $? "uninstalling removes the saver"
-win reg query "$key" /v PlayerSpeed | grep -qi '0x12c'; record $? "the settings survive uninstalling"
+win reg query "$key" /v PlayerSpeed | grep -i '0x12c' >/dev/null; record $? "the settings survive uninstalling"
 win reg delete 'HKCU\software\Vantrel_Progs' /f >/dev/null 2>&1
 
 # A newer MSI replaces the older one (one uninstall entry, the new file, the settings kept) and an
@@ -491,7 +523,7 @@ msi_upgrade() {
   [ "$(entries)" = "Detonix Screen Saver $next" ]; record $? "upgrade: one entry left, for $next"
   product_icon; record $? "upgrade: the entry has the saver's icon"
   cmp -s "$installed" "$newer/detonix.scr"; record $? "upgrade: the system folder holds the new saver"
-  win reg query "$key" /v PlayerSpeed | grep -qi '0xc8'; record $? "upgrade: the settings are untouched"
+  win reg query "$key" /v PlayerSpeed | grep -i '0xc8' >/dev/null; record $? "upgrade: the settings are untouched"
   # Wine neither shows nor logs the launch condition's text under /qn: the log shows the
   # condition that stopped it, the table the text it carries.
   win msiexec /i 'C:\detonix\detonix.msi' /qn /l*v 'C:\detonix\downgrade.log'

@@ -280,8 +280,18 @@ void TConfigurationForm::LayOut(const RECT* suggested) {
   const int height = frame.bottom - frame.top;
   RECT work{};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  const int left = suggested ? suggested->left : work.left + (work.right - work.left - width) / 2;
-  const int top = suggested ? suggested->top : work.top + (work.bottom - work.top - height) / 2;
+  // Centred over the window that asked for it, on its monitor; our hidden owner asks for nothing.
+  RECT over = work;
+  const HWND owner = GetWindow(FDialog, GW_OWNER);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (owner && IsWindowVisible(owner) && GetWindowRect(owner, &over) &&
+      GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor))
+    work = monitor.rcWork;
+  const int left = suggested ? suggested->left
+                             : std::max(work.left, std::min((over.left + over.right - width) / 2, work.right - width));
+  const int top = suggested ? suggested->top
+                            : std::max(work.top, std::min((over.top + over.bottom - height) / 2, work.bottom - height));
   SetWindowPos(FDialog, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   Place(FDialog, DialogLayout, FFont.Get(), FDpi);
 

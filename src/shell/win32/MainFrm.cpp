@@ -89,6 +89,15 @@ LRESULT TZepsScreenSaver::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     HANDLE_MSG(hwnd, WM_MBUTTONDOWN, OnButtonDown);
     HANDLE_MSG(hwnd, WM_KEYDOWN, OnKey);
     HANDLE_MSG(hwnd, WM_SYSKEYDOWN, OnKey);
+    HANDLE_MSG(hwnd, WM_ACTIVATE, OnActivate);
+    HANDLE_MSG(hwnd, WM_ACTIVATEAPP, OnActivateApp);
+    case WM_XBUTTONDOWN:
+      OnButtonDown(hwnd, FALSE, 0, 0, 0);
+      return TRUE;  // an X button's message is answered with TRUE
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
+      OnButtonDown(hwnd, FALSE, 0, 0, 0);
+      return 0;
     default:
       return TBoardForm::HandleMessage(hwnd, msg, wParam, lParam);
   }
@@ -137,5 +146,16 @@ void TZepsScreenSaver::OnMouseMove(HWND hwnd, int x, int y, UINT) {
 void TZepsScreenSaver::OnButtonDown(HWND hwnd, BOOL, int, int, UINT) { CloseIf(hwnd, FScreens.Click(FIndex)); }
 
 void TZepsScreenSaver::OnKey(HWND hwnd, UINT, BOOL down, int, UINT) { CloseIf(hwnd, down && FScreens.Key(FIndex)); }
+
+// Another program in front gets what the user types, so it ends the run as a key does. Our own
+// windows (another monitor's, the message box) taking the activation do not.
+void TZepsScreenSaver::OnActivate(HWND hwnd, UINT state, HWND other, BOOL minimized) {
+  FORWARD_WM_ACTIVATE(hwnd, state, other, minimized, DefWindowProcA);  // the keyboard focus comes with it
+  DWORD process = 0;
+  if (other) GetWindowThreadProcessId(other, &process);
+  CloseIf(hwnd, state == WA_INACTIVE && process != GetCurrentProcessId() && FScreens.Key(FIndex));
+}
+
+void TZepsScreenSaver::OnActivateApp(HWND hwnd, BOOL active, DWORD) { CloseIf(hwnd, !active && FScreens.Key(FIndex)); }
 
 }  // namespace detonix::win32

@@ -12,7 +12,8 @@
 namespace detonix::win32 {
 
 // The full-screen saver on one monitor: a borderless black window of the monitor's size, the
-// pointer hidden over it, a game of the run's screens. Input that ends the run closes it.
+// pointer hidden over it, a game of the run's screens. Input that ends the run closes it, and so
+// does another program coming to the front.
 class TZepsScreenSaver final : public TBoardForm {
  public:
   TZepsScreenSaver(TApplication& app, TSaverScreens& screens, const TMonitor& monitor);
@@ -28,6 +29,8 @@ class TZepsScreenSaver final : public TBoardForm {
   void OnMouseMove(HWND hwnd, int x, int y, UINT keyFlags);
   void OnButtonDown(HWND hwnd, BOOL doubleClick, int x, int y, UINT keyFlags);
   void OnKey(HWND hwnd, UINT vk, BOOL down, int repeat, UINT flags);
+  void OnActivate(HWND hwnd, UINT state, HWND other, BOOL minimized);
+  void OnActivateApp(HWND hwnd, BOOL active, DWORD threadId);
   void OnShowGame(HWND hwnd) override;
   void CloseIf(HWND hwnd, bool ended);
 };

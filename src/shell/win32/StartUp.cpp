@@ -27,11 +27,15 @@ HWND HandleFromText(const std::string& text) {
 
 namespace {
 
+// The window TEXT names, when it exists.
+HWND ExistingWindow(const std::string& text) {
+  const HWND hwnd = HandleFromText(text);
+  return hwnd != nullptr && IsWindow(hwnd) ? hwnd : nullptr;
+}
+
 // The host window of /p and /a: a separate second argument naming an existing window.
 HWND HostWindow(const std::vector<std::string>& args, TStartUp& result) {
-  if (args.size() < 2 || !IsInteger(args[1])) return nullptr;
-  result.ParentWindow = HandleFromText(args[1]);
-  if (result.ParentWindow == nullptr || !IsWindow(result.ParentWindow)) return nullptr;
+  if (args.size() >= 2) result.ParentWindow = ExistingWindow(args[1]);
   return result.ParentWindow;
 }
 
@@ -55,9 +59,14 @@ TStartUp ParseCommandLine(const std::vector<std::string>& args) {
   }
   if (switchText.empty()) return result;
   switch (switchText[0]) {
-    case 'C':
+    case 'C': {
+      // The window asking for the settings, "/c:<handle>" or "/c <handle>", owns the dialog.
+      const size_t colon = switchText.find(':');
       result.SaverMode = TSaverMode::smConfigure;
+      if (colon != std::string::npos) result.ParentWindow = ExistingWindow(switchText.substr(colon + 1));
+      else if (args.size() >= 2) result.ParentWindow = ExistingWindow(args[1]);
       break;
+    }
     case 'P':
       if (HostWindow(args, result)) result.SaverMode = TSaverMode::smPreview;
       break;

@@ -13,7 +13,7 @@ enum class TSaverMode : uint8_t { smNone = 0, smSaver = 1, smPreview = 2, smChan
 // What the command line asked for; read once, before any window exists.
 struct TStartUp {
   TSaverMode SaverMode = TSaverMode::smNone;
-  HWND ParentWindow = nullptr;              // the host's window for the preview and the password change
+  HWND ParentWindow = nullptr;              // the host's window: the preview's parent, the dialogs' owner
   HWND PreviousForegroundWindow = nullptr;  // given back the foreground when the saver ends
 };
 

@@ -32,11 +32,12 @@ int RunGames(HINSTANCE instance, const TStartUp& startUp) {
   return code;
 }
 
-int RunConfigure(HINSTANCE instance) {
+// Owned by the window that asked for it, if any, else by our hidden one (no task bar button either way).
+int RunConfigure(HINSTANCE instance, HWND asking) {
   TNoTaskBarButtonForm application(instance, ApplicationTitle);
   const auto store = CreateUserSettingsStore();
   TConfigurationForm form(*store);
-  return form.ShowModal(instance, application.Handle()) == -1 ? 1 : 0;
+  return form.ShowModal(instance, asking ? asking : application.Handle()) == -1 ? 1 : 0;
 }
 
 }  // namespace
@@ -48,7 +49,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     case TSaverMode::smPreview:
       return RunGames(instance, startUp);
     case TSaverMode::smConfigure:
-      return RunConfigure(instance);
+      return RunConfigure(instance, startUp.ParentWindow);
     case TSaverMode::smChangePassword:
       ChangePassword(startUp.ParentWindow);
       return 0;

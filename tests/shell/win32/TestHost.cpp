@@ -216,9 +216,10 @@ int FindClass(const std::string& name, DWORD ms) {
   const auto ownerEx = owner ? static_cast<unsigned long>(GetWindowLongPtrA(owner, GWL_EXSTYLE)) : 0ul;
   const bool button = (ex & WS_EX_APPWINDOW) || (!owner && !(ex & WS_EX_TOOLWINDOW)) ||
                       (owner && IsWindowVisible(owner) && !(ownerEx & WS_EX_TOOLWINDOW));
-  std::printf("FOUND %s rect=%ld,%ld,%ld,%ld style=%08lX exstyle=%08lX taskbar=%d caption=%s\n", name.c_str(), r.left,
-              r.top, r.right - r.left, r.bottom - r.top, static_cast<unsigned long>(GetWindowLongPtrA(found, GWL_STYLE)),
-              ex, button ? 1 : 0, caption);
+  std::printf("FOUND %s rect=%ld,%ld,%ld,%ld style=%08lX exstyle=%08lX taskbar=%d enabled=%d hwnd=%s caption=%s\n",
+              name.c_str(), r.left, r.top, r.right - r.left, r.bottom - r.top,
+              static_cast<unsigned long>(GetWindowLongPtrA(found, GWL_STYLE)), ex, button ? 1 : 0,
+              IsWindowEnabled(found) ? 1 : 0, HandleText(found).c_str(), caption);
   return 0;
 }
 
@@ -271,6 +272,10 @@ int DialogState(DWORD ms) {
   POINT origin{0, 0};
   ClientToScreen(dialog, &origin);
   std::printf("client=%ldx%ld\norigin=%ld,%ld\n", client.right, client.bottom, origin.x, origin.y);
+  RECT frame{};
+  GetWindowRect(dialog, &frame);
+  std::printf("rect=%ld,%ld,%ld,%ld\nowner=%s\n", frame.left, frame.top, frame.right - frame.left,
+              frame.bottom - frame.top, HandleText(GetWindow(dialog, GW_OWNER)).c_str());
   const int speeds[] = {IDC_SPEED_VERYFAST, IDC_SPEED_FAST, IDC_SPEED_NORMAL, IDC_SPEED_SLOW, IDC_SPEED_VERYSLOW};
   for (int i = 0; i < 5; ++i)
     if (SendMessageA(Control(dialog, speeds[i]), BM_GETCHECK, 0, 0) == BST_CHECKED)

@@ -139,7 +139,7 @@ TEST(StartUp, SwitchesChooseTheMode) {
   }
 }
 
-TEST(StartUp, PreviewAndPasswordTakeAnExistingWindowAsASeparateArgument) {
+TEST(StartUp, PreviewPasswordAndSettingsTakeAnExistingWindow) {
   const HWND host = MakeHostWindow(50, 50);
   const std::string handle = std::to_string(static_cast<int32_t>(reinterpret_cast<intptr_t>(host)));
   TStartUp s = ParseCommandLine({"/p", handle});
@@ -150,9 +150,13 @@ TEST(StartUp, PreviewAndPasswordTakeAnExistingWindowAsASeparateArgument) {
   EXPECT_TRUE(s.SaverMode == TSaverMode::smChangePassword && s.ParentWindow == host) << "password for " + handle;
   s = ParseCommandLine({"/p:" + handle});
   EXPECT_TRUE(s.SaverMode == TSaverMode::smNone) << "handle in the same argument";
+  for (const auto& args : {std::vector<std::string>{"/c:" + handle}, {"/C", handle}})
+    EXPECT_TRUE(ParseCommandLine(args).ParentWindow == host) << "the settings owned by " + args.back();
   DestroyWindow(host);
   s = ParseCommandLine({"/p", handle});
   EXPECT_TRUE(s.SaverMode == TSaverMode::smNone) << "a window that is gone";
+  s = ParseCommandLine({"/c:" + handle});
+  EXPECT_TRUE(s.SaverMode == TSaverMode::smConfigure && s.ParentWindow == nullptr) << "settings for a window that is gone";
   EXPECT_TRUE(ParseCommandLine({"/s"}).PreviousForegroundWindow == GetForegroundWindow()) << "foreground kept";
 }
 
