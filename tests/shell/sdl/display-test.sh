@@ -225,6 +225,18 @@ for mode in -window -fullscreen; do
   else fail "$mode: destroyed window: status ${status:-none}: $(cat "$work/stderr")"; stop; fi
 done
 
+# The window's keyboard ways out, and its icon for task switchers.
+for key in Escape q ctrl+q; do
+  start -window
+  wid=$(xdotool search --sync --limit 1 --pid "$pid" 2>/dev/null | head -1)
+  if [ "$key" = Escape ]; then
+    xprop -id "$wid" _NET_WM_ICON 2>/dev/null | grep -q 'Icon (64 x 64)' && pass "window: shows its icon" || fail "window: no icon"
+  fi
+  xdotool windowfocus "$wid" key "$key"
+  if ends_within 2 && [ "$status" -eq 0 ]; then pass "window: $key ends it"
+  else fail "window: $key did not end it"; stop; fi
+done
+
 # The desktop's idle goes on while any mode runs: the X server's own screen saver still starts.
 xset s 2 0
 for mode in -window -fullscreen -root; do
