@@ -229,9 +229,8 @@ TCommandLine<TSpritesOptions> ParseSpritesOptions(const TArgs& args) {
 }
 
 std::string UsageError(std::string_view command, std::string_view problem) {
-  const TCommandText* c = FindCommand(command);
-  return "detonix-headless " + std::string(command) + ": " + std::string(problem) + "; usage: detonix-headless " +
-         std::string(command) + " " + std::string(c ? c->Synopsis : "") + " (--help lists the options)";
+  const std::string program = "detonix-headless " + std::string(command);
+  return program + ": " + std::string(problem) + "\nTry '" + program + " --help'.";
 }
 
 std::optional<int> HelpOrUsageError(std::string_view command, bool help, const std::string& error) {
