@@ -273,7 +273,10 @@ std::string HeadlessManPage(std::string_view version) {
     page += ".SS " + Roff(c.Name) + "\n" + Roff(c.Description) + "\n" + RoffEntries(CommandEntries(c.Name));
   page += ".SH SETTINGS\n" + Roff(SettingsNote()) + "\n" + RoffEntries(SettingEntries(PlaySettings)) + ".PP\n" +
           Roff(AliasNote()) + "\n";
-  page += R"(.SH FILES
+  page += R"(.SH EXIT STATUS
+0 when the command did its work, 1 when it failed (a maze that cannot be made, a file that cannot
+be written), 2 on a usage error.
+.SH FILES
 .I $XDG_CONFIG_HOME/detonix/detonix.conf
 (else
 .IR ~/.config/detonix/detonix.conf ):
