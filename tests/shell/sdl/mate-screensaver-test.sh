@@ -28,11 +28,14 @@ if [ "${2:-}" != --inside ]; then
   work=$(mktemp -d)
   mkdir -p "$work/home" "$work/run" && chmod 700 "$work/run"
   # A session of its own: the bus, and the dconf service it starts, see only this environment.
+  # The bus's chatter goes to a log; the test's own messages to standard error, through fd 3.
+  exec 3>&2
   exec "${ns[@]}" env -i PATH=/usr/bin:/bin LANG=C.UTF-8 HOME="$work/home" XDG_RUNTIME_DIR="$work/run" NO_AT_BRIDGE=1 \
     XDG_DATA_DIRS="$work/dest/usr/share:/usr/share" \
-    dbus-run-session -- "$0" "$build" --inside "$work"
+    dbus-run-session -- "$0" "$build" --inside "$work" 2>"$work/bus.log"
 fi
 
+exec 2>&3 3>&-
 work=$3
 xvfb=
 saver=
