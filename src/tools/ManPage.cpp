@@ -65,7 +65,7 @@ The scale (cells of 30 pixels times it) is the desktop's: on X11 the
 resource that GNOME, KDE and
 .BR xrdb (1)
 set, over 96 (144 is 150\ %), else the monitor's density as SDL measures it, in quarter steps and
-never below 100\ %. On Wayland the compositor scales the window by its output's scale.
+never below 100\ %. On Wayland, the scale of the output the window is on.
 .B \-scale
 sets it for one run.
 .SH FILES
