@@ -85,6 +85,7 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
   bool help = false, version = false, save = false, show = false, fullScreen = false, window = false, preview = false;
   std::optional<uint64_t> windowIdOption;
   std::optional<uint64_t> previewId;
+  std::string notSetting;  // the first option given that --save-settings could not store
 
   auto fail = [&](std::string message) {
     result.Error = std::move(message);
@@ -112,6 +113,8 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
       if (!hasValue) return fail("missing value for " + given);
       ++i;
     }
+    const bool command = run->Switch == TRunSwitch::rsSave || run->Switch == TRunSwitch::rsShow;
+    if (!command && notSetting.empty()) notSetting = given;
     switch (run->Switch) {
       case TRunSwitch::rsHelp: help = true; break;
       case TRunSwitch::rsVersion: version = true; break;
@@ -149,6 +152,10 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
     return result;
   }
   if (save && show) return fail("--save-settings and --show-settings do not go together");
+  // Saving a seed, a scale or a mode as if it were stored would be a silent no.
+  if (save && !notSetting.empty())
+    return fail("'" + notSetting +
+                "' cannot be saved: --save-settings stores only the settings (not -seed, -scale or a mode)");
   if (save || show) {
     o.Mode = save ? TShellMode::smSaveSettings : TShellMode::smShowSettings;
     o.UnderXscreensaver = show && xscreensaverWindow && *xscreensaverWindow;
@@ -194,7 +201,7 @@ std::vector<TUsageEntry> ModeEntries() {
       {"-root", "draw into $XSCREENSAVER_WINDOW, or else the root window"},
       {"-window-id ID", "draw into the X11 window ID (decimal or 0x hex)"},
       {"/p ID", "the same as a small preview: small cells, no sound"},
-      {"--save-settings [opts]", "write the options given to the settings file and end"},
+      {"--save-settings [opts]", "write the settings given to the settings file and end"},
       {"--show-settings [opts]", "print the settings in effect (or, with $XSCREENSAVER_WINDOW set, those that "
                                  "play there) and the file's path and end"},
       {"-h, --help", "print the modes and options and end"},
@@ -232,7 +239,8 @@ std::string OptionsNote() {
 std::string UsageText() {
   return "usage: detonix [mode] [options]\n\nTwo computer players play a bomb-laying maze game; you watch.\n\nModes:\n" +
          UsageLines(ModeEntries()) + Wrapped(ModesNote(), 2) + "\n" + Wrapped(SettingsNote(), 0) +
-         UsageLines(SettingEntries()) + "\n" + Wrapped(OptionsNote(), 0);
+         UsageLines(SettingEntries()) + "\n" + Wrapped(OptionsNote(), 0) +
+         "\n'man detonix' adds the exit statuses, the environment and examples with saver hosts.\n";
 }
 
 }  // namespace detonix::sdl

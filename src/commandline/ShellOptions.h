@@ -36,7 +36,7 @@ struct TShellOptions {
 };
 
 // The outcome of reading the command line: the options, or the message for a usage error
-// (the program then prints it with the usage and ends with status 2).
+// (the program then prints it and a pointer to --help, and ends with status 2).
 struct TParseResult {
   TShellOptions Options;
   std::string Error;

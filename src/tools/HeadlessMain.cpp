@@ -43,6 +43,6 @@ int main(int argc, char** argv) {
   }
   for (const auto& c : Commands)
     if (std::strcmp(argv[1], c.Name) == 0) return finish(c.Run(detonix::headless::TArgs(argv + 2, argv + argc)));
-  std::fprintf(stderr, "detonix-headless: unknown command '%s'\n\n%s", argv[1], detonix::headless::ToolHelp().c_str());
+  std::fprintf(stderr, "detonix-headless: unknown command '%s'\nTry 'detonix-headless --help'.\n", argv[1]);
   return 2;
 }

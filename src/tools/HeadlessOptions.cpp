@@ -229,9 +229,8 @@ TCommandLine<TSpritesOptions> ParseSpritesOptions(const TArgs& args) {
 }
 
 std::string UsageError(std::string_view command, std::string_view problem) {
-  const TCommandText* c = FindCommand(command);
-  return "detonix-headless " + std::string(command) + ": " + std::string(problem) + "; usage: detonix-headless " +
-         std::string(command) + " " + std::string(c ? c->Synopsis : "") + " (--help lists the options)";
+  const std::string program = "detonix-headless " + std::string(command);
+  return program + ": " + std::string(problem) + "\nTry '" + program + " --help'.";
 }
 
 std::optional<int> HelpOrUsageError(std::string_view command, bool help, const std::string& error) {
@@ -274,7 +273,10 @@ std::string HeadlessManPage(std::string_view version) {
     page += ".SS " + Roff(c.Name) + "\n" + Roff(c.Description) + "\n" + RoffEntries(CommandEntries(c.Name));
   page += ".SH SETTINGS\n" + Roff(SettingsNote()) + "\n" + RoffEntries(SettingEntries(PlaySettings)) + ".PP\n" +
           Roff(AliasNote()) + "\n";
-  page += R"(.SH FILES
+  page += R"(.SH EXIT STATUS
+0 when the command did its work, 1 when it failed (a maze that cannot be made, a file that cannot
+be written), 2 on a usage error.
+.SH FILES
 .I $XDG_CONFIG_HOME/detonix/detonix.conf
 (else
 .IR ~/.config/detonix/detonix.conf ):

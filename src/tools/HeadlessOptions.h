@@ -48,7 +48,8 @@ TCommandLine<TPlayOptions> ParsePlayOptions(const TArgs& args);
 TCommandLine<TMazeOptions> ParseMazeOptions(const TArgs& args);
 TCommandLine<TSpritesOptions> ParseSpritesOptions(const TArgs& args);
 
-// "detonix-headless COMMAND: PROBLEM; usage: ...", the line a usage error prints.
+// What a usage error prints, as detonix does: "detonix-headless COMMAND: PROBLEM" and a line
+// pointing to COMMAND's --help.
 std::string UsageError(std::string_view command, std::string_view problem);
 // Prints COMMAND's help when asked for, else its usage error when there is one: the status to end
 // with then, else nothing.

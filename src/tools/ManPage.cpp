@@ -5,7 +5,8 @@
 namespace detonix::sdl {
 
 std::string ManPage(std::string_view version) {
-  std::string page = ".TH DETONIX 6 \"\" \"Detonix " + Roff(version) + "\" \"Games\"\n";
+  // Paths, variables and options are not to be hyphenated.
+  std::string page = ".TH DETONIX 6 \"\" \"Detonix " + Roff(version) + "\" \"Games\"\n.nh\n";
   page += R"(.SH NAME
 detonix \- a screen saver in which two computer players play a bomb\-laying maze game
 .SH SYNOPSIS
@@ -21,7 +22,77 @@ starts. Nobody plays it: you watch.
 )";
   page += RoffEntries(ModeEntries()) + ".PP\n" + Roff(ModesNote()) + "\n.SH OPTIONS\n" + Roff(SettingsNote()) + "\n";
   page += RoffEntries(SettingEntries()) + ".PP\n" + Roff(OptionsNote()) + "\n";
-  page += R"(.SH XSCREENSAVER
+  page += R"(.SH EXIT STATUS
+.TP
+.B 0
+The run ended as asked (the window closed, input ended the full\-screen saver, the host took its
+window back), or a command did its work.
+.TP
+.B 1
+Something failed: no display could be opened, no board could be made, another program destroyed
+the program's own window, or the settings file or standard output could not be written. A message
+says which.
+.TP
+.B 2
+A usage error: an unknown option, a bad value, or an option that
+.B \-\-save\-settings
+cannot store. One line names it.
+.TP
+.BR 143 ", " 130
+After SIGTERM or SIGINT the game stops and the program ends by that signal, which a shell reports
+as 128 plus its number. Saver hosts end their hacks with SIGTERM.
+.SH ENVIRONMENT
+.TP
+.B SDL_VIDEODRIVER
+The display system SDL uses. Unset, it is X11 where
+.B DISPLAY
+is set (on a Wayland desktop, XWayland) and Wayland otherwise. With
+.B wayland
+it is a native Wayland client: the window and
+.B \-fullscreen
+work there, while the modes that draw into another program's window always use X11.
+.TP
+.B XSCREENSAVER_WINDOW
+The X11 window a saver host (xscreensaver, mate\-screensaver, xsecurelock) gives its hack:
+.B \-root
+or no mode at all draws into it, and there the settings file gives only the maze densities.
+.TP
+.B XDG_CONFIG_HOME
+Where the settings folder is.
+.PP
+The scale (cells of 30 pixels times it) is the desktop's: on X11 the
+.B Xft.dpi
+resource that GNOME, KDE and
+.BR xrdb (1)
+set, over 96 (144 is 150\ %), else the monitor's density as SDL measures it, in quarter steps and
+never below 100\ %. On Wayland, the scale of the output the window is on.
+.B \-scale
+sets it for one run.
+.SH FILES
+.TP
+.I $XDG_CONFIG_HOME/detonix/detonix.conf
+The settings, one
+.I Name=value
+line each (without
+.BR XDG_CONFIG_HOME :
+.IR ~/.config/detonix/detonix.conf ).
+.TP
+.I /usr/libexec/xscreensaver/detonix
+The hack saver hosts run, a link to the program.
+.TP
+.I /usr/share/xscreensaver/config/detonix.xml
+What xscreensaver's settings window offers.
+.TP
+.I /usr/share/applications/screensavers/detonix\-screensaver.desktop
+The entry mate\-screensaver lists.
+.SH EXAMPLES
+Slower players, with Murvex first, in a window; then denser mazes kept for every run:
+.PP
+.nf
+    detonix \-speed 200 \-player1 Murvex
+    detonix \-\-save\-settings \-fixed\-blocks 0.5
+.fi
+.SS xscreensaver
 Add this line to the
 .B programs:
 list in
@@ -35,27 +106,55 @@ then choose Detonix in xscreensaver's settings:
 What xscreensaver's settings window shows is what plays: it passes every choice on the command
 line (see
 .BR OPTIONS ).
-.SH FILES
-.TP
-.I $XDG_CONFIG_HOME/detonix/detonix.conf
-The settings, one
-.I Name=value
-line each (without
-.BR XDG_CONFIG_HOME :
-.IR ~/.config/detonix/detonix.conf ).
-.TP
-.I /usr/share/xscreensaver/config/detonix.xml
-What xscreensaver's settings window offers.
-.SH ENVIRONMENT
-.TP
+.SS mate\-screensaver
+Choose Detonix in
+.BR mate\-screensaver\-preferences (1),
+or:
+.PP
+.nf
+    gsettings set org.mate.screensaver mode single
+    gsettings set org.mate.screensaver themes "['screensavers\-detonix\-screensaver']"
+.fi
+.PP
+mate\-screensaver runs hacks only from its own folders, among them
+.IR /usr/libexec/xscreensaver .
+For options, copy the entry to
+.I ~/.local/share/applications/screensavers/
+and add them to its
+.B Exec
+line.
+.SS swayidle
+Detonix full screen after 5 minutes, the lock after 10 (Detonix never holds off the desktop's idle,
+so the lock comes while it plays). The
+.B resume
+command ends it on any activity, even a pointer move too small to end it by itself:
+.PP
+.nf
+    swayidle \-w timeout 300 'detonix \-fullscreen' \e
+                resume "pkill \-xf 'detonix \-fullscreen'" \e
+             timeout 600 'swaylock \-f' before\-sleep 'swaylock \-f'
+.fi
+.SS xsecurelock
+.nf
+    XSECURELOCK_SAVER=/usr/libexec/xscreensaver/detonix xsecurelock
+.fi
+.PP
+xsecurelock runs the saver on each monitor with
+.B \-root
+and
 .B XSCREENSAVER_WINDOW
-The window xscreensaver gives its hacks to draw into.
-.TP
-.B XDG_CONFIG_HOME
-Where the settings folder is.
+set, and ends it with SIGTERM when it unlocks. For options, name a script instead:
+.PP
+.nf
+    #!/bin/sh
+    exec detonix \-\-root \-speed 200
+.fi
 .SH SEE ALSO
 .BR detonix\-headless (6),
-.BR xscreensaver (1)
+.BR xscreensaver (1),
+.BR mate\-screensaver (1),
+.BR xsecurelock (1),
+.BR swayidle (1)
 )";
   return page;
 }

@@ -45,10 +45,10 @@ if(NOT status EQUAL 0 OR NOT count EQUAL 5)
   message(FATAL_ERROR "expected 5 frames, got ${count} (${status}):\n${frames}")
 endif()
 
-# Bad input: a one-line usage message and status 2.
+# Bad input: the problem, a pointer to --help and status 2.
 foreach(bad "--minutes;abc" "--width;0" "--speed;-5" "--frames;${WORK}/x" "--bogus" "--seed")
   play(out status ${bad})
-  if(NOT status EQUAL 2 OR NOT out MATCHES "usage: detonix-headless play")
+  if(NOT status EQUAL 2 OR NOT out MATCHES "^detonix-headless play: [^\n]*\nTry 'detonix-headless play --help'.\n$")
     message(FATAL_ERROR "'${bad}' gave status ${status}:\n${out}")
   endif()
 endforeach()

@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   const TParseResult parsed = ParseCommandLine(args, std::getenv("XSCREENSAVER_WINDOW"));
   if (!parsed.Ok()) {
-    std::fprintf(stderr, "detonix: %s\n\n%s", parsed.Error.c_str(), UsageText().c_str());
+    std::fprintf(stderr, "detonix: %s\nTry 'detonix --help'.\n", parsed.Error.c_str());
     return 2;
   }
   const TShellOptions& options = parsed.Options;

@@ -57,15 +57,25 @@ case $case in
     done
     ;;
   bad_option)
-    for args in "-bogus" "/p" "/p 0" "/p notanumber" "-speed 0" "-speed fast" "-player1 Nobody" \
+    # One line names the problem, the next points to --help; the whole usage is not repeated.
+    run 2 -fullscreen -bogus
+    [ "$err" = "detonix: unknown option '-bogus'"$'\n'"Try 'detonix --help'." ] || fail "-bogus said: $err"
+    for args in "/p" "/p 0" "/p notanumber" "-speed 0" "-speed fast" "-player1 Nobody" \
                 "-fixed-blocks 2" "--save-settings --show-settings" "-window-id"; do
       # shellcheck disable=SC2086
       run 2 $args
-      has "$err" "usage: detonix"
+      [ "$(wc -l <<<"$err")" -eq 2 ] && has "$err" "Try 'detonix --help'." || fail "'$args' said: $err"
       [ -z "$out" ] || fail "'$args' wrote to stdout: $out"
     done
     # A bad window id from xscreensaver is refused the same way.
     XSCREENSAVER_WINDOW=junk run 2 -root
+    # What is no setting cannot be saved, and nothing of the rest is saved with it.
+    for extra in "-scale 2" "--seed 5" "-fullscreen"; do
+      # shellcheck disable=SC2086
+      run 2 --save-settings -speed 200 $extra
+      has "$err" "'${extra% *}' cannot be saved"
+      [ ! -e "$conf" ] || fail "--save-settings $extra wrote the file: $(cat "$conf")"
+    done
     ;;
   settings_round_trip)
     run 0 --show-settings

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Debian package's round trip: package-test.sh BUILD-DIR makes the package (dpkg-buildpackage
 # from debian/), checks it with lintian and hardening-check, installs it with dpkg, checks what it
-# put in place and that every version in it is the project's, lets the real xscreensaver daemon run the installed hack
-# (xscreensaver-test.sh), removes it and checks nothing of it is left. Needs root; skipped (77)
-# otherwise, and when a detonix package is installed already (it is not ours to replace).
+# put in place (the desktop entries and the AppStream metadata validated) and that every version in
+# it is the project's, lets the real xscreensaver daemon run the installed hack (xscreensaver-test.sh),
+# removes it and checks nothing of it is left. Needs root; skipped (77) otherwise, and when a
+# detonix package is installed already (it is not ours to replace).
 set -uo pipefail
 if [ "$(id -u)" -ne 0 ]; then
   echo "package-test: skipped: installing a package needs root (the CI runs as root)"
@@ -46,11 +47,34 @@ dpkg -i "$deb" >"$build/package-test.log" 2>&1 ||
 installed=yes
 pass "dpkg -i installed it"
 
+saver_entry=/usr/share/applications/screensavers/detonix-screensaver.desktop
+metainfo=/usr/share/metainfo/org.vantrelprogs.detonix.metainfo.xml
 for f in /usr/bin/detonix /usr/bin/detonix-headless /usr/share/xscreensaver/config/detonix.xml \
-         /usr/share/applications/detonix.desktop /usr/share/icons/hicolor/48x48/apps/detonix.png \
-         /usr/share/doc/detonix/copyright; do
+         /usr/share/applications/detonix.desktop "$saver_entry" "$metainfo" \
+         /usr/share/icons/hicolor/48x48/apps/detonix.png /usr/share/doc/detonix/copyright; do
   [ -f "$f" ] || fail "$f is missing"
 done
+# mate-screensaver runs only hacks in its own folders, by the entry's absolute path.
+if grep -qx "Exec=/usr/libexec/xscreensaver/detonix --root" "$saver_entry" 2>/dev/null &&
+   grep -qx "Categories=Screensaver;" "$saver_entry" && desktop-file-validate "$saver_entry" >/dev/null; then
+  pass "the screen-saver entry runs the installed hack"
+else
+  fail "$saver_entry: $(cat "$saver_entry" 2>&1; desktop-file-validate "$saver_entry" 2>&1)"
+fi
+if command -v appstreamcli >/dev/null; then
+  # Clean means not even a pedantic remark. The package's own tree, unpacked, is validated as a
+  # whole too: that finds a launchable desktop entry the package does not have.
+  tree=$(mktemp -d)
+  dpkg-deb -x "$deb" "$tree"
+  out=$(appstreamcli validate --no-net --pedantic "$metainfo" 2>&1 &&
+        appstreamcli validate-tree --no-net --pedantic "$tree" 2>&1)
+  if [ $? -eq 0 ] && ! grep -q '[EWIP]: ' <<<"$out"; then
+    pass "appstreamcli validate and validate-tree --no-net --pedantic: $(tr '\n' ' ' <<<"$out")"
+  else
+    fail "appstreamcli: $out"
+  fi
+  rm -rf "$tree"
+fi
 hack=/usr/libexec/xscreensaver/detonix
 if [ -L "$hack" ] && [ "$(readlink -f "$hack")" = /usr/bin/detonix ]; then
   pass "$hack is a link to /usr/bin/detonix"
@@ -82,7 +106,9 @@ seen+=" $(/usr/bin/detonix-headless --version 2>&1 | head -1);"
 for page in detonix detonix-headless; do
   seen+=" $page.6 $(zcat "/usr/share/man/man6/$page.6.gz" | sed -n 's/^\.TH [^"]*"[^"]*" "Detonix \([^"]*\)".*/\1/p');"
 done
+seen+=" metainfo $(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo");"
 want="package $version; detonix $version; detonix-headless $version; detonix.6 $version; detonix-headless.6 $version;"
+want+=" metainfo $version;"
 if [ "$seen" = "$want" ]; then
   pass "every version is $version: $seen"
 else
