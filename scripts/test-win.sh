@@ -153,6 +153,49 @@ want+="\"FileVersion\",\"$version\";\"ProductVersion\",\"$version\";manifest \"$
 echo "  $seen"
 [ "$seen" = "$want" ]; record $? "detonix.scr and detonix.msi carry the version $version"
 
+# The icon in detonix.scr: each size drawn for it, 32 bits with an alpha channel whose clear pixels
+# the AND mask marks too, the 256-pixel one a PNG; the group as Windows reads it from the file.
+icons=$(/usr/bin/python3 - "$build/detonix.scr" <<'PY'
+import struct, sys
+pe = open(sys.argv[1], "rb").read()
+head = struct.unpack_from("<I", pe, 0x3C)[0]
+count, optional = struct.unpack_from("<H12xH", pe, head + 6)
+for i in range(count):
+    name, _, rva, _, raw = struct.unpack_from("<8sIIII", pe, head + 24 + optional + 40 * i)
+    if name.rstrip(b"\0") == b".rsrc":
+        break
+def entries(at):  # a resource directory's entries: id -> offset
+    named, ids = struct.unpack_from("<12xHH", pe, raw + at)
+    return dict(struct.unpack_from("<II", pe, raw + at + 16 + 8 * i) for i in range(named + ids))
+def resource(kind, ident):
+    language = entries(entries(entries(0)[kind] & 0x7FFFFFFF)[ident] & 0x7FFFFFFF)
+    data, length = struct.unpack_from("<II", pe, raw + next(iter(language.values())))
+    return pe[raw + data - rva:raw + data - rva + length]
+group = resource(14, 1)
+for i in range(struct.unpack_from("<H", group, 4)[0]):
+    width, _, _, _, _, bits, _, ident = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i)
+    size, image = width or 256, resource(3, ident)
+    if image.startswith(b"\x89PNG"):
+        kind = "png" if struct.unpack_from(">IIBB", image, 16) == (size, size, 8, 6) else "bad"
+    else:
+        row = (size + 31) // 32 * 4
+        alpha = image[43:40 + 4 * size * size:4]
+        mask = image[40 + 4 * size * size:]
+        clear = [mask[p // size * row + p % size // 8] >> (7 - p % size % 8) & 1 for p in range(size * size)]
+        ok = struct.unpack_from("<4xii2xH", image) == (size, 2 * size, 32) and 0 in alpha and 255 in alpha
+        kind = "alpha" if ok and clear == [a == 0 for a in alpha] else "bad"
+    print(f"{size}:{bits}:{kind}", end=" ")
+PY
+)
+echo "  icon: $icons"
+[ "$icons" = "256:32:png 64:32:alpha 48:32:alpha 40:32:alpha 32:32:alpha 24:32:alpha 20:32:alpha 16:32:alpha " ]
+record $? "detonix.scr's icon: 16 to 256 pixels, each with its alpha and mask, 256 as PNG"
+sections=$(x86_64-w64-mingw32-objdump -h "$build/detonix.scr" | awk '$2 ~ /^\.debug/ {print $2}' | tr '\n' ' ')
+[ -z "$sections" ]; record $? "the Release detonix.scr has no debug sections ($(stat -c %s "$build/detonix.scr") bytes) $sections"
+properties=$(msiinfo export "$build/detonix.msi" Property | tr -d '\r')
+grep -qx $'ARPNOMODIFY\t1' <<<"$properties" && grep -qx $'ARPNOREPAIR\t1' <<<"$properties"
+record $? "the MSI's uninstall entry offers no Modify and no Repair"
+
 echo "== In-process cases (GoogleTest)"
 for program in "$build"/tests/*_tests.exe; do
   name=$(basename "$program" .exe)
@@ -465,6 +508,10 @@ cmp -s "$installed" "$build/detonix.scr"; record $? "the saver is in the system 
 # pipe fail the test.
 win reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | grep 'Detonix Screen Saver' >/dev/null
 record $? "an uninstall entry names it"
+code=$(sed -n 's/^ProductCode\t//p' <<<"$properties")
+entry=$(win reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\'"$code")
+grep -qiE '^\s*NoModify\s+REG_DWORD\s+0x1\s*$' <<<"$entry" && grep -qiE '^\s*NoRepair\s+REG_DWORD\s+0x1\s*$' <<<"$entry"
+record $? "the uninstall entry offers removing only (NoModify, NoRepair)"
 "$wine" 'C:\windows\system32\detonix.scr' /s 2>>"$logs/wine.log" &
 scr_pid=$!
 testhost find-class TZepsScreenSaver 10000 >/dev/null; record $? "the installed saver runs full screen (/s)"
