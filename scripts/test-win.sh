@@ -305,6 +305,10 @@ record $? "/c: both boxes clear, the interval field greyed showing 5"
 [ "$(dialog_value osver)" = "Windows NT" ] && [[ "$(dialog_value osbuild)" == "Build 6.1.7601"* ]] &&
   [[ "$(dialog_value mem)" =~ ^Total\ Memory:\ [0-9][0-9,]*\ KB$ ]]
 record $? "/c: About texts: $(dialog_value osver), $(dialog_value osbuild), $(dialog_value mem)"
+[ "$(dialog_value version)" = "Version $version" ] && [ "$(dialog_value licence)" = "Free software under the MIT licence" ]
+record $? "/c: About shows \"$(dialog_value version)\" and \"$(dialog_value licence)\""
+keys=$(dialog_value keys)
+[ ${#keys} = 10 ] && [ -z "$(fold -w1 <<<"$keys" | sort | uniq -d)" ]; record $? "/c: ten access keys, none twice ($keys)"
 win_id=$(xdotool search --name 'Detonix Screen Saver Settings' | head -1)
 screenshot dialog-settings.png "$win_id"
 testhost dialog-page 1; sleep 0.5
@@ -392,6 +396,32 @@ grep -qx "message=Error Creating Maze - change Maze options" <<<"$message"; reco
 grep -qx "owner_chain_tool=1" <<<"$message"; record $? "/s: the message box's owners end in the hidden tool window"
 wait_for "$scr_pid" 10; record $? "/s: after the message the program ends"
 testhost find-class TZepsScreenSaver >/dev/null; record $((1 - $?)) "/s: no saver window is left"
+win reg delete 'HKCU\software\Vantrel_Progs' /f >/dev/null 2>&1
+
+echo "== The interval of a forced maze"
+win reg add "$key" /v ForceInterval /t REG_DWORD /d 0 /f >/dev/null
+start_scr /c
+state=$(testhost dialog-state 10000)
+testhost dialog-click 1
+wait_for "$scr_pid" 10 >/dev/null
+values=$(win reg query "$key")
+[ "$(dialog_value forcemaze)$(dialog_value interval)" = 00 ] && expect_value ForceMaze REG_DWORD 0x0 &&
+  expect_value ForceInterval REG_DWORD 0x0
+record $? "unticked: a stored 0 minutes shows as 0, and OK keeps it"
+start_scr /c
+testhost dialog-state 10000 >/dev/null
+xdotool windowfocus --sync "$(xdotool search --name 'Detonix Screen Saver Settings' | head -1)" key alt+t; sleep 0.3
+state=$(testhost dialog-state)
+[ "$(dialog_value forcemaze)$(dialog_value interval_enabled) $(dialog_value interval)" = "11 1" ]
+record $? "Alt+T ticks the force-maze box, and 0 minutes show as 1"
+xdotool key alt+m Down; sleep 0.3
+state=$(testhost dialog-state)
+[ "$(dialog_value focus) $(dialog_value interval)" = "1122 1" ]; record $? "Alt+M goes to the minutes, whose arrows stop at 1"
+testhost dialog-set-text 1122 0
+testhost dialog-click 1
+wait_for "$scr_pid" 10 >/dev/null
+values=$(win reg query "$key")
+expect_value ForceMaze REG_DWORD 0x1 && expect_value ForceInterval REG_DWORD 0x1; record $? "ticked: 0 typed and OK write 1 minute"
 win reg delete 'HKCU\software\Vantrel_Progs' /f >/dev/null 2>&1
 
 echo "== The Windows 95 family"
