@@ -114,7 +114,8 @@ start_scr() {  # ARGS...: starts the saver in the background; its pid in $scr_pi
   scr_pid=$!
 }
 
-dialog_value() { grep "^$1=" <<<"$state" | head -1 | cut -d= -f2-; }
+# A value as shown: without the '&' that marks an access key.
+dialog_value() { grep "^$1=" <<<"$state" | head -1 | cut -d= -f2- | tr -d '&'; }
 
 screenshot() {  # FILE [WINDOW-ID]
   import -window "${2:-root}" "$artifacts/$1" 2>>"$logs/wine.log"
@@ -152,6 +153,9 @@ want="FILEVERSION$major,$minor,$patch,0;PRODUCTVERSION$major,$minor,$patch,0;"
 want+="\"FileVersion\",\"$version\";\"ProductVersion\",\"$version\";manifest \"$version.0\";MSI $version"
 echo "  $seen"
 [ "$seen" = "$want" ]; record $? "detonix.scr and detonix.msi carry the version $version"
+# The settings page's controls and labels each have an Alt key (the letter after '&'), none twice.
+keys=$(grep -oE '^ *[A-Z]+ "[^"]*&[^"&]' <<<"$resources" | sed 's/.*&//' | tr '[:upper:]' '[:lower:]' | tr -d '\n')
+[ ${#keys} = 10 ] && [ -z "$(fold -w1 <<<"$keys" | sort | uniq -d)" ]; record $? "the dialog's ten access keys, none twice ($keys)"
 
 # The icon in detonix.scr: each size drawn for it, 32 bits with an alpha channel whose clear pixels
 # the AND mask marks too, the 256-pixel one a PNG; the group as Windows reads it from the file.
@@ -307,8 +311,6 @@ record $? "/c: both boxes clear, the interval field greyed showing 5"
 record $? "/c: About texts: $(dialog_value osver), $(dialog_value osbuild), $(dialog_value mem)"
 [ "$(dialog_value version)" = "Version $version" ] && [ "$(dialog_value licence)" = "Free software under the MIT licence" ]
 record $? "/c: About shows \"$(dialog_value version)\" and \"$(dialog_value licence)\""
-keys=$(dialog_value keys)
-[ ${#keys} = 10 ] && [ -z "$(fold -w1 <<<"$keys" | sort | uniq -d)" ]; record $? "/c: ten access keys, none twice ($keys)"
 win_id=$(xdotool search --name 'Detonix Screen Saver Settings' | head -1)
 screenshot dialog-settings.png "$win_id"
 testhost dialog-page 1; sleep 0.5

@@ -20,7 +20,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -262,13 +261,6 @@ std::string Text(HWND control) {
   return text;
 }
 
-// A control's text as shown, without its access key's '&'.
-std::string Shown(HWND control) {
-  std::string text = Text(control);
-  std::erase(text, '&');
-  return text;
-}
-
 int DialogState(DWORD ms) {
   const HWND dialog = FindDialog(ms);
   if (!dialog) {
@@ -287,7 +279,7 @@ int DialogState(DWORD ms) {
   const int speeds[] = {IDC_SPEED_VERYFAST, IDC_SPEED_FAST, IDC_SPEED_NORMAL, IDC_SPEED_SLOW, IDC_SPEED_VERYSLOW};
   for (int i = 0; i < 5; ++i)
     if (SendMessageA(Control(dialog, speeds[i]), BM_GETCHECK, 0, 0) == BST_CHECKED)
-      std::printf("speed=%s\n", Shown(Control(dialog, speeds[i])).c_str());
+      std::printf("speed=%s\n", Text(Control(dialog, speeds[i])).c_str());
   for (int id : {IDC_PLAYER1COMBO, IDC_PLAYER2COMBO}) {
     const HWND combo = Control(dialog, id);
     const auto sel = SendMessageA(combo, CB_GETCURSEL, 0, 0);
@@ -309,23 +301,10 @@ int DialogState(DWORD ms) {
               Text(Control(dialog, IDC_OSBUILDLABEL)).c_str(), Text(Control(dialog, IDC_MEMLABEL)).c_str());
   std::printf("version=%s\nlicence=%s\n", Text(Control(dialog, IDC_VERSIONLABEL)).c_str(),
               Text(Control(dialog, IDC_LICENCELABEL)).c_str());
-  // The access keys of all the controls, and which control has the keyboard.
-  std::string keys;
-  EnumChildWindows(
-      dialog,
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        const std::string text = Text(hwnd);
-        const size_t amp = text.find('&');
-        if (amp != std::string::npos && amp + 1 < text.size())
-          reinterpret_cast<std::string*>(param)->push_back(
-              static_cast<char>(std::tolower(static_cast<unsigned char>(text[amp + 1]))));
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&keys));
-  GUITHREADINFO gui{};
+  GUITHREADINFO gui{};  // which control has the keyboard
   gui.cbSize = sizeof gui;
   GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &gui);
-  std::printf("keys=%s\nfocus=%d\n", keys.c_str(), gui.hwndFocus ? GetDlgCtrlID(gui.hwndFocus) : 0);
+  std::printf("focus=%d\n", gui.hwndFocus ? GetDlgCtrlID(gui.hwndFocus) : 0);
   std::printf("page=%ld\n", static_cast<long>(SendMessageA(Control(dialog, IDC_PAGECONTROL), TCM_GETCURSEL, 0, 0)));
   std::printf("ok=%s\ncancel=%s\n", Text(Control(dialog, IDOK)).c_str(), Text(Control(dialog, IDCANCEL)).c_str());
   const int places[][5] = {{IDC_PAGECONTROL, 0, 0, 0, 0}, {IDOK, 0, 0, 0, 0}, {IDCANCEL, 0, 0, 0, 0},
