@@ -3,9 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <vector>
 
 #include "media/Pictures.h"
+#include "platform/Png.h"
 
 namespace detonix::embedded {
 extern const unsigned char ExplosionWav[];
@@ -16,6 +18,12 @@ namespace {
 
 using detonix::TBitmap;
 
+// What Windows asks for from 100 % to 200 % (small icons, large icons, lists, tiles), each the
+// badge drawn at that size, as the Linux package's icons are. The largest is kept as PNG, as
+// icons have been since Vista; older systems skip it.
+constexpr int IconSizes[] = {256, 64, 48, 40, 32, 24, 20, 16};
+constexpr int PngSize = 256;
+
 void Put16(std::vector<uint8_t>& out, uint32_t v) {
   out.push_back(static_cast<uint8_t>(v));
   out.push_back(static_cast<uint8_t>(v >> 8));
@@ -25,33 +33,24 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
   Put16(out, v >> 16);
 }
 
-// The picture shrunk to SIZE by averaging 8 x 8 samples per pixel, as 0xRRGGBB.
-std::vector<uint32_t> Shrink(const TBitmap& picture, int size) {
-  std::vector<uint32_t> out(static_cast<size_t>(size) * static_cast<size_t>(size));
-  constexpr int Samples = 8;
+// The icon at SIZE, black where it is transparent: a system drawing by the AND mask alone puts
+// the colour over the screen there.
+TBitmap Badge(int size) {
+  TBitmap picture = detonix::IconPicture(size);
   for (int y = 0; y < size; ++y)
-    for (int x = 0; x < size; ++x) {
-      uint32_t r = 0, g = 0, b = 0;
-      for (int sy = 0; sy < Samples; ++sy)
-        for (int sx = 0; sx < Samples; ++sx) {
-          const int px = (x * Samples + sx) * picture.Width() / (size * Samples);
-          const int py = (y * Samples + sy) * picture.Height() / (size * Samples);
-          const uint32_t c = picture.Pixel(px, py);
-          r += (c >> 16) & 0xFF;
-          g += (c >> 8) & 0xFF;
-          b += c & 0xFF;
-        }
-      constexpr uint32_t n = Samples * Samples;
-      out[static_cast<size_t>(y * size + x)] = (r / n) << 16 | (g / n) << 8 | (b / n);
-    }
-  return out;
+    for (uint32_t* p = picture.Row(y); p != picture.Row(y) + size; ++p)
+      if ((*p >> 24) == 0) *p = 0;
+  return picture;
 }
 
-// One icon image: a 32-bit DIB, bottom row first, and an all-opaque AND mask.
-std::vector<uint8_t> IconImage(const std::vector<uint32_t>& pixels, int size) {
+// One icon image: a 32-bit DIB with its alpha, bottom row first, and the AND mask, set where the
+// picture is transparent.
+std::vector<uint8_t> IconImage(const TBitmap& picture) {
   std::vector<uint8_t> out;
+  const int size = picture.Width();
   const auto s = static_cast<uint32_t>(size);
   const uint32_t maskRow = ((s + 31) / 32) * 4;
+  std::vector<uint8_t> mask(static_cast<size_t>(maskRow) * s, 0);
   Put32(out, 40);
   Put32(out, s);
   Put32(out, s * 2);  // colour rows and mask rows together
@@ -61,8 +60,12 @@ std::vector<uint8_t> IconImage(const std::vector<uint32_t>& pixels, int size) {
   Put32(out, s * s * 4 + maskRow * s);
   for (int i = 0; i < 4; ++i) Put32(out, 0);
   for (int y = size - 1; y >= 0; --y)
-    for (int x = 0; x < size; ++x) Put32(out, 0xFF000000u | pixels[static_cast<size_t>(y * size + x)]);
-  out.insert(out.end(), static_cast<size_t>(maskRow) * s, 0);
+    for (int x = 0; x < size; ++x) {
+      const uint32_t pixel = picture.Row(y)[x];
+      Put32(out, pixel);
+      if ((pixel >> 24) == 0) mask[static_cast<size_t>(size - 1 - y) * maskRow + x / 8] |= 0x80 >> (x % 8);
+    }
+  out.insert(out.end(), mask.begin(), mask.end());
   return out;
 }
 
@@ -80,27 +83,31 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: detonix-win-assets ICON.ico WAVE.wav\n");
     return 2;
   }
-  const TBitmap scene = detonix::AboutPicture().Image;
-  const int sizes[] = {48, 32, 16};
-  std::vector<std::vector<uint8_t>> images;
-  for (int size : sizes) images.push_back(IconImage(Shrink(scene, size), size));
   std::vector<uint8_t> icon;
-  Put16(icon, 0);
-  Put16(icon, 1);
-  Put16(icon, static_cast<uint32_t>(images.size()));
-  uint32_t offset = 6 + 16 * static_cast<uint32_t>(images.size());
-  for (size_t i = 0; i < images.size(); ++i) {
-    icon.push_back(static_cast<uint8_t>(sizes[i]));
-    icon.push_back(static_cast<uint8_t>(sizes[i]));
-    icon.push_back(0);
-    icon.push_back(0);
+  try {
+    std::vector<std::vector<uint8_t>> images;
+    for (int size : IconSizes)
+      images.push_back(size == PngSize ? detonix::EncodePng(Badge(size), true) : IconImage(Badge(size)));
+    Put16(icon, 0);
     Put16(icon, 1);
-    Put16(icon, 32);
-    Put32(icon, static_cast<uint32_t>(images[i].size()));
-    Put32(icon, offset);
-    offset += static_cast<uint32_t>(images[i].size());
+    Put16(icon, static_cast<uint32_t>(images.size()));
+    uint32_t offset = 6 + 16 * static_cast<uint32_t>(images.size());
+    for (size_t i = 0; i < images.size(); ++i) {
+      icon.push_back(static_cast<uint8_t>(IconSizes[i]));  // 256 is written as 0
+      icon.push_back(static_cast<uint8_t>(IconSizes[i]));
+      icon.push_back(0);
+      icon.push_back(0);
+      Put16(icon, 1);
+      Put16(icon, 32);
+      Put32(icon, static_cast<uint32_t>(images[i].size()));
+      Put32(icon, offset);
+      offset += static_cast<uint32_t>(images[i].size());
+    }
+    for (const auto& image : images) icon.insert(icon.end(), image.begin(), image.end());
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "detonix-win-assets: %s\n", e.what());
+    return 1;
   }
-  for (const auto& image : images) icon.insert(icon.end(), image.begin(), image.end());
 
   const std::vector<uint8_t> wave(detonix::embedded::ExplosionWav,
                                   detonix::embedded::ExplosionWav + detonix::embedded::ExplosionWavSize);

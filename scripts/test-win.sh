@@ -114,7 +114,8 @@ start_scr() {  # ARGS...: starts the saver in the background; its pid in $scr_pi
   scr_pid=$!
 }
 
-dialog_value() { grep "^$1=" <<<"$state" | head -1 | cut -d= -f2-; }
+# A value as shown: without the '&' that marks an access key.
+dialog_value() { grep "^$1=" <<<"$state" | head -1 | cut -d= -f2- | tr -d '&'; }
 
 screenshot() {  # FILE [WINDOW-ID]
   import -window "${2:-root}" "$artifacts/$1" 2>>"$logs/wine.log"
@@ -152,6 +153,52 @@ want="FILEVERSION$major,$minor,$patch,0;PRODUCTVERSION$major,$minor,$patch,0;"
 want+="\"FileVersion\",\"$version\";\"ProductVersion\",\"$version\";manifest \"$version.0\";MSI $version"
 echo "  $seen"
 [ "$seen" = "$want" ]; record $? "detonix.scr and detonix.msi carry the version $version"
+# The settings page's controls and labels each have an Alt key (the letter after '&'), none twice.
+keys=$(grep -oE '^ *[A-Z]+ "[^"]*&[^"&]' <<<"$resources" | sed 's/.*&//' | tr '[:upper:]' '[:lower:]' | tr -d '\n')
+[ ${#keys} = 10 ] && [ -z "$(fold -w1 <<<"$keys" | sort | uniq -d)" ]; record $? "the dialog's ten access keys, none twice ($keys)"
+
+# The icon in detonix.scr: each size drawn for it, 32 bits with an alpha channel whose clear pixels
+# the AND mask marks too, the 256-pixel one a PNG; the group as Windows reads it from the file.
+icons=$(/usr/bin/python3 - "$build/detonix.scr" <<'PY'
+import struct, sys
+pe = open(sys.argv[1], "rb").read()
+head = struct.unpack_from("<I", pe, 0x3C)[0]
+count, optional = struct.unpack_from("<H12xH", pe, head + 6)
+for i in range(count):
+    name, _, rva, _, raw = struct.unpack_from("<8sIIII", pe, head + 24 + optional + 40 * i)
+    if name.rstrip(b"\0") == b".rsrc":
+        break
+def entries(at):  # a resource directory's entries: id -> offset
+    named, ids = struct.unpack_from("<12xHH", pe, raw + at)
+    return dict(struct.unpack_from("<II", pe, raw + at + 16 + 8 * i) for i in range(named + ids))
+def resource(kind, ident):
+    language = entries(entries(entries(0)[kind] & 0x7FFFFFFF)[ident] & 0x7FFFFFFF)
+    data, length = struct.unpack_from("<II", pe, raw + next(iter(language.values())))
+    return pe[raw + data - rva:raw + data - rva + length]
+group = resource(14, 1)
+for i in range(struct.unpack_from("<H", group, 4)[0]):
+    width, _, _, _, _, bits, _, ident = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i)
+    size, image = width or 256, resource(3, ident)
+    if image.startswith(b"\x89PNG"):
+        kind = "png" if struct.unpack_from(">IIBB", image, 16) == (size, size, 8, 6) else "bad"
+    else:
+        row = (size + 31) // 32 * 4
+        alpha = image[43:40 + 4 * size * size:4]
+        mask = image[40 + 4 * size * size:]
+        clear = [mask[p // size * row + p % size // 8] >> (7 - p % size % 8) & 1 for p in range(size * size)]
+        ok = struct.unpack_from("<4xii2xH", image) == (size, 2 * size, 32) and 0 in alpha and 255 in alpha
+        kind = "alpha" if ok and clear == [a == 0 for a in alpha] else "bad"
+    print(f"{size}:{bits}:{kind}", end=" ")
+PY
+)
+echo "  icon: $icons"
+[ "$icons" = "256:32:png 64:32:alpha 48:32:alpha 40:32:alpha 32:32:alpha 24:32:alpha 20:32:alpha 16:32:alpha " ]
+record $? "detonix.scr's icon: 16 to 256 pixels, each with its alpha and mask, 256 as PNG"
+sections=$(x86_64-w64-mingw32-objdump -h "$build/detonix.scr" | awk '$2 ~ /^\.debug/ {print $2}' | tr '\n' ' ')
+[ -z "$sections" ]; record $? "the Release detonix.scr has no debug sections ($(stat -c %s "$build/detonix.scr") bytes) $sections"
+properties=$(msiinfo export "$build/detonix.msi" Property | tr -d '\r')
+grep -qx $'ARPNOMODIFY\t1' <<<"$properties" && grep -qx $'ARPNOREPAIR\t1' <<<"$properties"
+record $? "the MSI's uninstall entry offers no Modify and no Repair"
 
 echo "== In-process cases (GoogleTest)"
 for program in "$build"/tests/*_tests.exe; do
@@ -262,6 +309,8 @@ record $? "/c: both boxes clear, the interval field greyed showing 5"
 [ "$(dialog_value osver)" = "Windows NT" ] && [[ "$(dialog_value osbuild)" == "Build 6.1.7601"* ]] &&
   [[ "$(dialog_value mem)" =~ ^Total\ Memory:\ [0-9][0-9,]*\ KB$ ]]
 record $? "/c: About texts: $(dialog_value osver), $(dialog_value osbuild), $(dialog_value mem)"
+[ "$(dialog_value version)" = "Version $version" ] && [ "$(dialog_value licence)" = "Free software under the MIT licence" ]
+record $? "/c: About shows \"$(dialog_value version)\" and \"$(dialog_value licence)\""
 win_id=$(xdotool search --name 'Detonix Screen Saver Settings' | head -1)
 screenshot dialog-settings.png "$win_id"
 testhost dialog-page 1; sleep 0.5
@@ -349,6 +398,32 @@ grep -qx "message=Error Creating Maze - change Maze options" <<<"$message"; reco
 grep -qx "owner_chain_tool=1" <<<"$message"; record $? "/s: the message box's owners end in the hidden tool window"
 wait_for "$scr_pid" 10; record $? "/s: after the message the program ends"
 testhost find-class TZepsScreenSaver >/dev/null; record $((1 - $?)) "/s: no saver window is left"
+win reg delete 'HKCU\software\Vantrel_Progs' /f >/dev/null 2>&1
+
+echo "== The interval of a forced maze"
+win reg add "$key" /v ForceInterval /t REG_DWORD /d 0 /f >/dev/null
+start_scr /c
+state=$(testhost dialog-state 10000)
+testhost dialog-click 1
+wait_for "$scr_pid" 10 >/dev/null
+values=$(win reg query "$key")
+[ "$(dialog_value forcemaze)$(dialog_value interval)" = 00 ] && expect_value ForceMaze REG_DWORD 0x0 &&
+  expect_value ForceInterval REG_DWORD 0x0
+record $? "unticked: a stored 0 minutes shows as 0, and OK keeps it"
+start_scr /c
+testhost dialog-state 10000 >/dev/null
+xdotool windowfocus --sync "$(xdotool search --name 'Detonix Screen Saver Settings' | head -1)" key alt+t; sleep 0.3
+state=$(testhost dialog-state)
+[ "$(dialog_value forcemaze)$(dialog_value interval_enabled) $(dialog_value interval)" = "11 1" ]
+record $? "Alt+T ticks the force-maze box, and 0 minutes show as 1"
+xdotool key alt+m Down; sleep 0.3
+state=$(testhost dialog-state)
+[ "$(dialog_value focus) $(dialog_value interval)" = "1122 1" ]; record $? "Alt+M goes to the minutes, whose arrows stop at 1"
+testhost dialog-set-text 1122 0
+testhost dialog-click 1
+wait_for "$scr_pid" 10 >/dev/null
+values=$(win reg query "$key")
+expect_value ForceMaze REG_DWORD 0x1 && expect_value ForceInterval REG_DWORD 0x1; record $? "ticked: 0 typed and OK write 1 minute"
 win reg delete 'HKCU\software\Vantrel_Progs' /f >/dev/null 2>&1
 
 echo "== The Windows 95 family"
@@ -465,6 +540,10 @@ cmp -s "$installed" "$build/detonix.scr"; record $? "the saver is in the system 
 # pipe fail the test.
 win reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | grep 'Detonix Screen Saver' >/dev/null
 record $? "an uninstall entry names it"
+code=$(sed -n 's/^ProductCode\t//p' <<<"$properties")
+entry=$(win reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\'"$code")
+grep -qiE '^\s*NoModify\s+REG_DWORD\s+0x1\s*$' <<<"$entry" && grep -qiE '^\s*NoRepair\s+REG_DWORD\s+0x1\s*$' <<<"$entry"
+record $? "the uninstall entry offers removing only (NoModify, NoRepair)"
 "$wine" 'C:\windows\system32\detonix.scr' /s 2>>"$logs/wine.log" &
 scr_pid=$!
 testhost find-class TZepsScreenSaver 10000 >/dev/null; record $? "the installed saver runs full screen (/s)"

@@ -57,7 +57,7 @@ TBitmap LoadPng(const std::string& path) {
   return LoadPngFromMemory(bytes);
 }
 
-void SavePng(const TBitmap& bitmap, const std::string& path, bool withAlpha) {
+std::vector<uint8_t> EncodePng(const TBitmap& bitmap, bool withAlpha) {
   if (bitmap.Empty()) throw std::runtime_error("Cannot write an empty PNG image");
   const int channels = withAlpha ? 4 : 3;
   std::vector<uint8_t> pixels;
@@ -75,6 +75,11 @@ void SavePng(const TBitmap& bitmap, const std::string& path, bool withAlpha) {
   if (stbi_write_png_to_func(AppendBytes, &file, bitmap.Width(), bitmap.Height(), channels, pixels.data(),
                              bitmap.Width() * channels) == 0)
     throw std::runtime_error("Cannot encode PNG image");
+  return file;
+}
+
+void SavePng(const TBitmap& bitmap, const std::string& path, bool withAlpha) {
+  const std::vector<uint8_t> file = EncodePng(bitmap, withAlpha);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
   if (!out) throw std::runtime_error("Cannot write " + path);

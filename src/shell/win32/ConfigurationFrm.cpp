@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 #include <utility>
 
+#include "DetonixVersion.h"
 #include "media/Pictures.h"
 #include "platform/Canvas.h"
 #include "shell/win32/AboutTexts.h"
@@ -72,11 +74,12 @@ constexpr std::array<TPlace, 17> SettingsLayout = {{
     {IDC_SOUNDSCBOX, 16, 208, 105, 17},
 }};
 
-constexpr std::array<TPlace, 9> AboutLayout = {{
+constexpr std::array<TPlace, 10> AboutLayout = {{
     {IDC_ABOUTBEVEL, 8, 8, 148, 148},
     {IDC_ABOUTIMAGE, 12, 12, AboutPictureSize, AboutPictureSize},
     {IDC_DETONIXLABEL, 168, 28, 185, 48},
-    {IDC_VERSIONLABEL, 168, 96, 185, 17},
+    {IDC_VERSIONLABEL, 168, 88, 185, 17},
+    {IDC_LICENCELABEL, 168, 108, 185, 34},  // two lines where the font is wide
     {IDC_SEPARATOR, 8, 164, 345, 2},
     {IDC_OSVERLABEL, 8, 173, 300, 16},
     {IDC_OSBUILDLABEL, 8, 189, 300, 16},
@@ -241,7 +244,6 @@ BOOL TConfigurationForm::OnInitDialog(HWND hwnd, HWND, LPARAM) {
   Button_SetCheck(Settings(IDC_SOUNDSCBOX), FSettings.Sounds ? BST_CHECKED : BST_UNCHECKED);
   const HWND updown = Settings(IDC_INTERVALUPDOWN);
   SendMessageA(updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(Settings(IDC_INTERVALSPINEDIT)), 0);
-  SendMessageA(updown, UDM_SETRANGE32, IntervalMin, IntervalMax);
   Edit_LimitText(Settings(IDC_INTERVALSPINEDIT), IntervalDigits);
   // The field holds only what it offers, and what it shows is what OK will write.
   FSettings.ForceInterval = std::clamp(FSettings.ForceInterval, IntervalMin, IntervalMax);
@@ -322,16 +324,24 @@ void TConfigurationForm::ShowPage(int index) {
 
 void TConfigurationForm::FormShow() {
   ShowPage(0);
+  SetWindowTextA(About(IDC_VERSIONLABEL), ("Version " + std::string(DetonixVersion)).c_str());
   const TVersionTexts texts = SystemVersionTexts();
   SetWindowTextA(About(IDC_OSVERLABEL), texts.OSVer.c_str());
   if (texts.SetBuild) SetWindowTextA(About(IDC_OSBUILDLABEL), texts.OSBuild.c_str());
   SetWindowTextA(About(IDC_MEMLABEL), SystemMemoryText().c_str());
 }
 
+// A ticked force-maze box forces a new maze: 0 minutes, which never forces, is not offered then.
+int32_t TConfigurationForm::IntervalLow() const {
+  return Ticked(Settings(IDC_FORCEMAZECBOX)) ? std::max<int32_t>(1, IntervalMin) : IntervalMin;
+}
+
 void TConfigurationForm::UpdateIntervalControls() {
   const bool on = Ticked(Settings(IDC_FORCEMAZECBOX));
   // A disabled edit field draws on the button face, an enabled one on the window colour.
   for (int id : IntervalControls) EnableWindow(Settings(id), on);
+  SendMessageA(Settings(IDC_INTERVALUPDOWN), UDM_SETRANGE32, IntervalLow(), IntervalMax);
+  IntervalSpinEditExit();  // the field shows a value of its range now
 }
 
 void TConfigurationForm::OnCommand(HWND, int id, HWND, UINT code) {
@@ -369,11 +379,11 @@ void TConfigurationForm::ForceMazeCBoxClick() {
 void TConfigurationForm::IntervalSpinEditChange() {
   BOOL ok = FALSE;
   const int value = static_cast<int>(GetDlgItemInt(FSettingsSheet, IDC_INTERVALSPINEDIT, &ok, TRUE));
-  FSettings.ForceInterval = ok ? value : IntervalMin;  // text that is no number reads as the minimum
+  FSettings.ForceInterval = ok ? value : IntervalLow();  // text that is no number reads as the minimum
 }
 
 void TConfigurationForm::IntervalSpinEditExit() {
-  const int32_t clamped = std::clamp(FSettings.ForceInterval, IntervalMin, IntervalMax);
+  const int32_t clamped = std::clamp(FSettings.ForceInterval, IntervalLow(), IntervalMax);
   BOOL ok = FALSE;
   GetDlgItemInt(FSettingsSheet, IDC_INTERVALSPINEDIT, &ok, TRUE);
   if (clamped != FSettings.ForceInterval || !ok)

@@ -44,6 +44,7 @@ class TConfigurationForm {
   void OnDpiChanged(int dpi, const RECT& suggested);
   void LayOut(const RECT* suggested = nullptr);
   void ShowPage(int index);
+  int32_t IntervalLow() const;
   void UpdateIntervalControls();
   void PSpeedRGClick(size_t index);
   void Player1ComboChange();

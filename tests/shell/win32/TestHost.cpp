@@ -299,6 +299,12 @@ int DialogState(DWORD ms) {
   std::printf("minutes_enabled=%d\n", IsWindowEnabled(Control(dialog, IDC_MINUTESLABEL)) ? 1 : 0);
   std::printf("osver=%s\nosbuild=%s\nmem=%s\n", Text(Control(dialog, IDC_OSVERLABEL)).c_str(),
               Text(Control(dialog, IDC_OSBUILDLABEL)).c_str(), Text(Control(dialog, IDC_MEMLABEL)).c_str());
+  std::printf("version=%s\nlicence=%s\n", Text(Control(dialog, IDC_VERSIONLABEL)).c_str(),
+              Text(Control(dialog, IDC_LICENCELABEL)).c_str());
+  GUITHREADINFO gui{};  // which control has the keyboard
+  gui.cbSize = sizeof gui;
+  GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &gui);
+  std::printf("focus=%d\n", gui.hwndFocus ? GetDlgCtrlID(gui.hwndFocus) : 0);
   std::printf("page=%ld\n", static_cast<long>(SendMessageA(Control(dialog, IDC_PAGECONTROL), TCM_GETCURSEL, 0, 0)));
   std::printf("ok=%s\ncancel=%s\n", Text(Control(dialog, IDOK)).c_str(), Text(Control(dialog, IDCANCEL)).c_str());
   const int places[][5] = {{IDC_PAGECONTROL, 0, 0, 0, 0}, {IDOK, 0, 0, 0, 0}, {IDCANCEL, 0, 0, 0, 0},
