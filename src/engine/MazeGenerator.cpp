@@ -40,6 +40,10 @@ TMazeCounts ComputeMazeCounts(int colCount, int rowCount, const TMazeSettings& s
   const double target = std::clamp(opened * expBlocks, -(opened + 1.0), opened + 1.0);
   c.ExpTarget = static_cast<int>(std::trunc(target));
   c.Interval = opened / std::max(1, c.ExpTarget);
+  // The walk opens opened - 1 cells after its first, so an interval of all the opened cells
+  // would lay no block at all, and a maze that needs one would never be made. Half of them
+  // lays exactly one, halfway through the walk.
+  if (c.ExpTarget == 1) c.Interval = (opened - 1) / 2;
   return c;
 }
 

@@ -98,7 +98,9 @@ TEST(MazeCounts, FollowTheBoardAndTheSettings) {
   EXPECT_EQ(c.Fixed, 340);
   EXPECT_EQ(c.ExpTarget, 76);
   EXPECT_EQ(c.Interval, 6);
-  EXPECT_EQ(ComputeMazeCounts(4, 4, TMazeSettings{}).ExpTarget, 1);
+  const TMazeCounts one = ComputeMazeCounts(4, 4, TMazeSettings{});
+  EXPECT_EQ(one.ExpTarget, 1);
+  EXPECT_EQ(one.Interval, 4) << "one block aimed at is laid halfway through the 9 cells opened after the first";
 }
 
 TEST(MazeCounts, FixedRoundsTiesToEven) {
@@ -201,22 +203,25 @@ TEST(GenerateMaze, ASeedGivesThisMaze) {
             "hidden EKBIES\n");
 }
 
-TEST(GenerateMaze, FourByFourFailsAfterTenAttempts) {
+TEST(GenerateMaze, FourByFourLaysItsOneBlockAndFailsAfterTenAttemptsWithoutRoom) {
   TBoard b(4, 4);
   b.State.Random.Seed(5);
   TMazeGenerator g(b.State);
   TPoint s1, s2;
+  ASSERT_TRUE(g.GenerateMaze(s1, s2)) << "the defaults aim at one destructible block";
+  EXPECT_EQ(Count(b.State).Destructible, 1);
+  b.State.MazeSettings.PerOfEBlocks = 1.5;  // every cell opened after the first a block
   try {
     g.GenerateMaze(s1, s2);
-    FAIL() << "a 4 by 4 board has no room for a destructible block";
+    FAIL() << "a single floor cell is no maze";
   } catch (const std::runtime_error& e) {
     EXPECT_STREQ(e.what(), "Error Creating Maze - change Maze options");
   }
   EXPECT_EQ(g.Attempt(), 10);
-  // The grids hold the last attempt: 6 fixed blocks, the rest floor.
+  // The grids hold the last attempt: 6 fixed blocks, the walk's first cell floor, the rest blocks.
   const TCounts c = Count(b.State);
   EXPECT_EQ(c.Fixed, 6);
-  EXPECT_EQ(c.Floor, 10);
+  EXPECT_EQ(c.Floor, 1);
 }
 
 TEST(GenerateMaze, SettingsThatAlwaysFail) {
@@ -551,12 +556,13 @@ namespace detonix {
 namespace {
 
 // On 3 by 3 every run ends on an edge, so a walker that has reached a corner never enters the
-// centre again, and a walk that must open every cell would go on for ever. With one block aimed
-// at, no attempt can succeed, so all ten walk to their end or give up: the call must return.
+// centre again, and a walk that must open every cell would go on for ever. With every cell but
+// the first a block, no attempt can succeed, so all ten walk to their end or give up: the call
+// must return.
 TEST(GenerateMaze, AWalkThatCannotFinishFailsTheAttempt) {
   for (uint64_t seed = 1; seed <= 20; ++seed) {
     TBoard b(3, 3);
-    b.State.MazeSettings = {0.0, 0.15, 30};
+    b.State.MazeSettings = {0.0, 1.5, 30};
     b.State.Random.Seed(seed);
     TMazeGenerator g(b.State);
     TPoint s1, s2;
