@@ -138,34 +138,44 @@ void TMazeGenerator::HidePowerUp(int x, int y) {
 bool TMazeGenerator::FindStartCells(TPoint& start1, TPoint& start2, const TDetonixMazeGrid& maze, bool noExpBlocks) {
   const int cols = maze.ColCount;
   const int rows = maze.RowCount;
+  const size_t cells = static_cast<size_t>(cols) * static_cast<size_t>(rows);
   // All floor cells of one floor region share their verdict: the first floor cell from which a
   // search reaches a destructible block offers a retreat exactly when every floor cell beside
   // that block in the region does (a cell without one has the whole region within 3 cells on its
   // own lines, which leaves no room for another floor side of the block). So one search
   // settles a region, and a maze without a viable cell costs one search per region, not per cell.
-  FVerdicts.assign(static_cast<size_t>(cols) * static_cast<size_t>(rows), 0);
-  const auto viable = [&](TPoint p) {
-    uint8_t& known = FVerdicts[static_cast<size_t>(CellIndex(p, rows))];
+  // The same holds with one floor cell taken for a wall, with verdicts of their own.
+  FVerdicts.assign(cells, 0);
+  FSharedVerdicts.assign(cells, 0);
+  const auto viable = [&](TPoint p, TPoint occupied) {
+    std::vector<uint8_t>& verdicts = occupied == NoPoint ? FVerdicts : FSharedVerdicts;
+    uint8_t& known = verdicts[static_cast<size_t>(CellIndex(p, rows))];
     if (known != 0) return known == 1;
-    const bool ok = IsViableStart(p, maze, noExpBlocks);
+    const bool ok = IsViableStart(p, maze, noExpBlocks, occupied);
     if (!noExpBlocks && maze.GetCell(p) == otEmpty)
       for (const int32_t* i = FStartSearch.QueuedBegin(); i != FStartSearch.QueuedEnd(); ++i)
-        FVerdicts[static_cast<size_t>(*i)] = ok ? 1 : 2;
+        verdicts[static_cast<size_t>(*i)] = ok ? 1 : 2;
     return ok;
   };
   start1 = NoPoint;
   start2 = NoPoint;
   for (int y = 0; y < rows && start1 == NoPoint; ++y)
     for (int x = 0; x < cols; ++x)
-      if (viable({x, y})) {
+      if (viable({x, y}, NoPoint)) {
         start1 = {x, y};
         break;
       }
   if (start1 == NoPoint) return false;
+  // The players cannot pass each other. A second start on the first one's floor must bomb and
+  // get away with the first player standing where it starts, and leave that player able to do
+  // the same; two players in a pocket of three cells would otherwise wait there for ever.
+  if (!noExpBlocks) MarkFloorRegion(start1, maze);
+  const auto shared = [&](TPoint p) { return !noExpBlocks && FRegion.Marked(static_cast<size_t>(CellIndex(p, rows))); };
   for (int y = rows - 1; y >= 0 && start2 == NoPoint; --y)
     for (int x = cols - 1; x >= 0; --x) {
       const TPoint p{x, y};
-      if (p != start1 && viable(p)) {
+      if (p == start1) continue;
+      if (shared(p) ? viable(p, start1) && IsViableStart(start1, maze, false, p) : viable(p, NoPoint)) {
         start2 = p;
         break;
       }
@@ -173,8 +183,24 @@ bool TMazeGenerator::FindStartCells(TPoint& start1, TPoint& start2, const TDeton
   return start2 != NoPoint;
 }
 
-bool TMazeGenerator::IsViableStart(TPoint p, const TDetonixMazeGrid& maze, bool noExpBlocks) {
-  if (maze.GetCell(p) != otEmpty) return false;
+void TMazeGenerator::MarkFloorRegion(TPoint from, const TDetonixMazeGrid& maze) {
+  const int rows = maze.RowCount;
+  TSearch& s = FRegion;
+  s.Begin(static_cast<size_t>(maze.ColCount) * static_cast<size_t>(rows));
+  s.Mark(static_cast<size_t>(CellIndex(from, rows)));
+  s.Push(CellIndex(from, rows));
+  while (!s.Empty()) {
+    const TPoint here = CellAt(s.Pop(), rows);
+    for (const TDirection dir : AllDirections) {
+      const TPoint n = Neighbour(here, dir);
+      if (maze.InGrid(n.X, n.Y) && maze.GetCell(n) == otEmpty && s.Mark(static_cast<size_t>(CellIndex(n, rows))))
+        s.Push(CellIndex(n, rows));
+    }
+  }
+}
+
+bool TMazeGenerator::IsViableStart(TPoint p, const TDetonixMazeGrid& maze, bool noExpBlocks, TPoint occupied) {
+  if (maze.GetCell(p) != otEmpty || p == occupied) return false;
   if (noExpBlocks) return true;
   const int rows = maze.RowCount;
   TSearch& s = FStartSearch;
@@ -185,11 +211,11 @@ bool TMazeGenerator::IsViableStart(TPoint p, const TDetonixMazeGrid& maze, bool 
     const TPoint here = CellAt(s.Pop(), rows);
     for (const TDirection dir : AllDirections) {
       const TPoint n = Neighbour(here, dir);
-      if (!maze.InGrid(n.X, n.Y) || !s.Mark(static_cast<size_t>(CellIndex(n, rows)))) continue;
+      if (!maze.InGrid(n.X, n.Y) || n == occupied || !s.Mark(static_cast<size_t>(CellIndex(n, rows)))) continue;
       const TObjectType cell = maze.GetCell(n);
       if (cell == otEmpty) {
         s.Push(CellIndex(n, rows));
-      } else if (cell == otExpBlock && HasSafeRetreat(here, maze)) {
+      } else if (cell == otExpBlock && HasSafeRetreat(here, maze, occupied)) {
         // The bomb goes on HERE, the floor cell beside the block. The block stays marked, so
         // it is tried from this side only.
         return true;
@@ -199,7 +225,7 @@ bool TMazeGenerator::IsViableStart(TPoint p, const TDetonixMazeGrid& maze, bool 
   return false;
 }
 
-bool TMazeGenerator::HasSafeRetreat(TPoint spot, const TDetonixMazeGrid& maze) {
+bool TMazeGenerator::HasSafeRetreat(TPoint spot, const TDetonixMazeGrid& maze, TPoint occupied) {
   if (!maze.InGrid(spot.X, spot.Y)) return false;
   const int rows = maze.RowCount;
   TSearch& s = FRetreatSearch;
@@ -211,7 +237,7 @@ bool TMazeGenerator::HasSafeRetreat(TPoint spot, const TDetonixMazeGrid& maze) {
     for (const TDirection dir : AllDirections) {
       const TPoint n = Neighbour(here, dir);
       if (!maze.InGrid(n.X, n.Y) || !s.Mark(static_cast<size_t>(CellIndex(n, rows)))) continue;
-      if (maze.GetCell(n) != otEmpty) continue;
+      if (maze.GetCell(n) != otEmpty || n == occupied) continue;
       // Only the distance along the bomb's row or column counts; walls between give no cover.
       const bool safe = n.X == spot.X   ? std::abs(n.Y - spot.Y) > 3
                         : n.Y == spot.Y ? std::abs(n.X - spot.X) > 3

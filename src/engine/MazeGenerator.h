@@ -55,11 +55,13 @@ class TMazeGenerator {
   // Maybe hides a power-up under the destructible block at (X, Y), in the grid being filled.
   void HidePowerUp(int x, int y);
   // Start1 scanning from the top-left, Start2 from the bottom-right; false when either is missing.
+  // Two starts on one floor region must each stay viable with the other player standing on its own.
   bool FindStartCells(TPoint& start1, TPoint& start2, const TDetonixMazeGrid& maze, bool noExpBlocks);
-  // A floor cell from which a player can reach a destructible block, bomb it and get away.
-  bool IsViableStart(TPoint p, const TDetonixMazeGrid& maze, bool noExpBlocks);
+  // A floor cell from which a player can reach a destructible block, bomb it and get away; the
+  // OCCUPIED cell (where the other player stands) is a wall.
+  bool IsViableStart(TPoint p, const TDetonixMazeGrid& maze, bool noExpBlocks, TPoint occupied = NoPoint);
   // A floor cell reachable from SPOT over floor and out of the lines of a bomb on SPOT.
-  bool HasSafeRetreat(TPoint spot, const TDetonixMazeGrid& maze);
+  bool HasSafeRetreat(TPoint spot, const TDetonixMazeGrid& maze, TPoint occupied = NoPoint);
 
   // The walker, for tests of its steps.
   TPoint WalkerPosition() const { return {FX, FY}; }
@@ -71,6 +73,9 @@ class TMazeGenerator {
   int Attempt() const { return FAttempt; }
 
  private:
+  // Marks the floor cells reachable from FROM over floor, in FRegion.
+  void MarkFloorRegion(TPoint from, const TDetonixMazeGrid& maze);
+
   // Visited marks and a queue for one breadth-first search, sized from the board once and
   // reused: a fresh stamp clears the marks, and as every cell is queued at most once, the queue
   // never outgrows the board.
@@ -79,6 +84,7 @@ class TMazeGenerator {
     void Begin(size_t cellCount);
     // Marks cell INDEX; false when it was marked already.
     bool Mark(size_t index);
+    bool Marked(size_t index) const { return FMarks[index] == FStamp; }
     void Push(int32_t index) { FQueue[FTail++] = index; }
     bool Empty() const { return FHead == FTail; }
     int32_t Pop() { return FQueue[FHead++]; }
@@ -103,7 +109,9 @@ class TMazeGenerator {
   int FAttempt = 0;
   TSearch FStartSearch;
   TSearch FRetreatSearch;
+  TSearch FRegion;
   std::vector<uint8_t> FVerdicts;  // per cell during FindStartCells: 0 unknown, 1 viable, 2 not
+  std::vector<uint8_t> FSharedVerdicts;  // the same with the first start cell taken for a wall
 };
 
 // A maze for a new game of STATE into its MazeTemplate and PowerUpGrid; throws as GenerateMaze does.

@@ -494,7 +494,10 @@ TEST(FindStartCells, AgreesWithTestingEveryCell) {
         if (g.IsViableStart({x, y}, maze, false)) expect1 = {x, y};
     for (int y = rows - 1; y >= 0 && expect2 == NoPoint && expect1 != NoPoint; --y)
       for (int x = cols - 1; x >= 0 && expect2 == NoPoint; --x)
-        if (TPoint{x, y} != expect1 && g.IsViableStart({x, y}, maze, false)) expect2 = {x, y};
+        // Each with the other standing on its start: the players cannot pass each other.
+        if (TPoint{x, y} != expect1 && g.IsViableStart({x, y}, maze, false, expect1) &&
+            g.IsViableStart(expect1, maze, false, {x, y}))
+          expect2 = {x, y};
     TPoint s1, s2;
     const bool ok = g.FindStartCells(s1, s2, maze, false);
     SCOPED_TRACE(round);
