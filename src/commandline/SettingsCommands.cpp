@@ -2,21 +2,48 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <mutex>
+#include <set>
 #include <variant>
+#include <vector>
 
 #include "settings/FileSettingsStore.h"
 #include "settings/SettingOptions.h"
 
 namespace detonix::sdl {
 
+namespace {
+
+// One line for each of the store's values that was refused for its default, unless the command
+// line gives that setting anyway. A run reads the file for every board: each line is said once a process.
+void Warn(const std::vector<TRefusedSetting>& refused, const TSettingsOverrides& overrides) {
+  static std::mutex guard;
+  static std::set<std::string> said;
+  const std::lock_guard lock(guard);
+  for (const TRefusedSetting& r : refused) {
+    const bool given = std::visit([&](auto field) { return overrides.Get(field).has_value(); }, r.Row->Field);
+    if (const std::string text = RefusedText(r); !given && said.insert(text).second)
+      std::fprintf(stderr, "detonix: the settings file's %s\n", text.c_str());
+  }
+}
+
+TSettings LoadWarned(TSettingsStore& store, const TSettingsOverrides& overrides) {
+  std::vector<TRefusedSetting> refused;
+  const TSettings s = LoadSettings(store, &refused);
+  Warn(refused, overrides);
+  return s;
+}
+
+}  // namespace
+
 TSettings EffectiveSettings(TSettingsStore& store, const TSettingsOverrides& overrides) {
-  TSettings s = LoadSettings(store);
+  TSettings s = LoadWarned(store, overrides);
   overrides.ApplyTo(s);
   return s;
 }
 
 TSettings SettingsForRun(TSettingsStore& store, const TShellOptions& options) {
-  return SettingsForRun(LoadSettings(store), options);
+  return SettingsForRun(LoadWarned(store, options.Overrides), options);
 }
 
 TSettings SettingsForRun(const TSettings& stored, const TShellOptions& options) {
@@ -55,7 +82,9 @@ int RunShowSettings(const std::filesystem::path& path, const TShellOptions& opti
   if (path.empty()) {
     std::printf("Settings file: none (neither XDG_CONFIG_HOME nor HOME is set); the defaults apply\n");
   } else if (const auto key = store.OpenForReading()) {
-    stored = LoadSettings(*key);
+    std::vector<TRefusedSetting> refused;
+    stored = LoadSettings(*key, &refused);
+    Warn(refused, options.Overrides);
     std::printf("Settings file: %s\n", path.c_str());
   } else if (store.Failure().empty()) {
     std::printf("Settings file: %s (not there: the defaults apply)\n", path.c_str());

@@ -10,24 +10,36 @@ namespace detonix {
 
 namespace {
 
-// NaN or infinity would poison every product the maze generator takes of it.
-void Read(const TSettingsKey& key, const TSettingRow& row, double& out) {
-  if (const auto v = key.ReadDouble(std::string(row.Name)); v && std::isfinite(*v)) out = *v;
+// What the option would refuse, or the game could not play (players drawn with the pictures of
+// two characters), is read as missing, so that the dialog, the game and a later save see the
+// default; the caller hears of it through REFUSED.
+bool Usable(const TSettingRow& row, double v) {
+  if (row.Names == TValueNames::vnCharacters) {
+    const auto i = static_cast<int32_t>(v);
+    return i >= 0 && i % ImagesPerCharacter == 0 && i / ImagesPerCharacter < static_cast<int32_t>(CharacterNames.size());
+  }
+  return row.Range.Contains(v);
 }
 
-// What the dialog could not show and the game could not play (players that never move, or drawn
-// with the pictures of two characters) is read as missing, so both see the default.
-bool Usable(const TSettingRow& row, int32_t v) {
-  if (row.Names == TValueNames::vnCharacters)
-    return v >= 0 && v % ImagesPerCharacter == 0 && v / ImagesPerCharacter < static_cast<int32_t>(CharacterNames.size());
-  return !row.StoredInRange || row.Range.Contains(v);
+template <class T>
+void Take(const TSettingRow& row, std::optional<T> v, T& out, std::vector<TRefusedSetting>* refused) {
+  if (!v) return;
+  if (Usable(row, static_cast<double>(*v))) out = *v;
+  else if (refused) refused->push_back({&row, static_cast<double>(*v)});
 }
 
-void Read(const TSettingsKey& key, const TSettingRow& row, int32_t& out) {
-  if (const auto v = key.ReadInteger(std::string(row.Name)); v && Usable(row, *v)) out = *v;
+// NaN or infinity would poison every product the maze generator takes of it: read as missing.
+void Read(const TSettingsKey& key, const TSettingRow& row, double& out, std::vector<TRefusedSetting>* refused) {
+  auto v = key.ReadDouble(std::string(row.Name));
+  if (v && !std::isfinite(*v)) v.reset();
+  Take(row, v, out, refused);
 }
 
-void Read(const TSettingsKey& key, const TSettingRow& row, bool& out) {
+void Read(const TSettingsKey& key, const TSettingRow& row, int32_t& out, std::vector<TRefusedSetting>* refused) {
+  Take(row, key.ReadInteger(std::string(row.Name)), out, refused);
+}
+
+void Read(const TSettingsKey& key, const TSettingRow& row, bool& out, std::vector<TRefusedSetting>*) {
   if (const auto v = key.ReadInteger(std::string(row.Name))) out = *v != 0;
 }
 
@@ -44,18 +56,32 @@ std::string Lower(std::string_view s) {
 
 }  // namespace
 
-TSettings LoadSettings(TSettingsStore& store) {
+TSettings LoadSettings(TSettingsStore& store, std::vector<TRefusedSetting>* refused) {
   const auto key = store.OpenForReading();
   if (!key) return {};
-  const TSettings s = LoadSettings(*key);
+  const TSettings s = LoadSettings(*key, refused);
   key->Close();
   return s;
 }
 
-TSettings LoadSettings(const TSettingsKey& key) {
+TSettings LoadSettings(const TSettingsKey& key, std::vector<TRefusedSetting>* refused) {
   TSettings s;
-  for (const TSettingRow& row : SettingRows) std::visit([&](auto field) { Read(key, row, s.*field); }, row.Field);
+  for (const TSettingRow& row : SettingRows)
+    std::visit([&](auto field) { Read(key, row, s.*field, refused); }, row.Field);
   return s;
+}
+
+std::string RefusedText(const TRefusedSetting& refused) {
+  const TSettingRow& row = *refused.Row;
+  std::string expected = ExpectedText(row);
+  if (row.Names == TValueNames::vnCharacters) {
+    // The store keeps a character as the index of its first picture.
+    expected.clear();
+    for (size_t i = 0; i < CharacterNames.size(); ++i)
+      expected += (i == 0 ? "" : i + 1 < CharacterNames.size() ? ", " : " or ") + std::to_string(i * ImagesPerCharacter);
+  }
+  return std::string(row.Name) + "=" + NumberText(refused.Value) + " is out of range (" + expected + "); the default " +
+         NumberText(row.Default) + " applies";
 }
 
 void SaveSettings(TSettingsStore& store, const TSettings& s) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "settings/SettingsStore.h"
 
@@ -58,7 +59,6 @@ struct TSettingRow {
   std::string_view Name{};  // the registry value and the file's key: stored settings depend on it
   TSettingField Field{};
   double Default = 0;
-  bool StoredInRange = false;  // a stored value outside Range counts as missing
   TValueNames Names = TValueNames::vnNone;
   // Read by the maze generator: `detonix-headless maze` takes it too, and under xscreensaver, whose
   // settings window does not show it, it comes from the store.
@@ -68,7 +68,7 @@ struct TSettingRow {
   std::string_view Option{};
   std::string_view Arg{};
   std::string_view Alias{};
-  TRange Range{};                   // what the option accepts
+  TRange Range{};                   // what the option accepts, and what a stored value may be
   std::string_view Unit{};          // what a bad value is told to be, before the range
   std::optional<TRange> Offered{};  // where the settings windows offer less than the option takes
   // Booleans: the option that clears it, and a value the setting option may be followed by.
@@ -80,12 +80,15 @@ struct TSettingRow {
 };
 
 // In the order --show-settings lists them.
+// The densities stop where small boards stop playing: with more than half of the cells fixed, or
+// more than half of the open ones destructible (every other cell the walk opens), the open cells
+// of a 15 by 11 preview fall apart into pockets where two players corner each other and wait.
 inline constexpr std::array SettingRows = {
     TSettingRow{.Name = "PerBlocksLeft", .Field = &TSettings::PerBlocksLeft, .Default = 0.4, .Maze = true,
-                .Option = "-fixed-blocks", .Arg = "FRACTION", .Alias = "-blocks-left", .Range = {0, 1},
+                .Option = "-fixed-blocks", .Arg = "FRACTION", .Alias = "-blocks-left", .Range = {0, 0.5},
                 .Unit = "a fraction", .Help = "fraction of all cells that stay fixed blocks"},
     TSettingRow{.Name = "PerOfEBlocks", .Field = &TSettings::PerOfEBlocks, .Default = 0.15, .Maze = true,
-                .Option = "-destructible-blocks", .Arg = "FRACTION", .Alias = "-exp-blocks", .Range = {0, 1},
+                .Option = "-destructible-blocks", .Arg = "FRACTION", .Alias = "-exp-blocks", .Range = {0, 0.5},
                 .Unit = "a fraction", .Help = "fraction of the open cells that get destructible blocks"},
     TSettingRow{.Name = "PerOfPUps", .Field = &TSettings::PerOfPUps, .Default = 30, .Maze = true,
                 .Option = "-powerups", .Arg = "PERCENT", .Range = {0, 100}, .Unit = "percent",
@@ -96,7 +99,7 @@ inline constexpr std::array SettingRows = {
     TSettingRow{.Name = "P2ImageIndex", .Field = &TSettings::P2ImageIndex, .Default = ImagesPerCharacter,
                 .Names = TValueNames::vnCharacters, .Option = "-player2", .Arg = "NAME"},
     TSettingRow{.Name = "PlayerSpeed", .Field = &TSettings::PlayerSpeed, .Default = DefaultPlayerSpeed,
-                .StoredInRange = true, .Names = TValueNames::vnSpeeds, .Option = "-speed", .Arg = "MS",
+                .Names = TValueNames::vnSpeeds, .Option = "-speed", .Arg = "MS",
                 .Range = {1, 60000}, .Unit = "milliseconds", .Help = "milliseconds between two steps of a player"},
     TSettingRow{.Name = "ForceMaze", .Field = &TSettings::ForceMaze, .Default = false,
                 .Option = "-force-maze", .Arg = "[MINUTES]", .OffOption = "-no-force-maze",
@@ -134,12 +137,22 @@ inline TSettings::TSettings() {
     std::visit([&]<class T>(T TSettings::* field) { this->*field = static_cast<T>(row.Default); }, row.Field);
 }
 
+// A stored value LoadSettings passed over for the default: outside its row's range, or a picture
+// index that is not a character's first.
+struct TRefusedSetting {
+  const TSettingRow* Row = nullptr;
+  double Value = 0;  // as stored
+};
+// "PerBlocksLeft=5 is out of range (a fraction, 0 to 0.5); the default 0.4 applies"
+std::string RefusedText(const TRefusedSetting& refused);
+
 // Reads the settings key; every value that is missing, unreadable, of the wrong type or not a
-// finite number keeps its default, and so does one that cannot work: a speed outside 1 to 60000
-// ms, a picture index that is not a character's first. Never throws for the store's content.
-TSettings LoadSettings(TSettingsStore& store);
+// finite number keeps its default, and so does one that the option would refuse (the game might
+// not work with it) or a picture index that is not a character's first; those last two are listed
+// in REFUSED when given, in the order of SettingRows. Never throws for the store's content.
+TSettings LoadSettings(TSettingsStore& store, std::vector<TRefusedSetting>* refused = nullptr);
 // The same from a key already open, so the caller can tell an unreadable store from a missing one.
-TSettings LoadSettings(const TSettingsKey& key);
+TSettings LoadSettings(const TSettingsKey& key, std::vector<TRefusedSetting>* refused = nullptr);
 
 // Writes all nine values, creating the key. A key that cannot be created is passed over silently.
 void SaveSettings(TSettingsStore& store, const TSettings& settings);

@@ -104,7 +104,7 @@ constexpr std::array<TCommandText, 3> Commands = {{
     {"maze", "--cols C --rows R [options]", "prints one generated maze",
      "Prints one generated maze: # fixed block, . floor, + destructible block, * one hiding a power-up, 1 and "
      "2 the start cells, then a summary line. It takes the maze densities alone of the settings, and takes "
-     "them without bounds, as it does from the settings file."},
+     "them on its command line without bounds (from the settings file only within the options' ranges)."},
     {"sprites", "--out FILE.png", "draws every picture of the game on one sheet",
      "Draws every picture of the game on one sheet, at 30 pixels and rescaled to 10."},
 }};

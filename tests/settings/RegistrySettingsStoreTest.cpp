@@ -55,7 +55,7 @@ TSettings Unusual() {
   TSettings s;
   s.PerBlocksLeft = 0.1 + 0.2;
   s.PerOfEBlocks = 1.0 / 3.0;
-  s.PerOfPUps = -4;
+  s.PerOfPUps = 4;
   s.P1ImageIndex = 18;
   s.P2ImageIndex = 12;
   s.PlayerSpeed = 120;

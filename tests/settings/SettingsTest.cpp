@@ -15,7 +15,7 @@ TSettings Unusual() {
   TSettings s;
   s.PerBlocksLeft = 0.1 + 0.2;  // not the double nearest 0.3
   s.PerOfEBlocks = 1.0 / 3.0;
-  s.PerOfPUps = -7;
+  s.PerOfPUps = 7;
   s.P1ImageIndex = 18;
   s.P2ImageIndex = 12;
   s.PlayerSpeed = 175;
@@ -80,18 +80,18 @@ TEST(LoadSettings, AnyNonZeroIsTrue) {
   EXPECT_FALSE(LoadSettings(store).ForceMaze);
 }
 
-TEST(LoadSettings, ValuesAreUsedWithoutBounds) {
+// As the options would refuse them: a later save does not keep them either, and the caller hears of them.
+TEST(LoadSettings, ValuesOutOfTheOptionsRangesMeanTheDefaultAndAreListed) {
   TMemorySettingsStore store;
   store.KeyExists = true;
-  store.SetDouble("PerBlocksLeft", -0.25);
+  store.SetDouble("PerBlocksLeft", 0.5000001);
   store.SetDouble("PerOfEBlocks", 7.5);
   store.SetInteger("PerOfPUps", 250);
   store.SetInteger("ForceInterval", 100000);
-  const TSettings s = LoadSettings(store);
-  EXPECT_EQ(s.PerBlocksLeft, -0.25);
-  EXPECT_EQ(s.PerOfEBlocks, 7.5);
-  EXPECT_EQ(s.PerOfPUps, 250);
-  EXPECT_EQ(s.ForceInterval, 100000);
+  std::vector<TRefusedSetting> refused;
+  EXPECT_EQ(LoadSettings(store, &refused), TSettings{});
+  ASSERT_EQ(refused.size(), 4u);
+  EXPECT_EQ(refused[3].Row->Name, "ForceInterval");
 }
 
 TEST(LoadSettings, WrongTypeOrSizeCountsAsMissing) {

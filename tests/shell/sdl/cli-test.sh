@@ -61,7 +61,7 @@ case $case in
     run 2 -fullscreen -bogus
     [ "$err" = "detonix: unknown option '-bogus'"$'\n'"Try 'detonix --help'." ] || fail "-bogus said: $err"
     for args in "/p" "/p 0" "/p notanumber" "-speed 0" "-speed fast" "-player1 Nobody" \
-                "-fixed-blocks 2" "--save-settings --show-settings" "-window-id"; do
+                "-fixed-blocks 1" "--save-settings --show-settings" "-window-id"; do
       # shellcheck disable=SC2086
       run 2 $args
       [ "$(wc -l <<<"$err")" -eq 2 ] && has "$err" "Try 'detonix --help'." || fail "'$args' said: $err"
@@ -102,6 +102,21 @@ case $case in
     shows "$out" -player2 "Olandrix"
     shows "$out" -sound "off"
     shows "$out" -force-interval "10"
+
+    # Values the options would refuse give way to the defaults, each said once (but not one the command
+    # line gives anyway), and are not saved back.
+    printf 'PerBlocksLeft=5\nPerOfEBlocks=-2\nPerOfPUps=-1\nForceInterval=99999\nP1ImageIndex=7\n' >"$conf"
+    run 0 --show-settings
+    has "$err" "detonix: the settings file's PerBlocksLeft=5 is out of range (a fraction, 0 to 0.5); the default 0.4 applies"
+    has "$err" "detonix: the settings file's P1ImageIndex=7 is out of range (0, 6, 12 or 18); the default 0 applies"
+    [ "$(grep -c "out of range" <<<"$err")" -eq 5 ] || fail "one line for each refused value: $err"
+    shows "$out" -fixed-blocks "0.4"
+    shows "$out" -force-interval "5"
+    run 0 --save-settings -powerups 45
+    [ "$(grep -c "out of range" <<<"$err")" -eq 4 ] || fail "one line for each refused value not given: $err"
+    hasnt "$err" "PerOfPUps"
+    grep -qx "PerBlocksLeft=0.4" "$conf" || fail "a refused value was saved back: $(cat "$conf")"
+    grep -qx "ForceInterval=5" "$conf" || fail "a refused value was saved back: $(cat "$conf")"
     ;;
   overrides_win)
     run 0 --save-settings -speed 300 -sound -fixed-blocks 0.3

@@ -85,7 +85,7 @@ cells_match preview "$work/shot.png" 152 112 10 12 --cell 10
 "$xtest" destroy "$win"
 ends_within 5 || { fail "preview: did not end with its window"; stop; }
 
-# A host narrower than 14 pixels leaves no cell size; and a board that cannot be made at all.
+# A host narrower than 14 pixels leaves no cell size; and a board too small for every maze.
 # Inside a host's window both wait, black, for the window to go away; they must not crash.
 win=$("$xtest" create 13 10)
 start /p "$win"
@@ -93,14 +93,14 @@ sleep 1
 kill -0 "$pid" 2>/dev/null && pass "preview: a 13-pixel host is survived" || fail "preview: a 13-pixel host ended it"
 "$xtest" destroy "$win"
 ends_within 5 || { fail "preview: did not end with its tiny window"; stop; }
-win=$("$xtest" create 300 200)
-start -window-id "$win" -fixed-blocks 1
+win=$("$xtest" create 150 150)
+start -window-id "$win"
 sleep 1
-kill -0 "$pid" 2>/dev/null && pass "window_id: an impossible maze is survived" || fail "window_id: an impossible maze ended it"
+kill -0 "$pid" 2>/dev/null && pass "window_id: a board too small is survived" || fail "window_id: a board too small ended it"
 "$xtest" destroy "$win"
 ends_within 5 || { fail "window_id: did not end with its window"; stop; }
-# A 3 by 3 board without fixed blocks once walked for ever: now the maze gives up, and SIGTERM
-# and the window's destruction are answered as anywhere.
+# A 3 by 3 board without fixed blocks once walked for ever: now it is refused as too small, and
+# SIGTERM and the window's destruction are answered as anywhere.
 for end in term destroy; do
   win=$("$xtest" create 90 90)
   start -window-id "$win" -fixed-blocks 0
@@ -111,10 +111,10 @@ for end in term destroy; do
   else fail "window_id: a 3 by 3 board without fixed blocks ignores $end"; stop; fi
   [ "$end" = term ] && "$xtest" destroy "$win"
 done
-# In its own window the message goes to the user, and the program ends.
+# A density that leaves no maze is refused before any window opens.
 if "$program" -fixed-blocks 1 2>"$work/err" >/dev/null; then fail "window: an impossible maze did not fail"
-elif grep -q "Error Creating Maze - change Maze options" "$work/err"; then pass "window: an impossible maze is reported"
-else fail "window: no maze message: $(cat "$work/err")"; fi
+elif grep -q "bad value '1' for -fixed-blocks (a fraction, 0 to 0.5)" "$work/err"; then pass "window: an impossible maze is refused"
+else fail "window: no refusal: $(cat "$work/err")"; fi
 
 # 3. --root with XSCREENSAVER_WINDOW draws into that window, and SIGTERM ends it at once.
 win=$("$xtest" create 450 330)
@@ -180,8 +180,10 @@ sleep 1.5
 cells_match fullscreen "$work/shot.png" 1280 1024 30 15
 stop
 
-# 6. The window: 1024 by 768, and a new game at a new size.
-start -seed 16
+# 6. The window: 1024 by 768, and a new game at a new size. A value of the settings file that the
+# option would refuse is told once, though every new size reads the file again.
+mkdir -p "$work/config3/detonix" && echo "PerBlocksLeft=5" >"$work/config3/detonix/detonix.conf"
+XDG_CONFIG_HOME=$work/config3 start -seed 16
 sleep 1.5
 wid=$(xdotool search --sync --limit 1 --pid "$pid" 2>/dev/null | head -1)
 if [ -z "$wid" ]; then
@@ -195,6 +197,8 @@ else
   sleep 1.5
   "$xtest" grab "$wid" "$work/shot.png"
   cells_match window_resized "$work/shot.png" 640 480 30 16
+  told=$(grep -c "PerBlocksLeft=5 is out of range" "$work/stderr")
+  [ "$told" -eq 1 ] && pass "window: a refused stored value told once" || fail "window: a refused stored value told $told times"
   # Past the board's limits (no window manager here to hold it back) the window is left empty
   # and the program goes on; back within them, a new game starts.
   xdotool windowsize "$wid" 8300 600
