@@ -34,7 +34,7 @@ TBoardGeometry GeometryFor(const TPaintSurface& paintBox, int cellSize) {
 
 }  // namespace
 
-std::string BoardSizeProblem(int width, int height, int cellSize) {
+std::string BoardSizeProblem(int width, int height, int cellSize, int minSide) {
   const auto size = [](int w, int h) { return std::to_string(w) + " by " + std::to_string(h); };
   if (width > MaxSurfaceSide || height > MaxSurfaceSide)
     return "Board too large: " + size(width, height) + " pixels, at most " + size(MaxSurfaceSide, MaxSurfaceSide);
@@ -43,6 +43,8 @@ std::string BoardSizeProblem(int width, int height, int cellSize) {
   const TBoardGeometry g = TBoardGeometry::ForSurface(width, height, cell);
   if (g.ColCount > MaxBoardSide || g.RowCount > MaxBoardSide)
     return "Board too large: " + size(g.ColCount, g.RowCount) + " cells, at most " + size(MaxBoardSide, MaxBoardSide);
+  if (g.ColCount < minSide || g.RowCount < minSide)
+    return "Board too small: " + size(g.ColCount, g.RowCount) + " cells, at least " + size(minSide, minSide);
   return {};
 }
 

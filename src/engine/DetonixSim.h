@@ -71,9 +71,12 @@ struct TGameStats {
 constexpr int MaxSurfaceSide = 8192;
 constexpr int MaxBoardSide = 1024;
 constexpr int MaxCellSize = 1024;
+// The smallest board a host makes: on one of fewer cells a side some settings the options accept
+// make no maze (and on a 3 by 3 the walk may never reach the centre).
+constexpr int MinBoardSide = 8;
 // Why a board of WIDTH by HEIGHT pixels at CELLSIZE pixels a cell (0 or less: the pictures' own
-// 30) is refused; empty when it is within the limits.
-std::string BoardSizeProblem(int width, int height, int cellSize);
+// 30) is refused, with fewer than MINSIDE cells a side too; empty when it is within the limits.
+std::string BoardSizeProblem(int width, int height, int cellSize, int minSide = 0);
 
 // What a host hands a new simulator.
 struct TSimulatorOptions {

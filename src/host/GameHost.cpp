@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <stdexcept>
 #include <utility>
 
 #include "platform/Prefault.h"
@@ -43,6 +44,8 @@ bool TGameHost::Build(void* bits, int width, int height, int stride) {
     TSimulatorOptions options;
     options.Preview = preview;
     options.CellSize = preview ? PreviewCellSize(width) : FOptions.CellSize;
+    if (const std::string small = BoardSizeProblem(width, height, options.CellSize, MinBoardSide); !small.empty())
+      throw std::invalid_argument(small);
     if (FOptions.ReadSettings) options.Settings = FOptions.ReadSettings();
     if (!preview) options.Sound = FOptions.Sound;
     options.Seed = FOptions.Seed;

@@ -105,12 +105,13 @@ TEST(GameHost, ABoardThatCannotBeMadeIsBlackAndEndsOnlyAFirstStartInTheProgramsO
     EXPECT_EQ(c.Host.Ended(), ownWindow) << "mode " << static_cast<int>(mode);
   }
 
-  // Later, at a size too small for one cell, the window waits black instead.
+  // Later, at a size too small for some settings' mazes, the window waits black instead.
   THostCase window(THostMode::hmWindow);
   TPixels fits(300, 240);
   ASSERT_TRUE(window.Build(fits));
-  TPixels tiny(20, 20);
+  TPixels tiny(90, 90);
   EXPECT_FALSE(window.Build(tiny));
+  EXPECT_EQ(window.Host.Failure(), "Board too small: 3 by 3 cells, at least 8 by 8");
   EXPECT_TRUE(tiny.AllBlack());
   EXPECT_FALSE(window.Host.Ended());
 }
