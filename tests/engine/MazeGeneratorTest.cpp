@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <deque>
 #include <limits>
 #include <stdexcept>
 #include <string>
 
+#include "engine/DetonixSim.h"
 #include "support/BoardPicture.h"
 
 namespace detonix {
@@ -572,6 +574,45 @@ TEST(GenerateMaze, AWalkThatCannotFinishFailsTheAttempt) {
     EXPECT_THROW(g.GenerateMaze(s1, s2), std::runtime_error) << "seed " << seed;
     EXPECT_EQ(g.Attempt(), MaxMazeAttempts);
   }
+}
+
+// Each density the options take, from 0 to the top of its range and where the counts turn over,
+// makes a maze with the other density at its default or its top, with and without power-ups, on
+// boards from the preview to an 8K screen; what cannot is refused where it is given, and a board
+// as small as 3 by 3 by the hosts. One seed each: ten attempts make a rare unlucky walk harmless.
+TEST(GenerateMaze, EveryDensityTheOptionsTakeMakesAMaze) {
+  std::vector<double> values{0.015, 0.999, 0.9999};  // and 0.02 and 1 among the hundredths
+  for (int i = 0; i <= 100; ++i) values.push_back(i / 100.0);
+  for (int i = 8; i <= 30; i += i == 14 ? 11 : 1) values.push_back(i / 10000.0);  // 0.0008..14, 0.0025..30
+  using TField = double TSettings::*;
+  const std::pair<TField, TField> swept[] = {{&TSettings::PerBlocksLeft, &TSettings::PerOfEBlocks},
+                                             {&TSettings::PerOfEBlocks, &TSettings::PerBlocksLeft}};
+  int tried = 0, refused = 0, tooSmall = 0, made = 0;
+  for (const auto& [field, other] : swept)
+    for (size_t i = 0; i < values.size(); ++i)
+      for (const double partner : {SettingRowOf(other).Default, SettingRowOf(other).Range.High})
+        for (const auto& [cols, rows] : {std::pair{3, 3}, {15, 11}, {34, 25}, {64, 36}, {256, 144}}) {
+          const double v = values[i];
+          const int powerUps = i % 2 == 0 ? 0 : 100;  // every other value with power-ups
+          TSettingsOverrides given;
+          const bool accepted = SetFromText(SettingRowOf(field), NumberText(v), given);
+          const bool small = !BoardSizeProblem(cols * 30, rows * 30, 30, MinBoardSide).empty();
+          ++tried;
+          refused += !accepted;
+          tooSmall += accepted && small;
+          if (!accepted || small) continue;
+          const bool fixedSwept = field == &TSettings::PerBlocksLeft;
+          TBoard b(cols, rows);
+          b.State.MazeSettings = {fixedSwept ? v : partner, fixedSwept ? partner : v, powerUps};
+          b.State.Random.Seed(1);
+          TPoint s1, s2;
+          bool ok = false;
+          EXPECT_NO_THROW(ok = GenerateMaze(b.State, s1, s2)) << SettingRowOf(field).Name << "=" << v << ", "
+              << SettingRowOf(other).Name << "=" << partner << ", power-ups " << powerUps << ": " << cols << " by " << rows;
+          made += ok;
+        }
+  std::printf("density sweep: %d tried, %d refused by the options, %d on a board too small, %d mazes\n", tried,
+              refused, tooSmall, made);
 }
 
 }  // namespace
