@@ -47,7 +47,8 @@ TMazeCounts ComputeMazeCounts(int colCount, int rowCount, const TMazeSettings& s
   return c;
 }
 
-void TMazeGenerator::TSearch::Begin(size_t cellCount) {
+void TMazeGenerator::TSearch::Begin(const TDetonixMazeGrid& maze, TPoint first) {
+  const size_t cellCount = static_cast<size_t>(maze.ColCount) * static_cast<size_t>(maze.RowCount);
   if (FMarks.size() != cellCount) {
     FMarks.assign(cellCount, 0);
     FQueue.assign(cellCount, 0);
@@ -58,6 +59,9 @@ void TMazeGenerator::TSearch::Begin(size_t cellCount) {
     FStamp = 1;
   }
   FHead = FTail = 0;
+  const int32_t index = CellIndex(first, maze.RowCount);
+  Mark(static_cast<size_t>(index));
+  Push(index);
 }
 
 bool TMazeGenerator::TSearch::Mark(size_t index) {
@@ -186,9 +190,7 @@ bool TMazeGenerator::FindStartCells(TPoint& start1, TPoint& start2, const TDeton
 void TMazeGenerator::MarkFloorRegion(TPoint from, const TDetonixMazeGrid& maze) {
   const int rows = maze.RowCount;
   TSearch& s = FRegion;
-  s.Begin(static_cast<size_t>(maze.ColCount) * static_cast<size_t>(rows));
-  s.Mark(static_cast<size_t>(CellIndex(from, rows)));
-  s.Push(CellIndex(from, rows));
+  s.Begin(maze, from);
   while (!s.Empty()) {
     const TPoint here = CellAt(s.Pop(), rows);
     for (const TDirection dir : AllDirections) {
@@ -204,9 +206,7 @@ bool TMazeGenerator::IsViableStart(TPoint p, const TDetonixMazeGrid& maze, bool 
   if (noExpBlocks) return true;
   const int rows = maze.RowCount;
   TSearch& s = FStartSearch;
-  s.Begin(static_cast<size_t>(maze.ColCount) * static_cast<size_t>(rows));
-  s.Mark(static_cast<size_t>(CellIndex(p, rows)));
-  s.Push(CellIndex(p, rows));
+  s.Begin(maze, p);
   while (!s.Empty()) {
     const TPoint here = CellAt(s.Pop(), rows);
     for (const TDirection dir : AllDirections) {
@@ -229,9 +229,7 @@ bool TMazeGenerator::HasSafeRetreat(TPoint spot, const TDetonixMazeGrid& maze, T
   if (!maze.InGrid(spot.X, spot.Y)) return false;
   const int rows = maze.RowCount;
   TSearch& s = FRetreatSearch;
-  s.Begin(static_cast<size_t>(maze.ColCount) * static_cast<size_t>(rows));
-  s.Mark(static_cast<size_t>(CellIndex(spot, rows)));
-  s.Push(CellIndex(spot, rows));
+  s.Begin(maze, spot);
   while (!s.Empty()) {
     const TPoint here = CellAt(s.Pop(), rows);
     for (const TDirection dir : AllDirections) {

@@ -81,7 +81,8 @@ class TMazeGenerator {
   // never outgrows the board.
   class TSearch {
    public:
-    void Begin(size_t cellCount);
+    // A new search of MAZE's cells from FIRST, marked and queued.
+    void Begin(const TDetonixMazeGrid& maze, TPoint first);
     // Marks cell INDEX; false when it was marked already.
     bool Mark(size_t index);
     bool Marked(size_t index) const { return FMarks[index] == FStamp; }
