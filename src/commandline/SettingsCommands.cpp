@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <mutex>
-#include <set>
 #include <variant>
 #include <vector>
 
@@ -15,15 +13,11 @@ namespace detonix::sdl {
 namespace {
 
 // One line for each of the store's values that was refused for its default, unless the command
-// line gives that setting anyway. A run reads the file for every board: each line is said once a process.
+// line gives that setting anyway.
 void Warn(const std::vector<TRefusedSetting>& refused, const TSettingsOverrides& overrides) {
-  static std::mutex guard;
-  static std::set<std::string> said;
-  const std::lock_guard lock(guard);
   for (const TRefusedSetting& r : refused) {
     const bool given = std::visit([&](auto field) { return overrides.Get(field).has_value(); }, r.Row->Field);
-    if (const std::string text = RefusedText(r); !given && said.insert(text).second)
-      std::fprintf(stderr, "detonix: the settings file's %s\n", text.c_str());
+    if (!given) WarnOnce("the settings file's " + RefusedText(r));
   }
 }
 

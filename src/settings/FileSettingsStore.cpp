@@ -67,14 +67,6 @@ std::optional<T> ParseWhole(std::string_view s) {
   return v;
 }
 
-// Says TEXT the first time only.
-void WarnOnce(const std::string& text) {
-  static std::mutex guard;
-  static std::set<std::string> said;
-  const std::lock_guard lock(guard);
-  if (said.insert(text).second) std::fprintf(stderr, "detonix: %s\n", text.c_str());
-}
-
 std::string Failed(const char* doing, const fs::path& path, const std::string& why) {
   return std::string("could not ") + doing + " the settings file " + path.string() + ": " + why;
 }
@@ -284,6 +276,13 @@ class TFileKey final : public TSettingsKey {
 };
 
 }  // namespace
+
+void WarnOnce(const std::string& text) {
+  static std::mutex guard;
+  static std::set<std::string> said;
+  const std::lock_guard lock(guard);
+  if (said.insert(text).second) std::fprintf(stderr, "detonix: %s\n", text.c_str());
+}
 
 std::unique_ptr<TSettingsKey> TFileSettingsStore::OpenForReading() {
   if (FPath.empty()) return nullptr;

@@ -60,6 +60,10 @@ class TSettingsFileLock {
   std::string FFailure;
 };
 
+// Writes "detonix: TEXT" to standard error the first time only: a run reads the settings for
+// every board it makes, and says what is wrong with them once.
+void WarnOnce(const std::string& text);
+
 // XDGCONFIGHOME/detonix/detonix.conf, else HOME/.config/detonix/detonix.conf. A relative or
 // empty XDG_CONFIG_HOME is ignored; the result is empty when no location is known.
 std::filesystem::path SettingsFilePath(const char* xdgConfigHome, const char* home);
