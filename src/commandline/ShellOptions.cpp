@@ -194,7 +194,7 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
 
 std::vector<TUsageEntry> ModeEntries() {
   return {
-      {"(none), -window", "play in a window of 1024 by 768; a new game at each new size"},
+      {"(none), -window", "play in a window of 1024 by 768; a new game at each new size; Escape or q (Ctrl+Q) ends it"},
       {"-fullscreen, -s, /s", "cover every monitor, each with a game of its own; any key, button, wheel "
                               "turn, pointer movement of more than 20 pixels or another window taking the "
                               "keyboard ends them all"},
