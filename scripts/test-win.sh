@@ -389,15 +389,13 @@ sleep 2
 xdotool key a
 wait_for "$scr_pid" 10; record $? "wrong types: the saver ends normally when closed"
 
-echo "== A maze that can never be made"
+echo "== A stored density that could make no maze"
 win reg add "$key" /v PerBlocksLeft /t REG_BINARY /d 000000000000F03F /f >/dev/null  # 1.0: no floor left
 start_scr /s
-message=$(testhost message-box 15000)
-echo "  $message"
-grep -qx "message=Error Creating Maze - change Maze options" <<<"$message"; record $? "/s: the maze error is shown once"
-grep -qx "owner_chain_tool=1" <<<"$message"; record $? "/s: the message box's owners end in the hidden tool window"
-wait_for "$scr_pid" 10; record $? "/s: after the message the program ends"
-testhost find-class TZepsScreenSaver >/dev/null; record $((1 - $?)) "/s: no saver window is left"
+testhost find-class TZepsScreenSaver 10000 >/dev/null && sleep 2 && ! testhost message-box 1000 >/dev/null
+record $? "/s: fixed blocks of 1.0 play as the default, without a message"
+xdotool key a
+wait_for "$scr_pid" 10; record $? "/s: and it ends normally"
 win reg delete 'HKCU\software\Vantrel_Progs' /f >/dev/null 2>&1
 
 echo "== The interval of a forced maze"
@@ -521,6 +519,22 @@ two_monitors() {
   xdotool key a
   testhost wait-gone TZepsScreenSaver 5000; record $? "two monitors: a key closes both windows"
   wait_for "$scr_pid" 10; record $? "two monitors: the program ends"
+
+  # A monitor too small for any maze: the user is told once, in a box owned as all of ours, and
+  # the run ends.
+  xrandr --delmonitor RIGHT >/dev/null 2>&1
+  if xrandr --setmonitor RIGHT 180/48x150/40+1920+0 none; then
+    "$wineserver" -k 2>/dev/null; "$wineserver" -w 2>/dev/null; "$wineserver" -p 2>/dev/null
+    start_scr /s
+    message=$(testhost message-box 15000)
+    echo "  $message"
+    grep -q "^message=Board too small: 6 by 5 cells" <<<"$message"; record $? "/s: a board too small is told once"
+    grep -qx "owner_chain_tool=1" <<<"$message"; record $? "/s: the message box's owners end in the hidden tool window"
+    wait_for "$scr_pid" 10; record $? "/s: after the message the program ends"
+    testhost find-class TZepsScreenSaver >/dev/null; record $((1 - $?)) "/s: no saver window is left"
+  else
+    record 1 "a third xrandr monitor of 180 x 150"
+  fi
 
   win reg delete 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /f >/dev/null 2>&1
   "$wineserver" -k 2>/dev/null; "$wineserver" -w 2>/dev/null
