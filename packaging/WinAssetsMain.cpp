@@ -33,16 +33,6 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
   Put16(out, v >> 16);
 }
 
-// The icon at SIZE, black where it is transparent: a system drawing by the AND mask alone puts
-// the colour over the screen there.
-TBitmap Badge(int size) {
-  TBitmap picture = detonix::IconPicture(size);
-  for (int y = 0; y < size; ++y)
-    for (uint32_t* p = picture.Row(y); p != picture.Row(y) + size; ++p)
-      if ((*p >> 24) == 0) *p = 0;
-  return picture;
-}
-
 // One icon image: a 32-bit DIB with its alpha, bottom row first, and the AND mask, set where the
 // picture is transparent.
 std::vector<uint8_t> IconImage(const TBitmap& picture) {
@@ -87,7 +77,7 @@ int main(int argc, char** argv) {
   try {
     std::vector<std::vector<uint8_t>> images;
     for (int size : IconSizes)
-      images.push_back(size == PngSize ? detonix::EncodePng(Badge(size), true) : IconImage(Badge(size)));
+      images.push_back(size == PngSize ? detonix::EncodePng(detonix::IconPicture(size), true) : IconImage(detonix::IconPicture(size)));
     Put16(icon, 0);
     Put16(icon, 1);
     Put16(icon, static_cast<uint32_t>(images.size()));

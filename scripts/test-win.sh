@@ -608,12 +608,15 @@ msi_upgrade() {
   }
   win reg add "$key" /v PlayerSpeed /t REG_DWORD /d 200 /f >/dev/null
   win msiexec /i 'C:\detonix\detonix.msi' /qn; record $? "upgrade: msiexec /i detonix.msi ($version)"
-  echo "  entries with $version installed: $(entries | tr '\n' ';')"
-  [ "$(entries)" = "Detonix Screen Saver $version" ]; record $? "upgrade: one entry, for $version"
+  # Read once: what is printed is what is checked.
+  found=$(entries)
+  echo "  entries with $version installed: $(tr '\n' ';' <<<"$found")"
+  [ "$found" = "Detonix Screen Saver $version" ]; record $? "upgrade: one entry, for $version"
   product_icon; record $? "upgrade: the entry has the saver's icon"
   win msiexec /i "C:\\detonix\\detonix-$next.msi" /qn; record $? "upgrade: msiexec /i detonix-$next.msi over it"
-  echo "  entries after installing $next: $(entries | tr '\n' ';')"
-  [ "$(entries)" = "Detonix Screen Saver $next" ]; record $? "upgrade: one entry left, for $next"
+  found=$(entries)
+  echo "  entries after installing $next: $(tr '\n' ';' <<<"$found")"
+  [ "$found" = "Detonix Screen Saver $next" ]; record $? "upgrade: one entry left, for $next"
   product_icon; record $? "upgrade: the entry has the saver's icon"
   cmp -s "$installed" "$newer/detonix.scr"; record $? "upgrade: the system folder holds the new saver"
   win reg query "$key" /v PlayerSpeed | grep -i '0xc8' >/dev/null; record $? "upgrade: the settings are untouched"
@@ -628,8 +631,9 @@ msi_upgrade() {
     ! grep -q 'Action start .*: InstallFiles' "$logs/msi-downgrade.log" &&
     [ "$(cut -f2 <<<"$down")" = "A newer version of Detonix Screen Saver is already installed." ]
   record $? "downgrade: stopped by the launch condition \"$(cut -f2 <<<"$down")\" (logs/msi-downgrade.log)"
-  echo "  entries after the downgrade: $(entries | tr '\n' ';')"
-  [ "$(entries)" = "Detonix Screen Saver $next" ] && cmp -s "$installed" "$newer/detonix.scr"
+  found=$(entries)
+  echo "  entries after the downgrade: $(tr '\n' ';' <<<"$found")"
+  [ "$found" = "Detonix Screen Saver $next" ] && cmp -s "$installed" "$newer/detonix.scr"
   record $? "downgrade: $next stays installed"
   win msiexec /x "C:\\detonix\\detonix-$next.msi" /qn; record $? "upgrade: msiexec /x detonix-$next.msi"
   [ -z "$(entries)" ] && [ ! -e "$installed" ]; record $? "upgrade: removing it leaves no entry and no file"

@@ -64,8 +64,8 @@ TBitmap IconPicture(int size) {
   for (int y = 0; y < size; ++y) {
     uint32_t* row = badge.Image.Row(y);
     for (int x = 0; x < size; ++x) {
-      const bool clear = badge.Mask.Pixel(x, y) == clWhite;
-      row[x] = (row[x] & 0xFFFFFFu) | (clear ? 0u : 0xFF000000u);
+      // Black where it is clear: a system drawing an icon by its AND mask alone shows the colour there.
+      row[x] = badge.Mask.Pixel(x, y) == clWhite ? 0u : row[x] | 0xFF000000u;
     }
   }
   return std::move(badge.Image);
