@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "board/GameConstants.h"
+
 namespace detonix {
 
 // Content of one board cell. The ordinals are binding: ranges are compared, and the ordinal is
@@ -85,7 +87,7 @@ constexpr bool IsPowerUpType(TObjectType t) { return IsPowerUpType(Ord(t)); }
 
 // Size of the board, fixed when the simulator is created.
 struct TBoardGeometry {
-  int CellSize = 30;
+  int CellSize = NativeCellSize;
   int ColCount = 0;
   int RowCount = 0;
 

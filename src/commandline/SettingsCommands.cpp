@@ -8,7 +8,7 @@
 #include "settings/FileSettingsStore.h"
 #include "settings/SettingOptions.h"
 
-namespace detonix::sdl {
+namespace detonix::commandline {
 
 namespace {
 
@@ -116,4 +116,4 @@ int RunSaveSettings(const std::filesystem::path& path, const TSettingsOverrides&
   return 0;
 }
 
-}  // namespace detonix::sdl
+}  // namespace detonix::commandline

@@ -7,7 +7,7 @@
 #include "settings/SettingsStore.h"
 #include "commandline/ShellOptions.h"
 
-namespace detonix::sdl {
+namespace detonix::commandline {
 
 // The settings one run uses: the store's values (or the defaults) with the command line's on top.
 TSettings EffectiveSettings(TSettingsStore& store, const TSettingsOverrides& overrides);
@@ -31,4 +31,4 @@ bool SaveOverrides(TSettingsStore& store, const TSettingsOverrides& overrides);
 int RunShowSettings(const std::filesystem::path& path, const TShellOptions& options);
 int RunSaveSettings(const std::filesystem::path& path, const TSettingsOverrides& overrides);
 
-}  // namespace detonix::sdl
+}  // namespace detonix::commandline

@@ -4,9 +4,10 @@
 #include <string_view>
 #include <utility>
 
+#include "board/GameConstants.h"
 #include "platform/TextNumbers.h"
 
-namespace detonix::sdl {
+namespace detonix::commandline {
 
 namespace {
 
@@ -142,13 +143,14 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
         break;
       case TRunSwitch::rsScale:
         o.Scale = ParseNumber<double>(value);
-        if (!o.Scale || *o.Scale < 0.5 || *o.Scale > 4) return bad("a number from 0.5 to 4");
+        if (!o.Scale || *o.Scale < MinScale || *o.Scale > MaxScale)
+          return bad("a number from " + NumberText(MinScale) + " to " + NumberText(MaxScale));
         break;
     }
   }
 
   if (help || version) {
-    o.Mode = help ? TShellMode::smHelp : TShellMode::smVersion;
+    o.Mode = help ? TRunMode::rmHelp : TRunMode::rmVersion;
     return result;
   }
   if (save && show) return fail("--save-settings and --show-settings do not go together");
@@ -157,7 +159,7 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
     return fail("'" + notSetting +
                 "' cannot be saved: --save-settings stores only the settings (not -seed, -scale or a mode)");
   if (save || show) {
-    o.Mode = save ? TShellMode::smSaveSettings : TShellMode::smShowSettings;
+    o.Mode = save ? TRunMode::rmSaveSettings : TRunMode::rmShowSettings;
     o.UnderXscreensaver = show && xscreensaverWindow && *xscreensaverWindow;
     return result;
   }
@@ -172,20 +174,20 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
   // An explicit window id wins over --root, which draws into xscreensaver's window when there
   // is one and into the real root window otherwise.
   if (preview) {
-    o.Mode = TShellMode::smPreview;
+    o.Mode = TRunMode::rmPreview;
     o.WindowId = windowIdOption ? windowIdOption : previewId;
   } else if (windowIdOption) {
-    o.Mode = TShellMode::smForeignWindow;
+    o.Mode = TRunMode::rmForeign;
     o.WindowId = windowIdOption;
   } else if (o.Root) {
-    o.Mode = TShellMode::smForeignWindow;
+    o.Mode = TRunMode::rmForeign;
     o.WindowId = envId;
   } else if (fullScreen) {
-    o.Mode = TShellMode::smFullScreen;
+    o.Mode = TRunMode::rmSaver;
   } else if (window) {
-    o.Mode = TShellMode::smWindow;
+    o.Mode = TRunMode::rmWindow;
   } else if (envId) {
-    o.Mode = TShellMode::smForeignWindow;
+    o.Mode = TRunMode::rmForeign;
     o.WindowId = envId;
   }
   o.UnderXscreensaver = o.WindowId && o.WindowId == envId;
@@ -194,10 +196,12 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
 
 std::vector<TUsageEntry> ModeEntries() {
   return {
-      {"(none), -window", "play in a window of 1024 by 768; a new game at each new size; Escape or q (Ctrl+Q) ends it"},
+      {"(none), -window", "play in a window of " + std::to_string(DefaultWindowWidth) + " by " +
+                              std::to_string(DefaultWindowHeight) +
+                              "; a new game at each new size; Escape or q (Ctrl+Q) ends it"},
       {"-fullscreen, -s, /s", "cover every monitor, each with a game of its own; any key, button, wheel "
-                              "turn, pointer movement of more than 20 pixels or another window taking the "
-                              "keyboard ends them all"},
+                              "turn, pointer movement of more than " + std::to_string(PointerTolerance) +
+                              " pixels or another window taking the keyboard ends them all"},
       {"-root", "draw into $XSCREENSAVER_WINDOW, or else the root window"},
       {"-window-id ID", "draw into the X11 window ID (decimal or 0x hex)"},
       {"/p ID", "the same as a small preview: small cells, no sound"},
@@ -212,7 +216,9 @@ std::vector<TUsageEntry> ModeEntries() {
 std::vector<TUsageEntry> SettingEntries() {
   std::vector<TUsageEntry> entries = detonix::SettingEntries({});
   entries.push_back({"-seed N", "the maze generator's seed, for a repeatable first maze"});
-  entries.push_back({"-scale F", "cells of 30 pixels times F (0.5 to 4; default the display's scale)"});
+  entries.push_back({"-scale F", "cells of " + std::to_string(NativeCellSize) + " pixels times F (" +
+                                     NumberText(MinScale) + " to " + NumberText(MaxScale) +
+                                     "; default the display's scale)"});
   return entries;
 }
 
@@ -243,4 +249,4 @@ std::string UsageText() {
          "\n'man detonix' adds the exit statuses, the environment and examples with saver hosts.\n";
 }
 
-}  // namespace detonix::sdl
+}  // namespace detonix::commandline

@@ -5,25 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "host/RunMode.h"
 #include "settings/SettingOptions.h"
 #include "settings/Settings.h"
 
-namespace detonix::sdl {
-
-// What one run of the program does.
-enum class TShellMode : uint8_t {
-  smWindow,         // an ordinary resizable window
-  smFullScreen,     // the saver: covers every monitor, ends on input
-  smForeignWindow,  // draws into an X11 window someone else made (xscreensaver), never ends on input
-  smPreview,        // the same with the preview's small cells, no sound and no digits
-  smHelp,
-  smVersion,
-  smSaveSettings,
-  smShowSettings,
-};
+namespace detonix::commandline {
 
 struct TShellOptions {
-  TShellMode Mode = TShellMode::smWindow;
+  TRunMode Mode = TRunMode::rmWindow;
   // The X11 window to draw into (foreign window and preview); none with --root means the real root.
   std::optional<uint64_t> WindowId;
   bool Root = false;
@@ -62,4 +51,4 @@ std::string OptionsNote();
 // The text --help prints.
 std::string UsageText();
 
-}  // namespace detonix::sdl
+}  // namespace detonix::commandline

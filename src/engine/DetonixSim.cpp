@@ -15,8 +15,6 @@ namespace detonix {
 
 namespace {
 
-constexpr int NativeCellSize = 30;  // the pictures' own size
-
 // The characters a player whose pictures start at BASE can show: only those are painted.
 unsigned CharactersFrom(int base) {
   unsigned characters = 0;

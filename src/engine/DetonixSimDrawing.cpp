@@ -18,11 +18,10 @@ constexpr int HitImage = 4;
 // bomb; smaller ones keep these.
 constexpr int FuseDigitsSize = 11;
 constexpr int FuseDigitsTop = 11;
-constexpr int DigitsCell = 30;
+constexpr int DigitsCell = NativeCellSize;
 
 int ScaledToCell(int pixels, int cellSize) {
-  const int cell = std::max(cellSize, DigitsCell);
-  return (pixels * cell + DigitsCell / 2) / DigitsCell;
+  return Proportional(pixels, std::max(cellSize, DigitsCell), DigitsCell);
 }
 }  // namespace
 

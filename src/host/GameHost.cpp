@@ -35,7 +35,7 @@ bool TGameHost::Build(void* bits, int width, int height, int stride) {
   const bool first = !FBuiltBefore;
   FBuiltBefore = true;
   FFailure.clear();
-  const bool preview = FOptions.Mode == THostMode::hmPreview;
+  const bool preview = FOptions.Mode == TRunMode::rmPreview;
   try {
     // No black first: the board covers every pixel, and a failure below blacks them out.
     FSurface = std::make_unique<TPaintSurface>(bits, width, height, stride);
@@ -58,7 +58,7 @@ bool TGameHost::Build(void* bits, int width, int height, int stride) {
       FSurface->Canvas().FillRect(FSurface->Bitmap().Bounds());
     }
     // Nobody would see why in someone else's window; there the board waits for a size that fits.
-    const bool ownWindow = FOptions.Mode == THostMode::hmWindow || FOptions.Mode == THostMode::hmSaver;
+    const bool ownWindow = FOptions.Mode == TRunMode::rmWindow || FOptions.Mode == TRunMode::rmSaver;
     if (first && ownWindow) FEnded = true;
     return false;
   }
@@ -109,7 +109,7 @@ void TGameHost::PointerStartsAt(int x, int y) {
 }
 
 bool TGameHost::EndByInput() {
-  if (FOptions.Mode != THostMode::hmSaver || FEnded) return false;
+  if (FOptions.Mode != TRunMode::rmSaver || FEnded) return false;
   FEnded = true;
   return true;
 }

@@ -8,30 +8,21 @@
 #include <vector>
 
 #include "engine/DetonixSim.h"
+#include "host/RunMode.h"
 #include "platform/Application.h"
 #include "platform/PaintSurface.h"
 
 namespace detonix {
 
-// Where a shell shows the game; it decides the cells, the sound and what input does.
-enum class THostMode : uint8_t {
-  hmWindow,   // an ordinary window of the program's own
-  hmSaver,    // full screen: the first key, click or real pointer movement ends it
-  hmForeign,  // a window someone else made and watches (xscreensaver's)
-  hmPreview,  // someone else's small window: preview cells, silent
-};
-
-// The saver ends on a pointer movement beyond 20 pixels on either axis from where it started;
-// each axis counts by itself, and exactly 20 does not end it.
-constexpr int PointerTolerance = 20;
+// The saver ends on a pointer movement beyond the tolerance on either axis from where it started;
+// each axis counts by itself, and exactly the tolerance does not end it.
 constexpr bool MovedBeyondTolerance(int startX, int startY, int x, int y, int tolerance = PointerTolerance) {
   const int dx = x > startX ? x - startX : startX - x;
   const int dy = y > startY ? y - startY : startY - y;
   return dx > tolerance || dy > tolerance;
 }
 
-// The preview's cells: about 14 across its width; 0 when it is narrower than that.
-constexpr int PreviewColumns = 14;
+// The preview's cells; 0 when it is narrower than PreviewColumns.
 constexpr int PreviewCellSize(int width) { return width > 0 ? width / PreviewColumns : 0; }
 
 // One turn of a shell's loop once its events are handled: the due timers, then the idle event
@@ -42,7 +33,7 @@ std::optional<int64_t> RunLoopStep(TApplication& app, const std::function<void()
                                    const std::function<bool()>& eventWaiting = {});
 
 struct THostOptions {
-  THostMode Mode = THostMode::hmWindow;
+  TRunMode Mode = TRunMode::rmWindow;
   // Read afresh for every board, as the saver reads the settings at every start.
   std::function<TSettings()> ReadSettings;
   std::shared_ptr<TSoundOutput> Sound;  // never given to a preview
@@ -73,7 +64,6 @@ class TGameHost {
   TDetonixSimulator* Simulator() const { return FSim.get(); }
   TPaintSurface* Surface() const { return FSurface.get(); }
   const std::string& Failure() const { return FFailure; }
-  THostMode Mode() const { return FOptions.Mode; }
 
   // Input, in screen pixels. Each returns true when it has just ended the run; only the saver
   // takes input.

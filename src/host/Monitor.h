@@ -3,6 +3,7 @@
 #include <optional>
 #include <string_view>
 
+#include "board/GameConstants.h"
 #include "platform/GraphicsTypes.h"
 
 namespace detonix {
@@ -13,13 +14,9 @@ struct TMonitor {
   int Dpi = 96;
 };
 
-// The game's pictures are 30 pixels and the saver's pointer rule 20 at 96 dpi; a scaled display
-// gets both in proportion, rounded.
-constexpr int NativeDpi = 96;
-constexpr int ScaledPixels(int pixels, int dpi) { return (pixels * dpi + NativeDpi / 2) / NativeDpi; }
 // The cell size for a game at DPI: -1, the pictures' own, at 96.
-constexpr int ScaledCellSize(int dpi) { return dpi <= 0 || dpi == NativeDpi ? -1 : ScaledPixels(30, dpi); }
-constexpr int ScaledPointerTolerance(int dpi) { return ScaledPixels(20, dpi <= 0 ? NativeDpi : dpi); }
+constexpr int ScaledCellSize(int dpi) { return dpi <= 0 || dpi == NativeDpi ? -1 : ScaledPixels(NativeCellSize, dpi); }
+constexpr int ScaledPointerTolerance(int dpi) { return ScaledPixels(PointerTolerance, dpi <= 0 ? NativeDpi : dpi); }
 
 // The dots per inch of a scale such as 1.5 (150 %); the smallest scale is a quarter.
 int DpiOfScale(double scale);

@@ -24,7 +24,7 @@ TGameHost& TSaverScreens::Add(const TMonitor& monitor) {
   // A seed given is the first monitor's, so one monitor plays what the headless tool does.
   if (FOptions.Seed) host.Seed = *FOptions.Seed + FScreens.size();
   // An open device may cost a thread: opened once, and only when it will be used.
-  if (!FSound && FOptions.OpenSound && host.Mode != THostMode::hmPreview && host.ReadSettings &&
+  if (!FSound && FOptions.OpenSound && host.Mode != TRunMode::rmPreview && host.ReadSettings &&
       host.ReadSettings().Sounds)
     FSound = FOptions.OpenSound();
   host.Sound = FSound;
@@ -35,7 +35,7 @@ TGameHost& TSaverScreens::Add(const TMonitor& monitor) {
 bool TSaverScreens::Build(size_t i, void* bits, int width, int height, int stride) {
   TGameHost& host = Host(i);
   const bool built = host.Build(bits, width, height, stride);
-  if (!built && FOptions.Mode == THostMode::hmForeign) host.ShowText(host.Failure());
+  if (!built && FOptions.Mode == TRunMode::rmForeign) host.ShowText(host.Failure());
   EndAllIf(host.Ended());
   if (host.Surface()) host.Surface()->Invalidate();  // a new window surface needs all of it
   host.Present();
@@ -71,13 +71,13 @@ void TSaverScreens::Present() {
 
 void TSaverScreens::ShowMessage(const std::string& text) {
   if (FOptions.Log) FOptions.Log(text);
-  const THostMode mode = FOptions.Mode;
-  const bool box = mode == THostMode::hmWindow || (mode == THostMode::hmSaver && FOptions.BoxOverSaver);
+  const TRunMode mode = FOptions.Mode;
+  const bool box = mode == TRunMode::rmWindow || (mode == TRunMode::rmSaver && FOptions.BoxOverSaver);
   if (box && FOptions.ShowBox) {
     FOptions.ShowBox(text);
     return;
   }
-  if (mode == THostMode::hmPreview) return;
+  if (mode == TRunMode::rmPreview) return;
   for (TScreen& s : FScreens) s.Host->ShowText(text);
 }
 

@@ -14,7 +14,7 @@
 namespace detonix {
 
 struct TScreensOptions {
-  THostMode Mode = THostMode::hmSaver;
+  TRunMode Mode = TRunMode::rmSaver;
   std::function<TSettings()> ReadSettings;
   // Opens the one sound output every screen shares; asked once, only when sounds are on and a
   // screen can play them.
@@ -45,7 +45,6 @@ class TSaverScreens {
   size_t Count() const { return FScreens.size(); }
   TGameHost& Host(size_t i) const { return *FScreens[i].Host; }
   const TMonitor& Monitor(size_t i) const { return FScreens[i].Monitor; }
-  THostMode Mode() const { return FOptions.Mode; }
 
   // A new game on screen I's pixels (as TGameHost::Build). When none can be made: in someone
   // else's window the reason is written on the black board, which waits for a size that fits; a

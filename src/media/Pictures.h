@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "board/GameConstants.h"
 #include "media/ResizableImageList.h"
 #include "platform/Bitmap.h"
 
@@ -14,7 +15,7 @@ struct TMaskedBitmap {
   TBitmap Mask;
 };
 
-constexpr int PictureSize = 30;
+constexpr int PictureSize = NativeCellSize;
 constexpr int ObjectPictureCount = 11;
 constexpr int PlayerPictureCount = 24;
 constexpr int CharacterCount = 4;

@@ -34,7 +34,7 @@ int RunMaze(const TArgs& args) {
 
   TVirtualClock clock;
   TApplication app(clock);
-  TGameState state(app, {30, *o.Cols, *o.Rows});
+  TGameState state(app, {NativeCellSize, *o.Cols, *o.Rows});
   TSettings settings = LoadSettings(*CreateUserSettingsStore());
   o.Settings.ApplyTo(settings);
   state.MazeSettings = MazeSettingsOf(settings);

@@ -2,7 +2,7 @@
 
 #include "commandline/ShellOptions.h"
 
-namespace detonix::sdl {
+namespace detonix::commandline {
 
 std::string ManPage(std::string_view version) {
   // Paths, variables and options are not to be hyphenated.
@@ -159,4 +159,4 @@ set, and ends it with SIGTERM when it unlocks. For options, name a script instea
   return page;
 }
 
-}  // namespace detonix::sdl
+}  // namespace detonix::commandline

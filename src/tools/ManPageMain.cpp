@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-  out << (std::strcmp(argv[1], "detonix") == 0 ? detonix::sdl::ManPage(detonix::DetonixVersion)
+  out << (std::strcmp(argv[1], "detonix") == 0 ? detonix::commandline::ManPage(detonix::DetonixVersion)
                                                 : detonix::headless::HeadlessManPage(detonix::DetonixVersion));
   out.close();
   if (!out) {

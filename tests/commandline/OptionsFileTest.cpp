@@ -13,7 +13,7 @@
 #include "commandline/ShellOptions.h"
 #include "settings/MemorySettingsStore.h"
 
-namespace detonix::sdl {
+namespace detonix::commandline {
 namespace {
 
 using TAttributes = std::map<std::string, std::string>;
@@ -165,4 +165,4 @@ TEST(OptionsFile, UnderXscreensaverItsWindowWinsOverTheSettingsFile) {
 }
 
 }  // namespace
-}  // namespace detonix::sdl
+}  // namespace detonix::commandline

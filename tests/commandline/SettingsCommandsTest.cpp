@@ -4,7 +4,7 @@
 
 #include "settings/MemorySettingsStore.h"
 
-namespace detonix::sdl {
+namespace detonix::commandline {
 namespace {
 
 TEST(SettingsPrecedence, CommandLineThenStoreThenDefaults) {
@@ -75,4 +75,4 @@ TEST(SettingsShow, OneLinePerValueAsTheOptionTakesIt) {
 }
 
 }  // namespace
-}  // namespace detonix::sdl
+}  // namespace detonix::commandline

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace detonix::sdl {
+namespace detonix::commandline {
 namespace {
 
 using TArgs = std::vector<std::string>;
@@ -24,32 +24,32 @@ std::string ErrorOf(const TArgs& args, const char* env = nullptr) {
 
 TEST(ShellModes, NoArgumentsPlaysInAWindow) {
   const TShellOptions o = Parsed({});
-  EXPECT_EQ(o.Mode, TShellMode::smWindow);
+  EXPECT_EQ(o.Mode, TRunMode::rmWindow);
   EXPECT_FALSE(o.WindowId);
   EXPECT_TRUE(o.Overrides.Empty());
 }
 
 TEST(ShellModes, SaverSwitchesInEveryCommonSpelling) {
   for (const char* s : {"-fullscreen", "--fullscreen", "/s", "/S", "-s"})
-    EXPECT_EQ(Parsed({s}).Mode, TShellMode::smFullScreen) << s;
+    EXPECT_EQ(Parsed({s}).Mode, TRunMode::rmSaver) << s;
 }
 
 TEST(ShellModes, WindowIdDecimalOrHexWithOneDashOrTwo) {
   for (const TArgs& args : {TArgs{"-window-id", "4194312"}, TArgs{"--window-id", "0x400008"},
                             TArgs{"--window-id", "0X400008"}}) {
     const TShellOptions o = Parsed(args);
-    EXPECT_EQ(o.Mode, TShellMode::smForeignWindow) << args[0];
+    EXPECT_EQ(o.Mode, TRunMode::rmForeign) << args[0];
     EXPECT_EQ(o.WindowId, 0x400008u) << args[1];
   }
 }
 
 TEST(ShellModes, RootDrawsIntoXscreensaversWindowWhenThereIsOne) {
   const TShellOptions withEnv = Parsed({"--root"}, "0x400008");
-  EXPECT_EQ(withEnv.Mode, TShellMode::smForeignWindow);
+  EXPECT_EQ(withEnv.Mode, TRunMode::rmForeign);
   EXPECT_EQ(withEnv.WindowId, 0x400008u);
 
   const TShellOptions without = Parsed({"-root"});
-  EXPECT_EQ(without.Mode, TShellMode::smForeignWindow);
+  EXPECT_EQ(without.Mode, TRunMode::rmForeign);
   EXPECT_FALSE(without.WindowId) << "no window id means the real root window";
   EXPECT_FALSE(Parsed({"-root"}, "").WindowId) << "an empty variable is no window";
 }
@@ -62,10 +62,10 @@ TEST(ShellModes, AnExplicitWindowIdWinsOverRootAndTheEnvironment) {
 
 TEST(ShellModes, TheEnvironmentAloneMeansItsWindowButAnExplicitModeWins) {
   const TShellOptions o = Parsed({}, "0x400008");
-  EXPECT_EQ(o.Mode, TShellMode::smForeignWindow);
+  EXPECT_EQ(o.Mode, TRunMode::rmForeign);
   EXPECT_EQ(o.WindowId, 0x400008u);
-  EXPECT_EQ(Parsed({"-fullscreen"}, "0x400008").Mode, TShellMode::smFullScreen);
-  EXPECT_EQ(Parsed({"-window"}, "0x400008").Mode, TShellMode::smWindow);
+  EXPECT_EQ(Parsed({"-fullscreen"}, "0x400008").Mode, TRunMode::rmSaver);
+  EXPECT_EQ(Parsed({"-window"}, "0x400008").Mode, TRunMode::rmWindow);
   EXPECT_FALSE(ParseCommandLine({"-root"}, "garbage").Ok()) << "a window id that is no number must not be guessed at";
   EXPECT_FALSE(ParseCommandLine({}, "garbage").Ok());
   EXPECT_TRUE(ParseCommandLine({"-fullscreen"}, "garbage").Ok()) << "a variable that is not used cannot be wrong";
@@ -74,7 +74,7 @@ TEST(ShellModes, TheEnvironmentAloneMeansItsWindowButAnExplicitModeWins) {
 
 TEST(ShellModes, PreviewTakesTheHostWindowAsTheNextArgument) {
   const TShellOptions o = Parsed({"/p", "12345"});
-  EXPECT_EQ(o.Mode, TShellMode::smPreview);
+  EXPECT_EQ(o.Mode, TRunMode::rmPreview);
   EXPECT_EQ(o.WindowId, 12345u);
   EXPECT_EQ(Parsed({"/P", "0x3039"}).WindowId, 12345u);
   ErrorOf({"/p"});
@@ -93,17 +93,17 @@ TEST(ShellModes, BadWindowIdsAreRefused) {
 TEST(ShellModes, XscreensaversOwnSwitchesAreTolerated) {
   const TShellOptions o =
       Parsed({"--root", "--install", "-noinstall", "--visual", "default", "--mono", "--pair", "--fps"}, "0x400008");
-  EXPECT_EQ(o.Mode, TShellMode::smForeignWindow);
+  EXPECT_EQ(o.Mode, TRunMode::rmForeign);
   EXPECT_TRUE(o.Overrides.Empty()) << "--visual's value must not be read as an option";
   ErrorOf({"--visual"});
 }
 
 TEST(ShellModes, HelpAndSettingsCommands) {
-  EXPECT_EQ(Parsed({"-h"}).Mode, TShellMode::smHelp);
-  EXPECT_EQ(Parsed({"--help"}).Mode, TShellMode::smHelp);
-  EXPECT_EQ(Parsed({"-fullscreen", "--help"}).Mode, TShellMode::smHelp);
-  EXPECT_EQ(Parsed({"--save-settings", "-speed", "200"}).Mode, TShellMode::smSaveSettings);
-  EXPECT_EQ(Parsed({"--show-settings"}, "0x400008").Mode, TShellMode::smShowSettings);
+  EXPECT_EQ(Parsed({"-h"}).Mode, TRunMode::rmHelp);
+  EXPECT_EQ(Parsed({"--help"}).Mode, TRunMode::rmHelp);
+  EXPECT_EQ(Parsed({"-fullscreen", "--help"}).Mode, TRunMode::rmHelp);
+  EXPECT_EQ(Parsed({"--save-settings", "-speed", "200"}).Mode, TRunMode::rmSaveSettings);
+  EXPECT_EQ(Parsed({"--show-settings"}, "0x400008").Mode, TRunMode::rmShowSettings);
   ErrorOf({"--save-settings", "--show-settings"});
 }
 
@@ -179,4 +179,4 @@ TEST(ShellOverrides, CharacterNamesInAnyCase) {
 }
 
 }  // namespace
-}  // namespace detonix::sdl
+}  // namespace detonix::commandline

@@ -26,8 +26,8 @@ struct TPixels {
 
 // A host on a virtual clock with fixed settings and seed.
 struct THostCase {
-  explicit THostCase(THostMode mode, TSettings settings = {}) : App(Clock), Host(App, Options(mode, settings)) {}
-  static THostOptions Options(THostMode mode, TSettings settings) {
+  explicit THostCase(TRunMode mode, TSettings settings = {}) : App(Clock), Host(App, Options(mode, settings)) {}
+  static THostOptions Options(TRunMode mode, TSettings settings) {
     THostOptions options;
     options.Mode = mode;
     options.ReadSettings = [settings] { return settings; };
@@ -49,7 +49,7 @@ TEST(GameHost, OnlyTheSaverEndsOnInputAndThePointerNeedsMoreThan20PixelsOnOneAxi
   EXPECT_FALSE(MovedBeyondTolerance(500, 400, 515, 415)) << "each axis by itself, not the straight-line distance";
   EXPECT_TRUE(MovedBeyondTolerance(0, 0, -21, 0));
 
-  THostCase saver(THostMode::hmSaver);
+  THostCase saver(TRunMode::rmSaver);
   saver.Host.PointerStartsAt(500, 400);
   EXPECT_FALSE(saver.Host.PointerMoved(520, 380));
   EXPECT_FALSE(saver.Host.Ended());
@@ -57,7 +57,7 @@ TEST(GameHost, OnlyTheSaverEndsOnInputAndThePointerNeedsMoreThan20PixelsOnOneAxi
   EXPECT_TRUE(saver.Host.Ended());
   EXPECT_FALSE(saver.Host.Key()) << "the run ends once";
 
-  for (THostMode mode : {THostMode::hmWindow, THostMode::hmForeign, THostMode::hmPreview}) {
+  for (TRunMode mode : {TRunMode::rmWindow, TRunMode::rmForeign, TRunMode::rmPreview}) {
     THostCase other(mode);
     other.Host.PointerStartsAt(0, 0);
     EXPECT_FALSE(other.Host.Key() || other.Host.Click() || other.Host.PointerMoved(500, 500));
@@ -72,7 +72,7 @@ TEST(GameHost, APreviewHasCellsOfItsWidthDiv14AndNoSound) {
   EXPECT_EQ(PreviewCellSize(13), 0);
   EXPECT_EQ(PreviewCellSize(0), 0);
 
-  THostCase c(THostMode::hmPreview, [] {
+  THostCase c(TRunMode::rmPreview, [] {
     TSettings s;
     s.Sounds = true;
     return s;
@@ -89,7 +89,7 @@ TEST(GameHost, APreviewHasCellsOfItsWidthDiv14AndNoSound) {
 TEST(GameHost, ABoardThatCannotBeMadeIsBlackAndEndsOnlyAFirstStartInTheProgramsOwnWindow) {
   TSettings noFloor;
   noFloor.PerBlocksLeft = 1.0;  // no maze can be made
-  for (THostMode mode : {THostMode::hmWindow, THostMode::hmSaver, THostMode::hmForeign, THostMode::hmPreview}) {
+  for (TRunMode mode : {TRunMode::rmWindow, TRunMode::rmSaver, TRunMode::rmForeign, TRunMode::rmPreview}) {
     THostCase c(mode, noFloor);
     std::vector<TRect> blitted;
     c.Host.OnBlit = [&blitted](const std::vector<TRect>& rects) { blitted.insert(blitted.end(), rects.begin(), rects.end()); };
@@ -101,12 +101,12 @@ TEST(GameHost, ABoardThatCannotBeMadeIsBlackAndEndsOnlyAFirstStartInTheProgramsO
     c.Host.Present();
     ASSERT_EQ(blitted.size(), 1u) << "the black board goes to the screen";
     EXPECT_EQ(blitted[0], (TRect{0, 0, 640, 480}));
-    const bool ownWindow = mode == THostMode::hmWindow || mode == THostMode::hmSaver;
+    const bool ownWindow = mode == TRunMode::rmWindow || mode == TRunMode::rmSaver;
     EXPECT_EQ(c.Host.Ended(), ownWindow) << "mode " << static_cast<int>(mode);
   }
 
   // Later, at a size too small for some settings' mazes, the window waits black instead.
-  THostCase window(THostMode::hmWindow);
+  THostCase window(TRunMode::rmWindow);
   TPixels fits(300, 240);
   ASSERT_TRUE(window.Build(fits));
   TPixels tiny(90, 90);
@@ -119,7 +119,7 @@ TEST(GameHost, ABoardThatCannotBeMadeIsBlackAndEndsOnlyAFirstStartInTheProgramsO
 // Where no box may be shown, a failure is written on the board; the game's own text drawing
 // (its fuse digits on a clear brush) is left as it was.
 TEST(GameHost, TextIsWrittenWhiteOnABlackBandAndTheCanvasIsLeftAsItWas) {
-  THostCase c(THostMode::hmForeign);
+  THostCase c(TRunMode::rmForeign);
   TPixels pixels(300, 240);
   ASSERT_TRUE(c.Build(pixels));
   c.Host.ShowText("Error Creating Maze - change Maze options");
@@ -131,7 +131,7 @@ TEST(GameHost, TextIsWrittenWhiteOnABlackBandAndTheCanvasIsLeftAsItWas) {
 }
 
 TEST(GameHost, ANewSizeGetsANewGameOnTheNewPixels) {
-  THostCase c(THostMode::hmWindow);
+  THostCase c(TRunMode::rmWindow);
   TPixels small(300, 240);
   ASSERT_TRUE(c.Build(small));
   EXPECT_EQ(c.Host.Simulator()->State().ColCount, 10);

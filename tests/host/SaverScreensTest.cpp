@@ -21,7 +21,7 @@ class TQuietSound final : public TSoundOutput {
 
 // A group on a virtual clock; every screen gets pixels of its monitor's size.
 struct TScreensCase {
-  TScreensCase(THostMode mode, TSettings settings, bool boxOverSaver = false) : App(Clock), Screens(App, [&] {
+  TScreensCase(TRunMode mode, TSettings settings, bool boxOverSaver = false) : App(Clock), Screens(App, [&] {
     TScreensOptions o;
     o.Mode = mode;
     o.ReadSettings = [settings] { return settings; };
@@ -51,7 +51,7 @@ struct TScreensCase {
 TEST(SaverScreens, EachMonitorHasCellsAndPointerRuleAtItsScaleASeedOfItsOwnAndOneSoundAndAnyInputEndsAll) {
   TSettings loud;
   loud.Sounds = true;
-  TScreensCase c(THostMode::hmSaver, loud);
+  TScreensCase c(TRunMode::rmSaver, loud);
   const int dpis[] = {96, 144, 192};
   for (int i = 0; i < 3; ++i) ASSERT_TRUE(c.Add({TRect{i * 600, 0, i * 600 + 600, 480}, dpis[i]}));
   for (size_t i = 0; i < 3; ++i) {
@@ -69,7 +69,7 @@ TEST(SaverScreens, EachMonitorHasCellsAndPointerRuleAtItsScaleASeedOfItsOwnAndOn
   for (size_t i = 0; i < 3; ++i) EXPECT_TRUE(c.Screens.Host(i).Ended()) << "screen " << i << " ends with the others";
   EXPECT_FALSE(c.Screens.Key(2)) << "the run ends once";
 
-  TScreensCase quiet(THostMode::hmPreview, loud);
+  TScreensCase quiet(TRunMode::rmPreview, loud);
   quiet.Add({TRect{0, 0, 152, 112}, 192});
   EXPECT_EQ(quiet.SoundsOpened, 0) << "a preview opens no sound";
   EXPECT_EQ(quiet.Screens.Host(0).Simulator()->State().CellSize, 10) << "and keeps its cells of width div 14";
@@ -85,26 +85,26 @@ TEST(SaverScreens, FailuresAndMessagesGoWhereTheUserCanSeeThem) {
     for (uint32_t p : pixels) n += (p & 0xFFFFFFu) != 0;
     return n;
   };
-  TScreensCase saver(THostMode::hmSaver, TSettings{});
+  TScreensCase saver(TRunMode::rmSaver, TSettings{});
   ASSERT_TRUE(saver.Add({TRect{0, 0, 300, 240}}));
   EXPECT_FALSE(saver.Add({TRect{300, 0, 320, 20}})) << "no cell fits";
   EXPECT_TRUE(saver.Screens.Host(0).Ended()) << "the run ends on every monitor, and the shell says why";
   EXPECT_EQ(lit(saver.Pixels[1]), 0);
-  TScreensCase foreign(THostMode::hmForeign, noMaze);
+  TScreensCase foreign(TRunMode::rmForeign, noMaze);
   EXPECT_FALSE(foreign.Add({TRect{0, 0, 300, 240}}));
   EXPECT_FALSE(foreign.Screens.Ended());
   EXPECT_GT(lit(foreign.Pixels[0]), 30) << "the reason on the board";
 
   const struct {
-    THostMode Mode;
+    TRunMode Mode;
     bool BoxOverSaver;
     bool Box;
     bool OnBoard;
-  } cases[] = {{THostMode::hmWindow, false, true, false},
-               {THostMode::hmSaver, true, true, false},
-               {THostMode::hmSaver, false, false, true},
-               {THostMode::hmForeign, true, false, true},
-               {THostMode::hmPreview, true, false, false}};
+  } cases[] = {{TRunMode::rmWindow, false, true, false},
+               {TRunMode::rmSaver, true, true, false},
+               {TRunMode::rmSaver, false, false, true},
+               {TRunMode::rmForeign, true, false, true},
+               {TRunMode::rmPreview, true, false, false}};
   for (const auto& k : cases) {
     TScreensCase c(k.Mode, TSettings{}, k.BoxOverSaver);
     ASSERT_TRUE(c.Add({TRect{0, 0, 300, 240}}));

@@ -29,12 +29,12 @@ std::vector<TArgs> Uses(const TSettingRow& row) {
 }
 
 TEST(SettingOptions, BothProgramsTakeEveryOneAlike) {
-  const std::string shellHelp = sdl::UsageText(), playHelp = headless::CommandHelp("play");
+  const std::string shellHelp = commandline::UsageText(), playHelp = headless::CommandHelp("play");
   for (const TSettingRow& row : SettingRows) {
     EXPECT_NE(shellHelp.find(" " + std::string(row.Option)), std::string::npos) << row.Option;
     EXPECT_NE(playHelp.find(" -" + std::string(row.Option)), std::string::npos) << row.Option;
     for (TArgs args : Uses(row)) {
-      const sdl::TParseResult shell = sdl::ParseCommandLine(args, nullptr);
+      const commandline::TParseResult shell = commandline::ParseCommandLine(args, nullptr);
       args[0] = "-" + args[0];
       const auto play = headless::ParsePlayOptions(args);
       ASSERT_TRUE(shell.Ok() && play.Ok()) << args[0] << ": " << shell.Error << play.Error;
@@ -56,7 +56,7 @@ TEST(SettingOptions, BothProgramsTakeEveryOneAlike) {
     // Beyond the range: both refuse it.
     if (!std::holds_alternative<bool TSettings::*>(row.Field) && row.Names != TValueNames::vnCharacters) {
       const std::string tooMuch = NumberText(row.Range.High + 1);
-      EXPECT_FALSE(sdl::ParseCommandLine({std::string(row.Option), tooMuch}, nullptr).Ok()) << row.Option;
+      EXPECT_FALSE(commandline::ParseCommandLine({std::string(row.Option), tooMuch}, nullptr).Ok()) << row.Option;
       EXPECT_FALSE(headless::ParsePlayOptions({"-" + std::string(row.Option), tooMuch}).Ok()) << row.Option;
     }
   }

@@ -15,7 +15,10 @@
 #include "shell/sdl/SdlShell.h"
 
 int main(int argc, char** argv) {
-  using namespace detonix::sdl;
+  using namespace detonix;
+  using namespace detonix::commandline;
+  using detonix::sdl::TEndWatch;
+  using detonix::sdl::TSdlShell;
   const std::vector<std::string> args(argv + 1, argv + argc);
   const TParseResult parsed = ParseCommandLine(args, std::getenv("XSCREENSAVER_WINDOW"));
   if (!parsed.Ok()) {
@@ -25,15 +28,15 @@ int main(int argc, char** argv) {
   const TShellOptions& options = parsed.Options;
   const auto finish = [](int status) { return detonix::FinishStandardOutput("detonix", status); };
   switch (options.Mode) {
-    case TShellMode::smHelp:
+    case TRunMode::rmHelp:
       std::fputs(UsageText().c_str(), stdout);
       return finish(0);
-    case TShellMode::smVersion:
+    case TRunMode::rmVersion:
       std::printf("detonix %.*s\n", static_cast<int>(detonix::DetonixVersion.size()), detonix::DetonixVersion.data());
       return finish(0);
-    case TShellMode::smShowSettings:
+    case TRunMode::rmShowSettings:
       return finish(RunShowSettings(detonix::DefaultSettingsFilePath(), options));
-    case TShellMode::smSaveSettings:
+    case TRunMode::rmSaveSettings:
       return finish(RunSaveSettings(detonix::DefaultSettingsFilePath(), options.Overrides));
     default:
       break;

@@ -18,9 +18,6 @@ namespace detonix::sdl {
 
 namespace {
 
-constexpr int WindowWidth = 1024;
-constexpr int WindowHeight = 768;
-
 // Task switchers and docks show it (on X11 as _NET_WM_ICON).
 void SetWindowIcon(SDL_Window* window) {
   constexpr int Size = 64;
@@ -32,20 +29,14 @@ void SetWindowIcon(SDL_Window* window) {
   }
 }
 
-THostMode HostMode(TShellMode mode) {
-  if (mode == TShellMode::smFullScreen) return THostMode::hmSaver;
-  if (mode == TShellMode::smForeignWindow) return THostMode::hmForeign;
-  return mode == TShellMode::smPreview ? THostMode::hmPreview : THostMode::hmWindow;
-}
-
 }  // namespace
 
-TSdlShell::TSdlShell(const TShellOptions& options, std::function<std::vector<TMonitor>()> monitors)
+TSdlShell::TSdlShell(const commandline::TShellOptions& options, std::function<std::vector<TMonitor>()> monitors)
     : FOptions(options), FMonitors(std::move(monitors)), FApp(FClock) {
   FApp.Title = "Detonix ScreenSaver";
   TScreensOptions screens;
-  screens.Mode = HostMode(FOptions.Mode);
-  screens.ReadSettings = [options = FOptions] { return SettingsForRun(*CreateUserSettingsStore(), options); };
+  screens.Mode = FOptions.Mode;
+  screens.ReadSettings = [options = FOptions] { return commandline::SettingsForRun(*CreateUserSettingsStore(), options); };
   // Made when a game will sound, opened once the boards are shown.
   screens.OpenSound = [this] {
     auto sound = std::make_shared<TSdlSoundOutput>();
@@ -125,7 +116,7 @@ bool TSdlShell::Open() {
   // Our own windows going away is news too (another client's XDestroyWindow).
   if (DriverIs("x11")) SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
 
-  if (FOptions.Mode == TShellMode::smFullScreen) {
+  if (FOptions.Mode == TRunMode::rmSaver) {
     // Only X11 tells where the pointer is before it enters a window of ours; elsewhere (Wayland)
     // SDL answers 0,0, and the pointer's first report would end the saver at once.
     FPointerStartPending = !DriverIs("x11");
@@ -142,10 +133,10 @@ bool TSdlShell::Open() {
 
 bool TSdlShell::OpenWindows() {
   switch (FOptions.Mode) {
-    case TShellMode::smFullScreen: {
+    case TRunMode::rmSaver: {
       const std::vector<TMonitor> real = SdlMonitors(FOptions.Scale);
       std::vector<TMonitor> monitors = FMonitors ? FMonitors() : real;
-      if (monitors.empty()) monitors.push_back({TRect{0, 0, WindowWidth, WindowHeight}});
+      if (monitors.empty()) monitors.push_back({TRect{0, 0, DefaultWindowWidth, DefaultWindowHeight}});
       for (const TMonitor& m : monitors) {
         Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_ALLOW_HIGHDPI;
         // Full screen on the monitor of exactly these bounds; bounds that are no monitor's (a
@@ -165,8 +156,8 @@ bool TSdlShell::OpenWindows() {
       SDL_SetWindowKeyboardGrab(first, SDL_TRUE);
       return true;
     }
-    case TShellMode::smForeignWindow:
-    case TShellMode::smPreview: {
+    case TRunMode::rmForeign:
+    case TRunMode::rmPreview: {
       const auto id = ExistingXWindow(FOptions.WindowId);
       if (!id) {
         std::fprintf(stderr, "detonix: there is no X11 window 0x%llx to draw into\n",
@@ -183,13 +174,13 @@ bool TSdlShell::OpenWindows() {
       return true;
     }
     default: {
-      // The board of 1024 by 768 at 100 %, as large as the scale makes it, where the monitor has room.
+      // The default board at 100 %, as large as the scale makes it, where the monitor has room.
       const std::vector<TMonitor> monitors = SdlMonitors(FOptions.Scale);
       const TMonitor first = monitors.empty() ? TMonitor{} : monitors.front();
       const auto fit = [](int pixels, int room) { return room > 0 ? std::min(pixels, room) : pixels; };
       SDL_Window* window = SDL_CreateWindow("Detonix", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                            fit(ScaledPixels(WindowWidth, first.Dpi), first.Bounds.Width()),
-                                            fit(ScaledPixels(WindowHeight, first.Dpi), first.Bounds.Height()),
+                                            fit(ScaledPixels(DefaultWindowWidth, first.Dpi), first.Bounds.Width()),
+                                            fit(ScaledPixels(DefaultWindowHeight, first.Dpi), first.Bounds.Height()),
                                             SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
       if (window) {
         // A window manager keeps it within the board's limits; without one it may still grow past them.
@@ -332,7 +323,7 @@ void TSdlShell::HandleEvent(const SDL_Event& event) {
     }
     case SDL_KEYDOWN:
       // The window's own ways out (Ctrl+Q is a q too); the saver ends on any key by its rule.
-      if (FOptions.Mode == TShellMode::smWindow &&
+      if (FOptions.Mode == TRunMode::rmWindow &&
           (event.key.keysym.sym == SDLK_ESCAPE || event.key.keysym.sym == SDLK_q))
         FQuit = true;
       FGroup->Key(inputScreen(event.key.windowID)->Index);
@@ -386,7 +377,7 @@ int TSdlShell::Loop() {
     while (look && !Ended() && SDL_PollEvent(&event)) HandleEvent(event);
     // Judged once the queue is read: the focus may have passed on to the window of another of our
     // monitors, or gone with a window destroyed under us.
-    if (std::exchange(FFocusLost, false) && !Ended() && FOptions.Mode == TShellMode::smFullScreen &&
+    if (std::exchange(FFocusLost, false) && !Ended() && FOptions.Mode == TRunMode::rmSaver &&
         !ScreenOf(SDL_GetKeyboardFocus() ? SDL_GetWindowID(SDL_GetKeyboardFocus()) : 0)) {
       // Another program took the keyboard: what the user types goes there, not behind the saver.
       FGroup->End();

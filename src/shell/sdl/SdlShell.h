@@ -27,7 +27,7 @@ class TSdlShell {
  public:
   // MONITORS tells the full-screen saver where the monitors are, once SDL's video has started
   // (by default SdlMonitors).
-  explicit TSdlShell(const TShellOptions& options, std::function<std::vector<TMonitor>()> monitors = {});
+  explicit TSdlShell(const commandline::TShellOptions& options, std::function<std::vector<TMonitor>()> monitors = {});
   ~TSdlShell();
   TSdlShell(const TSdlShell&) = delete;
   TSdlShell& operator=(const TSdlShell&) = delete;
@@ -68,9 +68,9 @@ class TSdlShell {
   // A window of the run was destroyed under us: the run ends, unsuccessfully where it was our own.
   void WindowGone();
   bool Ended() const;
-  bool Foreign() const { return FOptions.Mode == TShellMode::smForeignWindow || FOptions.Mode == TShellMode::smPreview; }
+  bool Foreign() const { return FOptions.Mode == TRunMode::rmForeign || FOptions.Mode == TRunMode::rmPreview; }
 
-  TShellOptions FOptions;
+  commandline::TShellOptions FOptions;
   std::function<std::vector<TMonitor>()> FMonitors;
   TRealClock FClock;
   TApplication FApp;

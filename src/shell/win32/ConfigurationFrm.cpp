@@ -99,7 +99,7 @@ int32_t CharacterChosen(HWND list) { return ComboBox_GetCurSel(list) * ImagesPer
 constexpr std::array<int, 3> IntervalControls = {IDC_INTERVALSPINEDIT, IDC_INTERVALUPDOWN, IDC_MINUTESLABEL};
 
 // The layout's pixels are those of 100 %; a scaled display gets them in proportion.
-int Scaled(int pixels, int dpi) { return MulDiv(pixels, dpi, USER_DEFAULT_SCREEN_DPI); }
+int Scaled(int pixels, int dpi) { return ScaledPixels(pixels, dpi); }
 
 template <size_t N>
 void Place(HWND parent, const std::array<TPlace, N>& layout, HFONT font, int dpi) {

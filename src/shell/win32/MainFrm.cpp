@@ -18,7 +18,7 @@ constexpr const char* SaverCaption = "Detonix";
 
 TScreensOptions SaverOptions() {
   TScreensOptions options;
-  options.Mode = THostMode::hmSaver;
+  options.Mode = TRunMode::rmSaver;
   options.ReadSettings = [] { return LoadSettings(*CreateUserSettingsStore()); };
   options.OpenSound = [] { return std::make_shared<TWin32SoundOutput>(); };
   options.BoxOverSaver = true;  // the application's box is top-most

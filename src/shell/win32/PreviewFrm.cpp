@@ -13,7 +13,7 @@ constexpr const char* PreviewCaption = "Preview";
 
 TScreensOptions TPreviewForm::PreviewOptions() {
   TScreensOptions options;
-  options.Mode = THostMode::hmPreview;
+  options.Mode = TRunMode::rmPreview;
   options.ReadSettings = [] { return LoadSettings(*CreateUserSettingsStore()); };
   return options;
 }

@@ -44,7 +44,7 @@ HWND HostWindow(const std::vector<std::string>& args, TStartUp& result) {
 TStartUp ParseCommandLine(const std::vector<std::string>& args) {
   TStartUp result;
   if (args.empty()) {
-    result.SaverMode = TSaverMode::smConfigure;
+    result.Mode = TRunMode::rmConfigure;
     return result;
   }
   // Whatever the first character is (/, - or anything), it only marks the switch.
@@ -53,7 +53,7 @@ TStartUp ParseCommandLine(const std::vector<std::string>& args) {
                  [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
 
   if (switchText == "S" && !SaverAlreadyRunning()) {
-    result.SaverMode = TSaverMode::smSaver;
+    result.Mode = TRunMode::rmSaver;
     result.PreviousForegroundWindow = GetForegroundWindow();
     return result;
   }
@@ -62,16 +62,16 @@ TStartUp ParseCommandLine(const std::vector<std::string>& args) {
     case 'C': {
       // The window asking for the settings, "/c:<handle>" or "/c <handle>", owns the dialog.
       const size_t colon = switchText.find(':');
-      result.SaverMode = TSaverMode::smConfigure;
+      result.Mode = TRunMode::rmConfigure;
       if (colon != std::string::npos) result.ParentWindow = ExistingWindow(switchText.substr(colon + 1));
       else if (args.size() >= 2) result.ParentWindow = ExistingWindow(args[1]);
       break;
     }
     case 'P':
-      if (HostWindow(args, result)) result.SaverMode = TSaverMode::smPreview;
+      if (HostWindow(args, result)) result.Mode = TRunMode::rmPreview;
       break;
     case 'A':
-      if (HostWindow(args, result)) result.SaverMode = TSaverMode::smChangePassword;
+      if (HostWindow(args, result)) result.Mode = TRunMode::rmChangePassword;
       break;
     default:
       break;

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-namespace detonix::win32 {
+#include "host/RunMode.h"
 
-enum class TSaverMode : uint8_t { smNone = 0, smSaver = 1, smPreview = 2, smChangePassword = 3, smConfigure = 4 };
+namespace detonix::win32 {
 
 // What the command line asked for; read once, before any window exists.
 struct TStartUp {
-  TSaverMode SaverMode = TSaverMode::smNone;
+  TRunMode Mode = TRunMode::rmNone;
   HWND ParentWindow = nullptr;              // the host's window: the preview's parent, the dialogs' owner
   HWND PreviousForegroundWindow = nullptr;  // given back the foreground when the saver ends
 };

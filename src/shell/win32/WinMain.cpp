@@ -25,7 +25,7 @@ int RunGames(HINSTANCE instance, const TStartUp& startUp) {
   TRealClock clock;
   TApplication app(clock);
   app.Title = ApplicationTitle;
-  if (startUp.SaverMode == TSaverMode::smPreview) return TPreviewForm::Run(instance, startUp.ParentWindow, app);
+  if (startUp.Mode == TRunMode::rmPreview) return TPreviewForm::Run(instance, startUp.ParentWindow, app);
   TNoTaskBarButtonForm application(instance, ApplicationTitle);
   const int code = TSaverWindows::Run(instance, application.Handle(), app);
   if (startUp.PreviousForegroundWindow) SetForegroundWindow(startUp.PreviousForegroundWindow);
@@ -44,16 +44,16 @@ int RunConfigure(HINSTANCE instance, HWND asking) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const TStartUp startUp = ParseCommandLine(std::vector<std::string>(__argv + 1, __argv + __argc));
-  switch (startUp.SaverMode) {
-    case TSaverMode::smSaver:
-    case TSaverMode::smPreview:
+  switch (startUp.Mode) {
+    case TRunMode::rmSaver:
+    case TRunMode::rmPreview:
       return RunGames(instance, startUp);
-    case TSaverMode::smConfigure:
+    case TRunMode::rmConfigure:
       return RunConfigure(instance, startUp.ParentWindow);
-    case TSaverMode::smChangePassword:
+    case TRunMode::rmChangePassword:
       ChangePassword(startUp.ParentWindow);
       return 0;
-    case TSaverMode::smNone:
+    case TRunMode::rmNone:
     default:
       return 0;
   }

@@ -22,8 +22,8 @@ class SaverMonitors : public ::testing::Test {
   }
 
   static void ExpectAGamePerMonitor(const std::vector<TMonitor>& layout) {
-    TShellOptions options;
-    options.Mode = TShellMode::smFullScreen;
+    commandline::TShellOptions options;
+    options.Mode = TRunMode::rmSaver;
     options.Seed = 40;
     TSdlShell shell(options, [layout] { return layout; });
     ASSERT_TRUE(shell.Open());
@@ -62,8 +62,8 @@ TEST_F(SaverMonitors, ThreeMonitorsOneAboveAndOneLeftOfTheFirst) {
 // Like Wayland, the dummy driver cannot tell where the pointer is before it first reports: that
 // report is the start, not a movement away from 0,0; the rule's 20 pixels count from there.
 TEST_F(SaverMonitors, ThePointersFirstReportIsWhereItStarts) {
-  TShellOptions options;
-  options.Mode = TShellMode::smFullScreen;
+  commandline::TShellOptions options;
+  options.Mode = TRunMode::rmSaver;
   TSdlShell shell(options, [] { return std::vector<TMonitor>{{TRect{0, 0, 800, 600}}}; });
   ASSERT_TRUE(shell.Open());
   for (const auto& [x, y] : {std::pair{500, 400}, {520, 380}, {521, 400}}) {

@@ -118,24 +118,24 @@ class TWatchedSound final : public TSoundOutput {
 TEST(StartUp, SwitchesChooseTheMode) {
   struct TCase {
     std::vector<std::string> Args;
-    TSaverMode Mode;
+    TRunMode Mode;
   };
   const std::vector<TCase> cases = {
-      {{}, TSaverMode::smConfigure},          {{"/s"}, TSaverMode::smSaver},
-      {{"-s"}, TSaverMode::smSaver},          {{"/S"}, TSaverMode::smSaver},
-      {{"/saver"}, TSaverMode::smNone},       {{"/s1"}, TSaverMode::smNone},
-      {{"/x"}, TSaverMode::smNone},           {{"/"}, TSaverMode::smNone},
-      {{""}, TSaverMode::smNone},             {{"/c"}, TSaverMode::smConfigure},
-      {{"/C:1234"}, TSaverMode::smConfigure}, {{"/config"}, TSaverMode::smConfigure},
-      {{"/p"}, TSaverMode::smNone},           {{"/p", "0"}, TSaverMode::smNone},
-      {{"/p", "abc"}, TSaverMode::smNone},    {{"/p:1234"}, TSaverMode::smNone},
-      {{"/a"}, TSaverMode::smNone},           {{"/s", "extra", "args"}, TSaverMode::smSaver},
+      {{}, TRunMode::rmConfigure},          {{"/s"}, TRunMode::rmSaver},
+      {{"-s"}, TRunMode::rmSaver},          {{"/S"}, TRunMode::rmSaver},
+      {{"/saver"}, TRunMode::rmNone},       {{"/s1"}, TRunMode::rmNone},
+      {{"/x"}, TRunMode::rmNone},           {{"/"}, TRunMode::rmNone},
+      {{""}, TRunMode::rmNone},             {{"/c"}, TRunMode::rmConfigure},
+      {{"/C:1234"}, TRunMode::rmConfigure}, {{"/config"}, TRunMode::rmConfigure},
+      {{"/p"}, TRunMode::rmNone},           {{"/p", "0"}, TRunMode::rmNone},
+      {{"/p", "abc"}, TRunMode::rmNone},    {{"/p:1234"}, TRunMode::rmNone},
+      {{"/a"}, TRunMode::rmNone},           {{"/s", "extra", "args"}, TRunMode::rmSaver},
   };
   for (const TCase& c : cases) {
     std::string joined;
     for (const auto& a : c.Args) joined += "'" + a + "' ";
     const TStartUp s = ParseCommandLine(c.Args);
-    EXPECT_EQ(static_cast<int>(s.SaverMode), static_cast<int>(c.Mode)) << "args " << joined;
+    EXPECT_EQ(static_cast<int>(s.Mode), static_cast<int>(c.Mode)) << "args " << joined;
   }
 }
 
@@ -143,20 +143,20 @@ TEST(StartUp, PreviewPasswordAndSettingsTakeAnExistingWindow) {
   const HWND host = MakeHostWindow(50, 50);
   const std::string handle = std::to_string(static_cast<int32_t>(reinterpret_cast<intptr_t>(host)));
   TStartUp s = ParseCommandLine({"/p", handle});
-  EXPECT_TRUE(s.SaverMode == TSaverMode::smPreview && s.ParentWindow == host) << "preview of " + handle;
+  EXPECT_TRUE(s.Mode == TRunMode::rmPreview && s.ParentWindow == host) << "preview of " + handle;
   s = ParseCommandLine({"/P", handle, "ignored"});
-  EXPECT_TRUE(s.SaverMode == TSaverMode::smPreview) << "upper-case switch";
+  EXPECT_TRUE(s.Mode == TRunMode::rmPreview) << "upper-case switch";
   s = ParseCommandLine({"/a", handle});
-  EXPECT_TRUE(s.SaverMode == TSaverMode::smChangePassword && s.ParentWindow == host) << "password for " + handle;
+  EXPECT_TRUE(s.Mode == TRunMode::rmChangePassword && s.ParentWindow == host) << "password for " + handle;
   s = ParseCommandLine({"/p:" + handle});
-  EXPECT_TRUE(s.SaverMode == TSaverMode::smNone) << "handle in the same argument";
+  EXPECT_TRUE(s.Mode == TRunMode::rmNone) << "handle in the same argument";
   for (const auto& args : {std::vector<std::string>{"/c:" + handle}, {"/C", handle}})
     EXPECT_TRUE(ParseCommandLine(args).ParentWindow == host) << "the settings owned by " + args.back();
   DestroyWindow(host);
   s = ParseCommandLine({"/p", handle});
-  EXPECT_TRUE(s.SaverMode == TSaverMode::smNone) << "a window that is gone";
+  EXPECT_TRUE(s.Mode == TRunMode::rmNone) << "a window that is gone";
   s = ParseCommandLine({"/c:" + handle});
-  EXPECT_TRUE(s.SaverMode == TSaverMode::smConfigure && s.ParentWindow == nullptr) << "settings for a window that is gone";
+  EXPECT_TRUE(s.Mode == TRunMode::rmConfigure && s.ParentWindow == nullptr) << "settings for a window that is gone";
   EXPECT_TRUE(ParseCommandLine({"/s"}).PreviousForegroundWindow == GetForegroundWindow()) << "foreground kept";
 }
 
