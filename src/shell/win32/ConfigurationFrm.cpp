@@ -41,10 +41,11 @@ constexpr int IntervalDigits = [] {
 
 struct TPlace {
   int Id;
-  int X, Y, W, H;  // W or H 0: keep the template's
+  int X, Y, W, H;
 };
 
-// Client pixels of the dialog, and of each page (whose origin is the page control's display area).
+// The dialog's one layout (Detonix.rc gives the controls no place or size): client pixels of the
+// dialog, and of each page (whose origin is the page control's display area).
 constexpr std::array<TPlace, 3> DialogLayout = {{
     {IDC_PAGECONTROL, 8, 8, 369, 265},
     {IDOK, 112, 280, 75, 25},

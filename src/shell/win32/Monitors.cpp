@@ -1,14 +1,15 @@
 #include "shell/win32/Monitors.h"
 
+#include "shell/win32/WinHandles.h"
+
 namespace detonix::win32 {
 
 namespace {
 
 // The system's dots per inch: the one scale before Windows 8.1 knew one per monitor.
 int SystemDpi() {
-  const HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : NativeDpi;
-  if (screen) ReleaseDC(nullptr, screen);
+  const TScreenDC screen;
+  const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : NativeDpi;
   return dpi > 0 ? dpi : NativeDpi;
 }
 

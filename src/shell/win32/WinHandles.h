@@ -61,6 +61,12 @@ class TWindowDC {
   HDC FDC;
 };
 
+// The whole screen's device context.
+class TScreenDC : public TWindowDC {
+ public:
+  TScreenDC() : TWindowDC(nullptr) {}
+};
+
 // BeginPaint and EndPaint around one WM_PAINT.
 class TPaintDC {
  public:
