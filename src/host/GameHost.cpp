@@ -21,19 +21,45 @@ std::optional<int64_t> RunLoopStep(TApplication& app, const std::function<void()
   return app.MsUntilNextTimer();
 }
 
-TGameHost::TGameHost(TApplication& app, THostOptions options) : FApp(app), FOptions(std::move(options)) {}
+TGameHost::TGameHost(TApplication& app, THostOptions options, THostWindow* window)
+    : FApp(app), FOptions(std::move(options)), FWindow(window) {}
 
 TGameHost::~TGameHost() { Stop(); }
 
 void TGameHost::Stop() {
   FSim.reset();  // it draws on the surface, so it goes first
   FSurface.reset();
+  if (FWindow) FWindow->ReleasePixels();
+}
+
+void TGameHost::ForgetWindow() {
+  Stop();
+  FWindow = nullptr;
+  FEnded = true;
+}
+
+bool TGameHost::Start() {
+  Stop();
+  FFailure.clear();
+  if (!FWindow) return false;
+  int width = 0;
+  int height = 0;
+  FWindow->PixelSize(width, height);
+  // Before the window's pixels are made: a window beyond any screen would cost gigabytes. It stays
+  // empty; a size within the limits starts a new game.
+  if (const std::string problem = BoardSizeProblem(width, height, 0); !problem.empty()) return Refused(problem);
+  const TWindowPixels pixels = FWindow->Pixels();
+  if (!pixels.Bits) {
+    // The window says why; a run that can show nothing must not go on unseen.
+    FEnded = true;
+    return false;
+  }
+  return Build(pixels.Bits, pixels.Width, pixels.Height, pixels.Stride);
 }
 
 bool TGameHost::Build(void* bits, int width, int height, int stride) {
-  Stop();
-  const bool first = !FBuiltBefore;
-  FBuiltBefore = true;
+  FSim.reset();  // it draws on the surface, so it goes first
+  FSurface.reset();
   FFailure.clear();
   const bool preview = FOptions.Mode == TRunMode::rmPreview;
   try {
@@ -52,17 +78,23 @@ bool TGameHost::Build(void* bits, int width, int height, int stride) {
     FSim = std::make_unique<TDetonixSimulator>(FApp, *FSurface, options);
   } catch (const std::exception& e) {
     FSim.reset();
-    FFailure = e.what();
     if (FSurface) {
       FSurface->Canvas().Brush.Color = clBlack;
       FSurface->Canvas().FillRect(FSurface->Bitmap().Bounds());
     }
-    // Nobody would see why in someone else's window; there the board waits for a size that fits.
-    const bool ownWindow = FOptions.Mode == TRunMode::rmWindow || FOptions.Mode == TRunMode::rmSaver;
-    if (first && ownWindow) FEnded = true;
-    return false;
+    return Refused(e.what());
   }
+  FBuiltBefore = true;
   return true;
+}
+
+bool TGameHost::Refused(const std::string& why) {
+  FFailure = why;
+  // Nobody would see why in someone else's window; there the board waits for a size that fits.
+  const bool ownWindow = FOptions.Mode == TRunMode::rmWindow || FOptions.Mode == TRunMode::rmSaver;
+  if (!FBuiltBefore && ownWindow) FEnded = true;
+  FBuiltBefore = true;
+  return false;
 }
 
 void TGameHost::ShowText(const std::string& text) {
@@ -125,7 +157,7 @@ bool TGameHost::Click() { return EndByInput(); }
 void TGameHost::Present() {
   if (!FSurface || !FSurface->HasChanges()) return;
   const std::vector<TRect> changed = FSurface->TakeChanged();
-  if (OnBlit) OnBlit(changed);
+  if (FWindow) FWindow->Present(changed);
 }
 
 }  // namespace detonix

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/DetonixSim.h"
+#include "host/HostWindow.h"
 #include "host/RunMode.h"
 #include "platform/Application.h"
 #include "platform/PaintSurface.h"
@@ -43,12 +44,11 @@ struct THostOptions {
   std::optional<uint64_t> Seed;
 };
 
-// One game on a window's pixels, as every shell hosts it: a new game at each new size, a black
-// board when none can be made, and the input rules of a full-screen saver. The shell brings the
-// window, its events, the blit (OnBlit) and the wait.
+// One game on a window's pixels: a new game at each new size, a black board when none can be
+// made, and the input rules of a full-screen saver. The window brings the pixels and shows them.
 class TGameHost {
  public:
-  TGameHost(TApplication& app, THostOptions options);
+  TGameHost(TApplication& app, THostOptions options, THostWindow* window = nullptr);
   ~TGameHost();
   TGameHost(const TGameHost&) = delete;
   TGameHost& operator=(const TGameHost&) = delete;
@@ -58,6 +58,11 @@ class TGameHost {
   // the reason in Failure(); a run whose first board failed has then Ended(), unless it is in
   // someone else's window, where it waits, black, for a size that fits.
   bool Build(void* bits, int width, int height, int stride);
+  // A new game on the window's pixels, asked for only when its size is within the limits.
+  bool Start();
+  // The window is gone: the game stops and nothing is shown any more.
+  void ForgetWindow();
+  void UseSound(std::shared_ptr<TSoundOutput> sound) { FOptions.Sound = std::move(sound); }
   // Ends the game and lets go of the pixels; before the shell frees them.
   void Stop();
 
@@ -77,15 +82,16 @@ class TGameHost {
   void ShowText(const std::string& text);
   bool Ended() const { return FEnded; }
 
-  // Copies the rectangles drawn since the last call to the screen.
-  std::function<void(const std::vector<TRect>&)> OnBlit;
+  // Shows the rectangles drawn since the last call on the window.
   void Present();
 
  private:
   bool EndByInput();
+  bool Refused(const std::string& why);
 
   TApplication& FApp;
   THostOptions FOptions;
+  THostWindow* FWindow;
   std::unique_ptr<TPaintSurface> FSurface;
   std::unique_ptr<TDetonixSimulator> FSim;
   std::string FFailure;

@@ -3,19 +3,31 @@
 #include <algorithm>
 #include <utility>
 
+#include "media/SoundOutput.h"
+
 namespace detonix {
 
-TSaverScreens::TSaverScreens(TApplication& app, TScreensOptions options)
-    : FApp(app), FOptions(std::move(options)), FPreviousMessages(app.OnShowMessage) {
-  if (!FOptions.ShowBox) FOptions.ShowBox = FPreviousMessages;
+TSaverScreens::TSaverScreens(TApplication& app, THostShell& shell, TScreensOptions options)
+    : FApp(app),
+      FShell(shell),
+      FOptions(std::move(options)),
+      FPreviousMessages(app.OnShowMessage),
+      FPreviousProcessMessages(app.OnProcessMessages) {
   app.OnShowMessage = [this](const std::string& text) { ShowMessage(text); };
+  // Only show what is drawn and let the window system go on; the events wait for the loop.
+  app.OnProcessMessages = [this] {
+    Present();
+    FShell.ProcessMessages();
+  };
 }
 
 TSaverScreens::~TSaverScreens() {
+  for (TScreen& s : FScreens) s.Host->Stop();  // before the sound and the windows go
   FApp.OnShowMessage = std::move(FPreviousMessages);
+  FApp.OnProcessMessages = std::move(FPreviousProcessMessages);
 }
 
-TGameHost& TSaverScreens::Add(const TMonitor& monitor) {
+size_t TSaverScreens::Add(THostWindow& window, const TMonitor& monitor) {
   THostOptions host;
   host.Mode = FOptions.Mode;
   host.ReadSettings = FOptions.ReadSettings;
@@ -23,26 +35,68 @@ TGameHost& TSaverScreens::Add(const TMonitor& monitor) {
   host.PointerTolerance = ScaledPointerTolerance(monitor.Dpi);
   // A seed given is the first monitor's, so one monitor plays what the headless tool does.
   if (FOptions.Seed) host.Seed = *FOptions.Seed + FScreens.size();
-  // An open device may cost a thread: opened once, and only when it will be used.
-  if (!FSound && FOptions.OpenSound && host.Mode != TRunMode::rmPreview && host.ReadSettings &&
-      host.ReadSettings().Sounds)
-    FSound = FOptions.OpenSound();
-  host.Sound = FSound;
-  FScreens.push_back({monitor, std::make_unique<TGameHost>(FApp, std::move(host))});
-  return *FScreens.back().Host;
+  if (FSound) host.Sound = *FSound;
+  FScreens.push_back({monitor, std::make_unique<TGameHost>(FApp, std::move(host), &window)});
+  return FScreens.size() - 1;
 }
 
-bool TSaverScreens::Build(size_t i, void* bits, int width, int height, int stride) {
+bool TSaverScreens::Start() {
+  for (size_t i = 0; i < FScreens.size() && !Ended(); ++i) Build(i);
+  // Starting a device takes long enough to be left until the boards are shown: no fuse burns
+  // down before that.
+  if (FSound && *FSound && !Ended()) (*FSound)->Open();
+  return !Ended();
+}
+
+bool TSaverScreens::Build(size_t i) {
+  if (!FSound) {
+    // An open device may cost a thread: made once for every screen, and only when it will be used.
+    const bool sounds = FOptions.Mode != TRunMode::rmPreview && FOptions.ReadSettings && FOptions.ReadSettings().Sounds;
+    FSound = sounds ? FShell.MakeSound() : nullptr;
+    for (TScreen& s : FScreens) s.Host->UseSound(*FSound);
+  }
   TGameHost& host = Host(i);
-  const bool built = host.Build(bits, width, height, stride);
-  if (!built && FOptions.Mode == TRunMode::rmForeign) host.ShowText(host.Failure());
+  FScreens[i].Resized = false;
+  const bool built = host.Start();
+  if (!built && !host.Failure().empty()) {
+    if (FOptions.Log) FOptions.Log(host.Failure());
+    if (FOptions.Mode == TRunMode::rmForeign) host.ShowText(host.Failure());
+  }
   EndAllIf(host.Ended());
   if (host.Surface()) host.Surface()->Invalidate();  // a new window surface needs all of it
   host.Present();
   return built;
 }
 
+void TSaverScreens::Run() {
+  while (!Ended() && FShell.HandleEvents() && !Ended()) {
+    bool resized = false;
+    for (size_t i = 0; i < FScreens.size(); ++i) {
+      if (!FScreens[i].Resized) continue;
+      Build(i);
+      resized = true;
+    }
+    if (resized) continue;  // the events that came meanwhile first
+    const auto due = RunLoopStep(FApp, [this] { Present(); }, [this] { return FShell.EventWaiting(); });
+    if (Ended()) break;
+    FShell.Wait(due);
+  }
+}
+
+void TSaverScreens::Exposed(size_t i) {
+  TGameHost& host = Host(i);
+  if (FScreens[i].Resized || !host.Surface()) return;
+  host.Surface()->Invalidate();
+  host.Present();
+}
+
+void TSaverScreens::WindowGone(size_t i) {
+  Host(i).ForgetWindow();
+  End();
+}
+
 void TSaverScreens::PointerStartsAt(int x, int y) {
+  FPointerStartPending = false;
   for (TScreen& s : FScreens) s.Host->PointerStartsAt(x, y);
 }
 
@@ -51,7 +105,13 @@ bool TSaverScreens::EndAllIf(bool ended) {
   return ended;
 }
 
-bool TSaverScreens::PointerMoved(size_t i, int x, int y) { return EndAllIf(Host(i).PointerMoved(x, y)); }
+bool TSaverScreens::PointerMoved(size_t i, int x, int y) {
+  if (FPointerStartPending) {
+    PointerStartsAt(x, y);
+    return false;
+  }
+  return EndAllIf(Host(i).PointerMoved(x, y));
+}
 
 bool TSaverScreens::Key(size_t i) { return EndAllIf(Host(i).Key()); }
 
@@ -72,9 +132,8 @@ void TSaverScreens::Present() {
 void TSaverScreens::ShowMessage(const std::string& text) {
   if (FOptions.Log) FOptions.Log(text);
   const TRunMode mode = FOptions.Mode;
-  const bool box = mode == TRunMode::rmWindow || (mode == TRunMode::rmSaver && FOptions.BoxOverSaver);
-  if (box && FOptions.ShowBox) {
-    FOptions.ShowBox(text);
+  if (mode == TRunMode::rmWindow || (mode == TRunMode::rmSaver && FShell.BoxOverSaver())) {
+    FShell.ShowBox(text);
     return;
   }
   if (mode == TRunMode::rmPreview) return;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/GameHost.h"
+#include "host/HostWindow.h"
 #include "host/Monitor.h"
 
 namespace detonix {
@@ -16,43 +17,48 @@ namespace detonix {
 struct TScreensOptions {
   TRunMode Mode = TRunMode::rmSaver;
   std::function<TSettings()> ReadSettings;
-  // Opens the one sound output every screen shares; asked once, only when sounds are on and a
-  // screen can play them.
-  std::function<std::shared_ptr<TSoundOutput>()> OpenSound;
   // The first screen's seed; each further screen plays the next one.
   std::optional<uint64_t> Seed;
-  // Shows a message box the user answers (by default what the application showed messages with
-  // before); where none may appear, messages go on the boards. LOG is told of every message.
-  std::function<void(const std::string&)> ShowBox;
+  // Told of every message and of every board that could not be made.
   std::function<void(const std::string&)> Log;
-  // The shell's boxes stay in front of the full-screen saver (Windows' are top-most).
-  bool BoxOverSaver = false;
 };
 
-// The games of one run, one per screen: for the full-screen saver a window on every monitor, each
-// with cells and pointer rule at its own scale; otherwise one. Any input that ends one ends all.
-// The shell brings the windows, their pixels and the loop.
+// The run: one game per screen, for the full-screen saver a window on every monitor, each with
+// cells and pointer rule at its own scale; otherwise one. Any input that ends one ends all. The
+// shell brings the windows, tells of their events and waits; the run does everything else: the
+// boards, their size limits, the sound, the messages and the loop.
 class TSaverScreens {
  public:
-  // The application's messages go through ShowMessage for as long as the group lives.
-  TSaverScreens(TApplication& app, TScreensOptions options);
+  // The application's messages and its pauses go through the run for as long as it lives.
+  TSaverScreens(TApplication& app, THostShell& shell, TScreensOptions options);
   ~TSaverScreens();
-  TSaverScreens(const TSaverScreens&) = delete;  // the shells' windows hold its hosts
+  TSaverScreens(const TSaverScreens&) = delete;  // the shells' windows hold its index
   TSaverScreens& operator=(const TSaverScreens&) = delete;
 
-  // The game host of one more screen on MONITOR; it lives as long as the group.
-  TGameHost& Add(const TMonitor& monitor);
+  // One more screen: WINDOW on MONITOR, until the run ends or WindowGone; its index.
+  size_t Add(THostWindow& window, const TMonitor& monitor);
   size_t Count() const { return FScreens.size(); }
   TGameHost& Host(size_t i) const { return *FScreens[i].Host; }
   const TMonitor& Monitor(size_t i) const { return FScreens[i].Monitor; }
 
-  // A new game on screen I's pixels (as TGameHost::Build). When none can be made: in someone
-  // else's window the reason is written on the black board, which waits for a size that fits; a
-  // first board in the program's own window ends the run, and the shell says why.
-  bool Build(size_t i, void* bits, int width, int height, int stride);
+  // The games on every screen, then the sound; false when the run is over already (a first
+  // board that could not be made in the program's own window: the log says why).
+  bool Start();
+  // A new game on screen I at its window's size. When none can be made: in someone else's window
+  // the reason is written on the black board, which waits for a size that fits.
+  bool Build(size_t i);
+  // Runs the games until the shell or the input ends the run.
+  void Run();
 
-  // Where the pointer was when the saver started, in desktop pixels.
+  // What the shell tells of its windows. A new size starts a new game once the events are read.
+  void Resized(size_t i) { FScreens[i].Resized = true; }
+  void Exposed(size_t i);
+  // Another program destroyed screen I's window: it is not drawn on again, and the run ends.
+  void WindowGone(size_t i);
+
+  // Where the pointer was when the saver started, in desktop pixels; unknown, its first report is.
   void PointerStartsAt(int x, int y);
+  void PointerStartUnknown() { FPointerStartPending = true; }
   // Input on screen I (desktop pixels); true when it has just ended the run, on every screen.
   bool PointerMoved(size_t i, int x, int y);
   bool Key(size_t i);
@@ -72,12 +78,16 @@ class TSaverScreens {
   struct TScreen {
     TMonitor Monitor;
     std::unique_ptr<TGameHost> Host;
+    bool Resized = false;
   };
   TApplication& FApp;
+  THostShell& FShell;
   TScreensOptions FOptions;
   std::function<void(const std::string&)> FPreviousMessages;
-  std::shared_ptr<TSoundOutput> FSound;
+  std::function<void()> FPreviousProcessMessages;
+  std::optional<std::shared_ptr<TSoundOutput>> FSound;  // none: not decided yet
   std::vector<TScreen> FScreens;
+  bool FPointerStartPending = false;
 };
 
 }  // namespace detonix

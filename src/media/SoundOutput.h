@@ -17,6 +17,8 @@ class TSoundOutput {
   // it cannot be played. A new sound stops the one still playing. The image lives as long as
   // the program.
   virtual void PlayWaveAsync(std::span<const uint8_t> wave) = 0;
+  // Opens the device, once the boards are shown (it may take a moment); silent until then.
+  virtual void Open() {}
   // Runs the body of a sound worker. By default on its own short-lived thread, which ends by itself
   // (on the calling thread where the C++ library has no threads).
   virtual void StartWorker(std::function<void()> body);

@@ -5,28 +5,18 @@
 #include <cstdint>
 #include <vector>
 
+#include "host/MemoryWindow.h"
 #include "platform/Clock.h"
 #include "platform/Timer.h"
 
 namespace detonix {
 namespace {
 
-// A window's worth of 32-bit pixels, white, so that what the host paints black shows.
-struct TPixels {
-  TPixels(int width, int height) : Width(width), Height(height), Bits(static_cast<size_t>(width) * height, 0xFFFFFFFFu) {}
-  bool AllBlack() const {
-    for (uint32_t p : Bits)
-      if ((p & 0xFFFFFFu) != 0) return false;
-    return true;
-  }
-  int Width;
-  int Height;
-  std::vector<uint32_t> Bits;
-};
+using TPixels = TMemoryWindow;
 
-// A host on a virtual clock with fixed settings and seed.
+// A host on a virtual clock with fixed settings and seed, on a window of 640 by 480.
 struct THostCase {
-  explicit THostCase(TRunMode mode, TSettings settings = {}) : App(Clock), Host(App, Options(mode, settings)) {}
+  explicit THostCase(TRunMode mode, TSettings settings = {}) : App(Clock), Host(App, Options(mode, settings), &Window) {}
   static THostOptions Options(TRunMode mode, TSettings settings) {
     THostOptions options;
     options.Mode = mode;
@@ -37,6 +27,7 @@ struct THostCase {
   bool Build(TPixels& pixels) { return Host.Build(pixels.Bits.data(), pixels.Width, pixels.Height, pixels.Width * 4); }
   TVirtualClock Clock;
   TApplication App;
+  TMemoryWindow Window{640, 480};
   TGameHost Host;
 };
 
@@ -91,19 +82,34 @@ TEST(GameHost, ABoardThatCannotBeMadeIsBlackAndEndsOnlyAFirstStartInTheProgramsO
   noFloor.PerBlocksLeft = 1.0;  // no maze can be made
   for (TRunMode mode : {TRunMode::rmWindow, TRunMode::rmSaver, TRunMode::rmForeign, TRunMode::rmPreview}) {
     THostCase c(mode, noFloor);
-    std::vector<TRect> blitted;
-    c.Host.OnBlit = [&blitted](const std::vector<TRect>& rects) { blitted.insert(blitted.end(), rects.begin(), rects.end()); };
-    TPixels pixels(640, 480);
-    EXPECT_FALSE(c.Build(pixels));
+    EXPECT_FALSE(c.Host.Start());
     EXPECT_EQ(c.Host.Failure(), "Error Creating Maze - change Maze options");
     EXPECT_EQ(c.Host.Simulator(), nullptr);
-    EXPECT_TRUE(pixels.AllBlack());
+    EXPECT_TRUE(c.Window.AllBlack());
     c.Host.Present();
-    ASSERT_EQ(blitted.size(), 1u) << "the black board goes to the screen";
-    EXPECT_EQ(blitted[0], (TRect{0, 0, 640, 480}));
+    ASSERT_EQ(c.Window.Presented.size(), 1u) << "the black board goes to the screen";
+    EXPECT_EQ(c.Window.Presented[0], (TRect{0, 0, 640, 480}));
     const bool ownWindow = mode == TRunMode::rmWindow || mode == TRunMode::rmSaver;
     EXPECT_EQ(c.Host.Ended(), ownWindow) << "mode " << static_cast<int>(mode);
   }
+
+  // A window beyond any screen gets no pixels at all: they would cost gigabytes.
+  THostCase huge(TRunMode::rmSaver);
+  huge.Window.Width = MaxSurfaceSide + 1;
+  EXPECT_FALSE(huge.Host.Start());
+  EXPECT_EQ(huge.Window.PixelsGiven, 0);
+  EXPECT_EQ(huge.Host.Failure().rfind("Board too large", 0), 0u) << huge.Host.Failure();
+  EXPECT_TRUE(huge.Host.Ended());
+  // A window gone is never asked for pixels or drawn on again.
+  THostCase gone(TRunMode::rmWindow);
+  ASSERT_TRUE(gone.Host.Start());
+  gone.Host.ForgetWindow();
+  gone.Window.Presented.clear();
+  EXPECT_FALSE(gone.Host.Start());
+  gone.Host.Present();
+  EXPECT_EQ(gone.Window.PixelsGiven, 1);
+  EXPECT_TRUE(gone.Window.Presented.empty());
+  EXPECT_TRUE(gone.Host.Ended());
 
   // Later, at a size too small for some settings' mazes, the window waits black instead.
   THostCase window(TRunMode::rmWindow);

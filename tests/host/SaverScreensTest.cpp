@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "host/MemoryWindow.h"
 #include "media/SoundOutput.h"
 #include "platform/Clock.h"
 
@@ -19,32 +21,35 @@ class TQuietSound final : public TSoundOutput {
   void StartWorker(std::function<void()> body) override { body(); }
 };
 
-// A group on a virtual clock; every screen gets pixels of its monitor's size.
-struct TScreensCase {
-  TScreensCase(TRunMode mode, TSettings settings, bool boxOverSaver = false) : App(Clock), Screens(App, [&] {
-    TScreensOptions o;
-    o.Mode = mode;
-    o.ReadSettings = [settings] { return settings; };
-    o.OpenSound = [this] {
-      ++SoundsOpened;
-      return std::make_shared<TQuietSound>();
-    };
-    o.Seed = 7;
-    o.ShowBox = [this](const std::string& text) { Boxes.push_back(text); };
-    o.BoxOverSaver = boxOverSaver;
-    return o;
-  }()) {}
+// A run on a virtual clock with a shell of its own; every screen gets a window of its monitor's size.
+struct TScreensCase final : THostShell {
+  TScreensCase(TRunMode mode, TSettings settings, bool boxOverSaver = false)
+      : App(Clock), BoxOver(boxOverSaver), Screens(App, *this, [&] {
+          TScreensOptions o;
+          o.Mode = mode;
+          o.ReadSettings = [settings] { return settings; };
+          o.Seed = 7;
+          return o;
+        }()) {}
   bool Add(const TMonitor& m) {
-    Screens.Add(m);
-    Pixels.emplace_back(static_cast<size_t>(m.Bounds.Width() * m.Bounds.Height()), 0xFFFFFFu);
-    return Screens.Build(Screens.Count() - 1, Pixels.back().data(), m.Bounds.Width(), m.Bounds.Height(),
-                         m.Bounds.Width() * 4);
+    Windows.push_back(std::make_unique<TMemoryWindow>(m.Bounds.Width(), m.Bounds.Height()));
+    return Screens.Build(Screens.Add(*Windows.back(), m));
+  }
+  const std::vector<uint32_t>& Pixels(size_t i) const { return Windows[i]->Bits; }
+  bool HandleEvents() override { return true; }
+  void Wait(std::optional<int64_t>) override {}
+  void ShowBox(const std::string& text) override { Boxes.push_back(text); }
+  bool BoxOverSaver() const override { return BoxOver; }
+  std::shared_ptr<TSoundOutput> MakeSound() override {
+    ++SoundsOpened;
+    return std::make_shared<TQuietSound>();
   }
   TVirtualClock Clock;
   TApplication App;
+  bool BoxOver;
   int SoundsOpened = 0;
   std::vector<std::string> Boxes;
-  std::vector<std::vector<uint32_t>> Pixels;
+  std::vector<std::unique_ptr<TMemoryWindow>> Windows;
   TSaverScreens Screens;
 };
 
@@ -89,11 +94,11 @@ TEST(SaverScreens, FailuresAndMessagesGoWhereTheUserCanSeeThem) {
   ASSERT_TRUE(saver.Add({TRect{0, 0, 300, 240}}));
   EXPECT_FALSE(saver.Add({TRect{300, 0, 320, 20}})) << "no cell fits";
   EXPECT_TRUE(saver.Screens.Host(0).Ended()) << "the run ends on every monitor, and the shell says why";
-  EXPECT_EQ(lit(saver.Pixels[1]), 0);
+  EXPECT_EQ(lit(saver.Pixels(1)), 0);
   TScreensCase foreign(TRunMode::rmForeign, noMaze);
   EXPECT_FALSE(foreign.Add({TRect{0, 0, 300, 240}}));
   EXPECT_FALSE(foreign.Screens.Ended());
-  EXPECT_GT(lit(foreign.Pixels[0]), 30) << "the reason on the board";
+  EXPECT_GT(lit(foreign.Pixels(0)), 30) << "the reason on the board";
 
   const struct {
     TRunMode Mode;
@@ -108,10 +113,10 @@ TEST(SaverScreens, FailuresAndMessagesGoWhereTheUserCanSeeThem) {
   for (const auto& k : cases) {
     TScreensCase c(k.Mode, TSettings{}, k.BoxOverSaver);
     ASSERT_TRUE(c.Add({TRect{0, 0, 300, 240}}));
-    const std::vector<uint32_t> before = c.Pixels[0];
+    const std::vector<uint32_t> before = c.Pixels(0);
     c.App.ShowMessage("Timer could not be created");
     int changed = 0;
-    for (size_t i = 0; i < before.size(); ++i) changed += before[i] != c.Pixels[0][i];
+    for (size_t i = 0; i < before.size(); ++i) changed += before[i] != c.Pixels(0)[i];
     const std::string mode = std::to_string(static_cast<int>(k.Mode)) + (k.BoxOverSaver ? " over" : "");
     EXPECT_EQ(c.Boxes.size(), k.Box ? 1u : 0u) << "mode " << mode;
     EXPECT_EQ(changed > 300, k.OnBoard) << "mode " << mode << ": a band across the board";

@@ -59,7 +59,7 @@ TEST(BombThreat, ChainThroughBombOutOfRange) {
 
 TEST(BombThreat, ChainTurnsCornersAndStopsAtBlocks) {
   // A above-right of P in P's row; B two cells below A, out of P's lines altogether.
-  const std::vector<TBombSpec> bombs{{'a', 9, 2}, {'b', 4, 2}};
+  const std::vector<TPictureBomb> bombs{{'a', 9, 2}, {'b', 4, 2}};
   SimHarness open({"#######", "#..a..#", "#.....#", "#..b..#", "#1...2#"}, bombs);
   const TPoint p{1, 1};
   EXPECT_EQ(open.P1().BombThreat(p, -2), 4) << "B at (3,3) reaches A at (3,1), which reaches (1,1)";

@@ -20,7 +20,7 @@ TBoardGeometry PictureGeometry(const TPicture& picture, int cellSize) {
 }
 
 TPictureContents ReadPicture(const TPicture& picture, TDetonixMazeGrid& maze, TDetonixIntGrid& powerUps,
-                             const std::vector<TBombSpec>& bombs) {
+                             const std::vector<TPictureBomb>& bombs) {
   TPictureContents out;
   for (int y = 0; y < static_cast<int>(picture.size()); ++y) {
     const std::string& row = picture[static_cast<size_t>(y)];
@@ -44,7 +44,7 @@ TPictureContents ReadPicture(const TPicture& picture, TDetonixMazeGrid& maze, TD
           if (const size_t kind = PowerUpSymbols.find(c); kind != std::string_view::npos) {
             t = static_cast<TObjectType>(Ord(otBombPUP) + static_cast<int>(kind));
           } else if (c == 'o' || (c >= 'a' && c <= 'n')) {
-            TBombSpec bomb{c};
+            TPictureBomb bomb{c};
             for (const auto& s : bombs)
               if (s.Symbol == c) bomb = s;
             out.Bombs.push_back(bomb);

@@ -16,11 +16,12 @@ namespace detonix::test {
 //   #  fixed block    .  floor    +  destructible block    *  destructible block hiding a bomb power-up
 //   x  fire           X  burning block
 //   B  more bombs  E  explosion size  K  kick  I  invisibility  S  seeking bombs  D  indestructible
-//   o  bomb (fuse 10, size 3, no owner);  a..n  bombs described by a TBombSpec (else as 'o')
+//   o  bomb (fuse 10, size 3, no owner);  a..n  bombs described by a TPictureBomb (else as 'o')
 //   1 2  the players, standing on floor
 using TPicture = std::vector<std::string>;
 
-struct TBombSpec {
+// A bomb of a picture, by its symbol: a test fixture, not a game record.
+struct TPictureBomb {
   char Symbol = 'o';
   int Fuse = 10;
   int Size = 3;
@@ -30,18 +31,18 @@ struct TBombSpec {
 // What a picture holds besides the cells' objects.
 struct TPictureContents {
   TPoint Players[2] = {NoPoint, NoPoint};  // NoPoint for a player missing from the picture
-  std::vector<TBombSpec> Bombs;             // in reading order, with their cells in BombCells
+  std::vector<TPictureBomb> Bombs;          // in reading order, with their cells in BombCells
   std::vector<TPoint> BombCells;
 };
 
 // The board size of a picture; throws std::invalid_argument for an empty or ragged one.
-TBoardGeometry PictureGeometry(const TPicture& picture, int cellSize = 30);
+TBoardGeometry PictureGeometry(const TPicture& picture, int cellSize = NativeCellSize);
 
 // Writes the picture's cells into MAZE (bombs as otBomb, players' cells as floor) and the hidden
 // power-ups into POWERUPS; cells beyond the picture are left as they are. Throws
 // std::invalid_argument for a symbol outside the legend.
 TPictureContents ReadPicture(const TPicture& picture, TDetonixMazeGrid& maze, TDetonixIntGrid& powerUps,
-                             const std::vector<TBombSpec>& bombs = {});
+                             const std::vector<TPictureBomb>& bombs = {});
 
 // The live board in the same legend, players over their cells; for failure messages and
 // comparisons. FROM is MazeGrid unless another grid (the template) is given.

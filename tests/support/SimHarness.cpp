@@ -35,7 +35,7 @@ SimHarness::SimHarness(int cols, int rows, int cellSize, TSettings settings, uin
     : Surface(cols * CellPixels(cellSize), rows * CellPixels(cellSize)),
       Sim(std::make_unique<TDetonixSimulator>(App, Surface, Options(cellSize, settings, seed, Sound))) {}
 
-SimHarness::SimHarness(TPicture picture, const std::vector<TBombSpec>& bombs)
+SimHarness::SimHarness(TPicture picture, const std::vector<TPictureBomb>& bombs)
     : Surface(PictureGeometry(picture).ColCount * 30, PictureGeometry(picture).RowCount * 30),
       Sim(std::make_unique<TDetonixSimulator>(App, Surface,
                                               Options(-1, PictureSettings(PictureGeometry(picture)), 1, Sound))) {
@@ -48,7 +48,7 @@ void SimHarness::Quiet(TComputerPlayer& p) {
   p.Reset(true);
 }
 
-void SimHarness::Load(TPicture picture, const std::vector<TBombSpec>& bombs) {
+void SimHarness::Load(TPicture picture, const std::vector<TPictureBomb>& bombs) {
   Picture = std::move(picture);
   Actions.clear();
   RefusedBombs = 0;
@@ -69,7 +69,7 @@ void SimHarness::Load(TPicture picture, const std::vector<TBombSpec>& bombs) {
   P1().OpponentTarget = P2().Position;
   P2().OpponentTarget = P1().Position;
   for (size_t i = 0; i < contents.Bombs.size(); ++i) {
-    const TBombSpec& b = contents.Bombs[i];
+    const TPictureBomb& b = contents.Bombs[i];
     AddBomb(contents.BombCells[i], b.Fuse, b.Size, b.Owner == 1 ? &P1() : b.Owner == 2 ? &P2() : nullptr);
   }
   Sim->DrawBoard();

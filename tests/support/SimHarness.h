@@ -30,13 +30,13 @@ class SimHarness {
   // A board of COLS by ROWS with a generated maze of its own, until Load replaces it; a preview below 30.
   explicit SimHarness(int cols = 11, int rows = 9, int cellSize = -1, TSettings settings = {}, uint64_t seed = 1);
   // A board of the picture's size holding the picture, players thinking every 200 ms (their own default).
-  explicit SimHarness(TPicture picture, const std::vector<TBombSpec>& bombs = {});
+  explicit SimHarness(TPicture picture, const std::vector<TPictureBomb>& bombs = {});
   SimHarness(const SimHarness&) = delete;
   SimHarness& operator=(const SimHarness&) = delete;
 
   // Replaces the board, cells beyond the picture becoming fixed blocks; the players start afresh
   // on their cells, switched off.
-  void Load(TPicture picture, const std::vector<TBombSpec>& bombs = {});
+  void Load(TPicture picture, const std::vector<TPictureBomb>& bombs = {});
 
   TGameState& State() { return Sim->State(); }
   TComputerPlayer& P1() { return Sim->Player1(); }

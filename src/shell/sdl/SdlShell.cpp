@@ -12,6 +12,7 @@
 #include "settings/SettingsStore.h"
 #include "shell/sdl/EndWatch.h"
 #include "shell/sdl/SdlSoundOutput.h"
+#include "shell/sdl/XSharedPicture.h"
 #include "shell/sdl/XWindow.h"
 
 namespace detonix::sdl {
@@ -31,45 +32,92 @@ void SetWindowIcon(SDL_Window* window) {
 
 }  // namespace
 
+TWindowPixels TSdlWindow::Pixels() {
+  ReleasePixels();
+  int width = 0;
+  int height = 0;
+  PixelSize(width, height);
+  FShared = TXSharedPicture::Create(Window, width, height);
+  if (FShared) return {FShared->Pixels(), width, height, FShared->Pitch()};
+  if (PixelRatio > 1) FRendered = TRendererPicture::Create(Window, width, height);
+  if (FRendered) return {FRendered->Pixels(), width, height, FRendered->Pitch()};
+  FWindowSurface = SDL_GetWindowSurface(Window);
+  if (!FWindowSurface) {
+    // SDL often gives no reason here; a run that can show nothing must not go on unseen.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const std::string why = SDL_GetError();
+    std::fprintf(stderr, "detonix: no picture for the window: the %s video driver gave the window no pixels%s%s\n",
+                 driver ? driver : "current", why.empty() ? "" : ": ", why.c_str());
+    FNoPixels = true;
+    return {};
+  }
+  SDL_Surface* pixels = FWindowSurface;
+  const Uint32 format = FWindowSurface->format->format;
+  if (format != SDL_PIXELFORMAT_RGB888 && format != SDL_PIXELFORMAT_ARGB8888) {
+    FShadow = SDL_CreateRGBSurfaceWithFormat(0, FWindowSurface->w, FWindowSurface->h, 32, SDL_PIXELFORMAT_RGB888);
+    if (!FShadow) {
+      std::fprintf(stderr, "detonix: %s\n", SDL_GetError());
+      FNoPixels = true;
+      return {};
+    }
+    pixels = FShadow;
+  }
+  return {pixels->pixels, pixels->w, pixels->h, pixels->pitch};
+}
+
+void TSdlWindow::ReleasePixels() {
+  FShared.reset();
+  FRendered.reset();
+  if (FShadow) SDL_FreeSurface(FShadow);
+  FShadow = nullptr;
+  FWindowSurface = nullptr;
+}
+
+void TSdlWindow::Present(const std::vector<TRect>& changed) {
+  std::vector<SDL_Rect> rects;
+  rects.reserve(changed.size());
+  for (const TRect& r : changed) {
+    SDL_Rect s{r.Left, r.Top, r.Width(), r.Height()};
+    if (FShadow) {
+      SDL_Rect target = s;
+      SDL_BlitSurface(FShadow, &s, FWindowSurface, &target);
+    }
+    rects.push_back(s);
+  }
+  if (FShared) return FShared->Present(rects.data(), static_cast<int>(rects.size()));
+  if (FRendered) return FRendered->Present(rects.data(), static_cast<int>(rects.size()));
+  // Fails harmlessly while a new size waits to be handled.
+  SDL_UpdateWindowSurfaceRects(Window, rects.data(), static_cast<int>(rects.size()));
+}
+
 TSdlShell::TSdlShell(const commandline::TShellOptions& options, std::function<std::vector<TMonitor>()> monitors)
     : FOptions(options), FMonitors(std::move(monitors)), FApp(FClock) {
   FApp.Title = "Detonix ScreenSaver";
   TScreensOptions screens;
   screens.Mode = FOptions.Mode;
   screens.ReadSettings = [options = FOptions] { return commandline::SettingsForRun(*CreateUserSettingsStore(), options); };
-  // Made when a game will sound, opened once the boards are shown.
-  screens.OpenSound = [this] {
-    auto sound = std::make_shared<TSdlSoundOutput>();
-    FSound = sound;
-    return sound;
-  };
   screens.Seed = FOptions.Seed;
   screens.Log = [](const std::string& text) { std::fprintf(stderr, "detonix: %s\n", text.c_str()); };
-  // Over a full-screen saver nobody could answer a box: the message is written on the board.
-  screens.ShowBox = [this](const std::string& text) {
-    SDL_Window* parent = FScreens.empty() ? nullptr : FScreens.front()->Window;
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Detonix", text.c_str(), parent);
-  };
-  FGroup = std::make_unique<TSaverScreens>(FApp, std::move(screens));
-  // The simulator asks for this while it pauses and resumes a game, even inside its constructor:
-  // only show what is drawn and let SDL read the X connection; the events wait for the loop.
-  FApp.OnProcessMessages = [this] {
-    FGroup->Present();
-    SDL_PumpEvents();
-  };
+  FScreens = std::make_unique<TSaverScreens>(FApp, *this, std::move(screens));
 }
 
 TSdlShell::~TSdlShell() {
   FWatch.reset();
-  for (auto& screen : FScreens) StopGame(*screen);
-  FGroup.reset();  // the games and the sound device, before SDL goes
+  FScreens.reset();  // the games and the sound device, before the windows and SDL go
   // SDL waits for a window of its own that it destroys to be unmapped, which for one another client
   // destroyed never happens; the process ends now and the X connection with it.
-  if (!Foreign() && std::any_of(FScreens.begin(), FScreens.end(), [](const auto& s) { return XWindowGone(s->Window); }))
+  if (!Foreign() && std::any_of(FWindows.begin(), FWindows.end(), [](const auto& w) { return XWindowGone(w->Window); }))
     return;
-  for (auto& screen : FScreens)
-    if (screen->Window) SDL_DestroyWindow(screen->Window);
+  for (auto& window : FWindows) {
+    SDL_Window* sdl = window->Window;
+    window.reset();  // its pixels first
+    if (sdl) SDL_DestroyWindow(sdl);
+  }
   if (FVideoStarted) SDL_Quit();
+}
+
+void TSdlShell::ShowBox(const std::string& text) {
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Detonix", text.c_str(), FWindows.empty() ? nullptr : FWindows.front()->Window);
 }
 
 bool TSdlShell::Open() {
@@ -119,16 +167,14 @@ bool TSdlShell::Open() {
   if (FOptions.Mode == TRunMode::rmSaver) {
     // Only X11 tells where the pointer is before it enters a window of ours; elsewhere (Wayland)
     // SDL answers 0,0, and the pointer's first report would end the saver at once.
-    FPointerStartPending = !DriverIs("x11");
     int x = 0;
     int y = 0;
     SDL_GetGlobalMouseState(&x, &y);
-    FGroup->PointerStartsAt(x, y);
+    if (DriverIs("x11")) FScreens->PointerStartsAt(x, y);
+    else FScreens->PointerStartUnknown();
   }
-  for (auto& screen : FScreens) StartGame(*screen);
-  if (const auto sound = FSound.lock()) sound->Open();
   // This early only a board that could not be made ends the run.
-  return !Ended();
+  return FScreens->Start() && !Failed();
 }
 
 bool TSdlShell::OpenWindows() {
@@ -144,10 +190,10 @@ bool TSdlShell::OpenWindows() {
         if (std::any_of(real.begin(), real.end(), [&m](const TMonitor& r) { return r.Bounds == m.Bounds; }))
           flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
         const TRect& b = m.Bounds;
-        if (!AddScreen(SDL_CreateWindow("Detonix", b.Left, b.Top, b.Width(), b.Height(), flags), m)) return false;
+        if (!AddWindow(SDL_CreateWindow("Detonix", b.Left, b.Top, b.Width(), b.Height(), flags), m)) return false;
       }
       SDL_ShowCursor(SDL_DISABLE);
-      SDL_Window* first = FScreens.front()->Window;
+      SDL_Window* first = FWindows.front()->Window;
       SDL_RaiseWindow(first);
       // Ours from the start, so that another window taking the focus is news (X11; a Wayland
       // compositor gives it to a new window of its own accord).
@@ -166,8 +212,8 @@ bool TSdlShell::OpenWindows() {
       }
       FOptions.WindowId = id;
       SDL_Window* window = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(*id)));
-      if (!AddScreen(window, MonitorOf(window, FOptions.Scale))) return false;
-      if (!WatchForeignWindow(FScreens.front()->Window)) {
+      if (!AddWindow(window, MonitorOf(window, FOptions.Scale))) return false;
+      if (!WatchForeignWindow(FWindows.front()->Window)) {
         std::fprintf(stderr, "detonix: cannot watch the X11 window 0x%llx\n", static_cast<unsigned long long>(*id));
         return false;
       }
@@ -187,12 +233,12 @@ bool TSdlShell::OpenWindows() {
         SDL_SetWindowMaximumSize(window, MaxSurfaceSide, MaxSurfaceSide);
         SetWindowIcon(window);
       }
-      return AddScreen(window, MonitorOf(window, FOptions.Scale));
+      return AddWindow(window, MonitorOf(window, FOptions.Scale));
     }
   }
 }
 
-bool TSdlShell::AddScreen(SDL_Window* window, const TMonitor& monitor) {
+bool TSdlShell::AddWindow(SDL_Window* window, const TMonitor& monitor) {
   if (!window) {
     std::fprintf(stderr, "detonix: cannot create the window: %s\n", SDL_GetError());
     return false;
@@ -202,216 +248,119 @@ bool TSdlShell::AddScreen(SDL_Window* window, const TMonitor& monitor) {
   const double ratio = PixelRatio(window);
   TMonitor scaled = monitor;
   scaled.Dpi = static_cast<int>(std::lround(monitor.Dpi * ratio));
-  // Braces: the index is counted before the screen is added.
-  auto& s = *FScreens.emplace_back(std::make_unique<TScreen>(
-      TScreen{.Window = window, .Index = FGroup->Count(), .Host = &FGroup->Add(scaled), .PixelRatio = ratio}));
-  s.Host->OnBlit = [this, &s](const std::vector<TRect>& changed) { Blit(s, changed); };
+  auto& added = *FWindows.emplace_back(std::make_unique<TSdlWindow>(window, FScreens->Count(), ratio));
+  FScreens->Add(added, scaled);
   return true;
 }
 
-void TSdlShell::StartGame(TScreen& screen) {
-  StopGame(screen);
-  // Before SDL makes the window's pixels: a window beyond any screen would cost gigabytes.
-  int width = 0;
-  int height = 0;
-  SDL_GetWindowSizeInPixels(screen.Window, &width, &height);
-  if (const std::string problem = BoardSizeProblem(width, height, 0); !problem.empty()) {
-    // Left empty; a size within the limits starts a new game.
-    std::fprintf(stderr, "detonix: %s\n", problem.c_str());
-    return;
-  }
-  void* bits = nullptr;
-  int pitch = 0;
-  screen.Shared = TXSharedPicture::Create(screen.Window, width, height);
-  if (!screen.Shared && screen.PixelRatio > 1) screen.Rendered = TRendererPicture::Create(screen.Window, width, height);
-  if (screen.Shared) {
-    bits = screen.Shared->Pixels();
-    pitch = screen.Shared->Pitch();
-  } else if (screen.Rendered) {
-    bits = screen.Rendered->Pixels();
-    pitch = screen.Rendered->Pitch();
-  } else if (SDL_Surface* pixels = SurfaceToDrawInto(screen)) {
-    bits = pixels->pixels;
-    width = pixels->w;
-    height = pixels->h;
-    pitch = pixels->pitch;
-  } else {
-    return;
-  }
-  if (!FGroup->Build(screen.Index, bits, width, height, pitch))
-    std::fprintf(stderr, "detonix: %s\n", screen.Host->Failure().c_str());
-}
-
-SDL_Surface* TSdlShell::SurfaceToDrawInto(TScreen& screen) {
-  SDL_Surface* window = SDL_GetWindowSurface(screen.Window);
-  if (!window) {
-    // SDL often gives no reason here; a run that can show nothing must not go on unseen.
-    const char* driver = SDL_GetCurrentVideoDriver();
-    const std::string why = SDL_GetError();
-    std::fprintf(stderr, "detonix: no picture for the window: the %s video driver gave the window no pixels%s%s\n",
-                 driver ? driver : "current", why.empty() ? "" : ": ", why.c_str());
-    FFailed = true;
-    return nullptr;
-  }
-  screen.WindowSurface = window;
-  const Uint32 format = window->format->format;
-  if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) return window;
-  screen.Shadow = SDL_CreateRGBSurfaceWithFormat(0, window->w, window->h, 32, SDL_PIXELFORMAT_RGB888);
-  if (!screen.Shadow) std::fprintf(stderr, "detonix: %s\n", SDL_GetError());
-  return screen.Shadow;
-}
-
-void TSdlShell::StopGame(TScreen& screen) {
-  if (screen.Host) screen.Host->Stop();  // before the pixels it draws into
-  screen.Shared.reset();
-  screen.Rendered.reset();
-  if (screen.Shadow) SDL_FreeSurface(screen.Shadow);
-  screen.Shadow = nullptr;
-  screen.WindowSurface = nullptr;
-}
-
-void TSdlShell::Blit(TScreen& screen, const std::vector<TRect>& changed) {
-  std::vector<SDL_Rect> rects;
-  rects.reserve(changed.size());
-  for (const TRect& r : changed) {
-    SDL_Rect s{r.Left, r.Top, r.Width(), r.Height()};
-    if (screen.Shadow) {
-      SDL_Rect target = s;
-      SDL_BlitSurface(screen.Shadow, &s, screen.WindowSurface, &target);
-    }
-    rects.push_back(s);
-  }
-  if (screen.Shared) return screen.Shared->Present(rects.data(), static_cast<int>(rects.size()));
-  if (screen.Rendered) return screen.Rendered->Present(rects.data(), static_cast<int>(rects.size()));
-  // Fails harmlessly while a new size waits to be handled.
-  SDL_UpdateWindowSurfaceRects(screen.Window, rects.data(), static_cast<int>(rects.size()));
-}
-
-TSdlShell::TScreen* TSdlShell::ScreenOf(Uint32 windowId) {
-  for (auto& screen : FScreens)
-    if (SDL_GetWindowID(screen->Window) == windowId) return screen.get();
+TSdlWindow* TSdlShell::WindowOf(Uint32 windowId) {
+  for (auto& window : FWindows)
+    if (SDL_GetWindowID(window->Window) == windowId) return window.get();
   return nullptr;
 }
-
-bool TSdlShell::Ended() const { return FQuit || FFailed || FGroup->Ended(); }
 
 void TSdlShell::HandleEvent(const SDL_Event& event) {
   // Input goes to the screen of its window (the first where SDL names none); the saver's input
   // rules end the run on every monitor.
-  const auto inputScreen = [this](Uint32 windowId) {
-    TScreen* screen = ScreenOf(windowId);
-    return screen ? screen : FScreens.front().get();
+  const auto inputWindow = [this](Uint32 windowId) {
+    TSdlWindow* window = WindowOf(windowId);
+    return window ? window : FWindows.front().get();
   };
   switch (event.type) {
-    case SDL_QUIT:  // also SIGTERM and SIGINT, through SDL's signal handlers
+    case SDL_QUIT:  // also SIGTERM and SIGINT, through the end watch
       FQuit = true;
       break;
     case SDL_WINDOWEVENT: {
-      TScreen* screen = ScreenOf(event.window.windowID);
-      if (!screen) break;
-      if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-        screen->SizeChanged = true;
-      } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED && !screen->SizeChanged && screen->Host->Surface()) {
-        screen->Host->Surface()->Invalidate();
-        screen->Host->Present();
-      } else if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
-        FQuit = true;
-      } else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
-        FFocusLost = true;
-      }
+      const TSdlWindow* window = WindowOf(event.window.windowID);
+      if (!window) break;
+      if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) FScreens->Resized(window->Index);
+      else if (event.window.event == SDL_WINDOWEVENT_EXPOSED) FScreens->Exposed(window->Index);
+      else if (event.window.event == SDL_WINDOWEVENT_CLOSE) FQuit = true;
+      else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) FFocusLost = true;
       break;
     }
     case SDL_KEYDOWN:
       // The window's own ways out (Ctrl+Q is a q too); the saver ends on any key by its rule.
-      if (FOptions.Mode == TRunMode::rmWindow &&
-          (event.key.keysym.sym == SDLK_ESCAPE || event.key.keysym.sym == SDLK_q))
+      if (FOptions.Mode == TRunMode::rmWindow && (event.key.keysym.sym == SDLK_ESCAPE || event.key.keysym.sym == SDLK_q))
         FQuit = true;
-      FGroup->Key(inputScreen(event.key.windowID)->Index);
+      FScreens->Key(inputWindow(event.key.windowID)->Index);
       break;
     case SDL_MOUSEBUTTONDOWN:  // every button, the extra (back and forward) ones too
-      FGroup->Click(inputScreen(event.button.windowID)->Index);
+      FScreens->Click(inputWindow(event.button.windowID)->Index);
       break;
     case SDL_MOUSEWHEEL:  // either way, either axis: a click as far as the saver is concerned
-      FGroup->Click(inputScreen(event.wheel.windowID)->Index);
+      FScreens->Click(inputWindow(event.wheel.windowID)->Index);
       break;
     case SDL_MOUSEMOTION: {
-      TScreen* screen = inputScreen(event.motion.windowID);
+      const TSdlWindow* window = inputWindow(event.motion.windowID);
       int x = 0;
       int y = 0;
-      SDL_GetWindowPosition(screen->Window, &x, &y);
+      SDL_GetWindowPosition(window->Window, &x, &y);
       // In the pixels the pointer rule is scaled to.
-      x = static_cast<int>(std::lround((x + event.motion.x) * screen->PixelRatio));
-      y = static_cast<int>(std::lround((y + event.motion.y) * screen->PixelRatio));
-      if (std::exchange(FPointerStartPending, false)) {
-        FGroup->PointerStartsAt(x, y);
-        break;
-      }
-      FGroup->PointerMoved(screen->Index, x, y);
+      FScreens->PointerMoved(window->Index, static_cast<int>(std::lround((x + event.motion.x) * window->PixelRatio)),
+                             static_cast<int>(std::lround((y + event.motion.y) * window->PixelRatio)));
       break;
     }
     case SDL_SYSWMEVENT:
-      for (auto& screen : FScreens)
-        if (IsWindowDestroyed(event, screen->Window)) WindowGone();
+      for (auto& window : FWindows)
+        if (IsWindowDestroyed(event, window->Window)) WindowGone(window->Index);
       break;
     default:
       break;
   }
 }
 
-void TSdlShell::WindowGone() {
+void TSdlShell::WindowGone(size_t index) {
   FQuit = true;
+  FScreens->WindowGone(index);
   // A host takes its window back when it is done with us; our own window has no business vanishing.
   if (Foreign()) return;
   std::fputs("detonix: another program destroyed the window; ending\n", stderr);
   FFailed = true;
 }
 
+bool TSdlShell::HandleEvents() {
+  SDL_Event event;
+  while (FLook && !FQuit && !FScreens->Ended() && SDL_PollEvent(&event)) HandleEvent(event);
+  FLook = true;
+  // Judged once the queue is read: the focus may have passed on to the window of another of our
+  // monitors, or gone with a window destroyed under us.
+  if (std::exchange(FFocusLost, false) && !FQuit && FOptions.Mode == TRunMode::rmSaver &&
+      !WindowOf(SDL_GetKeyboardFocus() ? SDL_GetWindowID(SDL_GetKeyboardFocus()) : 0)) {
+    // Another program took the keyboard: what the user types goes there, not behind the saver.
+    FScreens->End();
+  }
+  // A destroyed window shows up as failed requests before the notice arrives.
+  if (!FQuit && TakeXWindowError())
+    for (auto& window : FWindows)
+      if (XWindowGone(window->Window)) WindowGone(window->Index);
+  return !FQuit;
+}
+
+void TSdlShell::Wait(std::optional<int64_t> ms) {
+  // Sleep until the next timer is due or an event arrives.
+  const int timeout = ms ? static_cast<int>(std::min<int64_t>(*ms, INT_MAX)) : -1;
+  if (timeout == 0) return;
+  if (const auto input = WaitForXInput(FWindows.front()->Window, FWatch->EndedFd(), timeout)) {
+    FLook = *input;
+    return;
+  }
+  SDL_Event event;
+  FLook = SDL_WaitEventTimeout(&event, timeout);
+  if (FLook) HandleEvent(event);
+}
+
+bool TSdlShell::Failed() const {
+  return FFailed || std::any_of(FWindows.begin(), FWindows.end(), [](const auto& w) { return w->NoPixels(); });
+}
+
 int TSdlShell::Run() { return Open() ? Loop() : 1; }
 
 int TSdlShell::Loop() {
-  SDL_Event event;
-  // Each look at the queue reads the X connection: after a wait that ended without an event,
-  // none is waiting, so the next turn goes straight to the timers.
-  bool look = true;
-  while (!Ended()) {
-    while (look && !Ended() && SDL_PollEvent(&event)) HandleEvent(event);
-    // Judged once the queue is read: the focus may have passed on to the window of another of our
-    // monitors, or gone with a window destroyed under us.
-    if (std::exchange(FFocusLost, false) && !Ended() && FOptions.Mode == TRunMode::rmSaver &&
-        !ScreenOf(SDL_GetKeyboardFocus() ? SDL_GetWindowID(SDL_GetKeyboardFocus()) : 0)) {
-      // Another program took the keyboard: what the user types goes there, not behind the saver.
-      FGroup->End();
-    }
-    if (Ended()) break;
-    // A destroyed window shows up as failed requests before the notice arrives.
-    if (TakeXWindowError() &&
-        std::any_of(FScreens.begin(), FScreens.end(), [](const auto& s) { return XWindowGone(s->Window); })) {
-      WindowGone();
-      break;
-    }
-    bool resized = false;
-    for (auto& screen : FScreens) {
-      if (!screen->SizeChanged) continue;
-      screen->SizeChanged = false;
-      StartGame(*screen);  // a new game at the new size
-      resized = true;
-    }
-    if (resized) continue;
-    // Sleep until the next timer is due or an event arrives.
-    const auto due = RunLoopStep(FApp, [this] { FGroup->Present(); });
-    const int timeout = due ? static_cast<int>(std::min<int64_t>(*due, INT_MAX)) : -1;
-    look = timeout == 0;
-    if (look) continue;
-    if (const auto input = WaitForXInput(FScreens.front()->Window, FWatch->EndedFd(), timeout)) {
-      look = *input;
-      continue;
-    }
-    look = SDL_WaitEventTimeout(&event, timeout);
-    if (look) HandleEvent(event);
-  }
+  FScreens->Run();
   FWatch.reset();
-  for (auto& screen : FScreens) StopGame(*screen);
-  return FFailed ? 1 : 0;
+  for (auto& window : FWindows) FScreens->Host(window->Index).Stop();
+  return Failed() ? 1 : 0;
 }
 
 }  // namespace detonix::sdl

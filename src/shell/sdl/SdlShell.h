@@ -13,22 +13,49 @@
 #include "shell/sdl/Monitors.h"
 #include "shell/sdl/RendererPicture.h"
 #include "shell/sdl/SdlSoundOutput.h"
-#include "shell/sdl/XWindow.h"
+#include "shell/sdl/XSharedPicture.h"
 
 namespace detonix::sdl {
 
 class TEndWatch;
 
-// The native program's windows, in one of the drawing modes: an ordinary window, the full-screen
-// saver (a window on every monitor, each with a game of its own), or a foreign X11 window
-// (xscreensaver's, or its preview). The run's screens play the games on the windows' own pixels;
-// this adds the windows, SDL's events, the blit and the wait.
-class TSdlShell {
+// One SDL window of the run and its pixels: X11's shared memory where it allows, a renderer's
+// texture in a high-dpi window, else SDL's window surface (through a 32-bit copy where that is
+// not XRGB).
+class TSdlWindow final : public THostWindow {
+ public:
+  TSdlWindow(SDL_Window* window, size_t index, double pixelRatio) : Window(window), Index(index), PixelRatio(pixelRatio) {}
+  ~TSdlWindow() override { ReleasePixels(); }
+  TSdlWindow(const TSdlWindow&) = delete;
+  TSdlWindow& operator=(const TSdlWindow&) = delete;
+
+  void PixelSize(int& width, int& height) override { SDL_GetWindowSizeInPixels(Window, &width, &height); }
+  TWindowPixels Pixels() override;
+  void ReleasePixels() override;
+  void Present(const std::vector<TRect>& changed) override;
+  // The window could give no pixels: the run ends, unsuccessfully.
+  bool NoPixels() const { return FNoPixels; }
+
+  SDL_Window* const Window;
+  const size_t Index;  // among the run's screens
+  const double PixelRatio;  // the window's pixels per unit of its size and of the pointer's moves
+
+ private:
+  std::unique_ptr<TXSharedPicture> FShared;
+  std::unique_ptr<TRendererPicture> FRendered;
+  SDL_Surface* FShadow = nullptr;
+  SDL_Surface* FWindowSurface = nullptr;  // the window's pixels, valid until the next size
+  bool FNoPixels = false;
+};
+
+// The native program: an ordinary window, the full-screen saver (a window on every monitor) or a
+// foreign X11 window (xscreensaver's, or its preview), SDL's events and the wait. The run does the rest.
+class TSdlShell final : public THostShell {
  public:
   // MONITORS tells the full-screen saver where the monitors are, once SDL's video has started
   // (by default SdlMonitors).
   explicit TSdlShell(const commandline::TShellOptions& options, std::function<std::vector<TMonitor>()> monitors = {});
-  ~TSdlShell();
+  ~TSdlShell() override;
   TSdlShell(const TSdlShell&) = delete;
   TSdlShell& operator=(const TSdlShell&) = delete;
 
@@ -39,35 +66,23 @@ class TSdlShell {
   // Runs the games until the windows close or input ends the saver; the exit status.
   int Loop();
 
-  // One game in one window.
-  struct TScreen {
-    SDL_Window* Window = nullptr;
-    size_t Index = 0;  // among the run's screens
-    TGameHost* Host = nullptr;
-    // When the window's pixels are not 32-bit XRGB, the game draws into these and they are
-    // converted onto the window.
-    SDL_Surface* Shadow = nullptr;
-    SDL_Surface* WindowSurface = nullptr;  // the window's pixels, valid until the next size
-    double PixelRatio = 1;  // the window's pixels per unit of its size and of the pointer's moves
-    std::unique_ptr<TXSharedPicture> Shared{};  // instead of the window surface, where X11 allows
-    std::unique_ptr<TRendererPicture> Rendered{};  // instead of it in a high-dpi window
-    bool SizeChanged = false;
-  };
-  const std::vector<std::unique_ptr<TScreen>>& Screens() const { return FScreens; }
+  const std::vector<std::unique_ptr<TSdlWindow>>& Windows() const { return FWindows; }
+  const TSaverScreens& Screens() const { return *FScreens; }
+
+  bool HandleEvents() override;
+  void Wait(std::optional<int64_t> ms) override;
+  void ProcessMessages() override { SDL_PumpEvents(); }
+  void ShowBox(const std::string& text) override;
+  std::shared_ptr<TSoundOutput> MakeSound() override { return std::make_shared<TSdlSoundOutput>(); }
 
  private:
   bool OpenWindows();
-  bool AddScreen(SDL_Window* window, const TMonitor& monitor);
-  void StartGame(TScreen& screen);
-  void StopGame(TScreen& screen);
-  // SDL's pixels of the window, or where they are not XRGB a copy to convert from; nothing on failure.
-  SDL_Surface* SurfaceToDrawInto(TScreen& screen);
-  TScreen* ScreenOf(Uint32 windowId);
+  bool AddWindow(SDL_Window* window, const TMonitor& monitor);
+  TSdlWindow* WindowOf(Uint32 windowId);
   void HandleEvent(const SDL_Event& event);
-  void Blit(TScreen& screen, const std::vector<TRect>& changed);
   // A window of the run was destroyed under us: the run ends, unsuccessfully where it was our own.
-  void WindowGone();
-  bool Ended() const;
+  void WindowGone(size_t index);
+  bool Failed() const;
   bool Foreign() const { return FOptions.Mode == TRunMode::rmForeign || FOptions.Mode == TRunMode::rmPreview; }
 
   commandline::TShellOptions FOptions;
@@ -75,16 +90,15 @@ class TSdlShell {
   TRealClock FClock;
   TApplication FApp;
   bool FVideoStarted = false;
-  std::unique_ptr<TSaverScreens> FGroup;  // gone with its sound before SDL
-  std::vector<std::unique_ptr<TScreen>> FScreens;
-  std::weak_ptr<TSdlSoundOutput> FSound;  // owned by the group
+  std::vector<std::unique_ptr<TSdlWindow>> FWindows;
+  std::unique_ptr<TSaverScreens> FScreens;  // gone with its sound before the windows and SDL
   std::unique_ptr<TEndWatch> FWatch;  // ends the process when the loop cannot answer an end in time
   bool FQuit = false;
-  bool FFailed = false;  // a window got no pixels or was destroyed: the run ends, unsuccessfully
+  bool FFailed = false;  // our own window was destroyed: the run ends, unsuccessfully
   bool FFocusLost = false;  // a window of ours lost the keyboard: see where it went
-  // Where the pointer was at start is unknown until it first shows (Wayland): the saver's
-  // pointer rule then measures from there.
-  bool FPointerStartPending = false;
+  // Each look at the queue reads the X connection: after a wait that ended without an event, none
+  // is waiting, so the next turn goes straight to the timers.
+  bool FLook = true;
 };
 
 }  // namespace detonix::sdl

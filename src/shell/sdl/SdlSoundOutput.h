@@ -37,7 +37,7 @@ class TSdlSoundOutput final : public TSoundOutput {
   // Opens the default output device, once; until then, and without a device, the output stays
   // silent (no devices). Starting the audio takes long enough to be left until the first picture
   // is shown: no fuse burns down before that.
-  void Open();
+  void Open() override;
   TSdlSoundOutput(const TSdlSoundOutput&) = delete;
   TSdlSoundOutput& operator=(const TSdlSoundOutput&) = delete;
 

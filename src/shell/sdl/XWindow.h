@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
+#include <functional>
 #include <optional>
 
 #include <SDL.h>
+
+struct _XDisplay;  // Xlib's Display
 
 namespace detonix::sdl {
 
@@ -34,26 +36,10 @@ bool IsWindowDestroyed(const SDL_Event& event, SDL_Window* window);
 // SDL's own wait reads the connection a dozen times a turn even when nothing came.
 std::optional<bool> WaitForXInput(SDL_Window* window, int wakeFd, int timeoutMs);
 
-// The pixels of an X11 window in memory the X server shares. Presenting them sends the changed
-// rectangles and returns: SDL's window surface waits for the server's answer after every update,
-// a second wake-up for every frame.
-class TXSharedPicture {
- public:
-  // Nothing when WINDOW is no X11 window, the server cannot share memory with us (a remote
-  // display) or the window's pixels are not 32-bit XRGB; SDL's window surface does then.
-  static std::unique_ptr<TXSharedPicture> Create(SDL_Window* window, int width, int height);
-  ~TXSharedPicture();
-  TXSharedPicture(const TXSharedPicture&) = delete;
-  TXSharedPicture& operator=(const TXSharedPicture&) = delete;
-
-  void* Pixels() const;
-  int Pitch() const;
-  void Present(const SDL_Rect* rects, int count);
-
- private:
-  struct TParts;
-  explicit TXSharedPicture(std::unique_ptr<TParts> parts);
-  std::unique_ptr<TParts> FParts;
-};
+// For this shell's X11 files: WINDOW's display and X11 window, when it is an X11 window.
+bool X11WindowOf(SDL_Window* window, _XDisplay*& display, unsigned long& xwindow);
+// Runs REQUEST on DISPLAY with its errors taken as a no instead of ending the process; whether
+// it succeeded.
+bool ProbeX(_XDisplay* display, const std::function<bool()>& request);
 
 }  // namespace detonix::sdl

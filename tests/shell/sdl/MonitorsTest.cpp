@@ -27,16 +27,16 @@ class SaverMonitors : public ::testing::Test {
     options.Seed = 40;
     TSdlShell shell(options, [layout] { return layout; });
     ASSERT_TRUE(shell.Open());
-    const auto& screens = shell.Screens();
-    ASSERT_EQ(screens.size(), layout.size());
+    const auto& windows = shell.Windows();
+    ASSERT_EQ(windows.size(), layout.size());
     for (size_t i = 0; i < layout.size(); ++i) {
-      const TGameHost& host = *screens[i]->Host;
+      const TGameHost& host = shell.Screens().Host(windows[i]->Index);
       ASSERT_TRUE(host.Simulator()) << "monitor " << i << " has no game: " << host.Failure();
       EXPECT_EQ(host.Surface()->Bitmap().Width(), layout[i].Bounds.Width()) << "monitor " << i;
       EXPECT_EQ(host.Surface()->Bitmap().Height(), layout[i].Bounds.Height()) << "monitor " << i;
       int x = -1;
       int y = -1;
-      SDL_GetWindowPosition(screens[i]->Window, &x, &y);
+      SDL_GetWindowPosition(windows[i]->Window, &x, &y);
       EXPECT_EQ(x, layout[i].Bounds.Left) << "monitor " << i;
       EXPECT_EQ(y, layout[i].Bounds.Top) << "monitor " << i;
     }
@@ -44,7 +44,7 @@ class SaverMonitors : public ::testing::Test {
     // A key on the last monitor; Loop returns only once the run has ended.
     SDL_Event key{};
     key.type = SDL_KEYDOWN;
-    key.key.windowID = SDL_GetWindowID(screens.back()->Window);
+    key.key.windowID = SDL_GetWindowID(windows.back()->Window);
     key.key.keysym.sym = SDLK_a;
     ASSERT_EQ(SDL_PushEvent(&key), 1) << SDL_GetError();
     EXPECT_EQ(shell.Loop(), 0);
@@ -69,7 +69,7 @@ TEST_F(SaverMonitors, ThePointersFirstReportIsWhereItStarts) {
   for (const auto& [x, y] : {std::pair{500, 400}, {520, 380}, {521, 400}}) {
     SDL_Event motion{};
     motion.type = SDL_MOUSEMOTION;
-    motion.motion.windowID = SDL_GetWindowID(shell.Screens().front()->Window);
+    motion.motion.windowID = SDL_GetWindowID(shell.Windows().front()->Window);
     motion.motion.x = x;
     motion.motion.y = y;
     ASSERT_EQ(SDL_PushEvent(&motion), 1) << SDL_GetError();
