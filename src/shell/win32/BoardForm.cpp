@@ -1,24 +1,56 @@
 #include "shell/win32/BoardForm.h"
 
-#include <windowsx.h>
+#include <string>
 
 namespace detonix::win32 {
 
-TBoardForm::TBoardForm(TApplication& app, TSaverScreens& screens, const TMonitor& monitor)
-    : FApp(app), FScreens(screens), FIndex(screens.Count()), FHost(screens.Add(monitor)) {
-  FHost.OnBlit = [this](const std::vector<TRect>& changed) {
-    if (!FWindow) return;  // GetDC(nullptr) would be the whole screen's
-    GdiFlush();            // the DIB's bits must be complete before GDI reads them
-    TWindowDC dc(FWindow);
-    if (!dc.Get()) return;
-    for (const TRect& r : changed) Blit(dc.Get(), r);
-  };
+TBoardForm::~TBoardForm() {
+  Host().ForgetWindow();
+  if (FWindow && IsWindow(FWindow)) DestroyWindow(FWindow);
 }
 
-TBoardForm::~TBoardForm() {
-  if (FWindow && IsWindow(FWindow)) DestroyWindow(FWindow);
-  FHost.Stop();
+void TBoardForm::PixelSize(int& width, int& height) {
+  RECT client{};
+  GetClientRect(FWindow, &client);
+  width = client.right;
+  height = client.bottom;
+}
+
+TWindowPixels TBoardForm::Pixels() {
+  ReleasePixels();
+  int width = 0;
+  int height = 0;
+  PixelSize(width, height);
+  BITMAPINFO info{};  // top row first, as the paint surface lays it out
+  info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  FBitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &FBits, nullptr, 0));
+  FMemoryDC.Reset(CreateCompatibleDC(nullptr));
+  if (!FBitmap || !FBits || !FMemoryDC) {
+    FScreens.ShowMessage("No picture for the window: Windows gave no bitmap of " + std::to_string(width) + " by " +
+                         std::to_string(height) + " pixels (error " + std::to_string(GetLastError()) + ")");
+    ReleasePixels();
+    return {};
+  }
+  FOldBitmap = SelectObject(FMemoryDC.Get(), FBitmap.Get());
+  FWidth = width;
+  FHeight = height;
+  return {FBits, width, height, width * 4};
+}
+
+void TBoardForm::ReleasePixels() {
   if (FMemoryDC && FOldBitmap) SelectObject(FMemoryDC.Get(), FOldBitmap);
+  FOldBitmap = nullptr;
+  FMemoryDC.Reset();
+  FBitmap.Reset();
+  FBits = nullptr;
+}
+
+void TBoardForm::Present(const std::vector<TRect>& changed) {
+  if (!FWindow || !FMemoryDC) return;  // GetDC(nullptr) would be the whole screen's
+  GdiFlush();  // the DIB's bits must be complete before GDI reads them
+  const TWindowDC dc(FWindow);
+  for (const TRect& r : changed)
+    BitBlt(dc.Get(), r.Left, r.Top, r.Width(), r.Height(), FMemoryDC.Get(), r.Left, r.Top, SRCCOPY);
 }
 
 LRESULT CALLBACK TBoardForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -46,65 +78,30 @@ bool TBoardForm::RegisterBoardClass(HINSTANCE instance, const char* name, UINT s
 
 LRESULT TBoardForm::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    HANDLE_MSG(hwnd, WM_CREATE, OnCreate);
-    HANDLE_MSG(hwnd, WM_DESTROY, OnDestroy);
-    HANDLE_MSG(hwnd, WM_NCDESTROY, OnNCDestroy);
-    HANDLE_MSG(hwnd, WM_PAINT, OnPaint);
-    HANDLE_MSG(hwnd, WM_ERASEBKGND, OnEraseBkgnd);
-    case WM_SHOWGAME:
-      OnShowGame(hwnd);
+    case WM_PAINT: {
+      const TPaintDC dc(hwnd);
+      // Black until the run has made the pixels; they cover every pixel from then on.
+      if (FBits) FScreens.Exposed(FIndex);
+      else FillRect(dc.Get(), &dc.Paint.rcPaint, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return TRUE;
+    case WM_SIZE:
+      if (FBits && (LOWORD(lParam) != FWidth || HIWORD(lParam) != FHeight)) FScreens.Resized(FIndex);
+      return 0;
+    case WM_DESTROY:
+      // The run ends; its game stays until the loop's end, for the window may go while a game
+      // handler runs (a host closing inside a pause).
+      FScreens.End();
+      return 0;
+    case WM_NCDESTROY:
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+      FWindow = nullptr;
       return 0;
     default:
       return DefWindowProcA(hwnd, msg, wParam, lParam);
   }
 }
-
-bool TBoardForm::StartGame() { return FScreens.Build(FIndex, FBits, FWidth, FHeight, FWidth * 4); }
-
-BOOL TBoardForm::OnCreate(HWND, LPCREATESTRUCT create) {
-  if (create->cx <= 0 || create->cy <= 0) return TRUE;
-  BITMAPINFO info{};  // top row first, as the paint surface lays it out
-  info.bmiHeader = {sizeof info.bmiHeader, create->cx, -create->cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  FBitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!FBitmap || !bits) return TRUE;
-  FMemoryDC.Reset(CreateCompatibleDC(nullptr));
-  if (!FMemoryDC) return TRUE;
-  FOldBitmap = SelectObject(FMemoryDC.Get(), FBitmap.Get());
-  // A DIB section starts zeroed, which is the black of an empty board.
-  FBits = bits;
-  FWidth = create->cx;
-  FHeight = create->cy;
-  return TRUE;
-}
-
-void TBoardForm::OnDestroy(HWND) {
-  FHost.End();
-  PostQuitMessage(0);
-}
-
-void TBoardForm::OnNCDestroy(HWND hwnd) {
-  SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-  FWindow = nullptr;
-}
-
-void TBoardForm::Blit(HDC dc, const TRect& r) {
-  BitBlt(dc, r.Left, r.Top, r.Width(), r.Height(), FMemoryDC.Get(), r.Left, r.Top, SRCCOPY);
-}
-
-void TBoardForm::OnPaint(HWND hwnd) {
-  TPaintDC dc(hwnd);
-  const RECT& area = dc.Paint.rcPaint;
-  if (!FBits) {
-    FillRect(dc.Get(), &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    return;
-  }
-  if (FHost.Simulator()) FHost.Simulator()->DrawBoard();
-  if (FHost.Surface()) FHost.Surface()->TakeChanged();  // all of it goes out now
-  GdiFlush();
-  Blit(dc.Get(), TRect{area.left, area.top, area.right, area.bottom});
-}
-
-BOOL TBoardForm::OnEraseBkgnd(HWND, HDC) { return TRUE; }  // the paint covers every pixel
 
 }  // namespace detonix::win32

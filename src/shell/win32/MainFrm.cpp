@@ -3,38 +3,16 @@
 #include <windowsx.h>
 
 #include <cstdio>
+#include <string>
 
-#include "settings/Settings.h"
-#include "settings/SettingsStore.h"
-#include "shell/win32/MessageLoop.h"
 #include "shell/win32/Monitors.h"
 #include "shell/win32/StartUp.h"
-#include "shell/win32/Win32Sound.h"
 
 namespace detonix::win32 {
 
 namespace {
 constexpr const char* SaverCaption = "Detonix";
-
-TScreensOptions SaverOptions() {
-  TScreensOptions options;
-  options.Mode = TRunMode::rmSaver;
-  options.ReadSettings = [] { return LoadSettings(*CreateUserSettingsStore()); };
-  options.OpenSound = [] { return std::make_shared<TWin32SoundOutput>(); };
-  options.BoxOverSaver = true;  // the application's box is top-most
-  return options;
-}
-
-void RememberPointer(TSaverScreens& screens) {
-  POINT p{};
-  GetCursorPos(&p);
-  screens.PointerStartsAt(p.x, p.y);
-}
-
 }  // namespace
-
-TZepsScreenSaver::TZepsScreenSaver(TApplication& app, TSaverScreens& screens, const TMonitor& monitor)
-    : TBoardForm(app, screens, monitor) {}
 
 HWND TZepsScreenSaver::Create(HINSTANCE instance, HWND owner) {
   // The already-running check looks for this class; no pointer over the board.
@@ -47,37 +25,49 @@ HWND TZepsScreenSaver::Create(HINSTANCE instance, HWND owner) {
   if (!FWindow) return nullptr;
   ShowWindow(FWindow, SW_SHOW);
   UpdateWindow(FWindow);
-  PostMessageA(FWindow, WM_SHOWGAME, 0, 0);
   return FWindow;
 }
 
-TSaverWindows::TSaverWindows(TApplication& app, const std::vector<TMonitor>& monitors)
-    : FApp(app), FScreens(app, SaverOptions()) {
-  for (const TMonitor& monitor : monitors) FForms.push_back(std::make_unique<TZepsScreenSaver>(app, FScreens, monitor));
-  RememberPointer(FScreens);
+TSaverWindows::TSaverWindows(TApplication& app, const std::vector<TMonitor>& monitors, HWND owner)
+    : FShell(app, TRunMode::rmSaver, owner) {
+  for (const TMonitor& monitor : monitors)
+    FForms.push_back(std::make_unique<TZepsScreenSaver>(FShell.Screens(), monitor));
 }
 
-bool TSaverWindows::Create(HINSTANCE instance, HWND owner) {
+bool TSaverWindows::Start(HINSTANCE instance) {
+  TSaverScreens& screens = FShell.Screens();
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  screens.PointerStartsAt(pointer.x, pointer.y);
   for (const auto& form : FForms)
-    if (!form->Create(instance, owner)) return false;
-  return !FForms.empty();
-}
-
-int TSaverWindows::RunLoop(std::function<bool()> stillWanted) {
-  // The loop ends with the first window to close; the others end with it.
-  return RunMessageLoop(FApp, {[this] { FScreens.Present(); }, [this, wanted = std::move(stillWanted)] {
-                                  for (const auto& form : FForms)
-                                    if (!form->Handle() || !IsWindow(form->Handle())) return false;
-                                  return !wanted || wanted();
-                                }});
+    if (!form->Create(instance, FShell.Owner)) return false;
+  SetCursor(nullptr);
+  const bool started = screens.Start();
+  std::string failure;
+  for (const auto& form : FForms) {
+    if (const TDetonixSimulator* sim = form->Host().Simulator()) {
+      // For the debugger's output (and the tests that read it): what this monitor got.
+      const TGameState& state = sim->State();
+      const TMonitor& m = form->Monitor();
+      char text[128];
+      std::snprintf(text, sizeof text, "detonix saver: %dx%d cells of %d pixels on %dx%d at %d dpi\n", state.ColCount,
+                    state.RowCount, state.CellSize, m.Bounds.Width(), m.Bounds.Height(), m.Dpi);
+      OutputDebugStringA(text);
+    }
+    if (!started) ShowWindow(form->Handle(), SW_HIDE);
+    if (failure.empty()) failure = form->Host().Failure();
+  }
+  // Without a game there is nothing to show: say why once; the run is over. A window that gave no
+  // pixels has said why.
+  if (!started && !failure.empty()) screens.ShowMessage(failure);
+  return started || !failure.empty();
 }
 
 int TSaverWindows::Run(HINSTANCE instance, HWND owner, TApplication& app) {
-  // The message box, like every window of ours, is owned by the hidden tool window: no task bar button.
-  InstallApplicationHooks(app, owner);
-  TSaverWindows windows(app, DesktopMonitors());
-  if (!windows.Create(instance, owner)) return 1;
-  return windows.RunLoop();
+  TSaverWindows windows(app, DesktopMonitors(), owner);
+  if (!windows.Start(instance)) return 1;
+  windows.Shell().Screens().Run();
+  return 0;
 }
 
 LRESULT TZepsScreenSaver::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -103,32 +93,6 @@ LRESULT TZepsScreenSaver::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPAR
   }
 }
 
-void TZepsScreenSaver::OnShowGame(HWND hwnd) {
-  if (FHost.Ended() || FHost.Simulator()) return;
-  RememberPointer(FScreens);
-  SetCursor(nullptr);
-  const bool started = StartGame();
-  if (const TDetonixSimulator* sim = FHost.Simulator()) {
-    // For the debugger's output (and the tests that read it): what this monitor got.
-    const TGameState& state = sim->State();
-    const TMonitor& m = Monitor();
-    char text[128];
-    std::snprintf(text, sizeof text, "detonix saver: %dx%d cells of %d pixels on %dx%d at %d dpi\n", state.ColCount,
-                  state.RowCount, state.CellSize, m.Bounds.Width(), m.Bounds.Height(), m.Dpi);
-    OutputDebugStringA(text);
-  }
-  if (!started && FScreens.Ended()) {
-    // Without a game there is nothing to show: say why once, then close, and the others with it.
-    ShowWindow(hwnd, SW_HIDE);
-    FApp.ShowMessage(FHost.Failure());
-    DestroyWindow(hwnd);
-  }
-}
-
-void TZepsScreenSaver::CloseIf(HWND hwnd, bool ended) {
-  if (ended) DestroyWindow(hwnd);
-}
-
 BOOL TZepsScreenSaver::OnSetCursor(HWND hwnd, HWND cursorWindow, UINT codeHitTest, UINT msg) {
   if (codeHitTest == HTCLIENT) {
     SetCursor(nullptr);
@@ -140,12 +104,14 @@ BOOL TZepsScreenSaver::OnSetCursor(HWND hwnd, HWND cursorWindow, UINT codeHitTes
 void TZepsScreenSaver::OnMouseMove(HWND hwnd, int x, int y, UINT) {
   POINT now{x, y};
   ClientToScreen(hwnd, &now);
-  CloseIf(hwnd, FScreens.PointerMoved(FIndex, now.x, now.y));
+  FScreens.PointerMoved(FIndex, now.x, now.y);
 }
 
-void TZepsScreenSaver::OnButtonDown(HWND hwnd, BOOL, int, int, UINT) { CloseIf(hwnd, FScreens.Click(FIndex)); }
+void TZepsScreenSaver::OnButtonDown(HWND, BOOL, int, int, UINT) { FScreens.Click(FIndex); }
 
-void TZepsScreenSaver::OnKey(HWND hwnd, UINT, BOOL down, int, UINT) { CloseIf(hwnd, down && FScreens.Key(FIndex)); }
+void TZepsScreenSaver::OnKey(HWND, UINT, BOOL down, int, UINT) {
+  if (down) FScreens.Key(FIndex);
+}
 
 // Another program in front gets what the user types, so it ends the run as a key does. Our own
 // windows (another monitor's, the message box) taking the activation do not.
@@ -153,9 +119,11 @@ void TZepsScreenSaver::OnActivate(HWND hwnd, UINT state, HWND other, BOOL minimi
   FORWARD_WM_ACTIVATE(hwnd, state, other, minimized, DefWindowProcA);  // the keyboard focus comes with it
   DWORD process = 0;
   if (other) GetWindowThreadProcessId(other, &process);
-  CloseIf(hwnd, state == WA_INACTIVE && process != GetCurrentProcessId() && FScreens.Key(FIndex));
+  if (state == WA_INACTIVE && process != GetCurrentProcessId()) FScreens.Key(FIndex);
 }
 
-void TZepsScreenSaver::OnActivateApp(HWND hwnd, BOOL active, DWORD) { CloseIf(hwnd, !active && FScreens.Key(FIndex)); }
+void TZepsScreenSaver::OnActivateApp(HWND, BOOL active, DWORD) {
+  if (!active) FScreens.Key(FIndex);
+}
 
 }  // namespace detonix::win32

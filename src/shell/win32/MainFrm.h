@@ -2,23 +2,23 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
 #include "platform/Application.h"
 #include "shell/win32/BoardForm.h"
+#include "shell/win32/Win32Shell.h"
 
 namespace detonix::win32 {
 
 // The full-screen saver on one monitor: a borderless black window of the monitor's size, the
-// pointer hidden over it, a game of the run's screens. Input that ends the run closes it, and so
-// does another program coming to the front.
+// pointer hidden over it, a screen of the run. Its input goes to the run, and so does another
+// program coming to the front.
 class TZepsScreenSaver final : public TBoardForm {
  public:
-  TZepsScreenSaver(TApplication& app, TSaverScreens& screens, const TMonitor& monitor);
+  TZepsScreenSaver(TSaverScreens& screens, const TMonitor& monitor) : TBoardForm(screens, monitor) {}
 
-  // Creates and shows the window, owned by OWNER, and starts the game; nothing when creation fails.
+  // Creates and shows the window, owned by OWNER; nothing when creation fails.
   HWND Create(HINSTANCE instance, HWND owner);
   const TMonitor& Monitor() const { return FScreens.Monitor(FIndex); }
 
@@ -31,26 +31,24 @@ class TZepsScreenSaver final : public TBoardForm {
   void OnKey(HWND hwnd, UINT vk, BOOL down, int repeat, UINT flags);
   void OnActivate(HWND hwnd, UINT state, HWND other, BOOL minimized);
   void OnActivateApp(HWND hwnd, BOOL active, DWORD threadId);
-  void OnShowGame(HWND hwnd) override;
-  void CloseIf(HWND hwnd, bool ended);
 };
 
-// The saver's windows, one on every monitor, on one application; any input ends them all.
+// The saver's run: a window on every monitor, each with its game; any input ends them all.
 class TSaverWindows {
  public:
-  TSaverWindows(TApplication& app, const std::vector<TMonitor>& monitors);
-  // Creates every window; false when one of them cannot be made.
-  bool Create(HINSTANCE instance, HWND owner);
-  // Runs the games until a window closes or STILLWANTED (asked every 250 ms) says no.
-  int RunLoop(std::function<bool()> stillWanted = {});
+  // The message boxes are owned by OWNER.
+  TSaverWindows(TApplication& app, const std::vector<TMonitor>& monitors, HWND owner);
+  // Shows every window and starts the games; false when a window could not be made or show
+  // anything. A board that cannot be made is told in a box, and the run is over.
+  bool Start(HINSTANCE instance);
+  TWin32Shell& Shell() { return FShell; }
   const std::vector<std::unique_ptr<TZepsScreenSaver>>& Forms() const { return FForms; }
 
   // Runs a game on every monitor of the desktop until input ends them.
   static int Run(HINSTANCE instance, HWND owner, TApplication& app);
 
  private:
-  TApplication& FApp;
-  TSaverScreens FScreens;  // before the forms, which hold its games
+  TWin32Shell FShell;  // before the forms, which are its screens
   std::vector<std::unique_ptr<TZepsScreenSaver>> FForms;
 };
 

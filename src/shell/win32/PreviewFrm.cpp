@@ -1,8 +1,6 @@
 #include "shell/win32/PreviewFrm.h"
 
-#include "settings/Settings.h"
-#include "settings/SettingsStore.h"
-#include "shell/win32/MessageLoop.h"
+#include "shell/win32/Win32Shell.h"
 
 namespace detonix::win32 {
 
@@ -10,16 +8,6 @@ namespace {
 constexpr const char* PreviewClassName = "TPreviewForm";
 constexpr const char* PreviewCaption = "Preview";
 }  // namespace
-
-TScreensOptions TPreviewForm::PreviewOptions() {
-  TScreensOptions options;
-  options.Mode = TRunMode::rmPreview;
-  options.ReadSettings = [] { return LoadSettings(*CreateUserSettingsStore()); };
-  return options;
-}
-
-TPreviewForm::TPreviewForm(TApplication& app, TSaverScreens& screens, HWND parent)
-    : TBoardForm(app, screens, TMonitor{}), FParent(parent) {}
 
 HWND TPreviewForm::Create(HINSTANCE instance) {
   if (!RegisterBoardClass(instance, PreviewClassName, 0, nullptr, LoadCursorA(nullptr, IDC_ARROW))) return nullptr;
@@ -31,26 +19,19 @@ HWND TPreviewForm::Create(HINSTANCE instance) {
                             host.bottom - host.top, FParent, nullptr, instance, static_cast<TBoardForm*>(this));
   if (!FWindow) return nullptr;
   ShowWindow(FWindow, SW_SHOWNA);
-  PostMessageA(FWindow, WM_SHOWGAME, 0, 0);
   return FWindow;
 }
 
 int TPreviewForm::Run(HINSTANCE instance, HWND parent, TApplication& app) {
-  InstallApplicationHooks(app, nullptr);
-  TSaverScreens screens(app, PreviewOptions());
-  TPreviewForm form(app, screens, parent);
-  const HWND hwnd = form.Create(instance);
-  if (!hwnd) return 1;
-  // A host that is killed destroys nothing, so its window is watched as well as ours.
-  return RunMessageLoop(app, {[&screens] { screens.Present(); },
-                              [hwnd, parent] { return IsWindow(parent) && IsWindow(hwnd); }});
-}
-
-void TPreviewForm::OnShowGame(HWND) {
-  if (FHost.Simulator()) return;
-  // A board that cannot be made (a host narrower than 14 pixels, say) stays black: a message
-  // box from inside the host's miniature would have no sensible place to appear.
-  StartGame();
+  TWin32Shell shell(app, TRunMode::rmPreview, nullptr);
+  TPreviewForm form(shell.Screens(), parent);
+  if (!form.Create(instance)) return 1;
+  // A host that is killed destroys nothing, so its window is watched as well as ours. A board
+  // that cannot be made (a host narrower than 14 pixels, say) stays black and waits.
+  shell.StillWanted = [parent] { return IsWindow(parent) != FALSE; };
+  if (!shell.Screens().Start()) return 1;
+  shell.Screens().Run();
+  return 0;
 }
 
 }  // namespace detonix::win32

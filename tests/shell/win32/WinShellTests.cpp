@@ -19,9 +19,9 @@
 #include "shell/win32/AboutTexts.h"
 #include "shell/win32/ConfigurationFrm.h"
 #include "shell/win32/MainFrm.h"
-#include "shell/win32/MessageLoop.h"
 #include "shell/win32/PreviewFrm.h"
 #include "shell/win32/StartUp.h"
+#include "shell/win32/Win32Shell.h"
 #include "shell/win32/Win32Sound.h"
 #include "shell/win32/resource.h"
 #include "ResourceVersion.h"
@@ -44,42 +44,27 @@ HWND MakeHostWindow(int width, int height) {
                          wc.hInstance, nullptr);
 }
 
-// The preview ends its program when its window goes: the quit it posts here is taken back, so
-// the next case's loop does not end at once.
-void DestroyHost(HWND host) {
-  DestroyWindow(host);
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
-}
-
-// A preview form in a host window of the given size, on a real clock, ready to run.
+// A preview's run in a host window of the given size, on a real clock, started.
 struct TPreviewCase {
   TPreviewCase(int width, int height)
-      : Host(MakeHostWindow(width, height)), App(Clock), Screens(Hooked(App), TPreviewForm::PreviewOptions()),
-        Form(App, Screens, Host) {
+      : Host(MakeHostWindow(width, height)), App(Clock), Shell(App, TRunMode::rmPreview, nullptr),
+        Form(Shell.Screens(), Host) {
     Preview = Form.Create(GetModuleHandleA(nullptr));
-  }
-  // The hooks go in first: the screens route the application's messages from then on.
-  static TApplication& Hooked(TApplication& app) {
-    InstallApplicationHooks(app, nullptr);
-    return app;
+    if (Preview) Shell.Screens().Start();
   }
   HWND Host;
   TRealClock Clock;
   TApplication App;
-  TSaverScreens Screens;
+  TWin32Shell Shell;
   TPreviewForm Form;
   HWND Preview = nullptr;
 };
 
-// Runs the message loop for about MS milliseconds of real time.
-void RunFor(TApplication& app, DWORD ms) {
+// Runs the run's loop for about MS milliseconds of real time, or until the run ends.
+void RunFor(TWin32Shell& shell, DWORD ms) {
   const DWORD until = GetTickCount() + ms;
-  TLoopHooks hooks;
-  hooks.StillWanted = [until] { return static_cast<LONG>(GetTickCount() - until) < 0; };
-  hooks.WatchMs = 50;
-  RunMessageLoop(app, hooks);
+  shell.StillWanted = [until] { return static_cast<LONG>(GetTickCount() - until) < 0; };
+  shell.Screens().Run();
 }
 
 bool AllBlack(const TPaintSurface& surface) {
@@ -169,10 +154,10 @@ TEST(StartUp, IsIntegerTakesSigned32BitDecimalsOnly) {
 
 TEST(Preview, HostOf152By112ShowsARunning15By11BoardOf10PixelCells) {
   TPreviewCase c(152, 112);
-  auto& [host, clock, app, screens, form, preview] = c;
+  auto& [host, clock, app, shell, form, preview] = c;
   EXPECT_TRUE(preview != nullptr) << "created";
   if (!preview) return;
-  RunFor(app, 1500);
+  RunFor(shell, 1500);
   const auto style = static_cast<DWORD>(GetWindowLongPtrA(preview, GWL_STYLE));
   EXPECT_EQ(style & ~WS_VISIBLE, TPreviewForm::PreviewStyle) << "style " << style;
   EXPECT_EQ(GetParent(preview), host) << "child of the host";
@@ -193,29 +178,29 @@ TEST(Preview, HostOf152By112ShowsARunning15By11BoardOf10PixelCells) {
     // A picture for people to look at, where the Wine tests keep theirs.
     if (const char* dir = std::getenv("DETONIX_TEST_ARTIFACTS")) SavePng(surface.Bitmap(), std::string(dir) + "\\preview.png");
   }
-  DestroyHost(host);  // takes the preview with it
+  DestroyWindow(host);  // takes the preview with it
   EXPECT_FALSE(IsWindow(preview)) << "the preview goes with its host";
 }
 
 TEST(Preview, HostNarrowerThan14PixelsStaysBlackAndKeepsRunning) {
   TPreviewCase c(13, 112);
-  auto& [host, clock, app, screens, form, preview] = c;
+  auto& [host, clock, app, shell, form, preview] = c;
   EXPECT_TRUE(preview != nullptr) << "created";
   if (!preview) return;
-  RunFor(app, 600);
+  RunFor(shell, 600);
   EXPECT_TRUE(IsWindow(preview)) << "still there";
   EXPECT_TRUE(!form.Host().Simulator()) << "no game";
   if (form.Host().Surface()) {
     EXPECT_TRUE(AllBlack(*form.Host().Surface())) << "black";
   }
   EXPECT_TRUE(app.Messages().empty()) << "nothing said";
-  DestroyHost(host);
+  DestroyWindow(host);
 }
 
 TEST(Preview, HostClosingWhileTheGamePumpsMessagesLeavesTheGameAliveToTheLoopsEnd) {
   TPreviewCase c(152, 112);
-  auto& [host, clock, app, screens, form, preview] = c;
-  RunFor(app, 300);
+  auto& [host, clock, app, shell, form, preview] = c;
+  RunFor(shell, 300);
   TDetonixSimulator* sim = form.Host().Simulator();
   EXPECT_TRUE(sim != nullptr) << "game running";
   if (!sim) return;
@@ -224,24 +209,18 @@ TEST(Preview, HostClosingWhileTheGamePumpsMessagesLeavesTheGameAliveToTheLoopsEn
   EXPECT_FALSE(IsWindow(preview)) << "the window went inside the game's call";
   EXPECT_TRUE(form.Host().Simulator() == sim) << "the game is still there for the rest of it";
   sim->SetPaused(false);
-  MSG msg;
-  EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0) << "the quit waits for the main loop";
+  EXPECT_TRUE(shell.Screens().Ended()) << "the run ends at its loop's next turn";
 }
 
 TEST(Preview, LoopEndsSoonAfterTheHostWindowIsDestroyed) {
   TPreviewCase c(152, 112);
-  auto& [host, clock, app, screens, form, preview] = c;
+  auto& [host, clock, app, shell, form, preview] = c;
   EXPECT_TRUE(preview != nullptr) << "created";
   // The host goes away while the game runs, from a timer of its own.
   SetTimer(host, 1, 400, [](HWND hwnd, UINT, UINT_PTR, DWORD) { DestroyWindow(hwnd); });
-  TLoopHooks hooks;
-  const DWORD start = GetTickCount();
-  hooks.StillWanted = [host, preview, start] {
-    return IsWindow(host) && IsWindow(preview) && GetTickCount() - start < 10000;
-  };
-  hooks.WatchMs = 250;
-  RunMessageLoop(app, hooks);
+  RunFor(shell, 10000);
   EXPECT_FALSE(IsWindow(host) || IsWindow(preview)) << "both gone when the loop ended";
+  EXPECT_TRUE(shell.Screens().Ended()) << "which ended the run";
 }
 
 // Monitors as EnumDisplayMonitors would list them (the scale rules are the screens', tested in
@@ -251,11 +230,9 @@ TEST(Saver, EveryMonitorHasAWindowWithABoardOfItsScaleAndAKeyOnAnyEndsThemAll) {
       {TRect{0, 0, 750, 600}, 120}, {TRect{750, 0, 1650, 675}, 144}, {TRect{-1200, 0, 0, 900}, 192}};
   TRealClock clock;
   TApplication app(clock);
-  InstallApplicationHooks(app, nullptr);
-  TSaverWindows windows(app, monitors);
-  ASSERT_TRUE(windows.Create(GetModuleHandleA(nullptr), nullptr));
-  const DWORD until = GetTickCount() + 800;
-  windows.RunLoop([until] { return static_cast<LONG>(GetTickCount() - until) < 0; });
+  TSaverWindows windows(app, monitors, nullptr);
+  ASSERT_TRUE(windows.Start(GetModuleHandleA(nullptr)));
+  RunFor(windows.Shell(), 800);
   for (const auto& form : windows.Forms()) {
     const TMonitor& m = form->Monitor();
     RECT r{};
@@ -266,15 +243,19 @@ TEST(Saver, EveryMonitorHasAWindowWithABoardOfItsScaleAndAKeyOnAnyEndsThemAll) {
     ASSERT_TRUE(sim != nullptr) << "a game on the monitor at " << m.Bounds.Left;
     EXPECT_EQ(sim->State().CellSize, ScaledCellSize(m.Dpi)) << m.Dpi << " dpi";
   }
-  PostMessageA(windows.Forms().back()->Handle(), WM_KEYDOWN, 'A', 0);
-  const DWORD limit = GetTickCount() + 5000;
-  windows.RunLoop([limit] { return static_cast<LONG>(GetTickCount() - limit) < 0; });
+  // A key typed: the input a pause leaves for the loop, while Windows goes on.
+  SetForegroundWindow(windows.Forms().back()->Handle());
+  INPUT key{};
+  key.type = INPUT_KEYBOARD;
+  key.ki.wVk = 'A';
+  SendInput(1, &key, sizeof key);
+  TDetonixSimulator* first = windows.Forms().front()->Host().Simulator();
+  first->SetPaused(true);
+  EXPECT_FALSE(windows.Shell().Screens().Ended()) << "the key waits for the loop";
+  first->SetPaused(false);
+  RunFor(windows.Shell(), 5000);
   for (const auto& form : windows.Forms())
     EXPECT_TRUE(form->Host().Ended()) << "a key ends the board at " << form->Monitor().Bounds.Left;
-  EXPECT_TRUE(static_cast<LONG>(GetTickCount() - limit) < 0) << "the loop ended by itself";
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
 }
 
 TEST(Resources, ManifestMakesTheProgramDpiAwareAndThemed) {
