@@ -3,9 +3,11 @@ BUILD      ?= build
 BUILD_SAN  ?= build-san
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_OPTS ?=
-# The end-to-end tests, on a virtual X server, under Wayland, of the Debian package, under Wine and
-# of reproducible builds; they run alone, after the rest.
-SHELL_LABELS = ^(display|fuzz|package|reproducible|wayland|wine)$$
+# The end-to-end tests' labels (tests/end-to-end-labels.txt): on a virtual X server, under Wayland,
+# of the Debian package, under Wine, of reproducible builds and fuzzing; they run alone, after the rest.
+E2E_LABELS := $(strip $(file < tests/end-to-end-labels.txt))
+empty :=
+SHELL_LABELS = ^($(subst $(empty) $(empty),|,$(E2E_LABELS)))$$
 
 .PHONY: all setup build run package test test-plain test-sanitize test-shells bench clean
 
@@ -39,15 +41,10 @@ test-sanitize: setup
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(BUILD_SAN) -j $(JOBS) --output-on-failure -LE '$(SHELL_LABELS)'
 
-# ctest -L display, -L wayland, -L package, -L wine, -L reproducible: -V shows every end-to-end
+# ctest -L display, -L wayland and so on, one label after another: -V shows every end-to-end
 # check, not only the failures.
 test-shells: build
-	ctest --test-dir $(BUILD) -V --no-tests=error -L '^display$$'
-	ctest --test-dir $(BUILD) -V --no-tests=error -L '^wayland$$'
-	ctest --test-dir $(BUILD) -V --no-tests=error -L '^package$$'
-	ctest --test-dir $(BUILD) -V --no-tests=error -L '^wine$$'
-	ctest --test-dir $(BUILD) -V --no-tests=error -L '^reproducible$$'
-	ctest --test-dir $(BUILD) -V --no-tests=error -L '^fuzz$$'
+	set -e; for label in $(E2E_LABELS); do ctest --test-dir $(BUILD) -V --no-tests=error -L "^$$label\$$"; done
 
 # detonix against xscreensaver's maze hack on Xvfb, first frames, headless speed, then the
 # Google Benchmark programs (about seven minutes; DETONIX_BENCH_SECONDS=10 for a quick look).

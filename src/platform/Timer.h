@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <set>
+#include <vector>
 
 #include "platform/Clock.h"
 
@@ -54,7 +54,9 @@ class TTag {
 // Rules of the platform timer it stands for:
 // - a new timer is enabled, with an interval of 1000 ms;
 // - an interval of 0 never fires;
-// - enabling a disabled timer, or changing its interval, starts the interval afresh;
+// - enabling a disabled timer, or changing its interval, starts the interval afresh: from now, or
+//   inside a handler from the instant its timer was due, so that timers started by a late handler
+//   keep to the grid of the one that fired and wake the program together;
 // - a timer overdue by several intervals fires once.
 // The queue must outlive its timers.
 class TTimer {
@@ -93,6 +95,7 @@ class TTimer {
   bool FArmed = false;
   int64_t FDue = 0;
   uint64_t FSeq = 0;
+  size_t FHeapIndex = 0;  // where it sits in its queue while armed
 };
 
 // Fires timers in due-time order, ties broken by the order in which they were armed, so that the same
@@ -108,38 +111,43 @@ class TTimerQueue {
   int64_t NowMs() const { return FClock.NowMs(); }
   // The earliest due time of an armed timer, if any.
   std::optional<int64_t> NextDue() const;
+  // Where an interval starts: now, or inside a handler the instant its timer was due.
+  int64_t ArmBaseMs() const;
   // Fires every timer due at or before now, once each; returns how many fired.
   int FireDue();
-  size_t ArmedCount() const { return FEntries.size(); }
+  size_t ArmedCount() const { return FHeap.size(); }
   // Calls F for every armed timer, in the order they will fire.
   template <class F>
   void ForEachArmed(F&& f) const {
-    for (const TEntry& entry : FEntries) f(*entry.Timer);
+    for (const TTimer* timer : InFiringOrder()) f(*timer);
   }
 
  private:
   friend class TTimer;
-  struct TEntry {
-    int64_t Due;
-    uint64_t Seq;
-    TTimer* Timer;
-    bool operator<(const TEntry& other) const {
-      return Due != other.Due ? Due < other.Due : Seq < other.Seq;
-    }
-  };
   // One per handler on the stack, so a timer freed inside its handler is not touched afterwards.
   struct TFiringFrame {
     TTimer* Timer;
+    int64_t Due;
     bool Destroyed;
     TFiringFrame* Outer;
   };
 
+  static bool FiresBefore(const TTimer* a, const TTimer* b) {
+    return a->FDue != b->FDue ? a->FDue < b->FDue : a->FSeq < b->FSeq;
+  }
+  std::vector<const TTimer*> InFiringOrder() const;
   void Arm(TTimer& timer, int64_t due);
   void Disarm(TTimer& timer);
   void Forget(TTimer& timer);
+  // The heap's order after the timer at I has come or got a new due time.
+  void SiftUp(size_t i);
+  void SiftDown(size_t i);
+  void Place(TTimer* timer, size_t i);
 
   const TClock& FClock;
-  std::set<TEntry> FEntries;
+  // The armed timers as a binary heap, earliest first: arming one allocates nothing once the
+  // vector has grown to the game's number of timers.
+  std::vector<TTimer*> FHeap;
   uint64_t FNextSeq = 0;
   TFiringFrame* FFiring = nullptr;
 };

@@ -156,6 +156,23 @@ TEST_F(TimerFixture, HandlerMayCreateTimersAndRestartItself) {
   EXPECT_EQ(created.size(), 2u);
 }
 
+// A handler that runs late starts its timers from the instant it was due, so they keep to its
+// grid and wake the program together with it; outside any handler, intervals start now.
+TEST_F(TimerFixture, ALateHandlerStartsItsTimersFromItsDueTime) {
+  std::unique_ptr<TTimer> child;
+  auto parent = std::make_unique<TTimer>(Queue, 50, [&](TTimer& self) {
+    if (!child) child = Make("child", 100);
+    self.SetInterval(self.Interval() == 50 ? 60 : 50);  // restarted, from the due time too
+  });
+  Clock.AdvanceTo(53);  // 3 ms late
+  Queue.FireDue();
+  ASSERT_TRUE(child);
+  EXPECT_EQ(child->DueMs(), 150);
+  EXPECT_EQ(parent->DueMs(), 110);
+  auto outside = Make("outside", 100);
+  EXPECT_EQ(outside->DueMs(), 153);
+}
+
 TEST_F(TimerFixture, HandlerReplacedInsideItselfIsKept) {
   auto t = std::make_unique<TTimer>(Queue, 100, [&](TTimer& self) {
     Log.push_back("old");

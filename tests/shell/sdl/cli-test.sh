@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs one case of the program's command line: cli-test.sh PROGRAM CASE WORKDIR [XML].
 set -uo pipefail
+source "$(dirname "$0")/../harness.sh" cli-test
 program=$1
 case=$2
 work=$3
@@ -10,7 +11,8 @@ export XDG_CONFIG_HOME=$work/config
 conf=$XDG_CONFIG_HOME/detonix/detonix.conf
 unset XSCREENSAVER_WINDOW DISPLAY
 
-fail() { echo "FAIL ($case): $*" >&2; exit 1; }
+# A case stops at its first failure: what follows in it builds on what went before.
+fail() { die "$case: $*"; }
 # run EXPECTED-STATUS ARGS...: runs the program, keeps its output in $out and $err.
 run() {
   local want=$1
@@ -227,4 +229,5 @@ case $case in
     fail "no such case"
     ;;
 esac
-echo "ok: $case"
+pass "$case"
+summary

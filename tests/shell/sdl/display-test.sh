@@ -4,31 +4,11 @@
 # the players have moved a few cells by the time of the screenshot (slow players where the board
 # is small), the rest must be the same.
 set -uo pipefail
-source "$(dirname "$0")/e2e.sh"
-e2e_programs display-test "${1:-build}"
-command -v Xvfb >/dev/null || { echo "display-test: Xvfb is missing (scripts/bootstrap.sh installs it)" >&2; exit 77; }
-
-work=$(mktemp -d)
-xvfb=
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# start_xvfb SIZE [OPTION...]: a virtual X server for what follows.
-# -noreset: without it the server resets, pointer and all, whenever its last client leaves.
-start_xvfb() {
-  rm -f "$work/display"
-  Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -noreset "${@:2}" 3>"$work/display" 2>"$work/xvfb.log" &
-  xvfb=$!
-  for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-  [ -s "$work/display" ] || { echo "display-test: Xvfb did not start: $(cat "$work/xvfb.log")" >&2; exit 1; }
-  export DISPLAY=:$(cat "$work/display")
-}
-start_xvfb 1280x1024
+source "$(dirname "$0")/../harness.sh" display-test
+e2e_programs "${1:-build}"
+need Xvfb
+e2e_work
+start_xvfb 1280x1024 || exit 1
 export XDG_CONFIG_HOME=$work/config  # the defaults, whatever the user has saved
 unset XSCREENSAVER_WINDOW
 export SDL_AUDIODRIVER=dummy
@@ -267,15 +247,13 @@ ends_within 3 || { fail "sound: SIGTERM did not end it"; stop; }
 win=$("$xtest" create 300 240)
 start -window-id "$win" -seed 18
 sleep 1
-kill "$xvfb"
-wait "$xvfb" 2>/dev/null
-xvfb=
+stop_server "$xvfb"
 if ends_within 3; then pass "lost_server: ends when the X server goes away"
 else fail "lost_server: still running without its X server"; stop; fi
 
 # 9. A server that shares no memory with its clients, as across a network: SDL's window surface
 # shows the board instead.
-start_xvfb 640x480 -extension MIT-SHM
+start_xvfb 640x480 -extension MIT-SHM || exit 1
 start -root -seed 19
 sleep 1.5
 "$xtest" grab root "$work/shot.png"
@@ -283,4 +261,4 @@ cells_match no_shared_memory "$work/shot.png" 640 480 30 19
 kill -TERM "$pid"
 ends_within 3 || fail "no_shared_memory: SIGTERM did not end it"
 
-e2e_result display-test
+summary

@@ -9,19 +9,15 @@
 # folder is put over /usr/libexec/xscreensaver whose detonix notes its arguments and runs the
 # installed program with a fixed seed, so that the screen can be compared with the headless board.
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=e2e.sh
-. "$here/e2e.sh"
-e2e_programs mate-screensaver-test "${1:-build}"
+# shellcheck source=../harness.sh
+source "$(dirname "$0")/../harness.sh" mate-screensaver-test
+e2e_programs "${1:-build}"
 hackdir=/usr/libexec/xscreensaver
 w=1280
 h=1024
 
 if [ "${2:-}" != --inside ]; then
-  skip() { echo "mate-screensaver-test: skipped: $*"; exit 77; }
-  for c in mate-screensaver mate-screensaver-command dbus-run-session gsettings Xvfb unshare; do
-    command -v "$c" >/dev/null || skip "$c is not installed (scripts/bootstrap.sh installs it)"
-  done
+  need mate-screensaver mate-screensaver-command dbus-run-session gsettings Xvfb unshare
   [ -d "$hackdir" ] || skip "$hackdir is missing (the xscreensaver package makes it)"
   if [ "$(id -u)" -eq 0 ]; then ns=(unshare --mount --propagation private); else ns=(unshare --map-root-user --mount); fi
   "${ns[@]}" true 2>/dev/null || skip "cannot make a mount namespace here"
@@ -36,21 +32,8 @@ if [ "${2:-}" != --inside ]; then
 fi
 
 exec 2>&3 3>&-
-work=$3
-xvfb=
-saver=
-cleanup() {
-  [ -n "$saver" ] && kill "$saver" 2>/dev/null
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-die() {
-  echo "FAIL: $*" >&2
-  [ -f "$work/saver.log" ] && { echo "--- mate-screensaver's output:" >&2; tail -20 "$work/saver.log" >&2; }
-  exit 1
-}
+e2e_work "$3"
+die_log=$work/saver.log
 
 DESTDIR=$work/dest cmake --install "$build" --prefix /usr >"$work/install.log" 2>&1 ||
   { cat "$work/install.log" >&2; die "cmake --install failed"; }
@@ -65,11 +48,7 @@ EOF
 chmod 755 "$work/hacks/detonix"
 mount --bind "$work/hacks" "$hackdir" || die "cannot put the test's folder over $hackdir"
 
-Xvfb -displayfd 3 -screen 0 ${w}x${h}x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || die "Xvfb did not start"
-export DISPLAY=:$(cat "$work/display")
+start_xvfb "${w}x${h}" || die "Xvfb did not start"
 
 # Detonix alone, without a lock or an idle start of its own.
 gsettings set org.mate.screensaver mode single &&
@@ -77,7 +56,7 @@ gsettings set org.mate.screensaver mode single &&
   gsettings set org.mate.screensaver lock-enabled false &&
   gsettings set org.mate.screensaver idle-activation-enabled false || die "gsettings cannot set mate-screensaver's keys"
 mate-screensaver --no-daemon >"$work/saver.log" 2>&1 &
-saver=$!
+pids+=("$!")
 for _ in $(seq 50); do mate-screensaver-command -q >/dev/null 2>&1 && break; sleep 0.2; done
 
 mate-screensaver-command -a >/dev/null 2>&1 || die "mate-screensaver-command -a failed"
@@ -97,4 +76,4 @@ cells_match mate-screensaver "$work/shot.png" "$w" "$h" 30 21
 mate-screensaver-command -d >/dev/null 2>&1 || fail "mate-screensaver-command -d failed"
 for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$pid" 2>/dev/null; then fail "detonix still runs after mate-screensaver-command -d"; else pass "-d ends detonix"; fi
-e2e_result mate-screensaver-test
+summary

@@ -5,20 +5,14 @@
 # switches of all the program's threads, counted from one second after the start.
 # Not part of the tests: a measurement to read, on a machine otherwise at rest.
 set -euo pipefail
+source "$(dirname "$0")/../harness.sh" measure-cpu
 build=$(cd "${1:-build}" && pwd)
 seconds=${2:-60}
 mode=${3:--fullscreen}
 maze=/usr/libexec/xscreensaver/maze
 ticks=$(getconf CLK_TCK)
-work=$(mktemp -d)
-xvfb=
-cleanup() { [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"; }
-trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display")
+e2e_work
+start_xvfb 1920x1080 || exit 1
 export XDG_CONFIG_HOME=$work/config
 
 # User plus system seconds a process has used so far.

@@ -3,63 +3,12 @@
 # xrandr: monitors-test.sh BUILD-DIR. Each monitor shows its own board (the headless tool's for
 # its seed and size), and input on the second monitor ends the run on both. Needs root for Xorg.
 set -uo pipefail
-source "$(dirname "$0")/e2e.sh"
-e2e_programs monitors-test "${1:-build}"
-skip() { echo "monitors-test: skipped: $*" >&2; exit 77; }
-[ "$(id -u)" -eq 0 ] || skip "Xorg with the dummy driver needs root"
-command -v Xorg >/dev/null || skip "Xorg is not installed (scripts/bootstrap.sh installs it)"
-ls /usr/lib/xorg/modules/drivers/dummy_drv.so >/dev/null 2>&1 ||
-  skip "the Xorg dummy driver is not installed (xserver-xorg-video-dummy)"
-for c in xrandr xdotool convert; do command -v "$c" >/dev/null || skip "$c is not installed"; done
-
-work=$(mktemp -d)
-xorg=
-pid=
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null
-  [ -n "$xorg" ] && kill "$xorg" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# No input devices of the machine's own: only the core and XTEST ones, which xdotool drives.
-mkdir "$work/empty"
-cat >"$work/xorg.conf" <<'CONF'
-Section "ServerFlags"
-  Option "AutoAddDevices" "false"
-  Option "AutoEnableDevices" "false"
-EndSection
-Section "Device"
-  Identifier "dummy"
-  Driver "dummy"
-  VideoRam 256000
-EndSection
-Section "Monitor"
-  Identifier "monitor"
-  HorizSync 5.0-1000.0
-  VertRefresh 5.0-200.0
-  Modeline "1280x720" 74.25 1280 1390 1430 1650 720 725 730 750 +hsync +vsync
-  Modeline "1024x768" 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync
-EndSection
-Section "Screen"
-  Identifier "screen"
-  Device "dummy"
-  Monitor "monitor"
-  DefaultDepth 24
-  SubSection "Display"
-    Depth 24
-    Virtual 2304 768
-  EndSubSection
-EndSection
-CONF
-# -noreset: the layout would be forgotten when a client disconnects.
-Xorg -displayfd 3 -config "$work/xorg.conf" -configdir "$work/empty" -logfile "$work/xorg.log" -noreset \
-  -nolisten tcp -novtswitch -sharevts 3>"$work/display" 2>"$work/xorg.err" &
-xorg=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || skip "Xorg did not start: $(tail -3 "$work/xorg.err")"
-export DISPLAY=:$(cat "$work/display")
+source "$(dirname "$0")/../harness.sh" monitors-test
+e2e_programs "${1:-build}"
+need xrandr xdotool convert
+e2e_work
+start_xorg_dummy 2304 768 '"1280x720" 74.25 1280 1390 1430 1650 720 725 730 750 +hsync +vsync' \
+  '"1024x768" 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync'
 export XDG_CONFIG_HOME=$work/config SDL_AUDIODRIVER=dummy
 unset XSCREENSAVER_WINDOW WAYLAND_DISPLAY SDL_VIDEODRIVER
 # The second output takes part only after a first query.
@@ -72,24 +21,16 @@ xrandr --output DUMMY0 --mode 1280x720 --pos 0x0 &&
 # Queried again, the new layout is what clients see at once.
 [ "$(xrandr | grep -c -E '^DUMMY[01] connected.* (1280x720\+0|1024x768\+1280)\+0 ')" -eq 2 ] ||
   skip "xrandr did not lay out the two outputs: $(xrandr | grep ' connected')"
-start() {
+# The saver on both, the pointer on the second monitor.
+start_saver() {
   xdotool mousemove 1800 400
-  "$program" -fullscreen -seed 31 -speed 300 2>>"$work/stderr" &
-  pid=$!
+  start -fullscreen -seed 31 -speed 300
   sleep 1.5
 }
-ended_within() {
-  for _ in $(seq $(($1 * 10))); do
-    kill -0 "$pid" 2>/dev/null || { wait "$pid"; status=$?; pid=; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-stop() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; pid=; }
 
 # Each monitor's rectangle of the screen shows a board of that monitor's size; the second one
 # plays the next seed.
-start
+start_saver
 "$xtest" grab root "$work/shot.png"
 [ -n "${DETONIX_ARTIFACTS:-}" ] && mkdir -p "$DETONIX_ARTIFACTS" && cp "$work/shot.png" "$DETONIX_ARTIFACTS/monitors.png"
 monitor=0
@@ -104,9 +45,9 @@ done
 second_monitor_case() {
   local name=$1 should_end=$2
   shift 2
-  [ -n "$pid" ] || start
+  [ -n "$pid" ] || start_saver
   "$@"
-  if ended_within 2; then
+  if ends_within 2; then
     if [ "$should_end" = yes ] && [ "$status" -eq 0 ]; then pass "second monitor: $name ends both"
     else fail "second monitor: $name ended it (status $status)"; fi
   elif [ "$should_end" = no ]; then
@@ -122,4 +63,4 @@ second_monitor_case "a move of 21 pixels" yes xdotool mousemove 1821 400
 second_monitor_case "a click" yes xdotool click 1
 second_monitor_case "a key" yes xdotool key a
 
-e2e_result monitors-test
+summary

@@ -6,44 +6,36 @@
 # removes it and checks nothing of it is left. Needs root; skipped (77) otherwise, and when a
 # detonix package is installed already (it is not ours to replace).
 set -uo pipefail
-if [ "$(id -u)" -ne 0 ]; then
-  echo "package-test: skipped: installing a package needs root (the CI runs as root)"
-  exit 77
-fi
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../harness.sh" package-test
+[ "$(id -u)" -eq 0 ] || skip "installing a package needs root (the CI runs as root)"
 build=$(cd "${1:-build}" && pwd)
-for c in dpkg dpkg-buildpackage man xscreensaver Xvfb; do
-  command -v "$c" >/dev/null || { echo "package-test: skipped: $c is not installed (scripts/bootstrap.sh installs it)"; exit 77; }
-done
+need dpkg dpkg-buildpackage man xscreensaver Xvfb
 # Two builds of this project on one machine must not install and remove the package at once.
 exec 9>/tmp/detonix-package-test.lock
 flock 9
 if dpkg-query -W -f='${Status}' detonix 2>/dev/null | grep -q 'ok installed'; then
-  echo "package-test: skipped: a detonix package is installed already; remove it first (dpkg -r detonix)"
-  exit 77
+  skip "a detonix package is installed already; remove it first (dpkg -r detonix)"
 fi
 
 cmake --build "$build" --target package >"$build/package-test.log" 2>&1 ||
-  { cat "$build/package-test.log" >&2; echo "FAIL: cannot make the package" >&2; exit 1; }
+  { cat "$build/package-test.log" >&2; die "cannot make the package"; }
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 deb=$build/detonix_${version}_amd64.deb
-[ -f "$deb" ] || { echo "FAIL: make package made no $deb" >&2; exit 1; }
-echo "ok: made $(basename "$deb"), $(stat -c %s "$deb") bytes"
+[ -f "$deb" ] || die "make package made no $deb"
+pass "made $(basename "$deb"), $(stat -c %s "$deb") bytes"
 if command -v lintian >/dev/null; then
   # Errors and warnings fail; the informational tags kept are listed in the README.
-  lintian --pedantic --fail-on error,warning "$deb" || { echo "FAIL: lintian reports errors or warnings" >&2; exit 1; }
-  echo "ok: lintian reports no error and no warning"
+  lintian --pedantic --fail-on error,warning "$deb" || die "lintian reports errors or warnings"
+  pass "lintian reports no error and no warning"
 fi
 
 installed=no
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
 cleanup() { [ "$installed" = yes ] && dpkg -r detonix >/dev/null 2>&1; }
 trap cleanup EXIT
 
 dpkg -i "$deb" >"$build/package-test.log" 2>&1 ||
-  { cat "$build/package-test.log" >&2; echo "FAIL: dpkg -i failed" >&2; exit 1; }
+  { cat "$build/package-test.log" >&2; die "dpkg -i failed"; }
 installed=yes
 pass "dpkg -i installed it"
 
@@ -132,6 +124,4 @@ else
   fail "left after dpkg -r: ${left:-dpkg still lists detonix as installed}"
 fi
 
-[ "$failures" -eq 0 ] && echo "package-test: all passed" && exit 0
-echo "package-test: $failures failed" >&2
-exit 1
+summary

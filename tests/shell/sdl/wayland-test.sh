@@ -4,52 +4,13 @@
 # and size; the saver stays up without input and ends on a key; a window that can get no pixels
 # is reported and ends the run.
 set -uo pipefail
-source "$(dirname "$0")/e2e.sh"
-e2e_programs wayland-test "${1:-build}"
+source "$(dirname "$0")/../harness.sh" wayland-test
+e2e_programs "${1:-build}"
 artifacts=${DETONIX_ARTIFACTS:-}
-skip() { echo "wayland-test: skipped: $*" >&2; exit 77; }
-for c in sway grim wtype swayidle; do command -v "$c" >/dev/null || skip "$c is not installed (scripts/bootstrap.sh installs it)"; done
-# sway refuses to run as root: there it runs as nobody (setpriv execs, so its id is sway's). The
-# clients run as the caller; root may use nobody's socket.
-as_sway=()
-if [ "$(id -u)" -eq 0 ]; then
-  command -v setpriv >/dev/null || skip "setpriv is missing, and sway will not run as root"
-  as_sway=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-fi
-work=$(mktemp -d)
-chmod 755 "$work"
-sway_pid=
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  [ -n "$sway_pid" ] && kill "$sway_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-runtime=$work/runtime
-mkdir -m 0700 "$runtime"
-[ ${#as_sway[@]} -gt 0 ] && chown nobody "$runtime"
-# Floating windows without borders: the window's board starts at the output's corner.
-cat >"$work/sway.conf" <<'CONF'
-output HEADLESS-1 resolution 1280x800 position 0 0
-xwayland disable
-default_border none
-default_floating_border none
-for_window [app_id=".*"] floating enable, move position 0 0
-CONF
-chmod 644 "$work/sway.conf"
-export XDG_RUNTIME_DIR=$runtime XDG_CONFIG_HOME=$work/config
-"${as_sway[@]}" env -i PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$runtime" HOME="$runtime" WLR_BACKENDS=headless \
-  WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
-sway_pid=$!
-for _ in $(seq 50); do
-  display=$(cd "$runtime" && ls wayland-* 2>/dev/null | grep -v lock | head -1)
-  [ -n "$display" ] && break
-  sleep 0.1
-done
-[ -n "$display" ] || skip "sway did not start: $(tail -3 "$work/sway.log")"
-export WAYLAND_DISPLAY=$display SDL_VIDEODRIVER=wayland SDL_AUDIODRIVER=dummy
+need grim wtype swayidle
+e2e_work
+start_sway 1280x800
+export XDG_CONFIG_HOME=$work/config SDL_VIDEODRIVER=wayland SDL_AUDIODRIVER=dummy
 unset DISPLAY
 
 # board NAME W H SEED: a screenshot of the output's top-left W by H shows the headless tool's board
@@ -119,4 +80,4 @@ grim -g "0,0 640x400" "$work/scale2.png" || fail "scale 2: grim failed"
 cells_match scale2 "$work/scale2.png" 1280 800 60 24 --cell 60
 stop
 
-e2e_result wayland-test
+summary

@@ -2,46 +2,28 @@
 # Builds detonix.scr and its Windows test programs with the mingw-w64 cross compiler and tests
 # them under Wine on a virtual display: one throw-away Wine prefix for the whole run, screenshots
 # in the build's artifacts folder. CTest runs it as the test wine.scr (ctest -L wine).
-# The last line is "N passed, N failed"; the exit status is non-zero on any failure, 77 when the
-# tools are missing (scripts/bootstrap.sh installs them).
+# The last line is "test-win: N passed, N failed"; the exit status is non-zero on any failure, 77
+# when the tools are missing (scripts/bootstrap.sh installs them).
 set -uo pipefail
-
-root=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/../harness.sh" test-win
+root=$harness_root
 build=${BUILD_WIN:-$root/build-win}
-jobs=${JOBS:-2}
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
 
 if [ "${1:-}" != "--inside" ]; then
-  for tool in x86_64-w64-mingw32-g++-posix "$wine" xvfb-run xdotool import identify convert wixl msiinfo; do
-    if ! command -v "$tool" >/dev/null; then
-      echo "test-win: $tool is missing; scripts/bootstrap.sh installs what the Wine tests need" >&2
-      exit 77
-    fi
-  done
+  need x86_64-w64-mingw32-g++-posix "$wine" Xvfb xdotool import identify convert wixl msiinfo
   echo "Building detonix.scr and its Windows test programs in $build"
-  mkdir -p "$build"
-  if ! cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON >"$build/configure.log" 2>&1 ||
-     ! cmake --build "$build" -j "$jobs" --target wine-tests; then
-    tail -20 "$build/configure.log" 2>/dev/null
-    echo "0 passed, 1 failed"
-    exit 1
-  fi
-  prefix=$(mktemp -d "${TMPDIR:-/tmp}/detonix-wine.XXXXXX")
-  cleanup() {
-    WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null
-    rm -rf "$prefix"
-  }
-  trap cleanup EXIT
-  WINEPREFIX=$prefix timeout -k 10 900 xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" --inside "$build"
+  win_build "$build" wine-tests || die "cannot build $build"
+  wine_prefix
+  timeout -k 10 900 "$0" --inside "$build"
   status=$?
-  [ "$status" -eq 124 ] && echo "The Wine tests ran out of time" && echo "0 passed, 1 failed"
+  [ "$status" -eq 124 ] && die "the Wine tests ran out of time"
   exit $status
 fi
 
-# ---- Inside the virtual display, with WINEPREFIX set to the run's own prefix. ----
+# ---- Inside a virtual display, with WINEPREFIX set to the run's own prefix. ----
 build=$2
+e2e_work
+start_xvfb 1024x768 || exit 1
 artifacts=$build/artifacts
 logs=$artifacts/logs
 mkdir -p "$artifacts" "$logs"
@@ -50,42 +32,30 @@ export WINEDEBUG=-all
 # Keeps the first run from offering to install .NET and Gecko, and from probing for sound.
 export WINEDLLOVERRIDES="mscoree,mshtml=,winealsa.drv="
 
-passed=0
-failed=0
-record() {  # STATUS NAME: 0 is a pass
-  if [ "$1" -eq 0 ]; then
-    passed=$((passed + 1)); echo "PASS $2"
-  else
-    failed=$((failed + 1)); echo "FAIL $2"
-  fi
-}
-
 # Runs a test program whose lines start with PASS or FAIL, and counts them.
 run_cases() {  # NAME COMMAND...
-  local name=$1 out rc p f
+  local name=$1 out rc verdict rest f=0
   shift
   out=$("$@" 2>>"$logs/wine.log")
   rc=$?
   out=$(tr -d '\r' <<<"$out")
-  grep -E '^(PASS|FAIL) ' <<<"$out" | while read -r verdict rest; do echo "$verdict $name: $rest"; done
-  p=$(grep -c '^PASS ' <<<"$out")
-  f=$(grep -c '^FAIL ' <<<"$out")
-  passed=$((passed + p)); failed=$((failed + f))
+  while read -r verdict rest; do
+    [ "$verdict" = PASS ]; record $? "$name: $rest"
+    [ "$verdict" = PASS ] || f=$((f + 1))
+  done < <(grep -E '^(PASS|FAIL) ' <<<"$out")
   if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then record 1 "$name (exit status $rc)"; fi
 }
 
 # Runs a GoogleTest program and counts its cases; a failure's report goes to the output.
 run_gtest() {  # NAME COMMAND...
-  local name=$1 out rc p f
+  local name=$1 out rc verdict case p=0 f=0
   shift
   out=$("$@" 2>>"$logs/wine.log" | tr -d '\r')
   rc=$?
   echo "$out" >"$logs/$name.log"
-  sed -nE 's/^\[ +(OK|FAILED) +\] ([^ ]+) \([0-9]+ ms\)$/\1 \2/p' <<<"$out" |
-    while read -r verdict case; do [ "$verdict" = OK ] && echo "PASS $name: $case" || echo "FAIL $name: $case"; done
-  p=$(grep -cE '^\[ +OK +\] .* \([0-9]+ ms\)$' <<<"$out")
-  f=$(grep -cE '^\[ +FAILED +\] .* \([0-9]+ ms\)$' <<<"$out")
-  passed=$((passed + p)); failed=$((failed + f))
+  while read -r verdict case; do
+    if [ "$verdict" = OK ]; then pass "$name: $case"; p=$((p + 1)); else fail "$name: $case"; f=$((f + 1)); fi
+  done < <(sed -nE 's/^\[ +(OK|FAILED) +\] (.*) \([0-9]+ ms\)$/\1 \2/p' <<<"$out")
   if [ "$f" -ne 0 ]; then echo "$out"; fi
   if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then record 1 "$name (exit status $rc)"; echo "$out"; fi
   if [ "$p" -eq 0 ] && [ "$f" -eq 0 ] && [ "$rc" -eq 0 ]; then record 1 "$name ran no test"; fi
@@ -96,18 +66,6 @@ win() { timeout -k 5 120 "$wine" "$@" 2>>"$logs/wine.log" | tr -d '\r'; }
 testhost() { win 'C:\detonix\detonix-testhost.exe' "$@"; }
 scr='C:\detonix\detonix.scr'
 key='HKCU\software\Vantrel_Progs\DetonixSaver'
-
-# Waits up to SECONDS for a background process to end; its exit status, or 124 on time-out.
-wait_for() {  # PID SECONDS
-  local i
-  for ((i = 0; i < $2 * 10; i++)); do
-    if ! kill -0 "$1" 2>/dev/null; then wait "$1"; return $?; fi
-    sleep 0.1
-  done
-  kill "$1" 2>/dev/null
-  wait "$1" 2>/dev/null
-  return 124
-}
 
 start_scr() {  # ARGS...: starts the saver in the background; its pid in $scr_pid
   "$wine" "$scr" "$@" 2>>"$logs/wine.log" &
@@ -212,11 +170,11 @@ echo "== Preview inside a host window"
 run_cases "preview 152x112" testhost preview "$scr" 152 112
 run_cases "preview 10x112" testhost preview "$scr" 10 112
 out=$(testhost preview-orphan "$scr")
-pid=$(sed -n 's/^PID \([0-9]*\).*/\1/p' <<<"$out")
+orphan=$(sed -n 's/^PID \([0-9]*\).*/\1/p' <<<"$out")
 grep -E '^(PASS|FAIL) ' <<<"$out" | sed 's/^/  /'
 grep -q '^FAIL' <<<"$out"; record $((1 - $?)) "preview: a host that ends without destroying its window"
-if [ -n "$pid" ]; then
-  run_cases "preview orphaned" testhost wait-exit "$pid" 5000
+if [ -n "$orphan" ]; then
+  run_cases "preview orphaned" testhost wait-exit "$orphan" 5000
 else
   record 1 "preview orphaned: the saver's process id"
 fi
@@ -484,18 +442,16 @@ set_dpi 96
 # from here on runs on it, so the prefix's server is restarted around the block.
 two_monitors() {
   echo "== Two monitors"
-  local display_file=$WINEPREFIX/two-monitors.display xvfb_pid old_display=$DISPLAY shot cells
-  Xvfb -displayfd 3 -screen 0 3840x1080x24 -nolisten tcp -noreset 3>"$display_file" 2>>"$logs/wine.log" &
-  xvfb_pid=$!
-  for ((i = 0; i < 50; i++)); do [ -s "$display_file" ] && break; sleep 0.1; done
-  if ! [ -s "$display_file" ] || ! DISPLAY=:$(cat "$display_file") xrandr --setmonitor LEFT 1920/508x1080/286+0+0 screen ||
-     ! DISPLAY=:$(cat "$display_file") xrandr --setmonitor RIGHT 1920/508x1080/286+1920+0 none; then
+  local old_display=$DISPLAY old_xvfb=$xvfb shot cells
+  if ! start_xvfb 3840x1080 || ! xrandr --setmonitor LEFT 1920/508x1080/286+0+0 screen ||
+     ! xrandr --setmonitor RIGHT 1920/508x1080/286+1920+0 none; then
     echo "SKIP two monitors: no second virtual display of 3840 x 1080 with two xrandr monitors"
-    kill "$xvfb_pid" 2>/dev/null
+    stop_server "$xvfb"
+    export DISPLAY=$old_display
+    xvfb=$old_xvfb
     return
   fi
   "$wineserver" -k 2>/dev/null; "$wineserver" -w 2>/dev/null
-  export DISPLAY=:$(cat "$display_file")
   "$wineserver" -p 2>/dev/null
   win reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f >/dev/null
   "$wineserver" -k 2>/dev/null; "$wineserver" -w 2>/dev/null; "$wineserver" -p 2>/dev/null
@@ -539,7 +495,8 @@ two_monitors() {
   win reg delete 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /f >/dev/null 2>&1
   "$wineserver" -k 2>/dev/null; "$wineserver" -w 2>/dev/null
   export DISPLAY=$old_display
-  kill "$xvfb_pid" 2>/dev/null
+  stop_server "$xvfb"
+  xvfb=$old_xvfb
   "$wineserver" -p 2>/dev/null
 }
 two_monitors
@@ -647,5 +604,4 @@ msi_upgrade
 echo "Pictures: $artifacts/saver.png $artifacts/dialog-settings.png $artifacts/dialog-about.png $artifacts/preview.png"
 echo "          $artifacts/saver-144dpi.png $artifacts/dialog-settings-144dpi.png $artifacts/dialog-about-144dpi.png"
 echo "          $artifacts/saver-two-monitors.png"
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary
