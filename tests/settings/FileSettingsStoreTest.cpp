@@ -19,6 +19,7 @@
 #include <variant>
 
 #include "settings/Settings.h"
+#include "support/UnusualSettings.h"
 
 namespace detonix {
 namespace {
@@ -59,20 +60,6 @@ class FileSettingsStoreTest : public testing::Test {
   fs::path File;
 };
 
-TSettings Unusual() {
-  TSettings s;
-  s.PerBlocksLeft = 0.1 + 0.2;
-  s.PerOfEBlocks = 1.0 / 3.0;
-  s.PerOfPUps = 0;
-  s.P1ImageIndex = 12;
-  s.P2ImageIndex = 0;
-  s.PlayerSpeed = 300;
-  s.ForceMaze = true;
-  s.ForceInterval = 60;
-  s.Sounds = true;
-  return s;
-}
-
 TEST_F(FileSettingsStoreTest, MissingFileGivesTheDefaults) {
   TFileSettingsStore store(File);
   EXPECT_EQ(store.OpenForReading(), nullptr);
@@ -85,7 +72,7 @@ TEST_F(FileSettingsStoreTest, SaveCreatesTheFolderAndReadsBack) {
   SaveSettings(store, Unusual());
   ASSERT_TRUE(fs::is_regular_file(File));
   const std::string text = ReadText(File);
-  EXPECT_EQ(CountLines(text, "PlayerSpeed=300"), 1) << text;
+  EXPECT_EQ(CountLines(text, "PlayerSpeed=" + std::to_string(Unusual().PlayerSpeed)), 1) << text;
   EXPECT_EQ(CountLines(text, "ForceMaze=1"), 1) << text;
   EXPECT_EQ(LoadSettings(store), Unusual());
   // Only the file itself is left: no temporary beside it.
@@ -203,7 +190,7 @@ TEST_F(FileSettingsStoreTest, ByteOrderMarkIsPassedOver) {
   EXPECT_EQ(LoadSettings(store).PlayerSpeed, 200);
   SaveSettings(store, Unusual());
   const std::string text = ReadText(File);
-  EXPECT_EQ(text.rfind("\xEF\xBB\xBFPlayerSpeed=300\n", 0), 0u) << text;
+  EXPECT_EQ(text.rfind("\xEF\xBB\xBFPlayerSpeed=" + std::to_string(Unusual().PlayerSpeed) + "\n", 0), 0u) << text;
   EXPECT_EQ(LoadSettings(store), Unusual());
 }
 
