@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <type_traits>
 #include <variant>
 
 #include "settings/Settings.h"
@@ -19,7 +21,7 @@ inline TSettings Unusual() {
       if constexpr (std::is_same_v<T, bool>) {
         s.*field = row.Default == 0;
       } else if constexpr (std::is_same_v<T, double>) {
-        s.*field = within;
+        s.*field = within != row.Default ? within : (within + row.Range.Low) / 2;
       } else if (row.Names == TValueNames::vnCharacters) {
         // The next character after the default.
         const auto next = (static_cast<T>(row.Default) / ImagesPerCharacter + 1) % static_cast<T>(CharacterNames.size());
