@@ -9,14 +9,8 @@
 
 namespace detonix {
 
-// The maze settings that maze generation reads.
-struct TMazeSettings {
-  double PerBlocksLeft = DefaultOf<&TSettings::PerBlocksLeft>;  // fraction of all cells that stay fixed blocks
-  double PerOfEBlocks = DefaultOf<&TSettings::PerOfEBlocks>;    // of the remaining open cells, destructible
-  int PerOfPUps = DefaultOf<&TSettings::PerOfPUps>;  // percent chance that a destructible block hides a power-up
-};
-
-inline TMazeSettings MazeSettingsOf(const TSettings& s) { return {s.PerBlocksLeft, s.PerOfEBlocks, s.PerOfPUps}; }
+// The part of S the maze generator reads.
+inline TMazeSettings MazeSettingsOf(const TSettings& s) { return s; }
 
 // Everything one game shares between the simulator, the two players and the maze generator:
 // the geometry, the shared grids, the players and the maze settings. Owned by the simulator,

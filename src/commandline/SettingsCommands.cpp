@@ -43,10 +43,11 @@ TSettings SettingsForRun(TSettingsStore& store, const TShellOptions& options) {
 TSettings SettingsForRun(const TSettings& stored, const TShellOptions& options) {
   TSettings s = stored;
   if (options.UnderXscreensaver) {
-    // Its window shows every setting but the maze densities.
+    // What its window has no control for comes from the store.
     s = TSettings();
     for (const TSettingRow& row : SettingRows)
-      if (row.Maze) std::visit([&](auto field) { s.*field = stored.*field; }, row.Field);
+      if (row.Xscreensaver.Kind == TXsControlKind::xcNone)
+        std::visit([&](auto field) { s.*field = stored.*field; }, row.Field);
   }
   options.Overrides.ApplyTo(s);
   return s;

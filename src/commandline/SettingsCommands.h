@@ -14,12 +14,13 @@ TSettings EffectiveSettings(TSettingsStore& store, const TSettingsOverrides& ove
 
 // The settings a run of the program plays with. Under xscreensaver its settings window is the
 // truth: what the window controls comes from the command line or else the defaults, and the store
-// fills in only the maze densities, which the window does not show. Elsewhere: EffectiveSettings.
+// fills in only what the window has no control for (TSettingRow::Xscreensaver). Elsewhere:
+// EffectiveSettings.
 TSettings SettingsForRun(TSettingsStore& store, const TShellOptions& options);
 // The same from the store's settings STORED.
 TSettings SettingsForRun(const TSettings& stored, const TShellOptions& options);
 
-// The nine values as a user writes them on the command line, one line each: the option, then
+// The settings as a user writes them on the command line, one line each: the option, then
 // the value (a character's name, the speed with its name, on or off, else the number).
 std::string FormatSettings(const TSettings& settings);
 

@@ -1,6 +1,6 @@
 #include "commandline/ShellOptions.h"
 
-#include <array>
+#include <cctype>
 #include <string_view>
 #include <utility>
 
@@ -11,60 +11,143 @@ namespace detonix::commandline {
 
 namespace {
 
-// What the options that are no setting do.
-enum class TRunSwitch : uint8_t {
-  rsHelp,
-  rsVersion,
-  rsFullScreen,
-  rsWindow,
-  rsRoot,
-  rsSave,
-  rsShow,
-  rsIgnore,
-  // These take a value.
-  rsIgnoreValue,
-  rsWindowId,
-  rsPreview,
-  rsSeed,
-  rsScale,
+// What the options that are no setting ask for; the mode follows from all of them together.
+struct TRequest {
+  TShellOptions& Options;  // the root, the seed and the scale go straight in
+  bool Help = false, Version = false, Save = false, Show = false, FullScreen = false, Window = false;
+  std::optional<uint64_t> WindowId{};   // -window-id
+  std::optional<uint64_t> PreviewId{};  // /p
 };
 
+// Where the usage text and the manual page list an option.
+enum class TUsagePlace : uint8_t {
+  upMode,     // among the modes
+  upOption,   // after the settings
+  upIgnored,  // in the note on xscreensaver's switches, which are accepted and ignored
+};
+
+// One option that is no setting, as the headless tool keeps its own: how it is spelled, its
+// argument, its help and what it does.
 struct TRunOption {
-  std::string_view Option;
-  TRunSwitch Switch;
+  // As the usage text lists them. One dash or two mean the same; a slash one is taken in either case.
+  std::vector<std::string_view> Spellings;
+  std::string_view Arg{};  // none: a switch; in brackets: what may follow it, no value of its own
+  std::string Help{};
+  TUsagePlace Place = TUsagePlace::upMode;
+  // Takes the option's value (empty for a switch): what the value should have been when it is
+  // bad, else nothing. None: the option is ignored.
+  std::string (*Take)(TRequest& r, const std::string& value) = nullptr;
+  bool Unnamed = false;          // also the mode when none is given: listed as "(none)" first
+  bool SettingsCommand = false;  // --save-settings and --show-settings go with the settings alone
 };
 
-constexpr std::array<TRunOption, 23> RunOptions = {{
-    {"-h", TRunSwitch::rsHelp},
-    {"-help", TRunSwitch::rsHelp},
-    {"-version", TRunSwitch::rsVersion},
-    {"-fullscreen", TRunSwitch::rsFullScreen},
-    {"/s", TRunSwitch::rsFullScreen},
-    {"/S", TRunSwitch::rsFullScreen},
-    {"-s", TRunSwitch::rsFullScreen},
-    {"-window", TRunSwitch::rsWindow},
-    {"-root", TRunSwitch::rsRoot},
-    {"-save-settings", TRunSwitch::rsSave},
-    {"-show-settings", TRunSwitch::rsShow},
-    // Passed by xscreensaver for hacks that care; this one draws the same way regardless.
-    {"-install", TRunSwitch::rsIgnore},
-    {"-noinstall", TRunSwitch::rsIgnore},
-    {"-mono", TRunSwitch::rsIgnore},
-    {"-pair", TRunSwitch::rsIgnore},
-    {"-fps", TRunSwitch::rsIgnore},
-    {"-no-fps", TRunSwitch::rsIgnore},
-    {"-visual", TRunSwitch::rsIgnoreValue},
-    {"-window-id", TRunSwitch::rsWindowId},
-    {"/p", TRunSwitch::rsPreview},
-    {"/P", TRunSwitch::rsPreview},
-    {"-seed", TRunSwitch::rsSeed},
-    {"-scale", TRunSwitch::rsScale},
-}};
+template <bool TRequest::* Flag>
+std::string Switch(TRequest& r, const std::string&) {
+  r.*Flag = true;
+  return "";
+}
 
-const TRunOption* FindRunOption(std::string_view option) {
-  for (const TRunOption& o : RunOptions)
-    if (o.Option == option) return &o;
+std::string WindowIdInto(std::optional<uint64_t>& id, const std::string& value) {
+  id = ParseWindowId(value);
+  return id ? "" : "an X11 window id, decimal or 0x hex";
+}
+
+const std::vector<TRunOption>& RunOptions() {
+  static const std::vector<TRunOption> options = {
+      {.Spellings = {"-window"},
+       .Help = "play in a window of " + std::to_string(DefaultWindowWidth) + " by " +
+               std::to_string(DefaultWindowHeight) + "; a new game at each new size; Escape or q (Ctrl+Q) ends it",
+       .Take = Switch<&TRequest::Window>,
+       .Unnamed = true},
+      {.Spellings = {"-fullscreen", "-s", "/s"},
+       .Help = "cover every monitor, each with a game of its own; any key, button, wheel turn, pointer movement "
+               "of more than " + std::to_string(PointerTolerance) +
+               " pixels or another window taking the keyboard ends them all",
+       .Take = Switch<&TRequest::FullScreen>},
+      {.Spellings = {"-root"},
+       .Help = "draw into $XSCREENSAVER_WINDOW, or else the root window",
+       .Take = [](TRequest& r, const std::string&) { return (r.Options.Root = true, std::string()); }},
+      {.Spellings = {"-window-id"},
+       .Arg = "ID",
+       .Help = "draw into the X11 window ID (decimal or 0x hex)",
+       .Take = [](TRequest& r, const std::string& v) { return WindowIdInto(r.WindowId, v); }},
+      {.Spellings = {"/p"},
+       .Arg = "ID",
+       .Help = "the same as a small preview: small cells, no sound",
+       .Take = [](TRequest& r, const std::string& v) { return WindowIdInto(r.PreviewId, v); }},
+      {.Spellings = {"--save-settings"},
+       .Arg = "[opts]",
+       .Help = "write the settings given to the settings file and end",
+       .Take = Switch<&TRequest::Save>,
+       .SettingsCommand = true},
+      {.Spellings = {"--show-settings"},
+       .Arg = "[opts]",
+       .Help = "print the settings in effect (or, with $XSCREENSAVER_WINDOW set, those that play there) and the "
+               "file's path and end",
+       .Take = Switch<&TRequest::Show>,
+       .SettingsCommand = true},
+      {.Spellings = {"-h", "--help"}, .Help = "print the modes and options and end", .Take = Switch<&TRequest::Help>},
+      {.Spellings = {"--version"}, .Help = "print the version and end", .Take = Switch<&TRequest::Version>},
+      {.Spellings = {"-seed"},
+       .Arg = "N",
+       .Help = "the maze generator's seed, for a repeatable first maze",
+       .Place = TUsagePlace::upOption,
+       .Take = [](TRequest& r, const std::string& v) {
+         r.Options.Seed = ParseNumber<uint64_t>(v);
+         return std::string(r.Options.Seed ? "" : "a whole number");
+       }},
+      {.Spellings = {"-scale"},
+       .Arg = "F",
+       .Help = "cells of " + std::to_string(NativeCellSize) + " pixels times F (" + NumberText(MinScale) + " to " +
+               NumberText(MaxScale) + "; default the display's scale)",
+       .Place = TUsagePlace::upOption,
+       .Take = [](TRequest& r, const std::string& v) {
+         const std::optional<double>& scale = r.Options.Scale = ParseNumber<double>(v);
+         const bool ok = scale && *scale >= MinScale && *scale <= MaxScale;
+         return ok ? std::string() : "a number from " + NumberText(MinScale) + " to " + NumberText(MaxScale);
+       }},
+      // Passed by xscreensaver for hacks that care; this one draws the same way regardless.
+      {.Spellings = {"-install", "-noinstall", "-mono", "-pair", "-fps", "-no-fps"}, .Place = TUsagePlace::upIgnored},
+      {.Spellings = {"-visual"}, .Arg = "X", .Place = TUsagePlace::upIgnored},
+  };
+  return options;
+}
+
+// Two dashes are one, as xscreensaver writes its switches either way.
+std::string_view OneDash(std::string_view option) {
+  return option.size() > 2 && option.substr(0, 2) == "--" ? option.substr(1) : option;
+}
+
+bool SameSpelling(std::string_view given, std::string_view spelling) {
+  given = OneDash(given);
+  spelling = OneDash(spelling);
+  if (given.size() != spelling.size() || spelling.empty()) return false;
+  if (spelling[0] != '/') return given == spelling;
+  for (size_t i = 0; i < given.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(given[i])) != std::tolower(static_cast<unsigned char>(spelling[i])))
+      return false;
+  return true;
+}
+
+const TRunOption* FindRunOption(std::string_view given) {
+  for (const TRunOption& o : RunOptions())
+    for (const std::string_view spelling : o.Spellings)
+      if (SameSpelling(given, spelling)) return &o;
   return nullptr;
+}
+
+bool TakesValue(const TRunOption& o) { return !o.Arg.empty() && o.Arg[0] != '['; }
+
+// The options listed at PLACE, as the usage text shows them.
+std::vector<TUsageEntry> Entries(TUsagePlace place) {
+  std::vector<TUsageEntry> entries;
+  for (const TRunOption& o : RunOptions()) {
+    if (o.Place != place) continue;
+    std::string options = o.Unnamed ? "(none)" : "";
+    for (const std::string_view s : o.Spellings) options += (options.empty() ? "" : ", ") + std::string(s);
+    entries.push_back({options + (o.Arg.empty() ? "" : " " + std::string(o.Arg)), o.Help});
+  }
+  return entries;
 }
 
 }  // namespace
@@ -83,9 +166,7 @@ std::optional<uint64_t> ParseWindowId(const std::string& text) {
 TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* xscreensaverWindow) {
   TParseResult result;
   TShellOptions& o = result.Options;
-  bool help = false, version = false, save = false, show = false, fullScreen = false, window = false, preview = false;
-  std::optional<uint64_t> windowIdOption;
-  std::optional<uint64_t> previewId;
+  TRequest r{.Options = o};
   std::string notSetting;  // the first option given that --save-settings could not store
 
   auto fail = [&](std::string message) {
@@ -95,12 +176,6 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
 
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& given = args[i];
-    // xscreensaver writes its switches with one dash or two; both mean the same here.
-    const std::string option = given.rfind("--", 0) == 0 && given.size() > 2 ? given.substr(1) : given;
-    const bool hasValue = i + 1 < args.size();
-    const std::string value = hasValue ? args[i + 1] : std::string();
-    auto bad = [&](const std::string& what) { return fail("bad value '" + value + "' for " + given + " (" + what + ")"); };
-
     std::string error;
     if (const size_t used = ReadSettingOption(args, i, {}, o.Overrides, error)) {
       i += used - 1;
@@ -108,64 +183,36 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
     }
     if (!error.empty()) return fail(error);
 
-    const TRunOption* run = FindRunOption(option);
+    const TRunOption* run = FindRunOption(given);
     if (!run) return fail("unknown option '" + given + "'");
-    if (run->Switch >= TRunSwitch::rsIgnoreValue) {
-      if (!hasValue) return fail("missing value for " + given);
-      ++i;
+    std::string value;
+    if (TakesValue(*run)) {
+      if (i + 1 >= args.size()) return fail("missing value for " + given);
+      value = args[++i];
     }
-    const bool command = run->Switch == TRunSwitch::rsSave || run->Switch == TRunSwitch::rsShow;
-    if (!command && notSetting.empty()) notSetting = given;
-    switch (run->Switch) {
-      case TRunSwitch::rsHelp: help = true; break;
-      case TRunSwitch::rsVersion: version = true; break;
-      case TRunSwitch::rsFullScreen: fullScreen = true; break;
-      case TRunSwitch::rsWindow: window = true; break;
-      case TRunSwitch::rsRoot: o.Root = true; break;
-      case TRunSwitch::rsSave: save = true; break;
-      case TRunSwitch::rsShow: show = true; break;
-      case TRunSwitch::rsIgnore:
-      case TRunSwitch::rsIgnoreValue: break;
-      case TRunSwitch::rsWindowId:
-      case TRunSwitch::rsPreview: {
-        const auto id = ParseWindowId(value);
-        if (!id) return bad("an X11 window id, decimal or 0x hex");
-        if (run->Switch == TRunSwitch::rsWindowId) {
-          windowIdOption = id;
-        } else {
-          preview = true;
-          previewId = id;
-        }
-        break;
-      }
-      case TRunSwitch::rsSeed:
-        if (!(o.Seed = ParseNumber<uint64_t>(value))) return bad("a whole number");
-        break;
-      case TRunSwitch::rsScale:
-        o.Scale = ParseNumber<double>(value);
-        if (!o.Scale || *o.Scale < MinScale || *o.Scale > MaxScale)
-          return bad("a number from " + NumberText(MinScale) + " to " + NumberText(MaxScale));
-        break;
-    }
+    if (!run->SettingsCommand && notSetting.empty()) notSetting = given;
+    if (!run->Take) continue;
+    if (const std::string expected = run->Take(r, value); !expected.empty())
+      return fail("bad value '" + value + "' for " + given + " (" + expected + ")");
   }
 
-  if (help || version) {
-    o.Mode = help ? TRunMode::rmHelp : TRunMode::rmVersion;
+  if (r.Help || r.Version) {
+    o.Mode = r.Help ? TRunMode::rmHelp : TRunMode::rmVersion;
     return result;
   }
-  if (save && show) return fail("--save-settings and --show-settings do not go together");
+  if (r.Save && r.Show) return fail("--save-settings and --show-settings do not go together");
   // Saving a seed, a scale or a mode as if it were stored would be a silent no.
-  if (save && !notSetting.empty())
+  if (r.Save && !notSetting.empty())
     return fail("'" + notSetting +
                 "' cannot be saved: --save-settings stores only the settings (not -seed, -scale or a mode)");
-  if (save || show) {
-    o.Mode = save ? TRunMode::rmSaveSettings : TRunMode::rmShowSettings;
-    o.UnderXscreensaver = show && xscreensaverWindow && *xscreensaverWindow;
+  if (r.Save || r.Show) {
+    o.Mode = r.Save ? TRunMode::rmSaveSettings : TRunMode::rmShowSettings;
+    o.UnderXscreensaver = r.Show && xscreensaverWindow && *xscreensaverWindow;
     return result;
   }
 
   // The variable counts only where no explicit window or mode says otherwise.
-  const bool useEnv = !preview && !windowIdOption && (o.Root || (!fullScreen && !window));
+  const bool useEnv = !r.PreviewId && !r.WindowId && (o.Root || (!r.FullScreen && !r.Window));
   std::optional<uint64_t> envId;
   if (useEnv && xscreensaverWindow && *xscreensaverWindow) {
     envId = ParseWindowId(xscreensaverWindow);
@@ -173,18 +220,18 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
   }
   // An explicit window id wins over --root, which draws into xscreensaver's window when there
   // is one and into the real root window otherwise.
-  if (preview) {
+  if (r.PreviewId) {
     o.Mode = TRunMode::rmPreview;
-    o.WindowId = windowIdOption ? windowIdOption : previewId;
-  } else if (windowIdOption) {
+    o.WindowId = r.WindowId ? r.WindowId : r.PreviewId;
+  } else if (r.WindowId) {
     o.Mode = TRunMode::rmForeign;
-    o.WindowId = windowIdOption;
+    o.WindowId = r.WindowId;
   } else if (o.Root) {
     o.Mode = TRunMode::rmForeign;
     o.WindowId = envId;
-  } else if (fullScreen) {
+  } else if (r.FullScreen) {
     o.Mode = TRunMode::rmSaver;
-  } else if (window) {
+  } else if (r.Window) {
     o.Mode = TRunMode::rmWindow;
   } else if (envId) {
     o.Mode = TRunMode::rmForeign;
@@ -194,31 +241,11 @@ TParseResult ParseCommandLine(const std::vector<std::string>& args, const char* 
   return result;
 }
 
-std::vector<TUsageEntry> ModeEntries() {
-  return {
-      {"(none), -window", "play in a window of " + std::to_string(DefaultWindowWidth) + " by " +
-                              std::to_string(DefaultWindowHeight) +
-                              "; a new game at each new size; Escape or q (Ctrl+Q) ends it"},
-      {"-fullscreen, -s, /s", "cover every monitor, each with a game of its own; any key, button, wheel "
-                              "turn, pointer movement of more than " + std::to_string(PointerTolerance) +
-                              " pixels or another window taking the keyboard ends them all"},
-      {"-root", "draw into $XSCREENSAVER_WINDOW, or else the root window"},
-      {"-window-id ID", "draw into the X11 window ID (decimal or 0x hex)"},
-      {"/p ID", "the same as a small preview: small cells, no sound"},
-      {"--save-settings [opts]", "write the settings given to the settings file and end"},
-      {"--show-settings [opts]", "print the settings in effect (or, with $XSCREENSAVER_WINDOW set, those that "
-                                 "play there) and the file's path and end"},
-      {"-h, --help", "print the modes and options and end"},
-      {"--version", "print the version and end"},
-  };
-}
+std::vector<TUsageEntry> ModeEntries() { return Entries(TUsagePlace::upMode); }
 
 std::vector<TUsageEntry> SettingEntries() {
   std::vector<TUsageEntry> entries = detonix::SettingEntries({});
-  entries.push_back({"-seed N", "the maze generator's seed, for a repeatable first maze"});
-  entries.push_back({"-scale F", "cells of " + std::to_string(NativeCellSize) + " pixels times F (" +
-                                     NumberText(MinScale) + " to " + NumberText(MaxScale) +
-                                     "; default the display's scale)"});
+  for (TUsageEntry& e : Entries(TUsagePlace::upOption)) entries.push_back(std::move(e));
   return entries;
 }
 
@@ -235,9 +262,10 @@ std::string SettingsNote() {
 
 std::string OptionsNote() {
   std::vector<std::string> ignored;
-  for (const TRunOption& o : RunOptions)
-    if (o.Switch == TRunSwitch::rsIgnore || o.Switch == TRunSwitch::rsIgnoreValue)
-      ignored.push_back(std::string(o.Option) + (o.Switch == TRunSwitch::rsIgnore ? "" : " X"));
+  for (const TRunOption& o : RunOptions())
+    if (o.Place == TUsagePlace::upIgnored)
+      for (const std::string_view s : o.Spellings)
+        ignored.push_back(std::string(s) + (o.Arg.empty() ? "" : " " + std::string(o.Arg)));
   return "Options may be written with one dash or two. xscreensaver's " + Listed(ignored, "and") +
          " are accepted and ignored.";
 }

@@ -9,9 +9,9 @@
 
 namespace detonix {
 
-// A settings file has nine short lines; one larger than this is no settings file and reads as
-// missing (with a warning), so a huge or sparse file costs nothing to load. A save that would
-// make it larger is refused, so that it never turns the file into one that reads as missing.
+// A settings file has a short line for each setting; one larger than this is no settings file and
+// reads as missing (with a warning), so a huge or sparse file costs nothing to load. A save that
+// would make it larger is refused, so that it never turns the file into one that reads as missing.
 // The store's warnings are said once a process: the running program reads the file for every
 // monitor and every game.
 inline constexpr size_t MaxSettingsFileBytes = 64 * 1024;

@@ -25,17 +25,33 @@ constexpr int32_t DefaultPlayerSpeed = PlayerSpeeds[DefaultSpeedIndex];
 constexpr std::array<std::string_view, 4> CharacterNames = {"Quorin", "Tavvy", "Murvex", "Olandrix"};
 constexpr int32_t ImagesPerCharacter = 6;
 
-// The nine persistent settings. A default-made one holds the defaults of SettingRows.
-struct TSettings {
+struct TMazeSettings;
+// A maze setting's default, from its row (defined below SettingRows).
+constexpr double MazeDefault(double TMazeSettings::* field);
+constexpr int32_t MazeDefault(int32_t TMazeSettings::* field);
+constexpr bool MazeDefault(bool TMazeSettings::* field);
+
+// The settings the maze generator reads: the rows marked Maze. TSettings holds them too, so a maze
+// setting is a field here and a row.
+struct TMazeSettings {
+  // Fraction of all cells that stay fixed blocks.
+  double PerBlocksLeft = MazeDefault(&TMazeSettings::PerBlocksLeft);
+  // Fraction of the opened cells aimed at for destructible blocks.
+  double PerOfEBlocks = MazeDefault(&TMazeSettings::PerOfEBlocks);
+  // Percent chance that a destructible block hides a power-up.
+  int32_t PerOfPUps = MazeDefault(&TMazeSettings::PerOfPUps);
+  friend bool operator==(const TMazeSettings&, const TMazeSettings&) = default;
+};
+
+// The persistent settings, one field for each of SettingRows. A default-made one holds the
+// defaults of SettingRows.
+struct TSettings : TMazeSettings {
   TSettings();
 
-  double PerBlocksLeft = 0;   // fraction of all cells that stay fixed blocks
-  double PerOfEBlocks = 0;    // fraction of the opened cells aimed at for destructible blocks
-  int32_t PerOfPUps = 0;      // percent chance that a destructible block hides a power-up
-  int32_t P1ImageIndex = 0;   // first picture of player 1's character
+  int32_t P1ImageIndex = 0;  // first picture of player 1's character
   int32_t P2ImageIndex = 0;
-  int32_t PlayerSpeed = 0;    // ms between two decisions of a player
-  bool ForceMaze = false;     // start a new maze every ForceInterval minutes
+  int32_t PlayerSpeed = 0;   // ms between two decisions of a player
+  bool ForceMaze = false;    // start a new maze every ForceInterval minutes
   int32_t ForceInterval = 0;
   bool Sounds = false;
   friend bool operator==(const TSettings&, const TSettings&) = default;
@@ -54,15 +70,34 @@ struct TRange {
   constexpr bool Contains(double v) const { return v >= Low && v <= High; }
 };
 
+// The control xscreensaver's settings window has for a setting; detonix.xml is made from them.
+enum class TXsControlKind : uint8_t {
+  xcNone,      // none: under xscreensaver the setting comes from the store
+  xcMenu,      // one item for each named value (the characters, the speeds), the default first
+  xcCheckBox,  // a Boolean, passing its option or its off option
+  xcSpinBox,   // a number, offered as the settings windows offer it
+};
+
+// A setting's control in xscreensaver's settings window. Its id there is the option without dashes.
+struct TXsControl {
+  TXsControlKind Kind = TXsControlKind::xcNone;
+  std::string_view Label{};    // a menu's items read "Label: name"
+  std::string_view ItemIds{};  // a menu's items' ids: this, then the name in lower case without blanks
+  uint8_t Column = 0;          // the window's left (0) or right (1) column
+  int8_t Order = 0;            // lower first in its column, else as the rows go
+};
+
 // One setting: how it is stored, its default, and its option for one run.
 struct TSettingRow {
   std::string_view Name{};  // the registry value and the file's key: stored settings depend on it
   TSettingField Field{};
   double Default = 0;
   TValueNames Names = TValueNames::vnNone;
-  // Read by the maze generator: `detonix-headless maze` takes it too, and under xscreensaver, whose
-  // settings window does not show it, it comes from the store.
+  // Read by the maze generator (a field of TMazeSettings): `detonix-headless maze` takes it too.
   bool Maze = false;
+  // Its control in xscreensaver's settings window; a run under xscreensaver takes a setting without
+  // one from the store.
+  TXsControl Xscreensaver{};
   // The option, written with one dash (the headless tool doubles it), and its argument as the
   // usage text shows it; the alias is an older spelling still taken.
   std::string_view Option{};
@@ -94,24 +129,33 @@ inline constexpr std::array SettingRows = {
                 .Option = "-powerups", .Arg = "PERCENT", .Range = {0, 100}, .Unit = "percent",
                 .Help = "chance that a destructible block hides a power-up"},
     TSettingRow{.Name = "P1ImageIndex", .Field = &TSettings::P1ImageIndex, .Default = 0,
-                .Names = TValueNames::vnCharacters, .Option = "-player1", .Arg = "NAME",
-                .Help = "the players' characters"},
+                .Names = TValueNames::vnCharacters,
+                .Xscreensaver = {.Kind = TXsControlKind::xcMenu, .Label = "Player 1", .ItemIds = "p1"},
+                .Option = "-player1", .Arg = "NAME", .Help = "the players' characters"},
     TSettingRow{.Name = "P2ImageIndex", .Field = &TSettings::P2ImageIndex, .Default = ImagesPerCharacter,
-                .Names = TValueNames::vnCharacters, .Option = "-player2", .Arg = "NAME"},
+                .Names = TValueNames::vnCharacters,
+                .Xscreensaver = {.Kind = TXsControlKind::xcMenu, .Label = "Player 2", .ItemIds = "p2"},
+                .Option = "-player2", .Arg = "NAME"},
     TSettingRow{.Name = "PlayerSpeed", .Field = &TSettings::PlayerSpeed, .Default = DefaultPlayerSpeed,
-                .Names = TValueNames::vnSpeeds, .Option = "-speed", .Arg = "MS",
-                .Range = {1, 60000}, .Unit = "milliseconds", .Help = "milliseconds between two steps of a player"},
+                .Names = TValueNames::vnSpeeds,
+                .Xscreensaver = {.Kind = TXsControlKind::xcMenu, .Label = "Player Speed", .Order = -1},
+                .Option = "-speed", .Arg = "MS", .Range = {1, 60000}, .Unit = "milliseconds",
+                .Help = "milliseconds between two steps of a player"},
     TSettingRow{.Name = "ForceMaze", .Field = &TSettings::ForceMaze, .Default = false,
+                .Xscreensaver = {.Kind = TXsControlKind::xcCheckBox,
+                                 .Label = "Force a new maze after a specified time interval", .Column = 1},
                 .Option = "-force-maze", .Arg = "[MINUTES]", .OffOption = "-no-force-maze",
                 .OptionalValue = &TSettings::ForceInterval,
                 .Help = "start a new maze every MINUTES minutes",
                 .OffHelp = "games end only when a player has lost its lives"},
     // Up to a day, as the headless tool allows; the settings windows offer up to an hour.
     TSettingRow{.Name = "ForceInterval", .Field = &TSettings::ForceInterval, .Default = 5,
+                .Xscreensaver = {.Kind = TXsControlKind::xcSpinBox, .Label = "Minutes", .Column = 1},
                 .Option = "-force-interval", .Arg = "MINUTES", .Range = {0, 1440}, .Unit = "minutes",
                 .Offered = TRange{0, 60}, .Help = "minutes until a forced new maze; 0 never forces"},
-    TSettingRow{.Name = "Sounds", .Field = &TSettings::Sounds, .Default = false, .Option = "-sound",
-                .Alias = "-sounds", .OffOption = "-no-sound", .Help = "explosion sound effects"},
+    TSettingRow{.Name = "Sounds", .Field = &TSettings::Sounds, .Default = false,
+                .Xscreensaver = {.Kind = TXsControlKind::xcCheckBox, .Label = "Sound effects", .Column = 1},
+                .Option = "-sound", .Alias = "-sounds", .OffOption = "-no-sound", .Help = "explosion sound effects"},
 };
 
 // The row of FIELD; a field without a row does not compile where this is evaluated at compile time.
@@ -124,13 +168,33 @@ constexpr const TSettingRow& SettingRowOf(TSettingField field) {
 // A setting's default in the field's own type, fixed at compile time: DefaultOf<&TSettings::PerOfPUps>.
 template <class T>
 struct TFieldOf;
-template <class T>
-struct TFieldOf<T TSettings::*> {
+template <class T, class C>
+struct TFieldOf<T C::*> {
   using Type = T;
 };
 template <auto Field>
 inline constexpr typename TFieldOf<decltype(Field)>::Type DefaultOf =
     static_cast<typename TFieldOf<decltype(Field)>::Type>(SettingRowOf(Field).Default);
+
+template <class T>
+constexpr T MazeRowDefault(T TSettings::* field) {
+  const TSettingRow& row = SettingRowOf(field);
+  if (!row.Maze) throw std::invalid_argument("a field of TMazeSettings without a maze row");
+  return static_cast<T>(row.Default);
+}
+constexpr double MazeDefault(double TMazeSettings::* field) { return MazeRowDefault<double>(field); }
+constexpr int32_t MazeDefault(int32_t TMazeSettings::* field) { return MazeRowDefault<int32_t>(field); }
+constexpr bool MazeDefault(bool TMazeSettings::* field) { return MazeRowDefault<bool>(field); }
+
+// Made at compile time: a field of TMazeSettings without a maze row, or a maze row whose field is
+// not one of TMazeSettings', does not compile.
+static_assert([] {
+  TMazeSettings maze;
+  for (const TSettingRow& row : SettingRows)
+    if (row.Maze)
+      std::visit([&]<class T>(T TSettings::* field) { maze.*static_cast<T TMazeSettings::*>(field) = T(); }, row.Field);
+  return true;
+}());
 
 inline TSettings::TSettings() {
   for (const TSettingRow& row : SettingRows)
@@ -154,19 +218,20 @@ TSettings LoadSettings(TSettingsStore& store, std::vector<TRefusedSetting>* refu
 // The same from a key already open, so the caller can tell an unreadable store from a missing one.
 TSettings LoadSettings(const TSettingsKey& key, std::vector<TRefusedSetting>* refused = nullptr);
 
-// Writes all nine values, creating the key. A key that cannot be created is passed over silently.
+// Writes every setting's value, creating the key. A key that cannot be created is passed over silently.
 void SaveSettings(TSettingsStore& store, const TSettings& settings);
 
 // Settings given for one run; each one given wins over the store.
 class TSettingsOverrides {
  public:
-  template <class T>
-  void Set(T TSettings::* field, T value) {
+  // FIELD is TSettings' own or one of TMazeSettings'.
+  template <class T, class C>
+  void Set(T C::* field, T value) {
     FValues.*field = value;
     FGiven[Index(field)] = true;
   }
-  template <class T>
-  std::optional<T> Get(T TSettings::* field) const {
+  template <class T, class C>
+  std::optional<T> Get(T C::* field) const {
     return FGiven[Index(field)] ? std::optional<T>(FValues.*field) : std::nullopt;
   }
   void ApplyTo(TSettings& settings) const;

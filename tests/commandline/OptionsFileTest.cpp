@@ -1,17 +1,20 @@
 // detonix.xml, xscreensaver's settings window for the program, against the settings table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "commandline/SettingsCommands.h"
 #include "commandline/ShellOptions.h"
 #include "settings/MemorySettingsStore.h"
+#include "support/UnusualSettings.h"
 
 namespace detonix::commandline {
 namespace {
@@ -139,7 +142,10 @@ TEST(OptionsFile, EveryControlAgreesWithTheSettingsTable) {
     for (const char* v : {"low", "high"})
       EXPECT_EQ(ShownWith({args.at(0), number.at(v)}, *row), number.at(v));
   }
-  EXPECT_EQ(controls, 6) << "speed, two players, forced maze and its minutes, sound";
+  const auto rows = std::count_if(SettingRows.begin(), SettingRows.end(), [](const TSettingRow& row) {
+    return row.Xscreensaver.Kind != TXsControlKind::xcNone;
+  });
+  EXPECT_EQ(controls, rows) << "a control for each row that has one";
 }
 
 TEST(OptionsFile, UnderXscreensaverItsWindowWinsOverTheSettingsFile) {
@@ -162,6 +168,20 @@ TEST(OptionsFile, UnderXscreensaverItsWindowWinsOverTheSettingsFile) {
   const TSettings byHand = SettingsForRun(store, ParseCommandLine(args, nullptr).Options);
   EXPECT_EQ(byHand.ForceInterval, 17);
   EXPECT_EQ(byHand.P1ImageIndex, 0);
+}
+
+// Under xscreensaver a setting its window has no control for comes from the settings file, and
+// one it has comes from the window, which here shows its defaults.
+TEST(OptionsFile, UnderXscreensaverTheFileGivesWhatTheWindowHasNoControlFor) {
+  TMemorySettingsStore store;
+  SaveSettings(store, Unusual());
+  const TParseResult hack = ParseCommandLine(WindowCommand(OptionsFile(), {}, {}), "0x400008");
+  ASSERT_TRUE(hack.Ok()) << hack.Error;
+  const TSettings s = SettingsForRun(store, hack.Options);
+  for (const TSettingRow& row : SettingRows) {
+    const TSettings& from = row.Xscreensaver.Kind == TXsControlKind::xcNone ? Unusual() : TSettings();
+    std::visit([&](auto field) { EXPECT_EQ(s.*field, from.*field) << row.Name; }, row.Field);
+  }
 }
 
 }  // namespace

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <string_view>
+
 #include "settings/MemorySettingsStore.h"
 
 namespace detonix::commandline {
@@ -24,7 +29,7 @@ TEST(SettingsPrecedence, CommandLineThenStoreThenDefaults) {
   EXPECT_EQ(s.P2ImageIndex, 6) << "what neither names keeps its default";
 }
 
-TEST(SettingsSave, WritesAllNineWithTheOptionsOnTopAndKeepsTheRest) {
+TEST(SettingsSave, WritesEveryValueWithTheOptionsOnTopAndKeepsTheRest) {
   TMemorySettingsStore store;
   store.KeyExists = true;
   store.SetInteger("ForceInterval", 17);
@@ -32,9 +37,8 @@ TEST(SettingsSave, WritesAllNineWithTheOptionsOnTopAndKeepsTheRest) {
   overrides.Set(&TSettings::P1ImageIndex, 18);
   overrides.Set(&TSettings::Sounds, true);
   ASSERT_TRUE(SaveOverrides(store, overrides));
-  for (const char* name : {"PerBlocksLeft", "PerOfEBlocks", "PerOfPUps", "P1ImageIndex", "P2ImageIndex",
-                           "PlayerSpeed", "ForceMaze", "ForceInterval", "Sounds"})
-    EXPECT_TRUE(store.Values.count(name)) << name << " was not written";
+  for (const TSettingRow& row : SettingRows)
+    EXPECT_TRUE(store.Values.count(std::string(row.Name))) << row.Name << " was not written";
   const TSettings s = LoadSettings(store);
   EXPECT_EQ(s.P1ImageIndex, 18);
   EXPECT_TRUE(s.Sounds);
@@ -50,6 +54,19 @@ TEST(SettingsSave, AStoreThatCannotBeWrittenIsReported) {
   EXPECT_FALSE(SaveOverrides(store, {})) << "even when the values equal the defaults, nothing was written";
 }
 
+// The value FormatSettings gives OPTION, "" when it has no line; the values line up.
+std::string ShownValue(const std::string& text, std::string_view option) {
+  size_t width = 0;
+  for (const TSettingRow& row : SettingRows) width = std::max(width, row.Option.size());
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.substr(0, line.find(' ')) != option) continue;
+    EXPECT_EQ(line.find_first_not_of(' ', option.size()), width + 2) << line;
+    return line.substr(width + 2);
+  }
+  return "";
+}
+
 TEST(SettingsShow, OneLinePerValueAsTheOptionTakesIt) {
   TSettings s;
   s.P1ImageIndex = 12;
@@ -57,21 +74,25 @@ TEST(SettingsShow, OneLinePerValueAsTheOptionTakesIt) {
   s.PlayerSpeed = 175;
   s.ForceMaze = true;
   s.PerOfEBlocks = 0.1 + 0.2;
-  EXPECT_EQ(FormatSettings(s),
-            "-fixed-blocks         0.4\n"
-            "-destructible-blocks  0.30000000000000004\n"
-            "-powerups             30\n"
-            "-player1              Murvex\n"
-            "-player2              7\n"
-            "-speed                175\n"
-            "-force-maze           on\n"
-            "-force-interval       5\n"
-            "-sound                off\n");
+  std::string text = FormatSettings(s);
+  std::istringstream lines(text);
+  for (const TSettingRow& row : SettingRows) {
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line.substr(0, line.find(' ')), row.Option) << "in the rows' order";
+    EXPECT_NE(ShownValue(text, row.Option), "") << row.Option;
+  }
+  EXPECT_EQ(ShownValue(text, "-destructible-blocks"), "0.30000000000000004");
+  EXPECT_EQ(ShownValue(text, "-player1"), "Murvex");
+  EXPECT_EQ(ShownValue(text, "-player2"), "7");
+  EXPECT_EQ(ShownValue(text, "-speed"), "175");
+  EXPECT_EQ(ShownValue(text, "-force-maze"), "on");
+  EXPECT_EQ(ShownValue(text, "-sound"), "off");
   s.PlayerSpeed = 300;
   s.P2ImageIndex = 24;  // past the last character
-  const std::string text = FormatSettings(s);
-  EXPECT_NE(text.find("-speed                300 (Very Slow)\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("-player2              24\n"), std::string::npos) << text;
+  text = FormatSettings(s);
+  EXPECT_EQ(ShownValue(text, "-speed"), "300 (Very Slow)");
+  EXPECT_EQ(ShownValue(text, "-player2"), "24");
 }
 
 }  // namespace

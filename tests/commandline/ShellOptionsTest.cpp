@@ -116,7 +116,7 @@ TEST(ShellModes, UnknownThingsAreUsageErrors) {
   ErrorOf({"-window-id"});
 }
 
-TEST(ShellOverrides, EveryOneOfTheNineSettings) {
+TEST(ShellOverrides, EveryOneOfTheSettings) {
   const TShellOptions o =
       Parsed({"-speed", "175", "-player1", "murvex", "--player2", "OLANDRIX", "-sound", "-force-maze", "12",
               "-fixed-blocks", "0.35", "-destructible-blocks", "0.2", "-powerups", "55"});

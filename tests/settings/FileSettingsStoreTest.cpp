@@ -15,10 +15,10 @@
 #include <fstream>
 #include <limits>
 #include <sstream>
-#include <type_traits>
 #include <variant>
 
 #include "settings/Settings.h"
+#include "support/UnusualSettings.h"
 
 namespace detonix {
 namespace {
@@ -59,20 +59,6 @@ class FileSettingsStoreTest : public testing::Test {
   fs::path File;
 };
 
-TSettings Unusual() {
-  TSettings s;
-  s.PerBlocksLeft = 0.1 + 0.2;
-  s.PerOfEBlocks = 1.0 / 3.0;
-  s.PerOfPUps = 0;
-  s.P1ImageIndex = 12;
-  s.P2ImageIndex = 0;
-  s.PlayerSpeed = 300;
-  s.ForceMaze = true;
-  s.ForceInterval = 60;
-  s.Sounds = true;
-  return s;
-}
-
 TEST_F(FileSettingsStoreTest, MissingFileGivesTheDefaults) {
   TFileSettingsStore store(File);
   EXPECT_EQ(store.OpenForReading(), nullptr);
@@ -85,7 +71,7 @@ TEST_F(FileSettingsStoreTest, SaveCreatesTheFolderAndReadsBack) {
   SaveSettings(store, Unusual());
   ASSERT_TRUE(fs::is_regular_file(File));
   const std::string text = ReadText(File);
-  EXPECT_EQ(CountLines(text, "PlayerSpeed=300"), 1) << text;
+  EXPECT_EQ(CountLines(text, "PlayerSpeed=" + std::to_string(Unusual().PlayerSpeed)), 1) << text;
   EXPECT_EQ(CountLines(text, "ForceMaze=1"), 1) << text;
   EXPECT_EQ(LoadSettings(store), Unusual());
   // Only the file itself is left: no temporary beside it.
@@ -139,12 +125,8 @@ TEST_F(FileSettingsStoreTest, EverySettingRowIsItsOwnLineAndReadsBack) {
   const std::string defaults = ReadText(File);
   ASSERT_EQ(CountLines(defaults, ""), static_cast<int>(SettingRows.size())) << defaults;
   for (const TSettingRow& row : SettingRows) {
-    TSettings changed;
-    std::visit([&]<class T>(T TSettings::* field) {
-      if constexpr (std::is_same_v<T, bool>) changed.*field = !(changed.*field);
-      else if constexpr (std::is_same_v<T, double>) changed.*field += 0.05;  // still within the range
-      else changed.*field += row.Names == TValueNames::vnCharacters ? ImagesPerCharacter : 7;  // still a character
-    }, row.Field);
+    TSettings changed;  // one value other than its default, as the row takes it
+    std::visit([&](auto field) { changed.*field = Unusual().*field; }, row.Field);
     fs::remove(File);
     SaveSettings(store, changed);
     EXPECT_EQ(LoadSettings(store), changed) << row.Name;
@@ -203,7 +185,7 @@ TEST_F(FileSettingsStoreTest, ByteOrderMarkIsPassedOver) {
   EXPECT_EQ(LoadSettings(store).PlayerSpeed, 200);
   SaveSettings(store, Unusual());
   const std::string text = ReadText(File);
-  EXPECT_EQ(text.rfind("\xEF\xBB\xBFPlayerSpeed=300\n", 0), 0u) << text;
+  EXPECT_EQ(text.rfind("\xEF\xBB\xBFPlayerSpeed=" + std::to_string(Unusual().PlayerSpeed) + "\n", 0), 0u) << text;
   EXPECT_EQ(LoadSettings(store), Unusual());
 }
 

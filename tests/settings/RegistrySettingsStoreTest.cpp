@@ -8,9 +8,11 @@
 #include <cctype>
 #include <cstdint>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "settings/Settings.h"
+#include "support/UnusualSettings.h"
 
 namespace detonix {
 namespace {
@@ -51,36 +53,25 @@ class RegistrySettingsStoreTest : public testing::Test {
   std::string Path;
 };
 
-TSettings Unusual() {
-  TSettings s;
-  s.PerBlocksLeft = 0.1 + 0.2;
-  s.PerOfEBlocks = 1.0 / 3.0;
-  s.PerOfPUps = 4;
-  s.P1ImageIndex = 18;
-  s.P2ImageIndex = 12;
-  s.PlayerSpeed = 120;
-  s.ForceMaze = true;
-  s.ForceInterval = 0;
-  s.Sounds = true;
-  return s;
-}
-
 TEST_F(RegistrySettingsStoreTest, MissingKeyGivesDefaultsAndStaysMissing) {
   TRegistrySettingsStore store(Path);
   EXPECT_EQ(LoadSettings(store), TSettings{});
   EXPECT_FALSE(KeyExists());
 }
 
-TEST_F(RegistrySettingsStoreTest, AllNineValuesReadBackWithTheirTypes) {
+TEST_F(RegistrySettingsStoreTest, EveryValueReadsBackWithItsType) {
   TRegistrySettingsStore store(Path);
   SaveSettings(store, Unusual());
   const TSettings back = LoadSettings(store);
   EXPECT_EQ(back, Unusual());
-  EXPECT_EQ(std::bit_cast<uint64_t>(back.PerBlocksLeft), std::bit_cast<uint64_t>(0.1 + 0.2));
-  EXPECT_EQ(TypeAndSize("PerBlocksLeft"), (std::pair<DWORD, DWORD>{REG_BINARY, 8}));
-  EXPECT_EQ(TypeAndSize("PerOfEBlocks"), (std::pair<DWORD, DWORD>{REG_BINARY, 8}));
-  for (const char* name : {"PerOfPUps", "P1ImageIndex", "P2ImageIndex", "PlayerSpeed", "ForceMaze", "ForceInterval", "Sounds"})
-    EXPECT_EQ(TypeAndSize(name), (std::pair<DWORD, DWORD>{REG_DWORD, 4})) << name;
+  EXPECT_EQ(std::bit_cast<uint64_t>(back.PerBlocksLeft), std::bit_cast<uint64_t>(Unusual().PerBlocksLeft));
+  // Doubles as 8 bytes, the rest as DWORDs.
+  for (const TSettingRow& row : SettingRows) {
+    const bool isDouble = std::holds_alternative<double TSettings::*>(row.Field);
+    EXPECT_EQ(TypeAndSize(std::string(row.Name).c_str()),
+              (std::pair<DWORD, DWORD>{isDouble ? REG_BINARY : REG_DWORD, isDouble ? 8 : 4}))
+        << row.Name;
+  }
   // The key name is compared without regard to case.
   std::string upper = Path;
   for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -102,7 +93,7 @@ TEST_F(RegistrySettingsStoreTest, WrongTypeOrSizeCountsAsMissing) {
   EXPECT_EQ(s.PerOfPUps, 30);
   EXPECT_EQ(s.PlayerSpeed, 150);
   EXPECT_EQ(s.ForceInterval, 5);
-  EXPECT_EQ(s.P1ImageIndex, 18);
+  EXPECT_EQ(s.P1ImageIndex, Unusual().P1ImageIndex);
   EXPECT_TRUE(s.ForceMaze);
   EXPECT_TRUE(s.Sounds);
   // Saving puts every value back with its own type.

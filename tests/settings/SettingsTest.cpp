@@ -7,23 +7,10 @@
 #include <limits>
 
 #include "settings/MemorySettingsStore.h"
+#include "support/UnusualSettings.h"
 
 namespace detonix {
 namespace {
-
-TSettings Unusual() {
-  TSettings s;
-  s.PerBlocksLeft = 0.1 + 0.2;  // not the double nearest 0.3
-  s.PerOfEBlocks = 1.0 / 3.0;
-  s.PerOfPUps = 7;
-  s.P1ImageIndex = 18;
-  s.P2ImageIndex = 12;
-  s.PlayerSpeed = 175;
-  s.ForceMaze = true;
-  s.ForceInterval = 0;
-  s.Sounds = true;
-  return s;
-}
 
 void ExpectSameBits(double a, double b) { EXPECT_EQ(std::bit_cast<uint64_t>(a), std::bit_cast<uint64_t>(b)) << a << " vs " << b; }
 
@@ -108,11 +95,12 @@ TEST(LoadSettings, WrongTypeOrSizeCountsAsMissing) {
   EXPECT_EQ(s.PerOfPUps, 30);
   EXPECT_EQ(s.PlayerSpeed, 150);
   // The values around them are still read.
-  EXPECT_EQ(s.P1ImageIndex, 18);
-  EXPECT_EQ(s.P2ImageIndex, 12);
-  EXPECT_TRUE(s.ForceMaze);
-  EXPECT_EQ(s.ForceInterval, 0);
-  EXPECT_TRUE(s.Sounds);
+  TSettings expected = Unusual();
+  expected.PerBlocksLeft = 0.4;
+  expected.PerOfEBlocks = 0.15;
+  expected.PerOfPUps = 30;
+  expected.PlayerSpeed = 150;
+  EXPECT_EQ(s, expected);
 }
 
 TEST(LoadSettings, NonFiniteFractionsCountAsMissing) {
@@ -136,18 +124,18 @@ TEST(LoadSettings, NamesIgnoreCase) {
   EXPECT_EQ(s.PerBlocksLeft, 0.5);
 }
 
-TEST(SaveSettings, AllNineValuesReadBack) {
+TEST(SaveSettings, EveryValueReadsBack) {
   TMemorySettingsStore store;
   const TSettings written = Unusual();
   SaveSettings(store, written);
   EXPECT_TRUE(store.KeyExists);
-  EXPECT_EQ(store.Values.size(), 9u);
+  EXPECT_EQ(store.Values.size(), SettingRows.size());
   const TSettings read = LoadSettings(store);
   EXPECT_EQ(read, written);
-  ExpectSameBits(read.PerBlocksLeft, written.PerBlocksLeft);
-  ExpectSameBits(read.PerOfEBlocks, written.PerOfEBlocks);
+  for (const TSettingRow& row : SettingRows)
+    if (const auto* field = std::get_if<double TSettings::*>(&row.Field)) ExpectSameBits(read.**field, written.**field);
   // Doubles as 8 little-endian bytes, Booleans as 1 and 0.
-  EXPECT_EQ(std::get<std::vector<uint8_t>>(store.Values.at("PerOfEBlocks")), DoubleToBytes(1.0 / 3.0));
+  EXPECT_EQ(std::get<std::vector<uint8_t>>(store.Values.at("PerOfEBlocks")), DoubleToBytes(written.PerOfEBlocks));
   EXPECT_EQ(DoubleToBytes(1.0), (std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0xF0, 0x3F}));
   EXPECT_EQ(std::get<int32_t>(store.Values.at("ForceMaze")), 1);
   TSettings off = written;
@@ -159,10 +147,8 @@ TEST(SaveSettings, AllNineValuesReadBack) {
 TEST(SaveSettings, ConfirmingUnchangedSettingsCreatesEveryValue) {
   TMemorySettingsStore store;
   SaveSettings(store, LoadSettings(store));
-  EXPECT_EQ(store.Values.size(), 9u);
-  for (const char* name : {"PerBlocksLeft", "PerOfEBlocks", "PerOfPUps", "P1ImageIndex", "P2ImageIndex", "PlayerSpeed",
-                           "ForceMaze", "ForceInterval", "Sounds"})
-    EXPECT_TRUE(store.Values.contains(name)) << name;
+  EXPECT_EQ(store.Values.size(), SettingRows.size());
+  for (const TSettingRow& row : SettingRows) EXPECT_TRUE(store.Values.contains(std::string(row.Name))) << row.Name;
   EXPECT_EQ(LoadSettings(store), TSettings{});
 }
 
@@ -174,8 +160,8 @@ TEST(SaveSettings, ReplacesValuesOfAnotherType) {
   store.SetInteger("Other", 42);
   SaveSettings(store, Unusual());
   const TSettings s = LoadSettings(store);
-  ExpectSameBits(s.PerBlocksLeft, 0.1 + 0.2);
-  EXPECT_EQ(s.PlayerSpeed, 175);
+  ExpectSameBits(s.PerBlocksLeft, Unusual().PerBlocksLeft);
+  EXPECT_EQ(s.PlayerSpeed, Unusual().PlayerSpeed);
   EXPECT_EQ(std::get<int32_t>(store.Values.at("Other")), 42) << "other values are left alone";
 }
 
