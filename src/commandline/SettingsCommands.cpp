@@ -90,7 +90,7 @@ int RunShowSettings(const std::filesystem::path& path, const TShellOptions& opti
     status = 1;
   }
   if (options.UnderXscreensaver)
-    std::printf("What plays in $XSCREENSAVER_WINDOW (the settings file gives only the maze densities):\n");
+    std::printf("What plays in $XSCREENSAVER_WINDOW (the settings file gives only %s):\n", FileOnlySettings().c_str());
   else if (!options.Overrides.Empty())
     std::printf("With the settings given on the command line on top:\n");
   std::fputs(FormatSettings(SettingsForRun(stored, options)).c_str(), stdout);
@@ -115,6 +115,17 @@ int RunSaveSettings(const std::filesystem::path& path, const TSettingsOverrides&
   std::printf("Saved to %s:\n", path.c_str());
   std::fputs(FormatSettings(LoadSettings(store)).c_str(), stdout);
   return 0;
+}
+
+std::string FileOnlySettings() {
+  std::vector<std::string> options;
+  bool densities = true;
+  for (const TSettingRow& row : SettingRows) {
+    const bool fileOnly = row.Xscreensaver.Kind == TXsControlKind::xcNone;
+    densities = densities && fileOnly == row.Maze;
+    if (fileOnly) options.emplace_back(row.Option);
+  }
+  return densities ? "the maze densities" : Listed(options, "and");
 }
 
 }  // namespace detonix::commandline

@@ -32,4 +32,8 @@ bool SaveOverrides(TSettingsStore& store, const TSettingsOverrides& overrides);
 int RunShowSettings(const std::filesystem::path& path, const TShellOptions& options);
 int RunSaveSettings(const std::filesystem::path& path, const TSettingsOverrides& overrides);
 
+// What only the settings file gives under xscreensaver, whose window has no control for it:
+// "the maze densities" while those are exactly the rows without a control, else their options.
+std::string FileOnlySettings();
+
 }  // namespace detonix::commandline

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "board/GameConstants.h"
+#include "commandline/SettingsCommands.h"
 #include "platform/TextNumbers.h"
 
 namespace detonix::commandline {
@@ -256,8 +257,8 @@ std::string ModesNote() {
 
 std::string SettingsNote() {
   return "Settings for this run: the settings file and then the defaults fill in the rest. In "
-         "$XSCREENSAVER_WINDOW the file fills in only what xscreensaver's settings window does not show, "
-         "the maze densities.";
+         "$XSCREENSAVER_WINDOW the file fills in only what xscreensaver's settings window does not show, " +
+         FileOnlySettings() + ".";
 }
 
 std::string OptionsNote() {

@@ -6,12 +6,18 @@
 #include <variant>
 #include <vector>
 
+#include "commandline/SettingsCommands.h"
 #include "settings/SettingOptions.h"
 #include "settings/Settings.h"
 
 namespace detonix::commandline {
 
 namespace {
+
+std::string Capitalised(std::string text) {
+  if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
+  return text;
+}
 
 // An element longer than this puts its values on a line of their own.
 constexpr size_t LineWidth = 96;
@@ -158,7 +164,7 @@ up along rows and columns, flee from the blasts, and pick up power-ups
 hidden under the blocks they destroy. When one of them has lost its
 three lives, a new maze is generated and the next game starts.
 
-What this window shows is what plays. The maze densities, which it has
+What this window shows is what plays. )" + Capitalised(FileOnlySettings()) + R"(, which it has
 no control for, come from ~/.config/detonix/detonix.conf
 (see "detonix --help").
   </_description>

@@ -1,5 +1,6 @@
 #include "tools/ManPage.h"
 
+#include "commandline/SettingsCommands.h"
 #include "commandline/ShellOptions.h"
 
 namespace detonix::commandline {
@@ -55,7 +56,7 @@ work there, while the modes that draw into another program's window always use X
 .B XSCREENSAVER_WINDOW
 The X11 window a saver host (xscreensaver, mate\-screensaver, xsecurelock) gives its hack:
 .B \-root
-or no mode at all draws into it, and there the settings file gives only the maze densities.
+or no mode at all draws into it, and there the settings file gives only )" + Roff(FileOnlySettings()) + R"(.
 .TP
 .B XDG_CONFIG_HOME
 Where the settings folder is.

@@ -13,7 +13,7 @@
 
 namespace detonix::win32 {
 
-// The settings dialog: "Settings" and "About" pages, OK writes all nine values, Cancel and the
+// The settings dialog: "Settings" and "About" pages, OK writes every value, Cancel and the
 // close box write nothing. Laid out in pixels at 100 %, in proportion on a scaled display.
 class TConfigurationForm {
  public:

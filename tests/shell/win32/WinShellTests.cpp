@@ -341,8 +341,8 @@ TEST(Resources, IconAndVersionBlockNameTheProgram) {
 }
 
 TEST(Dialog, SpeedsMapToRadioPositionsOthersToNormal) {
-  const int32_t speeds[] = {100, 120, 150, 200, 300};
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(TConfigurationForm::SpeedToIndex(speeds[i]), i) << speeds[i];
+  for (int i = 0; i < static_cast<int>(PlayerSpeeds.size()); ++i)
+    EXPECT_EQ(TConfigurationForm::SpeedToIndex(PlayerSpeeds[i]), i) << PlayerSpeeds[i];
   for (int32_t odd : {0, -5, 175, 301}) EXPECT_EQ(TConfigurationForm::SpeedToIndex(odd), 2) << odd;
 }
 

@@ -303,7 +303,7 @@ expect_value PerBlocksLeft REG_BINARY 9A9999999999D93F && expect_value PerOfEBlo
   expect_value PerOfPUps REG_DWORD 0x1e && expect_value P1ImageIndex REG_DWORD 0x0 &&
   expect_value P2ImageIndex REG_DWORD 0x12 && expect_value PlayerSpeed REG_DWORD 0x12c &&
   expect_value ForceMaze REG_DWORD 0x1 && expect_value ForceInterval REG_DWORD 0xc && expect_value Sounds REG_DWORD 0x1
-record $? "OK writes all nine values (see logs/registry-after-ok.txt)"
+record $? "OK writes every value (see logs/registry-after-ok.txt)"
 
 start_scr /c
 state=$(testhost dialog-state 10000)
