@@ -75,7 +75,7 @@ class TSheet {
       objects.Draw(c, 0, 0, cell.Under, dsNormal, itImage);
       if (cell.Player >= 0) players.Draw(c, 0, 0, cell.Player, cell.Pale ? dsFocus : dsNormal, itImage);
       if (cell.Over >= 0) objects.Draw(c, 0, 0, cell.Over, dsNormal, itImage);
-      if (cell.Count > 0 && size == 30) {
+      if (cell.Count > 0 && size == NativeCellSize) {
         const std::string text = std::to_string(cell.Count);
         c.TextOut((size - c.TextWidth(text)) / 2, 11, text);
       }

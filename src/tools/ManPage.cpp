@@ -1,5 +1,6 @@
 #include "tools/ManPage.h"
 
+#include "board/GameConstants.h"
 #include "commandline/SettingsCommands.h"
 #include "commandline/ShellOptions.h"
 
@@ -61,7 +62,7 @@ or no mode at all draws into it, and there the settings file gives only )" + Rof
 .B XDG_CONFIG_HOME
 Where the settings folder is.
 .PP
-The scale (cells of 30 pixels times it) is the desktop's: on X11 the
+The scale (cells of )" + std::to_string(NativeCellSize) + R"( pixels times it) is the desktop's: on X11 the
 .B Xft.dpi
 resource that GNOME, KDE and
 .BR xrdb (1)
