@@ -117,6 +117,7 @@ TSdlShell::~TSdlShell() {
 }
 
 void TSdlShell::ShowBox(const std::string& text) {
+  FPumped = true;
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Detonix", text.c_str(), FWindows.empty() ? nullptr : FWindows.front()->Window);
 }
 
@@ -163,6 +164,7 @@ bool TSdlShell::Open() {
   if (!OpenWindows()) return false;
   // Our own windows going away is news too (another client's XDestroyWindow).
   if (DriverIs("x11")) SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+  FX = XConnectionOf(FWindows.front()->Window);
 
   if (FOptions.Mode == TRunMode::rmSaver) {
     // Only X11 tells where the pointer is before it enters a window of ours; elsewhere (Wayland)
@@ -341,8 +343,11 @@ void TSdlShell::Wait(std::optional<int64_t> ms) {
   // Sleep until the next timer is due or an event arrives.
   const int timeout = ms ? static_cast<int>(std::min<int64_t>(*ms, INT_MAX)) : -1;
   if (timeout == 0) return;
-  if (const auto input = WaitForXInput(FWindows.front()->Window, FWatch->EndedFd(), timeout)) {
-    FLook = *input;
+  if (FX) {
+    // Only the pauses and the boxes let SDL queue events of its own (the end watch's wake the
+    // poll); otherwise its queue was read empty, and looking again would take its lock.
+    FLook = std::exchange(FPumped, false) ? SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) == SDL_TRUE : false;
+    if (!FLook) FLook = WaitForXInput(*FX, FWatch->EndedFd(), timeout);
     return;
   }
   SDL_Event event;

@@ -14,6 +14,7 @@
 #include "shell/sdl/RendererPicture.h"
 #include "shell/sdl/SdlSoundOutput.h"
 #include "shell/sdl/XSharedPicture.h"
+#include "shell/sdl/XWindow.h"
 
 namespace detonix::sdl {
 
@@ -71,7 +72,10 @@ class TSdlShell final : public THostShell {
 
   bool HandleEvents() override;
   void Wait(std::optional<int64_t> ms) override;
-  void ProcessMessages() override { SDL_PumpEvents(); }
+  void ProcessMessages() override {
+    SDL_PumpEvents();
+    FPumped = true;
+  }
   void ShowBox(const std::string& text) override;
   std::shared_ptr<TSoundOutput> MakeSound() override { return std::make_shared<TSdlSoundOutput>(); }
 
@@ -99,6 +103,8 @@ class TSdlShell final : public THostShell {
   // Each look at the queue reads the X connection: after a wait that ended without an event, none
   // is waiting, so the next turn goes straight to the timers.
   bool FLook = true;
+  bool FPumped = false;  // SDL may have queued events since its queue was last read
+  std::optional<TXConnection> FX;  // where the X11 windows' events come from
 };
 
 }  // namespace detonix::sdl

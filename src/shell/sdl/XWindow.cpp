@@ -110,13 +110,17 @@ bool IsWindowDestroyed(const SDL_Event& event, SDL_Window* window) {
   return X11WindowOf(window, display, xwindow) && x.xdestroywindow.window == xwindow;
 }
 
-std::optional<bool> WaitForXInput(SDL_Window* window, int wakeFd, int timeoutMs) {
+std::optional<TXConnection> XConnectionOf(SDL_Window* window) {
   Display* display = nullptr;
   Window xwindow = 0;
   if (!X11WindowOf(window, display, xwindow)) return std::nullopt;
+  return TXConnection{display, ConnectionNumber(display)};
+}
+
+bool WaitForXInput(const TXConnection& x, int wakeFd, int timeoutMs) {
   // Events read off the connection while waiting for a reply no longer wake poll.
-  if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || XEventsQueued(display, QueuedAlready) > 0) return true;
-  pollfd fds[2] = {{ConnectionNumber(display), POLLIN, 0}, {wakeFd, POLLIN, 0}};
+  if (XEventsQueued(x.Display, QueuedAlready) > 0) return true;
+  pollfd fds[2] = {{x.Fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
   return poll(fds, 2, timeoutMs) != 0;  // a signal (-1) may have queued a quit
 }
 

@@ -31,10 +31,17 @@ bool WatchForeignWindow(SDL_Window* window);
 // Whether EVENT reports the destruction of the X11 window of WINDOW.
 bool IsWindowDestroyed(const SDL_Event& event, SDL_Window* window);
 
-// Sleeps until the X connection of WINDOW has input, WAKEFD is readable or TIMEOUTMS (-1: no
-// limit) have passed; whether an event may be waiting. Nothing when WINDOW is no X11 window.
-// SDL's own wait reads the connection a dozen times a turn even when nothing came.
-std::optional<bool> WaitForXInput(SDL_Window* window, int wakeFd, int timeoutMs);
+// The X connection of an X11 window, to sleep on. SDL's own wait reads the connection a dozen
+// times a turn even when nothing came.
+struct TXConnection {
+  _XDisplay* Display = nullptr;
+  int Fd = -1;
+};
+// Nothing when WINDOW is no X11 window.
+std::optional<TXConnection> XConnectionOf(SDL_Window* window);
+// Sleeps until the connection has input, WAKEFD is readable or TIMEOUTMS (-1: no limit) have
+// passed; whether an event may be waiting.
+bool WaitForXInput(const TXConnection& x, int wakeFd, int timeoutMs);
 
 // For this shell's X11 files: WINDOW's display and X11 window, when it is an X11 window.
 bool X11WindowOf(SDL_Window* window, _XDisplay*& display, unsigned long& xwindow);
