@@ -70,6 +70,14 @@ record_trace() {
   [ -s "$2" ] || { echo "bench: detonix wrote no trace of its presents" >&2; exit 1; }
 }
 
+# ended NAME WHEN: a program measured side by side ended by itself, and the bench with it; the
+# replay says why.
+ended() {
+  echo "bench: $1 ended $2" >&2
+  [ "$1" != replay ] || cat "$work/replay.out" >&2
+  exit 1
+}
+
 # side_by_side SIZE TRACE: detonix, the maze and the replay of TRACE at once, each on a server of its
 # own. Sets $load_start and $load_end, and $measured: "detonix CPU XCPU WAKEUPS maze ... replay ...".
 # Leaves detonix's server running for the first frames ($DISPLAY).
@@ -89,13 +97,16 @@ side_by_side() {
   pids+=("${ps[@]}")
   sleep "$warmup"
   for i in 0 1 2; do
-    kill -0 "${ps[$i]}" 2>/dev/null || { echo "bench: ${names[$i]} ended during the warm-up: $(cat "$work/replay.out")" >&2; exit 1; }
+    kill -0 "${ps[$i]}" 2>/dev/null || ended "${names[$i]}" "during the warm-up"
   done
   load_start=$(load)
   a=$(counters "${ps[0]}" "${servers_here[0]}" "${ps[1]}" "${servers_here[1]}" "${ps[2]}" "${servers_here[2]}")
   sleep "$seconds"
   b=$(counters "${ps[0]}" "${servers_here[0]}" "${ps[1]}" "${servers_here[1]}" "${ps[2]}" "${servers_here[2]}")
   load_end=$(load)
+  for i in 0 1 2; do
+    kill -0 "${ps[$i]}" 2>/dev/null || ended "${names[$i]}" "before the measuring did"
+  done
   for i in 0 1 2; do kill "${ps[$i]}" 2>/dev/null || true; done
   for i in 0 1 2; do wait "${ps[$i]}" 2>/dev/null || true; done
   stop_server "${servers_here[1]}"
