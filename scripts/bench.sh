@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
-# `make bench`: detonix against xscreensaver's maze hack on a virtual X server, in one run.
+# `make bench`: detonix against two yardsticks on virtual X servers, in one run.
 #   scripts/bench.sh [BUILD-DIR]
-# For 1920x1080 and 3840x2160: processor time of each program (detonix with -seed DETONIX_BENCH_SEED,
-# default 1) and of the X server while it draws
-# into the root window (DETONIX_BENCH_SECONDS, default 120, after DETONIX_BENCH_WARMUP, default 10),
-# its wake-ups a second (context switches of all its threads), and the time from the start of
-# `detonix -window-id` until X has every pixel of the window (the best and the middle of
-# DETONIX_BENCH_STARTS starts, default 5). Then the headless player's speed (virtual time over
-# real time) and the Google Benchmark programs. The figures are only worth reading on a machine
-# otherwise at rest. Two minutes, because the maze hack costs what the maze it is drawing costs.
+# For 1920x1080 and 3840x2160: first a trace of detonix's presents (`detonix -root -seed
+# DETONIX_BENCH_SEED`, default 1, alone on an Xvfb of its own, DETONIX_PRESENT_TRACE); then, at the
+# same time and each on an Xvfb of its own, detonix as before, xscreensaver's maze hack (`maze
+# -root`) and detonix-present-replay, which sends the trace's rectangles at the trace's times and
+# does nothing else, the least the same animation needs. Each one's processor time and its X
+# server's while they draw into the root window (DETONIX_BENCH_SECONDS, default 120, after
+# DETONIX_BENCH_WARMUP, default 10), its wake-ups a second (context switches of all its threads),
+# detonix's share against each yardstick, and the load average at the start and the end; then the
+# time from the start of `detonix -window-id` until X has every pixel of the window (the best and
+# the middle of DETONIX_BENCH_STARTS starts, default 5). Then the headless player's speed (virtual
+# time over real time) and the Google Benchmark programs. The figures are only worth reading on a
+# machine otherwise at rest. Two minutes, because the maze hack costs what the maze it is drawing
+# costs.
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 seconds=${DETONIX_BENCH_SECONDS:-120}
@@ -21,27 +26,15 @@ for tool in Xvfb awk; do
 done
 [ -x "$maze" ] || { echo "bench: $maze is missing (package xscreensaver-data-extra)" >&2; exit 1; }
 [ -x "$build/detonix-first-frame" ] || { echo "bench: $build/detonix-first-frame is missing (package libxdamage-dev)" >&2; exit 1; }
+replay=$build/detonix-present-replay
+[ -x "$replay" ] || { echo "bench: $replay is missing (packages libx11-dev and libxext-dev)" >&2; exit 1; }
 
-work=$(mktemp -d)
-xvfb=
-stop_xvfb() {
-  [ -n "$xvfb" ] || return 0
-  kill "$xvfb" 2>/dev/null || true
-  wait "$xvfb" 2>/dev/null || true
-  xvfb=
-}
-trap 'stop_xvfb; rm -rf "$work"' EXIT
+# Xvfb, its cleanup and the programs' ($pids) come from the end-to-end scripts' harness.
+# shellcheck source=../tests/shell/harness.sh
+source "$(dirname "$0")/../tests/shell/harness.sh" bench
+e2e_work
 # No user settings and no sound device: the defaults, measured alike everywhere.
 export XDG_CONFIG_HOME=$work/config SDL_AUDIODRIVER=dummy
-
-start_xvfb() {
-  rm -f "$work/display"
-  Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
-  xvfb=$!
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  [ -s "$work/display" ] || { echo "bench: Xvfb did not start" >&2; exit 1; }
-  export DISPLAY=:$(cat "$work/display")
-}
 
 # Seconds of processor time a process has used (all its threads), to the nanosecond: a minute of
 # detonix is a dozen clock ticks, too coarse to compare.
@@ -51,22 +44,81 @@ switches() {
   cat /proc/"$1"/task/*/status 2>/dev/null |
     awk '/^(voluntary|nonvoluntary)_ctxt_switches/ { n += $2 } END { print n + 0 }'
 }
+# counters PROGRAM SERVER...: for each pair, the program's processor time, its server's and the
+# program's context switches so far, on one line.
+counters() {
+  while [ $# -gt 0 ]; do
+    printf '%s %s %s ' "$(cpu "$1")" "$(cpu "$2")" "$(switches "$1")"
+    shift 2
+  done
+  echo
+}
+load() { cut -d' ' -f1-3 /proc/loadavg; }
 
-# measure NAME COMMAND...: prints "NAME CPU XCPU WAKEUPS" for the measured stretch.
-measure() {
-  local name=$1 p c0 c1 x0 x1 s0 s1
-  shift
-  "$@" >/dev/null 2>&1 &
+# record_trace SIZE FILE: detonix's presents on a server of its own, for the warm-up and the measured
+# stretch and a few seconds more, so that the replay never runs out of them.
+record_trace() {
+  local p
+  start_xvfb "$1" || exit 1
+  DETONIX_PRESENT_TRACE=$2 "$build/detonix" -root -seed "$seed" >/dev/null 2>&1 &
   p=$!
-  sleep "$warmup"
-  kill -0 "$p" 2>/dev/null || { echo "bench: $name ended during the warm-up" >&2; exit 1; }
-  c0=$(cpu "$p"); x0=$(cpu "$xvfb"); s0=$(switches "$p")
-  sleep "$seconds"
-  c1=$(cpu "$p"); x1=$(cpu "$xvfb"); s1=$(switches "$p")
+  pids+=("$p")
+  sleep $((warmup + seconds + 5))
   kill "$p"
   wait "$p" 2>/dev/null || true
-  awk -v n="$name" -v c0="$c0" -v c1="$c1" -v x0="$x0" -v x1="$x1" -v s0="$s0" -v s1="$s1" -v s="$seconds" \
-    'BEGIN { printf "%s %.6f %.6f %.1f\n", n, c1 - c0, x1 - x0, (s1 - s0) / s }'
+  stop_server "$xvfb"
+  [ -s "$2" ] || { echo "bench: detonix wrote no trace of its presents" >&2; exit 1; }
+}
+
+# ended NAME WHEN: a program measured side by side ended by itself, and the bench with it; the
+# replay says why.
+ended() {
+  echo "bench: $1 ended $2" >&2
+  [ "$1" != replay ] || cat "$work/replay.out" >&2
+  exit 1
+}
+
+# side_by_side SIZE TRACE: detonix, the maze and the replay of TRACE at once, each on a server of its
+# own. Sets $load_start and $load_end, and $measured: "detonix CPU XCPU WAKEUPS maze ... replay ...".
+# Leaves detonix's server running for the first frames ($DISPLAY).
+side_by_side() {
+  local size=$1 trace=$2 names=(detonix maze replay) displays=() servers_here=() ps=() i a b
+  for i in 0 1 2; do
+    start_xvfb "$size" || exit 1
+    displays+=("$DISPLAY")
+    servers_here+=("$xvfb")
+  done
+  DISPLAY=${displays[0]} "$build/detonix" -root -seed "$seed" >/dev/null 2>&1 &
+  ps+=("$!")
+  DISPLAY=${displays[1]} "$maze" -root >/dev/null 2>&1 &
+  ps+=("$!")
+  DISPLAY=${displays[2]} "$replay" "$trace" -root >"$work/replay.out" 2>&1 &
+  ps+=("$!")
+  pids+=("${ps[@]}")
+  sleep "$warmup"
+  for i in 0 1 2; do
+    kill -0 "${ps[$i]}" 2>/dev/null || ended "${names[$i]}" "during the warm-up"
+  done
+  load_start=$(load)
+  a=$(counters "${ps[0]}" "${servers_here[0]}" "${ps[1]}" "${servers_here[1]}" "${ps[2]}" "${servers_here[2]}")
+  sleep "$seconds"
+  b=$(counters "${ps[0]}" "${servers_here[0]}" "${ps[1]}" "${servers_here[1]}" "${ps[2]}" "${servers_here[2]}")
+  load_end=$(load)
+  for i in 0 1 2; do
+    kill -0 "${ps[$i]}" 2>/dev/null || ended "${names[$i]}" "before the measuring did"
+  done
+  for i in 0 1 2; do kill "${ps[$i]}" 2>/dev/null || true; done
+  for i in 0 1 2; do wait "${ps[$i]}" 2>/dev/null || true; done
+  stop_server "${servers_here[1]}"
+  stop_server "${servers_here[2]}"
+  export DISPLAY=${displays[0]}
+  xvfb=${servers_here[0]}
+  measured=$(awk -v a="$a" -v b="$b" -v s="$seconds" 'BEGIN {
+    n = split(a, x, " "); split(b, y, " ")
+    split("detonix maze replay", name, " ")
+    for (i = 0; 3 * i < n; i++)
+      printf "%s %.6f %.6f %.1f ", name[i + 1], y[3 * i + 1] - x[3 * i + 1], y[3 * i + 2] - x[3 * i + 2], (y[3 * i + 3] - x[3 * i + 3]) / s
+  }')
 }
 
 # first_frames W H: the best and the middle of the start times in milliseconds.
@@ -77,25 +129,32 @@ first_frames() {
   done | sort -n | awk '{ v[NR] = $1 } END { printf "%s %s\n", v[1], v[int((NR + 1) / 2)] }'
 }
 
-# row SIZE PROGRAM OWN-CPU X-CPU WAKEUPS [RATIO]: one line of the table, in percent of one core.
+# row SIZE PROGRAM OWN-CPU X-CPU WAKEUPS [RATIO...]: one line of the table, in percent of one core.
 row() {
-  awk -v size="$1" -v name="$2" -v c="$3" -v x="$4" -v w="$5" -v r="${6:-}" -v s="$seconds" 'BEGIN {
-    printf "  %-10s %-8s %8.2f %8.2f %8.2f %11.1f %10s\n", size, name, 100 * c / s, 100 * x / s, 100 * (c + x) / s, w, r }'
+  awk -v size="$1" -v name="$2" -v c="$3" -v x="$4" -v w="$5" -v r="${6:-}" -v q="${7:-}" -v s="$seconds" 'BEGIN {
+    line = sprintf("  %-10s %-8s %8.2f %8.2f %8.2f %11.1f %10s %10s", size, name, 100 * c / s, 100 * x / s, 100 * (c + x) / s, w, r, q)
+    sub(/ +$/, "", line)
+    print line }'
 }
+# share A B C D: (A + B) / (C + D), two decimals.
+share() { awk -v a="$1" -v b="$2" -v c="$3" -v d="$4" 'BEGIN { printf "%.2f", (c + d > 0 ? (a + b) / (c + d) : 0) }'; }
 
-echo "detonix $(git -C "$(dirname "$0")/.." describe --always --dirty 2>/dev/null || echo '?'), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "processor time over ${seconds} s after ${warmup} s, drawing into the root window of Xvfb (depth 24), detonix -seed $seed:"
-printf '  %-10s %-8s %8s %8s %8s %11s %10s\n' size program "own %" "X %" "both %" "wake-ups/s" "vs maze"
+echo "detonix $(git -C "$(dirname "$0")/.." describe --always --dirty 2>/dev/null || echo '?'), $(nproc) cores, load $(load)"
+echo "processor time over ${seconds} s after ${warmup} s, the three at once, each drawing into the root window of an Xvfb (depth 24) of its own, detonix -seed $seed:"
+printf '  %-10s %-8s %8s %8s %8s %11s %10s %10s\n' size program "own %" "X %" "both %" "wake-ups/s" "vs maze" "vs replay"
 for size in 1920x1080 3840x2160; do
-  start_xvfb "$size"
+  trace=$work/presents-$size
+  record_trace "$size" "$trace"
   # One maze for every run: the games differ in how much happens, and so in their cost.
-  read -r _ dc dx dw < <(measure detonix "$build/detonix" -root -seed "$seed")
-  read -r _ mc mx mw < <(measure maze "$maze" -root)
+  side_by_side "$size" "$trace"
+  read -r _ dc dx dw _ mc mx mw _ rc rx rw <<<"$measured"
   read -r best middle < <(first_frames "${size%x*}" "${size#*x}")
-  stop_xvfb
-  row "$size" detonix "$dc" "$dx" "$dw" \
-    "$(awk -v d="$dc" -v e="$dx" -v m="$mc" -v n="$mx" 'BEGIN { printf "%.2f", (m + n > 0 ? (d + e) / (m + n) : 0) }')"
+  stop_server "$xvfb"
+  row "$size" detonix "$dc" "$dx" "$dw" "$(share "$dc" "$dx" "$mc" "$mx")" "$(share "$dc" "$dx" "$rc" "$rx")"
   row "$size" maze "$mc" "$mx" "$mw"
+  row "$size" replay "$rc" "$rx" "$rw"
+  printf '  %-10s replay: %s (%s lines in the trace)\n' "$size" "$(head -1 "$work/replay.out")" "$(wc -l <"$trace")"
+  printf '  %-10s load average at the start %s, at the end %s\n' "$size" "$load_start" "$load_end"
   printf '  %-10s first full frame through X: best %s ms, middle %s ms of %s starts\n' "$size" "$best" "$middle" "$starts"
 done
 
@@ -111,3 +170,4 @@ done
 # DETONIX_BENCH_FILTER picks some of them, as --benchmark_filter does.
 echo "Google Benchmark ($build/detonix-bench):"
 "$build/detonix-bench" ${DETONIX_BENCH_FILTER:+--benchmark_filter="$DETONIX_BENCH_FILTER"}
+echo "load at the end $(load)"

@@ -11,6 +11,7 @@
 #include "media/Pictures.h"
 #include "settings/SettingsStore.h"
 #include "shell/sdl/EndWatch.h"
+#include "shell/sdl/PresentTrace.h"
 #include "shell/sdl/SdlSoundOutput.h"
 #include "shell/sdl/XSharedPicture.h"
 #include "shell/sdl/XWindow.h"
@@ -84,6 +85,7 @@ void TSdlWindow::Present(const std::vector<TRect>& changed) {
     }
     rects.push_back(s);
   }
+  TracePresent(rects);
   if (FShared) return FShared->Present(rects.data(), static_cast<int>(rects.size()));
   if (FRendered) return FRendered->Present(rects.data(), static_cast<int>(rects.size()));
   // Fails harmlessly while a new size waits to be handled.
