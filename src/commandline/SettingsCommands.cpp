@@ -46,7 +46,7 @@ TSettings SettingsForRun(const TSettings& stored, const TShellOptions& options) 
     // What its window has no control for comes from the store.
     s = TSettings();
     for (const TSettingRow& row : SettingRows)
-      if (row.Xscreensaver.Kind == TXsControlKind::xcNone)
+      if (row.FileOnlyUnderXscreensaver())
         std::visit([&](auto field) { s.*field = stored.*field; }, row.Field);
   }
   options.Overrides.ApplyTo(s);
@@ -121,7 +121,7 @@ std::string FileOnlySettings() {
   std::vector<std::string> options;
   bool densities = true;
   for (const TSettingRow& row : SettingRows) {
-    const bool fileOnly = row.Xscreensaver.Kind == TXsControlKind::xcNone;
+    const bool fileOnly = row.FileOnlyUnderXscreensaver();
     densities = densities && fileOnly == row.Maze;
     if (fileOnly) options.emplace_back(row.Option);
   }

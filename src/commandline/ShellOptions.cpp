@@ -1,12 +1,12 @@
 #include "commandline/ShellOptions.h"
 
-#include <cctype>
 #include <string_view>
 #include <utility>
 
 #include "board/GameConstants.h"
 #include "commandline/SettingsCommands.h"
 #include "platform/TextNumbers.h"
+#include "settings/NameCompare.h"
 
 namespace detonix::commandline {
 
@@ -122,12 +122,7 @@ std::string_view OneDash(std::string_view option) {
 bool SameSpelling(std::string_view given, std::string_view spelling) {
   given = OneDash(given);
   spelling = OneDash(spelling);
-  if (given.size() != spelling.size() || spelling.empty()) return false;
-  if (spelling[0] != '/') return given == spelling;
-  for (size_t i = 0; i < given.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(given[i])) != std::tolower(static_cast<unsigned char>(spelling[i])))
-      return false;
-  return true;
+  return !spelling.empty() && spelling[0] == '/' ? SameName(given, spelling) : given == spelling;
 }
 
 const TRunOption* FindRunOption(std::string_view given) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "commandline/SettingsCommands.h"
+#include "settings/NameCompare.h"
 #include "settings/SettingOptions.h"
 #include "settings/Settings.h"
 
@@ -42,7 +43,7 @@ std::string Attribute(std::string_view name, std::string_view value) {
 std::string IdText(std::string_view text) {
   std::string id;
   for (const char c : text)
-    if (c != '-' && c != ' ') id += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    if (c != '-' && c != ' ') id += LowerAscii(c);
   return id;
 }
 
@@ -131,7 +132,7 @@ std::string XscreensaverXml() {
   // The window's columns, each control in its place.
   std::vector<std::vector<const TSettingRow*>> columns;
   for (const TSettingRow& row : SettingRows) {
-    if (row.Xscreensaver.Kind == TXsControlKind::xcNone) continue;
+    if (row.FileOnlyUnderXscreensaver()) continue;
     if (columns.size() <= row.Xscreensaver.Column) columns.resize(row.Xscreensaver.Column + 1u);
     columns[row.Xscreensaver.Column].push_back(&row);
   }

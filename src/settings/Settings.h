@@ -98,6 +98,7 @@ struct TSettingRow {
   // Its control in xscreensaver's settings window; a run under xscreensaver takes a setting without
   // one from the store.
   TXsControl Xscreensaver{};
+  constexpr bool FileOnlyUnderXscreensaver() const { return Xscreensaver.Kind == TXsControlKind::xcNone; }
   // The option, written with one dash (the headless tool doubles it), and its argument as the
   // usage text shows it; the alias is an older spelling still taken.
   std::string_view Option{};
