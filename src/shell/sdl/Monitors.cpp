@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "shell/x11/XSupport.h"
+
 namespace detonix::sdl {
 
 namespace {
@@ -13,8 +15,7 @@ std::optional<int> DesktopXftDpi() {
   if (!DriverIs("x11")) return std::nullopt;
   Display* display = XOpenDisplay(nullptr);
   if (!display) return std::nullopt;
-  const char* resources = XResourceManagerString(display);
-  const auto dpi = resources ? XftDpi(resources) : std::nullopt;
+  const auto dpi = x11::DesktopXftDpi(display);
   XCloseDisplay(display);
   return dpi;
 }

@@ -7,14 +7,13 @@
 #include <cstdlib>
 #include <utility>
 
-#include "commandline/SettingsCommands.h"
 #include "media/Pictures.h"
-#include "settings/SettingsStore.h"
-#include "shell/sdl/EndWatch.h"
-#include "shell/sdl/PresentTrace.h"
 #include "shell/sdl/SdlSoundOutput.h"
-#include "shell/sdl/XSharedPicture.h"
 #include "shell/sdl/XWindow.h"
+#include "shell/x11/EndWatch.h"
+#include "shell/x11/PresentTrace.h"
+#include "shell/x11/ProgramRun.h"
+#include "shell/x11/XPicture.h"
 
 namespace detonix::sdl {
 
@@ -38,7 +37,9 @@ TWindowPixels TSdlWindow::Pixels() {
   int width = 0;
   int height = 0;
   PixelSize(width, height);
-  FShared = TXSharedPicture::Create(Window, width, height);
+  _XDisplay* display = nullptr;
+  unsigned long xwindow = 0;
+  if (X11WindowOf(Window, display, xwindow)) FShared = x11::TXPicture::Create(display, xwindow, width, height);
   if (FShared) return {FShared->Pixels(), width, height, FShared->Pitch()};
   if (PixelRatio > 1) FRendered = TRendererPicture::Create(Window, width, height);
   if (FRendered) return {FRendered->Pixels(), width, height, FRendered->Pitch()};
@@ -85,8 +86,8 @@ void TSdlWindow::Present(const std::vector<TRect>& changed) {
     }
     rects.push_back(s);
   }
-  TracePresent(rects);
-  if (FShared) return FShared->Present(rects.data(), static_cast<int>(rects.size()));
+  x11::TracePresent(changed);
+  if (FShared) return FShared->Present(changed);
   if (FRendered) return FRendered->Present(rects.data(), static_cast<int>(rects.size()));
   // Fails harmlessly while a new size waits to be handled.
   SDL_UpdateWindowSurfaceRects(Window, rects.data(), static_cast<int>(rects.size()));
@@ -95,12 +96,7 @@ void TSdlWindow::Present(const std::vector<TRect>& changed) {
 TSdlShell::TSdlShell(const commandline::TShellOptions& options, std::function<std::vector<TMonitor>()> monitors)
     : FOptions(options), FMonitors(std::move(monitors)), FApp(FClock) {
   FApp.Title = "Detonix ScreenSaver";
-  TScreensOptions screens;
-  screens.Mode = FOptions.Mode;
-  screens.ReadSettings = [options = FOptions] { return commandline::SettingsForRun(*CreateUserSettingsStore(), options); };
-  screens.Seed = FOptions.Seed;
-  screens.Log = [](const std::string& text) { std::fprintf(stderr, "detonix: %s\n", text.c_str()); };
-  FScreens = std::make_unique<TSaverScreens>(FApp, *this, std::move(screens));
+  FScreens = std::make_unique<TSaverScreens>(FApp, *this, x11::ScreensOptionsFor(FOptions));
 }
 
 TSdlShell::~TSdlShell() {
@@ -131,7 +127,7 @@ bool TSdlShell::Open() {
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   // Foreign windows are X11 windows; SDL must talk X11 to them.
   if (Foreign()) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
-  InstallXErrorHandler();
+  x11::InstallXErrorHandler();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "detonix: cannot open the display: %s\n", SDL_GetError());
     return false;
@@ -139,7 +135,7 @@ bool TSdlShell::Open() {
   FVideoStarted = true;
   // The signal handlers are in place since the program started; from here the watch turns a
   // signal or a destroyed foreign window into a quit event.
-  FWatch = std::make_unique<TEndWatch>(
+  FWatch = std::make_unique<x11::TEndWatch>(
       Foreign() ? FOptions.WindowId : std::nullopt,
       [] {
         SDL_Event quit{};
@@ -148,7 +144,7 @@ bool TSdlShell::Open() {
       },
       [] {
         std::fputs("detonix: the game did not stop in time; ending at once\n", stderr);
-        TEndWatch::EndByTheSignalSeen();
+        x11::TEndWatch::EndByTheSignalSeen();
         std::_Exit(0);
       });
   // Left to itself SDL presents a window surface through OpenGL, which uploads and draws the
@@ -208,7 +204,7 @@ bool TSdlShell::OpenWindows() {
     }
     case TRunMode::rmForeign:
     case TRunMode::rmPreview: {
-      const auto id = ExistingXWindow(FOptions.WindowId);
+      const auto id = x11::ExistingXWindow(FOptions.WindowId);
       if (!id) {
         std::fprintf(stderr, "detonix: there is no X11 window 0x%llx to draw into\n",
                      static_cast<unsigned long long>(FOptions.WindowId.value_or(0)));
@@ -335,7 +331,7 @@ bool TSdlShell::HandleEvents() {
     FScreens->End();
   }
   // A destroyed window shows up as failed requests before the notice arrives.
-  if (!FQuit && TakeXWindowError())
+  if (!FQuit && x11::TakeXWindowError())
     for (auto& window : FWindows)
       if (XWindowGone(window->Window)) WindowGone(window->Index);
   return !FQuit;
@@ -349,7 +345,7 @@ void TSdlShell::Wait(std::optional<int64_t> ms) {
     // Only the pauses and the boxes let SDL queue events of its own (the end watch's wake the
     // poll); otherwise its queue was read empty, and looking again would take its lock.
     FLook = std::exchange(FPumped, false) ? SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) == SDL_TRUE : false;
-    if (!FLook) FLook = WaitForXInput(*FX, FWatch->EndedFd(), timeout);
+    if (!FLook) FLook = x11::WaitForXInput(*FX, FWatch->EndedFd(), timeout);
     return;
   }
   SDL_Event event;

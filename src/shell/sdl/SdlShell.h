@@ -13,12 +13,14 @@
 #include "shell/sdl/Monitors.h"
 #include "shell/sdl/RendererPicture.h"
 #include "shell/sdl/SdlSoundOutput.h"
-#include "shell/sdl/XSharedPicture.h"
 #include "shell/sdl/XWindow.h"
+#include "shell/x11/XPicture.h"
+
+namespace detonix::x11 {
+class TEndWatch;
+}
 
 namespace detonix::sdl {
-
-class TEndWatch;
 
 // One SDL window of the run and its pixels: X11's shared memory where it allows, a renderer's
 // texture in a high-dpi window, else SDL's window surface (through a 32-bit copy where that is
@@ -42,7 +44,7 @@ class TSdlWindow final : public THostWindow {
   const double PixelRatio;  // the window's pixels per unit of its size and of the pointer's moves
 
  private:
-  std::unique_ptr<TXSharedPicture> FShared;
+  std::unique_ptr<x11::TXPicture> FShared;
   std::unique_ptr<TRendererPicture> FRendered;
   SDL_Surface* FShadow = nullptr;
   SDL_Surface* FWindowSurface = nullptr;  // the window's pixels, valid until the next size
@@ -96,7 +98,7 @@ class TSdlShell final : public THostShell {
   bool FVideoStarted = false;
   std::vector<std::unique_ptr<TSdlWindow>> FWindows;
   std::unique_ptr<TSaverScreens> FScreens;  // gone with its sound before the windows and SDL
-  std::unique_ptr<TEndWatch> FWatch;  // ends the process when the loop cannot answer an end in time
+  std::unique_ptr<x11::TEndWatch> FWatch;  // ends the process when the loop cannot answer an end in time
   bool FQuit = false;
   bool FFailed = false;  // our own window was destroyed: the run ends, unsuccessfully
   bool FFocusLost = false;  // a window of ours lost the keyboard: see where it went
@@ -104,7 +106,7 @@ class TSdlShell final : public THostShell {
   // is waiting, so the next turn goes straight to the timers.
   bool FLook = true;
   bool FPumped = false;  // SDL may have queued events since its queue was last read
-  std::optional<TXConnection> FX;  // where the X11 windows' events come from
+  std::optional<x11::TXConnection> FX;  // where the X11 windows' events come from
 };
 
 }  // namespace detonix::sdl

@@ -9,6 +9,8 @@
 
 namespace detonix::sdl {
 
+struct TSdlLibrary;
+
 // A wave image as SDL reads it: its format and a copy of its samples, freed with this object.
 class TSdlWave {
  public:
@@ -23,12 +25,13 @@ class TSdlWave {
   std::span<const uint8_t> Samples() const { return {FSamples, FLength}; }
 
  private:
+  const TSdlLibrary* FSdl;
   SDL_AudioSpec FFormat{};
   Uint8* FSamples = nullptr;
   Uint32 FLength = 0;
 };
 
-// Explosions through SDL2 audio: one device for the explosion's format, fed through SDL's
+// Explosions through SDL2 audio (SDL loaded only then): one device for the explosion's format, fed through SDL's
 // queue. A new sound clears the queue, so a chain of explosions restarts the bang.
 class TSdlSoundOutput final : public TSoundOutput {
  public:
@@ -48,6 +51,7 @@ class TSdlSoundOutput final : public TSoundOutput {
   void StartWorker(std::function<void()> body) override { body(); }
 
  private:
+  const TSdlLibrary* FSdl = nullptr;
   SDL_AudioDeviceID FDevice = 0;
   SDL_AudioSpec FFormat{};
   bool FInitialised = false;

@@ -1,4 +1,4 @@
-#include "shell/sdl/EndWatch.h"
+#include "shell/x11/EndWatch.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <csignal>
 #include <future>
 
-namespace detonix::sdl {
+namespace detonix::x11 {
 namespace {
 
 // The loop that never comes back to stop the watch: after a signal the watch first asks it to
@@ -26,4 +26,4 @@ TEST(EndWatch, ActsForABusyLoopOnlyAfterASignal) {
 }
 
 }  // namespace
-}  // namespace detonix::sdl
+}  // namespace detonix::x11

@@ -8,7 +8,7 @@
 #include <optional>
 #include <thread>
 
-namespace detonix::sdl {
+namespace detonix::x11 {
 
 // A host that asks a program in its window to end (SIGTERM, or destroying the window) expects it
 // gone at once, whatever the game is doing. The loop ends on both by itself; this thread keeps
@@ -55,4 +55,4 @@ class TEndWatch {
   std::thread FThread;
 };
 
-}  // namespace detonix::sdl
+}  // namespace detonix::x11

@@ -1,4 +1,4 @@
-#include "shell/sdl/EndWatch.h"
+#include "shell/x11/EndWatch.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -11,7 +11,7 @@
 
 #include <X11/Xlib.h>
 
-namespace detonix::sdl {
+namespace detonix::x11 {
 
 namespace {
 
@@ -135,4 +135,4 @@ void TEndWatch::Run(std::optional<uint64_t> windowId) {
   }
 }
 
-}  // namespace detonix::sdl
+}  // namespace detonix::x11

@@ -1,4 +1,4 @@
-#include "shell/sdl/PresentTrace.h"
+#include "shell/x11/PresentTrace.h"
 
 #include <cerrno>
 #include <chrono>
@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace detonix::sdl {
+namespace detonix::x11 {
 
 namespace {
 
@@ -33,12 +33,12 @@ std::FILE* const Trace = OpenTrace();
 
 }  // namespace
 
-void TracePresent(const std::vector<SDL_Rect>& rects) {
+void TracePresent(const std::vector<TRect>& rects) {
   if (!Trace) return;
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(TClock::now() - Start).count();
   std::fprintf(Trace, "%lld", static_cast<long long>(ms));
-  for (const SDL_Rect& r : rects) std::fprintf(Trace, " %d %d %d %d", r.x, r.y, r.w, r.h);
+  for (const TRect& r : rects) std::fprintf(Trace, " %d %d %d %d", r.Left, r.Top, r.Width(), r.Height());
   std::fputc('\n', Trace);
 }
 
-}  // namespace detonix::sdl
+}  // namespace detonix::x11

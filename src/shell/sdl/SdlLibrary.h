@@ -1,0 +1,28 @@
+#pragma once
+
+#include <SDL.h>
+
+namespace detonix::sdl {
+
+// The few SDL functions the sound and the boxes use, looked up in SDL loaded on first use: on X11
+// a run without sound and without a box never loads SDL, nor the audio and Wayland libraries that
+// come with it.
+struct TSdlLibrary {
+  decltype(&SDL_GetError) GetError = nullptr;
+  decltype(&SDL_RWFromConstMem) RWFromConstMem = nullptr;
+  decltype(&SDL_LoadWAV_RW) LoadWAV_RW = nullptr;
+  decltype(&SDL_FreeWAV) FreeWAV = nullptr;
+  decltype(&SDL_InitSubSystem) InitSubSystem = nullptr;
+  decltype(&SDL_QuitSubSystem) QuitSubSystem = nullptr;
+  decltype(&SDL_OpenAudioDevice) OpenAudioDevice = nullptr;
+  decltype(&SDL_CloseAudioDevice) CloseAudioDevice = nullptr;
+  decltype(&SDL_PauseAudioDevice) PauseAudioDevice = nullptr;
+  decltype(&SDL_QueueAudio) QueueAudio = nullptr;
+  decltype(&SDL_ClearQueuedAudio) ClearQueuedAudio = nullptr;
+  decltype(&SDL_ShowSimpleMessageBox) ShowSimpleMessageBox = nullptr;
+
+  // Nothing when SDL cannot be loaded (said once on standard error).
+  static const TSdlLibrary* Get();
+};
+
+}  // namespace detonix::sdl
