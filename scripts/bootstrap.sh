@@ -7,7 +7,7 @@ packages=(
   g++ make cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libstb-dev fonts-dejavu-core
-  libsdl2-dev libx11-dev libxext-dev libx11-xcb-dev libxcb-shm0-dev xvfb xdotool x11-utils imagemagick xscreensaver
+  libsdl2-dev libx11-dev libxext-dev libx11-xcb-dev libxcb-shm0-dev libxrandr-dev xvfb xdotool x11-utils imagemagick xscreensaver
   sway grim wtype xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   g++-mingw-w64-x86-64 wine64 xauth wixl msitools
   lintian dpkg-dev debhelper devscripts diffoscope-minimal python3 file man-db

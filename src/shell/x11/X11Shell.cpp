@@ -216,7 +216,6 @@ unsigned long TX11Shell::CreateWindow(const TRect& bounds, bool saver) {
   XFree(size);
   XChangeProperty(d, window, atoms[aName], atoms[aUtf8], 8, PropModeReplace, reinterpret_cast<unsigned char*>(title),
                   sizeof title - 1);
-  SetCardinals(d, window, atoms[aPid], XA_CARDINAL, {static_cast<long>(getpid())});
   Atom deleteWindow = atoms[aDeleteWindow];
   XSetWMProtocols(d, window, &deleteWindow, 1);
   if (saver) {
@@ -229,6 +228,8 @@ unsigned long TX11Shell::CreateWindow(const TRect& bounds, bool saver) {
   } else {
     SetIcon(d, window, atoms[aIcon]);
   }
+  // Last: who looks for the windows of our process finds them complete.
+  SetCardinals(d, window, atoms[aPid], XA_CARDINAL, {static_cast<long>(getpid())});
   return window;
 }
 
@@ -355,8 +356,15 @@ bool TX11Shell::HandleEvents() {
     Window focus = 0;
     int revert = 0;
     XGetInputFocus(FDisplay, &focus, &revert);
+    // A window destroyed under us loses the focus first: its end is told by the events that came
+    // before the answer.
+    while (!FQuit && XEventsQueued(FDisplay, QueuedAlready) > 0) {
+      XEvent event;
+      XNextEvent(FDisplay, &event);
+      HandleEvent(event);
+    }
     // Another program took the keyboard: what the user types goes there, not behind the saver.
-    if (!WindowOf(focus)) FScreens->End();
+    if (!FQuit && !WindowOf(focus)) FScreens->End();
   }
   // A destroyed window shows up as failed requests before the notice arrives.
   if (!FQuit && TakeXWindowError())
