@@ -17,7 +17,7 @@ void TDetonixIntGrid::IncCell(int x, int y, int8_t n) {
   if (InGrid(x, y)) {
     auto& cell = FCells[Index(x, y)];
     cell = static_cast<int8_t>(static_cast<uint8_t>(cell) + static_cast<uint8_t>(n));
-    ++FChanges;
+    Wrote(Index(x, y));
   }
 }
 
@@ -25,14 +25,14 @@ void TDetonixIntGrid::DecCell(int x, int y, int8_t n) {
   if (InGrid(x, y)) {
     auto& cell = FCells[Index(x, y)];
     cell = static_cast<int8_t>(static_cast<uint8_t>(cell) - static_cast<uint8_t>(n));
-    ++FChanges;
+    Wrote(Index(x, y));
   }
 }
 
 void TDetonixMazeGrid::CopyFrom(const TDetonixMazeGrid& source) {
   for (int x = 0; x < ColCount; ++x)
     for (int y = 0; y < RowCount; ++y) FCells[Index(x, y)] = source.GetCell(x, y);
-  ++FChanges;
+  WroteAll();
 }
 
 static int CheckedTimerGridCount(int cols, int rows) {

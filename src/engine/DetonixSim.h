@@ -205,6 +205,8 @@ class TDetonixSimulator {
   bool CanBombEnter(TPoint next) const;
   void StepBomb(TBombRecord& bomb, TPoint from, TPoint to);
   void SeekPath(TBombSeekRecord& seek, TPoint goal, TDetonixIntGrid& route);
+  bool MissesAgain(TBombSeekRecord& seek, TPoint goal);
+  void RememberMiss(TBombSeekRecord& seek, size_t goalAt, size_t player1At, size_t player2At);
   void BuildRoute(TPoint start, TPoint goal, TDetonixIntGrid& route);
 
   // Drawing: single-cell updates are composed in CellBitmap and copied to their cell.

@@ -129,9 +129,12 @@ void TDetonixSimulator::BombSeekTimerTick(TTimer& timer) {
 }
 
 // Breadth-first from the bomb over free floor; the goal itself may hold anything. On the grids'
-// cells directly: a bomb whose target is out of reach searches its whole part of the board each tick.
+// cells directly: a bomb whose target is out of reach searches its whole part of the board, so
+// such a search is repeated only once something it looked at has changed.
 void TDetonixSimulator::SeekPath(TBombSeekRecord& seek, TPoint goal, TDetonixIntGrid& route) {
   route.Clear();
+  if (MissesAgain(seek, goal)) return;
+  seek.HasMissed = false;
   const int cols = FState.ColCount;
   const int rows = FState.RowCount;
   const auto indexOf = [this](TPoint p) { return FState.OnBoard(p) ? CellIndex(p) : SIZE_MAX; };
@@ -160,6 +163,7 @@ void TDetonixSimulator::SeekPath(TBombSeekRecord& seek, TPoint goal, TDetonixInt
       if (maze[at] == otEmpty && at != player1At && at != player2At && tail < capacity) queue[tail++] = PointToKey(q);
     }
   }
+  RememberMiss(seek, goalAt, player1At, player2At);
   route.Clear();
 }
 
@@ -178,6 +182,62 @@ void TDetonixSimulator::BuildRoute(TPoint start, TPoint goal, TDetonixIntGrid& r
     cell = previous;
   }
   route.SetCell(goal, -1);
+}
+
+
+// A search that finds no way reads the maze only on the cells it marks. Players only stop it, so
+// when it finds no way even through them it finds none wherever they go, the target aside; and
+// none either while no cell it looked at has turned into floor.
+void TDetonixSimulator::RememberMiss(TBombSeekRecord& seek, size_t goalAt, size_t player1At, size_t player2At) {
+  const std::span<const int8_t> marks = seek.Route->Cells();
+  const std::span<const TObjectType> maze = FState.MazeGrid.Cells();
+  std::vector<uint8_t>& missed = seek.Missed;  // 0 not looked at, 1 not floor, 2 floor
+  missed.resize(marks.size());
+  for (size_t i = 0; i < marks.size(); ++i)
+    missed[i] = static_cast<uint8_t>(marks[i] >= 0 ? 1 + (maze[i] == otEmpty) : 0);
+  // Go on from the players' cells as if they were not there.
+  int32_t* const queue = FSeekQueue.data();
+  size_t head = 0;
+  size_t tail = 0;
+  for (const size_t at : {player1At, player2At})
+    if (at != goalAt && at < missed.size() && missed[at] == 2 && tail < FSeekQueue.size())
+      queue[tail++] = static_cast<int32_t>(at);
+  const int cols = FState.ColCount;
+  const int rows = FState.RowCount;
+  while (head < tail) {
+    const auto at = static_cast<size_t>(queue[head++]);
+    const TPoint cell{static_cast<int32_t>(at / static_cast<size_t>(rows)), static_cast<int32_t>(at % static_cast<size_t>(rows))};
+    for (TDirection dir : AllDirections) {
+      const TPoint q = Neighbour(cell, dir);
+      if (q.X < 0 || q.X >= cols || q.Y < 0 || q.Y >= rows) continue;
+      const size_t next = CellIndex(q);
+      if (missed[next] != 0) continue;
+      if (next == goalAt) {
+        seek.HasMissed = false;
+        return;
+      }
+      missed[next] = static_cast<uint8_t>(1 + (maze[next] == otEmpty));
+      if (missed[next] == 2 && tail < FSeekQueue.size()) queue[tail++] = static_cast<int32_t>(next);
+    }
+  }
+  seek.MissedChanges = FState.MazeGrid.Changes();
+  seek.MissedFrom = seek.Position;
+  seek.HasMissed = true;
+}
+
+// The last search found no way even through the players, and no cell it looked at has turned
+// into floor since.
+bool TDetonixSimulator::MissesAgain(TBombSeekRecord& seek, TPoint goal) {
+  if (!seek.HasMissed || seek.Position != seek.MissedFrom) return false;
+  if (FState.OnBoard(goal) && seek.Missed[CellIndex(goal)] != 0) return false;
+  const std::span<const TObjectType> maze = FState.MazeGrid.Cells();
+  bool opened = false;
+  const bool known = FState.MazeGrid.ForEachWriteSince(seek.MissedChanges, [&](size_t i) {
+    opened = opened || (seek.Missed[i] == 1 && maze[i] == otEmpty);
+  });
+  if (!known || opened) return false;
+  seek.MissedChanges = FState.MazeGrid.Changes();  // what was written so far is looked at
+  return true;
 }
 
 }  // namespace detonix
