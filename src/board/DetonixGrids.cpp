@@ -1,5 +1,7 @@
 #include "board/DetonixGrids.h"
 
+#include <typeinfo>
+
 #include "board/BombRecords.h"
 
 namespace detonix {
@@ -54,9 +56,12 @@ void TBombTimerGrid::SetTimer(int x, int y, std::unique_ptr<TTimer> t) {
   cell = std::move(t);
 }
 
+// The players ask for bombs in every danger test: the record type is final, so its exact type
+// tells what a dynamic_cast would, without the cast's search.
 TBombRecord* TBombTimerGrid::GetBomb(int x, int y) const {
   const TTimer* t = GetTimer(x, y);
-  return t ? t->Tag.As<TBombRecord>() : nullptr;
+  TTagRecord* record = t ? t->Tag.Record() : nullptr;
+  return record && typeid(*record) == typeid(TBombRecord) ? static_cast<TBombRecord*>(record) : nullptr;
 }
 
 void TBombTimerGrid::SetBomb(int x, int y, std::unique_ptr<TBombRecord> r) {
