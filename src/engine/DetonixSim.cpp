@@ -116,6 +116,10 @@ TDetonixSimulator::TDetonixSimulator(TApplication& app, TPaintSurface& paintBox,
   FPlayer2->SetThinkInterval(s.PlayerSpeed);
   FPlayer2->ImageBase = static_cast<int8_t>(s.P2ImageIndex & 0xFF);
 
+  FFloorOpaque = true;
+  for (int y = 0; y < FObjImages->Height() && FFloorOpaque; ++y)
+    for (int x = 0; x < FObjImages->Width(); ++x)
+      if (FObjImages->Masked && FObjImages->IsTransparent(Ord(otEmpty), x, y)) FFloorOpaque = false;
   FCellBitmap = std::make_unique<TBitmap>(FState.CellSize, FState.CellSize);
   FCellCanvas = std::make_unique<TCanvas>(*FCellBitmap);
   FCellCanvas->Font.Color = clWhite;

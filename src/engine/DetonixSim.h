@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -247,6 +248,10 @@ class TDetonixSimulator {
   std::unique_ptr<TComputerPlayer> FPlayer2;
   std::unique_ptr<TBitmap> FCellBitmap;
   std::unique_ptr<TCanvas> FCellCanvas;
+  // CellBitmap as CellBomb leaves it for a bomb alone on its cell, per fuse count shown; only
+  // kept when the floor, drawn first, hides whatever the cell showed before.
+  std::array<std::unique_ptr<TBitmap>, 16> FBombPictures;
+  bool FFloorOpaque = false;
   std::unique_ptr<TTimer> FNewMazeTimer;
   std::unique_ptr<TTimer> FStallTimer;   // restarted by every action; fires only when nobody can act
   std::unique_ptr<TTimer> FStalemateTimer;  // restarted by every hit

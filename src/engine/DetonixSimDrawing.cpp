@@ -37,9 +37,25 @@ void TDetonixSimulator::CellPlayer(const TPlayer& player) { DrawPlayer(*FCellCan
 
 void TDetonixSimulator::CellHitPlayer(const TPlayer& player) { DrawHitPlayer(*FCellCanvas, 0, player, 0); }
 
+// Every bomb is drawn again each second with its new count: alone on its cell it looks the same
+// at the same count, so that picture is composed once.
 void TDetonixSimulator::CellBomb(const TBombRecord* bomb) {
-  if (bomb) DrawBomb(*FCellCanvas, 0, *bomb, 0);
-  else CellObject(Ord(otBomb));
+  if (!bomb) {
+    CellObject(Ord(otBomb));
+    return;
+  }
+  const bool alone = !bomb->Owner || bomb->Owner->Position != bomb->Position;
+  if (!alone || !FFloorOpaque || bomb->FuseCount < 0 || static_cast<size_t>(bomb->FuseCount) >= FBombPictures.size()) {
+    DrawBomb(*FCellCanvas, 0, *bomb, 0);
+    return;
+  }
+  std::unique_ptr<TBitmap>& picture = FBombPictures[static_cast<size_t>(bomb->FuseCount)];
+  if (picture) {
+    FCellCanvas->Draw(0, 0, *picture);
+    return;
+  }
+  DrawBomb(*FCellCanvas, 0, *bomb, 0);
+  picture = std::make_unique<TBitmap>(*FCellBitmap);
 }
 
 void TDetonixSimulator::CopyCell(TPoint cell) {
