@@ -116,10 +116,14 @@ TDetonixSimulator::TDetonixSimulator(TApplication& app, TPaintSurface& paintBox,
   FPlayer2->SetThinkInterval(s.PlayerSpeed);
   FPlayer2->ImageBase = static_cast<int8_t>(s.P2ImageIndex & 0xFF);
 
-  FFloorOpaque = true;
+  // The floor hides all a cell showed before only when it covers every pixel.
+  FFloorOpaque = FObjImages->Width() >= FState.CellSize && FObjImages->Height() >= FState.CellSize;
   for (int y = 0; y < FObjImages->Height() && FFloorOpaque; ++y)
     for (int x = 0; x < FObjImages->Width(); ++x)
       if (FObjImages->Masked && FObjImages->IsTransparent(Ord(otEmpty), x, y)) FFloorOpaque = false;
+  // Kept cell pictures take at most a few megabytes, however large the cells.
+  FMaxCellPictures = std::min<size_t>(512, (size_t{4} << 20) / (static_cast<size_t>(FState.CellSize) * FState.CellSize * 4));
+  FCellPictures.reserve(FMaxCellPictures);
   FCellBitmap = std::make_unique<TBitmap>(FState.CellSize, FState.CellSize);
   FCellCanvas = std::make_unique<TCanvas>(*FCellBitmap);
   FCellCanvas->Font.Color = clWhite;

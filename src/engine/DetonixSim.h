@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -217,6 +216,9 @@ class TDetonixSimulator {
   void CellHitPlayer(const TPlayer& player);
   void CellBomb(const TBombRecord* bomb);
   void CopyCell(TPoint cell);
+  template <class Draw>
+  void CellStep(uint32_t step, bool fromFloor, Draw draw);
+  uint32_t PlayerStep(const TPlayer& player) const;
   // Straight onto the paint surface, not through CellBitmap.
   void PaintObject(TPoint cell, int index);
   void DrawBomb(TCanvas& canvas, int x, const TBombRecord& bomb, int y);
@@ -248,9 +250,14 @@ class TDetonixSimulator {
   std::unique_ptr<TComputerPlayer> FPlayer2;
   std::unique_ptr<TBitmap> FCellBitmap;
   std::unique_ptr<TCanvas> FCellCanvas;
-  // CellBitmap as CellBomb leaves it for a bomb alone on its cell, per fuse count shown; only
-  // kept when the floor, drawn first, hides whatever the cell showed before.
-  std::array<std::unique_ptr<TBitmap>, 16> FBombPictures;
+  // Cell pictures composed before, so that a cell drawn again the same way is copied instead:
+  // CellBitmap as each chain of steps from the opaque floor left it. FCellShows is the picture
+  // the steps so far give (-1: not known); CellBitmap holds it unless FCellStale.
+  std::vector<TBitmap> FCellPictures;
+  std::unordered_map<uint64_t, int> FCellSteps;  // picture before (+2) << 32 | step -> picture after
+  size_t FMaxCellPictures = 0;
+  int FCellShows = -1;
+  bool FCellStale = false;
   bool FFloorOpaque = false;
   std::unique_ptr<TTimer> FNewMazeTimer;
   std::unique_ptr<TTimer> FStallTimer;   // restarted by every action; fires only when nobody can act
