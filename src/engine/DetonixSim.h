@@ -207,6 +207,7 @@ class TDetonixSimulator {
   void SeekPath(TBombSeekRecord& seek, TPoint goal, TDetonixIntGrid& route);
   bool MissesAgain(TBombSeekRecord& seek, TPoint goal);
   void RememberMiss(TBombSeekRecord& seek, size_t goalAt, size_t player1At, size_t player2At);
+  bool SpreadMiss(TBombSeekRecord& seek, size_t goalAt, size_t count);
   void BuildRoute(TPoint start, TPoint goal, TDetonixIntGrid& route);
 
   // Drawing: single-cell updates are composed in CellBitmap and copied to their cell.
