@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "board/BombRecords.h"
 #include "engine/DetonixSim.h"
 #include "platform/Application.h"
 #include "platform/PaintSurface.h"
@@ -50,6 +51,44 @@ void BM_SingleCellUpdates(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * 4);
 }
 BENCHMARK(BM_SingleCellUpdates)->Unit(benchmark::kMicrosecond);
+
+// One look of a seeking bomb that has no way to its target, on a 3840x2160 board walled in two:
+// while the half it searched stays as it was, or only opens onto more of itself, it need not
+// search that half again. Between two looks a block in that half is blown up or rebuilt, and
+// the target steps (which keeps the game from stalling).
+void BM_SeekingBombWithNoWay(benchmark::State& state) {
+  TBenchGame game(3840, 2160);
+  TGameState& s = game.Sim->State();
+  game.Sim->SetPaused(true);
+  s.MazeGrid.Fill(otEmpty);
+  for (int y = 0; y < s.RowCount; ++y) s.MazeGrid.SetCell(s.ColCount / 2, y, otBlock);
+  auto& owner = game.Sim->Player1();
+  owner.Position = {1, 1};
+  game.Sim->Player2().Position = {s.ColCount - 2, s.RowCount - 2};
+  owner.SeekerBombs = true;
+  game.Sim->LayBomb(owner);
+  owner.Position = {2, 2};
+  game.Sim->SetPaused(false);
+  game.Sim->Player1().SetActive(false);
+  game.Sim->Player2().SetActive(false);
+  TBombRecord* bomb = s.BombTimerGrid.GetBomb(1, 1);
+  if (!bomb || !bomb->SeekTimer) {
+    state.SkipWithError("no seeking bomb");
+    return;
+  }
+  TVirtualLoop loop(game.App, game.Clock);
+  const TPoint block{s.ColCount / 4, s.RowCount / 2};
+  for (auto _ : state) {
+    s.MazeGrid.SetCell(block, s.MazeGrid.GetCell(block) == otEmpty ? otExpBlock : otEmpty);
+    bomb->FuseCount = 9;  // never goes off
+    auto& target = game.Sim->Player2();
+    game.Sim->MovePlayer(target, target.Position.X % 2 == 0 ? dirLeft : dirRight);
+    loop.RunFor(300);
+  }
+  if (s.BombTimerGrid.GetBomb(1, 1) != bomb) state.SkipWithError("the bomb moved");
+}
+// Fewer looks than the 30 virtual minutes after which a game without a hit is ended.
+BENCHMARK(BM_SeekingBombWithNoWay)->Iterations(5000)->Unit(benchmark::kMicrosecond);
 
 // Virtual minutes of play per wall second, the whole game included.
 void BM_PlayOneMinute(benchmark::State& state) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "board/DetonixGrids.h"
 #include "board/GlobalTypes.h"
@@ -37,6 +38,13 @@ struct TBombSeekRecord final : TTagRecord {
   TPlayer* Target = nullptr;
   std::unique_ptr<TDetonixIntGrid> Route;
   bool TargetVisible = false;
+  // When the last search found no way even through the players: per cell 1 where such a search
+  // looks, with the maze's change count and the start. While none of that changes and the target
+  // is not on such a cell, searching again would only find no way again.
+  std::vector<uint8_t> Missed;
+  uint64_t MissedChanges = 0;
+  TPoint MissedFrom = NoPoint;
+  bool HasMissed = false;
 };
 
 }  // namespace detonix

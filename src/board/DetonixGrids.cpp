@@ -1,5 +1,7 @@
 #include "board/DetonixGrids.h"
 
+#include <typeinfo>
+
 #include "board/BombRecords.h"
 
 namespace detonix {
@@ -17,7 +19,7 @@ void TDetonixIntGrid::IncCell(int x, int y, int8_t n) {
   if (InGrid(x, y)) {
     auto& cell = FCells[Index(x, y)];
     cell = static_cast<int8_t>(static_cast<uint8_t>(cell) + static_cast<uint8_t>(n));
-    ++FChanges;
+    Wrote(Index(x, y));
   }
 }
 
@@ -25,14 +27,14 @@ void TDetonixIntGrid::DecCell(int x, int y, int8_t n) {
   if (InGrid(x, y)) {
     auto& cell = FCells[Index(x, y)];
     cell = static_cast<int8_t>(static_cast<uint8_t>(cell) - static_cast<uint8_t>(n));
-    ++FChanges;
+    Wrote(Index(x, y));
   }
 }
 
 void TDetonixMazeGrid::CopyFrom(const TDetonixMazeGrid& source) {
   for (int x = 0; x < ColCount; ++x)
     for (int y = 0; y < RowCount; ++y) FCells[Index(x, y)] = source.GetCell(x, y);
-  ++FChanges;
+  WroteAll();
 }
 
 static int CheckedTimerGridCount(int cols, int rows) {
@@ -54,9 +56,12 @@ void TBombTimerGrid::SetTimer(int x, int y, std::unique_ptr<TTimer> t) {
   cell = std::move(t);
 }
 
+// The players ask for bombs in every danger test: the record type is final, so its exact type
+// tells what a dynamic_cast would, without the cast's search.
 TBombRecord* TBombTimerGrid::GetBomb(int x, int y) const {
   const TTimer* t = GetTimer(x, y);
-  return t ? t->Tag.As<TBombRecord>() : nullptr;
+  TTagRecord* record = t ? t->Tag.Record() : nullptr;
+  return record && typeid(*record) == typeid(TBombRecord) ? static_cast<TBombRecord*>(record) : nullptr;
 }
 
 void TBombTimerGrid::SetBomb(int x, int y, std::unique_ptr<TBombRecord> r) {

@@ -53,31 +53,55 @@ class TDetonixValueGrid : public TCustomDetonixGrid {
   V GetCell(TPoint p) const { return GetCell(p.X, p.Y); }
   void SetCell(int x, int y, V v) {
     if (!InGrid(x, y)) return;
-    FCells[Index(x, y)] = v;
-    ++FChanges;
+    const size_t i = Index(x, y);
+    FCells[i] = v;
+    Wrote(i);
   }
   void SetCell(TPoint p, V v) { SetCell(p.X, p.Y, v); }
   void Clear() override { Fill(DefaultValue); }
   // Every cell := V; the default stays as it is.
   void Fill(V v) {
     std::fill(FCells.begin(), FCells.end(), v);
-    ++FChanges;
+    WroteAll();
   }
   // The cells in index order (column by column), for a reader that walks the whole grid.
   std::span<const V> Cells() const { return FCells; }
   // The same for a writer, which counts as one change.
   std::span<V> WritableCells() {
-    ++FChanges;
+    WroteAll();
     return FCells;
   }
   // Grows with every write, so a reader can tell that what it worked out from the grid still holds.
   uint64_t Changes() const { return FChanges; }
 
+  // From now on remembers the cells of the last N single-cell writes (N a power of two), for a
+  // reader that worked something out from a part of the grid only.
+  void KeepWrites(size_t n) {
+    FWrites.assign(n, 0);
+    FWholeWrite = FChanges;
+  }
+  // Calls F with the index of every cell written since Changes() was SINCE and returns true;
+  // false when that is not known: a write of the whole grid, or more writes than are kept.
+  template <class F>
+  bool ForEachWriteSince(uint64_t since, F&& f) const {
+    if (since < FWholeWrite || FChanges - since > FWrites.size()) return false;
+    for (uint64_t c = since + 1; c <= FChanges; ++c) f(static_cast<size_t>(FWrites[c & (FWrites.size() - 1)]));
+    return true;
+  }
+
   const V DefaultValue;
 
  protected:
+  void Wrote(size_t i) {
+    ++FChanges;
+    if (!FWrites.empty()) FWrites[FChanges & (FWrites.size() - 1)] = static_cast<uint32_t>(i);
+  }
+  void WroteAll() { FWholeWrite = ++FChanges; }
+
   std::vector<V> FCells;
   uint64_t FChanges = 0;
+  uint64_t FWholeWrite = 0;
+  std::vector<uint32_t> FWrites;  // by change number, modulo their count
 };
 
 // Small signed integers per cell; arithmetic wraps in 8 bits.
@@ -92,7 +116,11 @@ class TDetonixIntGrid final : public TDetonixValueGrid<int8_t> {
 
 class TDetonixMazeGrid final : public TDetonixValueGrid<TObjectType> {
  public:
-  TDetonixMazeGrid(int cols, int rows, TObjectType defaultValue) : TDetonixValueGrid(cols, rows, defaultValue) {}
+  // Enough writes for the fire of a few bombs between two looks of a seeking bomb.
+  static constexpr size_t KeptWrites = 512;
+  TDetonixMazeGrid(int cols, int rows, TObjectType defaultValue) : TDetonixValueGrid(cols, rows, defaultValue) {
+    KeepWrites(KeptWrites);
+  }
   // Takes Source cell by cell over this grid's area: a smaller source gives its default outside.
   void CopyFrom(const TDetonixMazeGrid& source);
 };

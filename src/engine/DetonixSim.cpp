@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <span>
 #include <stdexcept>
 #include <string>
 
@@ -21,6 +23,27 @@ unsigned CharactersFrom(int base) {
   for (int i = std::max(base, 0); i < std::min(base + PlayerPicturesPerCharacter, PlayerPictureCount); ++i)
     characters |= 1u << (i / PlayerPicturesPerCharacter);
   return characters;
+}
+
+// A 64-bit hash of a decision's state, which runs to tens of kilobytes on a large board: eight
+// bytes at a time in four lanes that do not wait for each other.
+uint64_t StateHash(std::span<const uint8_t> bytes) {
+  constexpr uint64_t Odd = 0x9E3779B97F4A7C15u;
+  const auto mix = [](uint64_t h, uint64_t word) {
+    h = (h ^ word) * Odd;
+    return h ^ (h >> 32);
+  };
+  uint64_t lanes[4] = {1, 2, 3, 4};
+  size_t at = 0;
+  for (; at + sizeof lanes <= bytes.size(); at += sizeof lanes) {
+    uint64_t words[4];
+    std::memcpy(words, bytes.data() + at, sizeof words);
+    for (size_t i = 0; i < 4; ++i) lanes[i] = mix(lanes[i], words[i]);
+  }
+  uint64_t hash = mix(0, bytes.size());
+  for (; at < bytes.size(); ++at) hash = mix(hash, bytes[at]);
+  for (const uint64_t lane : lanes) hash = mix(hash, lane);
+  return hash;
 }
 
 TBoardGeometry GeometryFor(const TPaintSurface& paintBox, int cellSize) {
@@ -93,6 +116,14 @@ TDetonixSimulator::TDetonixSimulator(TApplication& app, TPaintSurface& paintBox,
   FPlayer2->SetThinkInterval(s.PlayerSpeed);
   FPlayer2->ImageBase = static_cast<int8_t>(s.P2ImageIndex & 0xFF);
 
+  // The floor hides all a cell showed before only when it covers every pixel.
+  FFloorOpaque = FObjImages->Width() >= FState.CellSize && FObjImages->Height() >= FState.CellSize;
+  for (int y = 0; y < FObjImages->Height() && FFloorOpaque; ++y)
+    for (int x = 0; x < FObjImages->Width(); ++x)
+      if (FObjImages->Masked && FObjImages->IsTransparent(Ord(otEmpty), x, y)) FFloorOpaque = false;
+  // Kept cell pictures take at most a few megabytes, however large the cells.
+  FMaxCellPictures = std::min<size_t>(512, (size_t{4} << 20) / (static_cast<size_t>(FState.CellSize) * FState.CellSize * 4));
+  FCellPictures.reserve(FMaxCellPictures);
   FCellBitmap = std::make_unique<TBitmap>(FState.CellSize, FState.CellSize);
   FCellCanvas = std::make_unique<TCanvas>(*FCellBitmap);
   FCellCanvas->Font.Color = clWhite;
@@ -367,8 +398,7 @@ bool TDetonixSimulator::WatchStandoff() {
       return true;
     }
   }
-  uint64_t hash = 14695981039346656037u;
-  for (const uint8_t byte : state) hash = (hash ^ byte) * 1099511628211u;
+  const uint64_t hash = StateHash(state);
   const auto [seen, fresh] = FRepeatSeen.try_emplace(hash, decision);
   if (!fresh) {
     if (FRepeatCandidate == 0) {

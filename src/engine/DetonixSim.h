@@ -205,6 +205,9 @@ class TDetonixSimulator {
   bool CanBombEnter(TPoint next) const;
   void StepBomb(TBombRecord& bomb, TPoint from, TPoint to);
   void SeekPath(TBombSeekRecord& seek, TPoint goal, TDetonixIntGrid& route);
+  bool MissesAgain(TBombSeekRecord& seek, TPoint goal);
+  void RememberMiss(TBombSeekRecord& seek, size_t goalAt, size_t player1At, size_t player2At);
+  bool SpreadMiss(TBombSeekRecord& seek, size_t goalAt, size_t count);
   void BuildRoute(TPoint start, TPoint goal, TDetonixIntGrid& route);
 
   // Drawing: single-cell updates are composed in CellBitmap and copied to their cell.
@@ -214,6 +217,9 @@ class TDetonixSimulator {
   void CellHitPlayer(const TPlayer& player);
   void CellBomb(const TBombRecord* bomb);
   void CopyCell(TPoint cell);
+  template <class Draw>
+  void CellStep(uint32_t step, bool fromFloor, Draw draw);
+  uint32_t PlayerStep(const TPlayer& player) const;
   // Straight onto the paint surface, not through CellBitmap.
   void PaintObject(TPoint cell, int index);
   void DrawBomb(TCanvas& canvas, int x, const TBombRecord& bomb, int y);
@@ -245,6 +251,15 @@ class TDetonixSimulator {
   std::unique_ptr<TComputerPlayer> FPlayer2;
   std::unique_ptr<TBitmap> FCellBitmap;
   std::unique_ptr<TCanvas> FCellCanvas;
+  // Cell pictures composed before, so that a cell drawn again the same way is copied instead:
+  // CellBitmap as each chain of steps from the opaque floor left it. FCellShows is the picture
+  // the steps so far give (-1: not known); CellBitmap holds it unless FCellStale.
+  std::vector<TBitmap> FCellPictures;
+  std::unordered_map<uint64_t, int> FCellSteps;  // picture before (+2) << 32 | step -> picture after
+  size_t FMaxCellPictures = 0;
+  int FCellShows = -1;
+  bool FCellStale = false;
+  bool FFloorOpaque = false;
   std::unique_ptr<TTimer> FNewMazeTimer;
   std::unique_ptr<TTimer> FStallTimer;   // restarted by every action; fires only when nobody can act
   std::unique_ptr<TTimer> FStalemateTimer;  // restarted by every hit

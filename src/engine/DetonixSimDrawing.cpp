@@ -23,9 +23,60 @@ constexpr int DigitsCell = NativeCellSize;
 int ScaledToCell(int pixels, int cellSize) {
   return Proportional(pixels, std::max(cellSize, DigitsCell), DigitsCell);
 }
+
+// Steps are numbered by kind and what they draw; 0 is one that is not kept.
+constexpr uint32_t DrawsObject = 1u << 28;
+constexpr uint32_t DrawsPlayer = 2u << 28;
+constexpr uint32_t DrawsHitPlayer = 3u << 28;
+constexpr uint32_t DrawsBomb = 4u << 28;
+constexpr int StepIndexes = 1 << 8;
+
 }  // namespace
 
-void TDetonixSimulator::CellObject(int index) { FObjImages->Draw(*FCellCanvas, 0, 0, index); }
+// What DrawPlayer draws for the player: nothing, the picture or its faded form, and which; in
+// 11 bits, never 0.
+uint32_t TDetonixSimulator::PlayerStep(const TPlayer& player) const {
+  const int index = player.ImageBase + player.Pose;
+  const uint32_t form = player.FlashState == 2 ? 0 : player.Visible ? 1 : player.ShowWhenInvisible ? 2 : 0;
+  if (form == 0) return 1u << 10;
+  if (index < 0 || index >= StepIndexes) return 0;
+  return 1u << 10 | form << 8 | static_cast<uint32_t>(index);
+}
+
+// Composing a cell takes a floor and a picture or two on top, each row by row; the same few
+// compositions come back all the time (a bomb's count, a player's step, fire), so each is kept
+// the first time and copied after. A step that starts from the opaque floor does not depend on
+// what the cell showed before.
+template <class Draw>
+void TDetonixSimulator::CellStep(uint32_t step, bool fromFloor, Draw draw) {
+  const int from = fromFloor && FFloorOpaque ? -2 : FCellShows;
+  if (step == 0 || from == -1) {
+    if (FCellStale) FCellCanvas->Draw(0, 0, FCellPictures[static_cast<size_t>(FCellShows)]);
+    FCellStale = false;
+    draw();
+    FCellShows = -1;
+    return;
+  }
+  const uint64_t key = static_cast<uint64_t>(from + 2) << 32 | step;
+  if (const auto known = FCellSteps.find(key); known != FCellSteps.end()) {
+    FCellShows = known->second;
+    FCellStale = true;
+    return;
+  }
+  if (FCellStale && from != -2) FCellCanvas->Draw(0, 0, FCellPictures[static_cast<size_t>(FCellShows)]);
+  FCellStale = false;
+  draw();
+  FCellShows = -1;
+  if (FCellPictures.size() >= FMaxCellPictures) return;
+  FCellPictures.push_back(*FCellBitmap);
+  FCellShows = static_cast<int>(FCellPictures.size() - 1);
+  FCellSteps.emplace(key, FCellShows);
+}
+
+void TDetonixSimulator::CellObject(int index) {
+  const uint32_t step = index >= 0 && index < StepIndexes ? DrawsObject | static_cast<uint32_t>(index) : 0;
+  CellStep(step, index == Ord(otEmpty), [&] { FObjImages->Draw(*FCellCanvas, 0, 0, index); });
+}
 
 // The fire picture is partly transparent: lay the floor first, or the cell's last picture shows through.
 void TDetonixSimulator::CellFire() {
@@ -33,17 +84,33 @@ void TDetonixSimulator::CellFire() {
   CellObject(Ord(otExplosion));
 }
 
-void TDetonixSimulator::CellPlayer(const TPlayer& player) { DrawPlayer(*FCellCanvas, 0, player, 0); }
+void TDetonixSimulator::CellPlayer(const TPlayer& player) {
+  const uint32_t form = PlayerStep(player);
+  CellStep(form != 0 ? DrawsPlayer | form : 0, false, [&] { DrawPlayer(*FCellCanvas, 0, player, 0); });
+}
 
-void TDetonixSimulator::CellHitPlayer(const TPlayer& player) { DrawHitPlayer(*FCellCanvas, 0, player, 0); }
+void TDetonixSimulator::CellHitPlayer(const TPlayer& player) {
+  const int index = player.ImageBase + HitImage;
+  const uint32_t step = index >= 0 && index < StepIndexes ? DrawsHitPlayer | static_cast<uint32_t>(index) : 0;
+  CellStep(step, false, [&] { DrawHitPlayer(*FCellCanvas, 0, player, 0); });
+}
 
+// DrawBomb lays the floor first. Every bomb is drawn again each second with its new count.
 void TDetonixSimulator::CellBomb(const TBombRecord* bomb) {
-  if (bomb) DrawBomb(*FCellCanvas, 0, *bomb, 0);
-  else CellObject(Ord(otBomb));
+  if (!bomb) {
+    CellObject(Ord(otBomb));
+    return;
+  }
+  const bool ownerOn = bomb->Owner && bomb->Owner->Position == bomb->Position;
+  const uint32_t owner = ownerOn ? PlayerStep(*bomb->Owner) : 0;
+  const bool kept = bomb->FuseCount >= 0 && bomb->FuseCount < StepIndexes && (!ownerOn || owner != 0);
+  const uint32_t step = kept ? DrawsBomb | (ownerOn ? 1u << 20 : 0) | owner << 8 | static_cast<uint32_t>(bomb->FuseCount) : 0;
+  CellStep(step, true, [&] { DrawBomb(*FCellCanvas, 0, *bomb, 0); });
 }
 
 void TDetonixSimulator::CopyCell(TPoint cell) {
-  FPaintBox.Canvas().Draw(cell.X * FState.CellSize, cell.Y * FState.CellSize, *FCellBitmap);
+  const TBitmap& shown = FCellStale ? FCellPictures[static_cast<size_t>(FCellShows)] : *FCellBitmap;
+  FPaintBox.Canvas().Draw(cell.X * FState.CellSize, cell.Y * FState.CellSize, shown);
 }
 
 void TDetonixSimulator::PaintObject(TPoint cell, int index) {

@@ -129,9 +129,12 @@ void TDetonixSimulator::BombSeekTimerTick(TTimer& timer) {
 }
 
 // Breadth-first from the bomb over free floor; the goal itself may hold anything. On the grids'
-// cells directly: a bomb whose target is out of reach searches its whole part of the board each tick.
+// cells directly: a bomb whose target is out of reach searches its whole part of the board, so
+// such a search is repeated only once something it looked at has changed.
 void TDetonixSimulator::SeekPath(TBombSeekRecord& seek, TPoint goal, TDetonixIntGrid& route) {
   route.Clear();
+  if (MissesAgain(seek, goal)) return;
+  seek.HasMissed = false;
   const int cols = FState.ColCount;
   const int rows = FState.RowCount;
   const auto indexOf = [this](TPoint p) { return FState.OnBoard(p) ? CellIndex(p) : SIZE_MAX; };
@@ -160,6 +163,7 @@ void TDetonixSimulator::SeekPath(TBombSeekRecord& seek, TPoint goal, TDetonixInt
       if (maze[at] == otEmpty && at != player1At && at != player2At && tail < capacity) queue[tail++] = PointToKey(q);
     }
   }
+  RememberMiss(seek, goalAt, player1At, player2At);
   route.Clear();
 }
 
@@ -178,6 +182,72 @@ void TDetonixSimulator::BuildRoute(TPoint start, TPoint goal, TDetonixIntGrid& r
     cell = previous;
   }
   route.SetCell(goal, -1);
+}
+
+
+// A search that finds no way reads the maze only on the cells it marks. Players only stop it, so
+// when it finds no way even through them it finds none wherever they go, the target aside. That
+// holds while every cell that has turned into floor since lies beyond what it marked, or leads
+// only to more cells that do not reach the target.
+void TDetonixSimulator::RememberMiss(TBombSeekRecord& seek, size_t goalAt, size_t player1At, size_t player2At) {
+  const std::span<const int8_t> marks = seek.Route->Cells();
+  const std::span<const TObjectType> maze = FState.MazeGrid.Cells();
+  std::vector<uint8_t>& missed = seek.Missed;  // 0 not looked at, 1 not floor, 2 floor
+  missed.resize(marks.size());
+  for (size_t i = 0; i < marks.size(); ++i)
+    missed[i] = static_cast<uint8_t>(marks[i] >= 0 ? 1 + (maze[i] == otEmpty) : 0);
+  // Go on from the players' cells as if they were not there.
+  size_t count = 0;
+  for (const size_t at : {player1At, player2At})
+    if (at != goalAt && at < missed.size() && missed[at] == 2) FSeekQueue[count++] = static_cast<int32_t>(at);
+  seek.HasMissed = SpreadMiss(seek, goalAt, count);
+  seek.MissedChanges = FState.MazeGrid.Changes();
+  seek.MissedFrom = seek.Position;
+}
+
+// Marks what a search would reach beyond the first COUNT cells of the seek queue, floor cells the
+// miss had marked but not gone on from. False when that reaches the goal.
+bool TDetonixSimulator::SpreadMiss(TBombSeekRecord& seek, size_t goalAt, size_t count) {
+  const std::span<const TObjectType> maze = FState.MazeGrid.Cells();
+  std::vector<uint8_t>& missed = seek.Missed;
+  int32_t* const queue = FSeekQueue.data();
+  const int cols = FState.ColCount;
+  const int rows = FState.RowCount;
+  size_t head = 0;
+  size_t tail = count;
+  while (head < tail) {
+    const auto at = static_cast<size_t>(queue[head++]);
+    const TPoint cell{static_cast<int32_t>(at / static_cast<size_t>(rows)), static_cast<int32_t>(at % static_cast<size_t>(rows))};
+    for (TDirection dir : AllDirections) {
+      const TPoint q = Neighbour(cell, dir);
+      if (q.X < 0 || q.X >= cols || q.Y < 0 || q.Y >= rows) continue;
+      const size_t next = CellIndex(q);
+      if (missed[next] != 0) continue;
+      if (next == goalAt) return false;
+      missed[next] = static_cast<uint8_t>(1 + (maze[next] == otEmpty));
+      // Each cell turns 2 once and is queued then: the queue holds the board.
+      if (missed[next] == 2) queue[tail++] = static_cast<int32_t>(next);
+    }
+  }
+  return true;
+}
+
+// The last search found no way even through the players, the target is on no cell it marked,
+// and no cell it marked has turned into floor that leads on to the target.
+bool TDetonixSimulator::MissesAgain(TBombSeekRecord& seek, TPoint goal) {
+  if (!seek.HasMissed || seek.Position != seek.MissedFrom) return false;
+  const size_t goalAt = FState.OnBoard(goal) ? CellIndex(goal) : SIZE_MAX;
+  if (goalAt != SIZE_MAX && seek.Missed[goalAt] != 0) return false;
+  const std::span<const TObjectType> maze = FState.MazeGrid.Cells();
+  size_t opened = 0;
+  const bool known = FState.MazeGrid.ForEachWriteSince(seek.MissedChanges, [&](size_t i) {
+    if (seek.Missed[i] != 1 || maze[i] != otEmpty) return;
+    seek.Missed[i] = 2;
+    FSeekQueue[opened++] = static_cast<int32_t>(i);
+  });
+  seek.MissedChanges = FState.MazeGrid.Changes();
+  seek.HasMissed = known && SpreadMiss(seek, goalAt, opened);
+  return seek.HasMissed;
 }
 
 }  // namespace detonix

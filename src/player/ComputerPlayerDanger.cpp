@@ -1,6 +1,7 @@
 // Danger analysis and the escape search of the computer player.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "board/BombRecords.h"
 #include "player/ComputerPlayer.h"
@@ -77,8 +78,11 @@ void TComputerPlayer::UpdateBombReach(int range) {
 void TComputerPlayer::MapBombReach(int range) {
   std::fill(FBombReach.begin(), FBombReach.end(), 0);
   const std::span<const TObjectType> cells = FState.MazeGrid.Cells();
-  for (size_t i = 0; i < cells.size(); ++i) {
-    if (cells[i] != otBomb) continue;
+  // Bombs are few: memchr skips the rest of the board many cells at a time.
+  const auto* const first = reinterpret_cast<const unsigned char*>(cells.data());
+  const auto* const end = first + cells.size();
+  for (const auto* at = first; (at = static_cast<const unsigned char*>(std::memchr(at, Ord(otBomb), static_cast<size_t>(end - at)))); ++at) {
+    const auto i = static_cast<size_t>(at - first);
     FBombReach[i] = 1;
     const TPoint bomb{static_cast<int>(i / static_cast<size_t>(FState.RowCount)),
                       static_cast<int>(i % static_cast<size_t>(FState.RowCount))};
@@ -96,17 +100,28 @@ void TComputerPlayer::MapBombReach(int range) {
 
 // Recursion depth is bounded by the number of bombs: each is looked into once per call.
 bool TComputerPlayer::ThreatFrom(TPoint cur, int range) {
-  FThreatVisited.Mark(CellIndex(cur));
+  const size_t at = CellIndex(cur);
+  FThreatVisited.Mark(at);
   const bool earliest = FThreatLimit == EarliestFuse;
   bool found = false;
   CheckBombCell(cur, 0, found);
-  for (TDirection dir : AllDirections) {
+  const std::span<const TObjectType> maze = FState.MazeGrid.Cells();
+  const auto rows = static_cast<ptrdiff_t>(FState.RowCount);
+  // Per direction of AllDirections: the cells before the board's edge and the index step.
+  const int room[4] = {cur.X, FState.ColCount - 1 - cur.X, cur.Y, FState.RowCount - 1 - cur.Y};
+  const ptrdiff_t stride[4] = {-rows, rows, -1, 1};
+  constexpr int dx[4] = {-1, 1, 0, 0};
+  constexpr int dy[4] = {0, 0, -1, 1};
+  for (size_t d = 0; d < 4; ++d) {
     if (!earliest && found) break;
-    TPoint q = cur;
-    for (int i = 1; i <= range; ++i) {
-      MovePoint(q, dir);
-      if (!OnBoard(q) || EndsLineOfSight(CellAt(q))) break;
-      CheckBombCell(q, i, found);
+    const int steps = std::min(range, room[d]);
+    auto i = static_cast<ptrdiff_t>(at);
+    for (int n = 1; n <= steps; ++n) {
+      i += stride[d];
+      const TObjectType cell = maze[static_cast<size_t>(i)];
+      if (EndsLineOfSight(cell)) break;
+      if (cell != otBomb) continue;
+      CheckBombCell({cur.X + dx[d] * n, cur.Y + dy[d] * n}, n, found);
       if (!earliest && found) break;
     }
   }

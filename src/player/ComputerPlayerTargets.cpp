@@ -19,6 +19,10 @@ void TComputerPlayer::PlanRoute(TPoint target) {
   // The board stays as it is during the search: the cells no bomb can reach are known once.
   UpdateBombReach(ThreatRange());
   const std::span<const TObjectType> maze = FState.MazeGrid.Cells();
+  const std::span<int8_t> route = RouteGrid.WritableCells();
+  const int cols = FState.ColCount;
+  const int rows = FState.RowCount;
+  const size_t targetAt = OnBoard(target) ? CellIndex(target) : SIZE_MAX;
   FSearchQueue.Restart();
   if (OnBoard(Position)) {
     // As in Escape, the own cell is not marked and can be reached again from a neighbour.
@@ -27,19 +31,31 @@ void TComputerPlayer::PlanRoute(TPoint target) {
   }
   while (!found && !FSearchQueue.Empty()) {
     const TPoint cur = FSearchQueue.Pop();
-    for (TDirection dir : AllDirections) {
-      const TPoint next = Neighbour(cur, dir);
-      if (!OnBoard(next) || RouteGrid.GetCell(next) >= 0) continue;
-      RouteGrid.SetCell(next, static_cast<int8_t>(Ord(Opposite(dir))));
-      const size_t i = CellIndex(next);
-      const int distance = FSearchDist[CellIndex(cur)] + 1;
+    const size_t at = CellIndex(cur);
+    const int distance = FSearchDist[at] + 1;
+    // Neighbours in the order of AllDirections, each with its index and the way back.
+    const struct {
+      bool OnBoard;
+      size_t At;
+      TPoint Cell;
+      TDirection Back;
+    } steps[4] = {{cur.X > 0, at - static_cast<size_t>(rows), {cur.X - 1, cur.Y}, dirRight},
+                  {cur.X < cols - 1, at + static_cast<size_t>(rows), {cur.X + 1, cur.Y}, dirLeft},
+                  {cur.Y > 0, at - 1, {cur.X, cur.Y - 1}, dirDown},
+                  {cur.Y < rows - 1, at + 1, {cur.X, cur.Y + 1}, dirUp}};
+    for (const auto& step : steps) {
+      if (!step.OnBoard) continue;
+      const size_t i = step.At;
+      if (route[i] >= 0) continue;
+      route[i] = static_cast<int8_t>(Ord(step.Back));
       FSearchDist[i] = distance;
+      const TPoint next = step.Cell;
       // IsSafeCell with the time it takes to walk there, the walk reckoned only where a bomb could matter.
       const TObjectType cell = maze[i];
       const bool safe = (cell == otEmpty || IsPowerUpType(cell)) &&
                         (!FBombReach[i] || BombThreat(next, WalkTicks(distance) + SafetyMargin) < 0);
       if (safe) {
-        if (next == target) {
+        if (i == targetAt) {
           found = SetRoute(next);
           break;
         }

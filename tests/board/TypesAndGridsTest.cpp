@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "board/DetonixGrids.h"
 #include "board/GlobalTypes.h"
 
@@ -115,4 +117,24 @@ TEST(Grids, MazeFillClearAndCopy) {
   big.Fill(otBomb);
   g.CopyFrom(big);
   EXPECT_EQ(g.GetCell(4, 3), otBomb);
+}
+
+// A reader that worked something out from part of the maze learns which cells were written
+// since, or that it cannot know: a whole-grid write, or more writes than are kept.
+TEST(Grids, MazeTellsTheCellsWrittenSince) {
+  TDetonixMazeGrid g(40, 30, otEmpty);
+  const uint64_t start = g.Changes();
+  g.SetCell(3, 2, otBomb);
+  g.SetCell(-1, 2, otBomb);  // outside: no write
+  g.SetCell(0, 1, otBlock);
+  std::vector<size_t> written;
+  EXPECT_TRUE(g.ForEachWriteSince(start, [&](size_t i) { written.push_back(i); }));
+  EXPECT_EQ(written, (std::vector<size_t>{3 * 30 + 2, 1}));
+  const uint64_t before = g.Changes();
+  for (size_t i = 0; i <= TDetonixMazeGrid::KeptWrites; ++i) g.SetCell(1, 1, otEmpty);
+  EXPECT_FALSE(g.ForEachWriteSince(before, [](size_t) {}));
+  const uint64_t last = g.Changes();
+  EXPECT_TRUE(g.ForEachWriteSince(last, [](size_t) { ADD_FAILURE() << "nothing written since"; }));
+  g.WritableCells();
+  EXPECT_FALSE(g.ForEachWriteSince(last, [](size_t) {}));
 }

@@ -196,3 +196,37 @@ TEST(Drawing, FullRepaintLeavesTheMarginBlackAndReportsTheWholeSurface) {
   for (int y = 0; y < odd.Height(); ++y) EXPECT_TRUE(SameRGB(odd.Bitmap().Pixel(212, y), clBlack)) << "row " << y;
   for (int x = 0; x < odd.Width(); ++x) EXPECT_TRUE(SameRGB(odd.Bitmap().Pixel(x, 160), clBlack)) << "column " << x;
 }
+
+// Compositions are kept once drawn and copied after: the same step must still show what lies
+// under it, and a bomb its own count, owner or no owner.
+TEST(Drawing, KeptCellPicturesKeepWhatLiesUnder) {
+  SimHarness h(9, 5);
+  h.Load({".........",
+          ".1.......",
+          "........2"});
+  auto& p = h.P1();
+  p.Indestructible = true;  // fire shows under it rather than its hit picture
+  h.State().MazeGrid.SetCell(3, 1, otExplosion);
+  h.Sim->MovePlayer(p, dirRight);
+  h.Sim->MovePlayer(p, dirRight);
+  Expected fire(30);
+  fire.Obj(h, otEmpty).Obj(h, otExplosion).Player(h, p.ImageBase + p.Pose);
+  EXPECT_EQ(Differences(h, {3, 1}, fire.Cell), 0) << "the same step over fire as over floor";
+  Expected floor(30);
+  floor.Obj(h, otEmpty);
+  EXPECT_EQ(Differences(h, {2, 1}, floor.Cell), 0) << "the cell left behind";
+  // Laid with the owner on them, then counting down alone: the later bombs show copies of the
+  // counts the first one composed.
+  const TPoint bombs[3] = {{1, 2}, {6, 2}, {4, 2}};
+  for (const TPoint cell : bombs) {
+    h.Bomb(h.P2(), cell);
+    h.Run(1'000);
+  }
+  const TBitmap shown = h.Surface.Bitmap();
+  h.Sim->DrawBoard();
+  for (const TPoint cell : bombs)
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < 30; ++x)
+        ASSERT_EQ(shown.Pixel(cell.X * 30 + x, cell.Y * 30 + y), h.Surface.Bitmap().Pixel(cell.X * 30 + x, cell.Y * 30 + y))
+            << "bomb at " << cell.X << "," << cell.Y;
+}

@@ -142,3 +142,33 @@ TEST(MovingBombs, KickIntoABurningBlockLeavesNoFireBehind) {
   }
   EXPECT_TRUE(h.App.Messages().empty());
 }
+
+// A bomb with no way to its target searches again only once what it looked at has changed: a
+// wall opening beyond its sight, then one it saw, and a way that only its owner blocked.
+TEST(MovingBombs, SeekingBombWithNoWayGoesOnceOneOpens) {
+  SimHarness h;
+  h.Load({"...#.#....2",
+          "...#.#.....",
+          "1..#.#....."});
+  h.P1().SeekerBombs = true;
+  h.Bomb(h.P1(), {1, 1});
+  h.Run(900);
+  h.State().MazeGrid.SetCell(5, 2, otEmpty);
+  h.Run(900);
+  EXPECT_EQ(h.At(1, 1), otBomb) << "still walled off";
+  h.State().MazeGrid.SetCell(3, 0, otEmpty);
+  h.Run(900);
+  EXPECT_EQ(h.At(1, 1), otEmpty) << "through both openings";
+
+  h.Load({"...#......2",
+          "...1.......",
+          "...#......."});
+  h.P1().SeekerBombs = true;
+  h.Bomb(h.P1(), {1, 1});  // laid with its owner on it: the gap was open then
+  h.Run(900);
+  EXPECT_EQ(h.At(2, 1), otBomb) << "waits in front of its owner in the only gap";
+  h.Sim->MovePlayer(h.P1(), dirRight);
+  h.Sim->MovePlayer(h.P1(), dirRight);
+  h.Run(900);
+  EXPECT_EQ(h.At(2, 1), otEmpty) << "goes on once the owner stepped aside";
+}
