@@ -101,6 +101,12 @@ const key = async () => {
 const move = (x, y) => send("Input.dispatchMouseEvent", { type: "mouseMoved", x, y });
 await key();
 check((await evaluate("document.title")) === "Detonix", "a key leaves the page playing");
+check(await evaluate("!Module.detonixAudio"), "no sound without the setting");
+await open("?seed=7&sound", 1);
+await titled("Detonix");
+const before = await evaluate("!!Module.detonixAudio");
+await key();
+check(!before && (await evaluate("!!Module.detonixAudio")), "with the setting, sound starts at the first gesture, not before");
 await open("?seed=7#saver", 2);
 check(await titled("Detonix (saver)"), "the saver page plays");
 await move(100, 100);
