@@ -94,7 +94,8 @@ EMSCRIPTEN_KEEPALIVE int detonix_pointer(int x, int y) { return Shell && Shell->
 EMSCRIPTEN_KEEPALIVE int detonix_ended() { return !Shell || Shell->Ended() ? 1 : 0; }
 
 // The settings for the page's form, in SettingRows' order: each option's name, what it takes,
-// its help and the value in effect, as the address would write them.
+// its label (the settings window's where it has one) and the value in effect, as the address
+// would write them.
 EMSCRIPTEN_KEEPALIVE const char* detonix_settings_json() {
   Text = "[";
   for (const TSettingRow& row : SettingRows) {
@@ -119,7 +120,7 @@ EMSCRIPTEN_KEEPALIVE const char* detonix_settings_json() {
     if (Text.size() > 1) Text += ",";
     Text += "{\"name\":" + Quoted(row.Option.substr(1)) + ",\"kind\":" + Quoted(kind) + ",\"value\":" + Quoted(value) +
             ",\"low\":" + NumberText(row.Range.Low) + ",\"high\":" + NumberText(row.Range.High) + ",\"help\":" +
-            Quoted(row.Help.empty() ? row.Option.substr(1) : row.Help) + ",\"choices\":[" + choices + "]}";
+            Quoted(!row.Xscreensaver.Label.empty() ? row.Xscreensaver.Label : row.Help) + ",\"choices\":[" + choices + "]}";
   }
   Text += "]";
   return Text.c_str();
