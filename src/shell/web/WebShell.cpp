@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <utility>
 
 #include "settings/SettingOptions.h"
@@ -27,6 +26,11 @@ EM_JS(void, js_schedule, (int ms), {
   Module.detonixTimer = ms >= 0 ? setTimeout(() => Module.detonixTurn(), ms) : undefined;
 });
 EM_JS(void, js_box, (const char* text), { alert(UTF8ToString(text)); });
+// The console has every message; the page shows the last one if the run ends by itself.
+EM_JS(void, js_log, (const char* text), {
+  Module.detonixLastMessage = UTF8ToString(text);
+  console.error("detonix: " + Module.detonixLastMessage);
+});
 EM_JS(void, js_want_sound, (), { Module.detonixSoundWanted = true; });
 EM_JS(void, js_play, (const uint8_t* wave, int bytes), {
   const audio = Module.detonixAudio;
@@ -148,7 +152,7 @@ bool TWebShell::Start(int width, int height, int dpi) {
   options.Mode = FMode;
   options.ReadSettings = [this] { return FSettings; };
   options.Seed = FSeed;
-  options.Log = [](const std::string& text) { std::fprintf(stderr, "detonix: %s\n", text.c_str()); };
+  options.Log = [](const std::string& text) { js_log(text.c_str()); };
   FScreens = std::make_unique<TSaverScreens>(FApp, *this, std::move(options));
   FScreens->Add(FWindow, {TRect{0, 0, width, height}, dpi});
   // The page is told of the pointer only once it moves over it.
