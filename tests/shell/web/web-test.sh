@@ -3,7 +3,7 @@
 # emscripten, then in headless Chromium compares the board of a seed at device pixel ratio 1 and 2
 # with the headless tool's, reads settings from the address and the browser's store and ends the
 # saver; and the headless tool built for WebAssembly plays the recorded games under node as
-# recorded. Skipped (77) without emscripten or Chromium.
+# recorded. Skipped (77) without emscripten or Chromium. The screenshots stay in BUILD-web/artifacts.
 set -uo pipefail
 source "$(dirname "$0")/../harness.sh" web
 e2e_programs "${1:-build}"
@@ -34,6 +34,8 @@ record "$status" "the page's checks ran to the end$( [ "$status" -eq 0 ] || echo
 [ -f "$work/ratio1.png" ] && cells_match web-ratio-1 "$work/ratio1.png" 1280 800 30 7
 [ -f "$work/ratio2.png" ] && cells_match web-ratio-2 "$work/ratio2.png" 2560 1600 60 7 --cell 60
 [ -f "$work/resized.png" ] && cells_match web-resized "$work/resized.png" 2000 1400 60 7 --cell 60
+
+mkdir -p "$web/artifacts" && cp "$work"/ratio*.png "$work"/resized.png "$web/artifacts/" 2>/dev/null  # kept to look at
 
 cmake -DLAUNCHER=node -DPROGRAM="$web/detonix-headless.js" -P "$harness_root/tests/tools/SameGames.cmake"
 record $? "detonix-headless.js under node plays every recorded game as recorded"
