@@ -27,8 +27,14 @@ const browser = spawn(chromium, ["--headless", "--no-sandbox", "--remote-debuggi
   { stdio: ["ignore", "ignore", "pipe", "pipe", "pipe"] });
 let errors = "";
 browser.stderr.on("data", (d) => { errors += d; });
-const finish = (status) => { browser.kill(); server.close(); process.exit(status); };
+const finish = (status) => { browser.removeAllListeners("exit"); browser.kill(); server.close(); process.exit(status); };
 browser.on("error", (e) => { console.log(`skip: chromium cannot start: ${e.message}`); finish(77); });
+browser.stdio[3].on("error", () => {});  // it ended: said below
+browser.on("exit", (code) => {
+  if (!session) { console.log(`skip: chromium ended at once (${code}): ${errors.trim().split("\n").slice(-2).join(" ")}`); finish(77); }
+  console.log(`FAIL: chromium ended (${code}) before the checks did`);
+  finish(1);
+});
 
 // The protocol: JSON messages ended by a NUL byte, each way.
 let next = 1;
