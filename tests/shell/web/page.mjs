@@ -88,11 +88,13 @@ for (const ratio of [1, 2]) {
   check(shown, `the page plays at device pixel ratio ${ratio}`);
   if (shown) await shot(`ratio${ratio}.png`);
 }
-// A new size: a new game of the same seed at that size, once the window settles.
-await send("Emulation.setDeviceMetricsOverride", { width: 1000, height: 700, deviceScaleFactor: 2, mobile: false });
-for (let i = 0; i < 100 && (await evaluate("document.querySelector('canvas').width")) !== 2000; ++i) await sleep(50);
-await sleep(300);
-await shot("resized.png");
+// A new size, then a new ratio: each a new game of the same seed, once the window settles.
+for (const [ratio, name] of [[2, "resized.png"], [1, "reratioed.png"]]) {
+  await send("Emulation.setDeviceMetricsOverride", { width: 1000, height: 700, deviceScaleFactor: ratio, mobile: false });
+  for (let i = 0; i < 100 && (await evaluate("document.querySelector('canvas').width")) !== 1000 * ratio; ++i) await sleep(50);
+  await sleep(300);
+  await shot(name);
+}
 
 // Settings: stored in the browser, the address's over them, a bad value said and passed over.
 await evaluate("localStorage.setItem('detonix.settings', 'speed=200\\nplayer2=Tavvy')");

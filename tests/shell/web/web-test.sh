@@ -34,8 +34,9 @@ record "$status" "the page's checks ran to the end$( [ "$status" -eq 0 ] || echo
 [ -f "$work/ratio1.png" ] && cells_match web-ratio-1 "$work/ratio1.png" 1280 800 30 7
 [ -f "$work/ratio2.png" ] && cells_match web-ratio-2 "$work/ratio2.png" 2560 1600 60 7 --cell 60
 [ -f "$work/resized.png" ] && cells_match web-resized "$work/resized.png" 2000 1400 60 7 --cell 60
+[ -f "$work/reratioed.png" ] && cells_match web-new-ratio "$work/reratioed.png" 1000 700 30 7
 
-mkdir -p "$web/artifacts" && cp "$work"/ratio*.png "$work"/resized.png "$web/artifacts/" 2>/dev/null  # kept to look at
+mkdir -p "$web/artifacts" && cp "$work"/ratio*.png "$work"/re*.png "$web/artifacts/" 2>/dev/null  # kept to look at
 
 cmake -DLAUNCHER=node -DPROGRAM="$web/detonix-headless.js" -P "$harness_root/tests/tools/SameGames.cmake"
 record $? "detonix-headless.js under node plays every recorded game as recorded"
