@@ -79,8 +79,10 @@ EMSCRIPTEN_KEEPALIVE int detonix_start(int saver, int width, int height, int dpi
   return Shell->Start(width, height, dpi) ? 0 : 1;
 }
 
-EMSCRIPTEN_KEEPALIVE void detonix_resize(int width, int height, int dpi) {
+// A new size or pixel ratio; 1 when the run has ended.
+EMSCRIPTEN_KEEPALIVE int detonix_resize(int width, int height, int dpi) {
   if (Shell) Shell->Resize(width, height, dpi);
+  return !Shell || Shell->Ended() ? 1 : 0;
 }
 
 EMSCRIPTEN_KEEPALIVE void detonix_turn() {

@@ -164,8 +164,9 @@ bool TWebShell::Start(int width, int height, int dpi) {
 
 void TWebShell::Resize(int width, int height, int dpi) {
   if (!FScreens) return;
-  if (dpi != FDpi) {
-    Start(width, height, dpi);
+  if (dpi != FDpi || FRestart) {
+    // A new run, whose first board may not fit: then, as at a new size, it waits for one that does.
+    FRestart = !Start(width, height, dpi);
     return;
   }
   FWindow.SetSize(width, height);
@@ -174,11 +175,11 @@ void TWebShell::Resize(int width, int height, int dpi) {
 }
 
 void TWebShell::Turn() {
-  if (!FScreens || Ended()) return;
+  if (!FScreens || FScreens->Ended()) return;
   if (std::exchange(FResized, false)) FScreens->Build(0);
-  const auto due = Ended() ? std::nullopt : RunLoopStep(FApp, [this] { FScreens->Present(); });
+  const auto due = FScreens->Ended() ? std::nullopt : RunLoopStep(FApp, [this] { FScreens->Present(); });
   // None armed: nothing happens until an event, which schedules its own turn.
-  if (!Ended()) js_schedule(due ? static_cast<int>(std::min<int64_t>(*due, INT_MAX)) : -1);
+  if (!FScreens->Ended()) js_schedule(due ? static_cast<int>(std::min<int64_t>(*due, INT_MAX)) : -1);
 }
 
 bool TWebShell::After(bool ended) {

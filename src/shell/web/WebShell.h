@@ -73,7 +73,7 @@ class TWebShell final : public THostShell {
   bool Key();
   bool Click();
   bool PointerMoved(int x, int y);
-  bool Ended() const { return FScreens && FScreens->Ended(); }
+  bool Ended() const { return !FRestart && FScreens && FScreens->Ended(); }
 
   bool HandleEvents() override { return true; }
   void Wait(std::optional<int64_t>) override {}
@@ -92,6 +92,7 @@ class TWebShell final : public THostShell {
   int FDpi = NativeDpi;
   std::unique_ptr<TSaverScreens> FScreens;
   bool FResized = false;
+  bool FRestart = false;  // a new ratio's run found no board: the next size tries again
 };
 
 }  // namespace detonix::web
