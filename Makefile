@@ -4,12 +4,12 @@ BUILD_SAN  ?= build-san
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_OPTS ?=
 # The end-to-end tests' labels (tests/end-to-end-labels.txt): on a virtual X server, under Wayland,
-# of the Debian package, under Wine, of reproducible builds and fuzzing; they run alone, after the rest.
+# of the Debian package, under Wine, of reproducible builds, fuzzing and the web page; they run alone, after the rest.
 E2E_LABELS := $(strip $(file < tests/end-to-end-labels.txt))
 empty :=
 SHELL_LABELS = ^($(subst $(empty) $(empty),|,$(E2E_LABELS)))$$
 
-.PHONY: all setup build run package test test-plain test-sanitize test-shells bench clean
+.PHONY: all setup build run package web test test-plain test-sanitize test-shells bench clean
 
 all: build
 
@@ -28,6 +28,10 @@ run: build
 # detonix_<version>_amd64.deb in the build folder, by dpkg-buildpackage from debian/.
 package: setup $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) --target package
+
+# The web page (index.html, detonix.js, detonix.wasm) and detonix-headless for node, with emscripten.
+web: setup
+	scripts/build-web.sh $(BUILD)-web
 
 test: test-plain test-sanitize test-shells
 
@@ -52,4 +56,4 @@ bench: build
 	scripts/bench.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD)-win $(BUILD)-fuzz
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD)-win $(BUILD)-fuzz $(BUILD)-web

@@ -14,6 +14,7 @@ packages=(
   clang-14 libfuzzer-14-dev
   xscreensaver-data-extra libxdamage-dev libxss-dev swayidle
   mate-screensaver dbus-daemon libglib2.0-bin dconf-gsettings-backend appstream desktop-file-utils
+  emscripten chromium
 )
 
 missing=()
