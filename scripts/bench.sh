@@ -18,7 +18,7 @@ set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 seconds=${DETONIX_BENCH_SECONDS:-120}
 warmup=${DETONIX_BENCH_WARMUP:-10}
-starts=${DETONIX_BENCH_STARTS:-5}
+starts=${DETONIX_BENCH_STARTS:-7}
 maze=/usr/libexec/xscreensaver/maze
 seed=${DETONIX_BENCH_SEED:-1}
 for tool in Xvfb awk; do
