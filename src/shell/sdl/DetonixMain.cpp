@@ -1,10 +1,7 @@
 // detonix-sdl: the native Linux program on SDL2, for the displays that are not X11 (Wayland). The
 // program detonix runs it in its own place; it takes the same command line.
 #define SDL_MAIN_HANDLED
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-#include <vector>
+#include <optional>
 
 #include "commandline/ShellOptions.h"
 #include "shell/sdl/SdlShell.h"
@@ -14,17 +11,13 @@
 int main(int argc, char** argv) {
   using namespace detonix;
   using detonix::x11::TEndWatch;
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  const commandline::TParseResult parsed = commandline::ParseCommandLine(args, std::getenv("XSCREENSAVER_WINDOW"));
-  if (!parsed.Ok()) {
-    std::fprintf(stderr, "detonix: %s\nTry 'detonix --help'.\n", parsed.Error.c_str());
-    return 2;
-  }
-  if (const auto status = x11::RunWithoutDisplay(parsed.Options)) return *status;
+  const std::optional<commandline::TShellOptions> options = x11::OptionsOf(argc, argv);
+  if (!options) return 2;
+  if (const auto status = x11::RunWithoutDisplay(*options)) return *status;
   // SDL leaves handlers it finds in place.
   TEndWatch::InstallSignalHandlers();
   SDL_SetMainReady();
-  const int status = sdl::TSdlShell(parsed.Options).Run();  // SDL is gone before a signal ends the process
+  const int status = sdl::TSdlShell(*options).Run();  // SDL is gone before a signal ends the process
   TEndWatch::EndByTheSignalSeen();
   return status;
 }

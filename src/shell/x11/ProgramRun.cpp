@@ -1,7 +1,10 @@
 #include "shell/x11/ProgramRun.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "DetonixVersion.h"
 #include "commandline/SettingsCommands.h"
@@ -10,6 +13,14 @@
 #include "settings/SettingsStore.h"
 
 namespace detonix::x11 {
+
+std::optional<commandline::TShellOptions> OptionsOf(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  commandline::TParseResult parsed = commandline::ParseCommandLine(args, std::getenv("XSCREENSAVER_WINDOW"));
+  if (parsed.Ok()) return std::move(parsed.Options);
+  std::fprintf(stderr, "detonix: %s\nTry 'detonix --help'.\n", parsed.Error.c_str());
+  return std::nullopt;
+}
 
 std::optional<int> RunWithoutDisplay(const commandline::TShellOptions& options) {
   using namespace commandline;

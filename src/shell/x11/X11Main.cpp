@@ -4,13 +4,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "commandline/ShellOptions.h"
 #include "shell/x11/EndWatch.h"
@@ -45,21 +44,17 @@ int main(int argc, char** argv) {
   using namespace detonix;
   using detonix::x11::TEndWatch;
   using detonix::x11::TX11Shell;
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  const commandline::TParseResult parsed = commandline::ParseCommandLine(args, std::getenv("XSCREENSAVER_WINDOW"));
-  if (!parsed.Ok()) {
-    std::fprintf(stderr, "detonix: %s\nTry 'detonix --help'.\n", parsed.Error.c_str());
-    return 2;
-  }
-  if (const auto status = x11::RunWithoutDisplay(parsed.Options)) return *status;
+  const std::optional<commandline::TShellOptions> options = x11::OptionsOf(argc, argv);
+  if (!options) return 2;
+  if (const auto status = x11::RunWithoutDisplay(*options)) return *status;
   // From the first instant a game may be asked to end: a SIGTERM before the windows are up ends
   // the program by that signal too.
   TEndWatch::InstallSignalHandlers();
-  if (UsesX11(parsed.Options)) {
+  if (UsesX11(*options)) {
     int status = 1;
     TX11Shell::TOpened opened = TX11Shell::TOpened::No;
     {
-      TX11Shell shell(parsed.Options);
+      TX11Shell shell(*options);
       opened = shell.Open();
       if (opened == TX11Shell::TOpened::Yes) status = shell.Loop();
     }  // the display is closed before a signal ends the process
