@@ -112,14 +112,6 @@ TX11Shell::~TX11Shell() {
   if (FDisplay) XCloseDisplay(FDisplay);
 }
 
-bool TX11Shell::Drawable(unsigned long window) const {
-  XWindowAttributes attributes;
-  if (!XGetWindowAttributes(FDisplay, window, &attributes)) return false;
-  const Visual* visual = attributes.visual;
-  return attributes.depth == 24 && visual->red_mask == 0xff0000 && visual->green_mask == 0xff00 &&
-         visual->blue_mask == 0xff;
-}
-
 TX11Shell::TOpened TX11Shell::Open() {
   InstallXErrorHandler();
   FDisplay = XOpenDisplay(nullptr);
@@ -141,8 +133,8 @@ TX11Shell::TOpened TX11Shell::Open() {
       return TOpened::No;
     }
     FOptions.WindowId = target;
-    if (!Drawable(target)) return TOpened::NotHere;
-  } else if (!Drawable(root)) {
+    if (!TXPicture::Fits(FDisplay, target)) return TOpened::NotHere;
+  } else if (!TXPicture::Fits(FDisplay, root)) {
     return TOpened::NotHere;
   }
   FX = {FDisplay, ConnectionNumber(FDisplay)};
@@ -342,13 +334,17 @@ void TX11Shell::WindowGone(TX11Window& window) {
   FFailed = true;
 }
 
-bool TX11Shell::HandleEvents() {
-  if (FEndAsked) FQuit = true;
-  while (FLook && !FQuit && !FScreens->Ended() && XPending(FDisplay) > 0) {
+void TX11Shell::HandleQueued(int mode) {
+  while (!FQuit && !FScreens->Ended() && XEventsQueued(FDisplay, mode) > 0) {
     XEvent event;
     XNextEvent(FDisplay, &event);
     HandleEvent(event);
   }
+}
+
+bool TX11Shell::HandleEvents() {
+  if (FEndAsked) FQuit = true;
+  if (FLook) HandleQueued(QueuedAfterFlush);
   FLook = true;
   // Judged once the queue is read: the focus may have passed on to the window of another of our
   // monitors, or gone with a window destroyed under us.
@@ -358,11 +354,7 @@ bool TX11Shell::HandleEvents() {
     XGetInputFocus(FDisplay, &focus, &revert);
     // A window destroyed under us loses the focus first: its end is told by the events that came
     // before the answer.
-    while (!FQuit && XEventsQueued(FDisplay, QueuedAlready) > 0) {
-      XEvent event;
-      XNextEvent(FDisplay, &event);
-      HandleEvent(event);
-    }
+    HandleQueued(QueuedAlready);
     // Another program took the keyboard: what the user types goes there, not behind the saver.
     if (!FQuit && !WindowOf(focus)) FScreens->End();
   }

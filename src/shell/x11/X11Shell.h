@@ -76,12 +76,14 @@ class TX11Shell final : public THostShell {
   std::shared_ptr<TSoundOutput> MakeSound() override;
 
  private:
-  bool Drawable(unsigned long window) const;
   bool OpenWindows();
   unsigned long CreateWindow(const TRect& bounds, bool saver);
   void AddWindow(unsigned long window, bool own, const TMonitor& monitor);
   TX11Window* WindowOf(unsigned long window);
   void HandleEvent(_XEvent& event);
+  // Handles the events Xlib holds (QueuedAlready) or, reading the connection too, every one that
+  // came (QueuedAfterFlush), until the run ends.
+  void HandleQueued(int mode);
   void WindowGone(TX11Window& window);
   bool Failed() const;
   bool Foreign() const { return FOptions.Mode == TRunMode::rmForeign || FOptions.Mode == TRunMode::rmPreview; }

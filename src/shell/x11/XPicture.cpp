@@ -16,6 +16,16 @@
 
 namespace detonix::x11 {
 
+namespace {
+
+bool Xrgb(const XWindowAttributes& attributes) {
+  const Visual* visual = attributes.visual;
+  return attributes.depth == 24 && visual->red_mask == 0xff0000 && visual->green_mask == 0xff00 &&
+         visual->blue_mask == 0xff;
+}
+
+}  // namespace
+
 struct TXPicture::TParts {
   Display* XDisplay = nullptr;
   Window XWindow = 0;
@@ -78,13 +88,14 @@ TXPicture::TXPicture(std::unique_ptr<TParts> parts) : FParts(std::move(parts)) {
 
 TXPicture::~TXPicture() = default;
 
+bool TXPicture::Fits(Display* display, unsigned long window) {
+  XWindowAttributes attributes;
+  return XGetWindowAttributes(display, window, &attributes) && Xrgb(attributes);
+}
+
 std::unique_ptr<TXPicture> TXPicture::Create(Display* display, unsigned long window, int width, int height) {
   XWindowAttributes attributes;
-  if (!XGetWindowAttributes(display, window, &attributes)) return nullptr;
-  const Visual* visual = attributes.visual;
-  if (attributes.depth != 24 || visual->red_mask != 0xff0000 || visual->green_mask != 0xff00 ||
-      visual->blue_mask != 0xff)
-    return nullptr;
+  if (!XGetWindowAttributes(display, window, &attributes) || !Xrgb(attributes)) return nullptr;
   auto p = std::make_unique<TParts>();
   p->XDisplay = display;
   p->XWindow = window;

@@ -14,6 +14,8 @@ namespace detonix::x11 {
 // no waiting for the server's answer, no copy through the connection.
 class TXPicture {
  public:
+  // Whether WINDOW's pixels are 24-bit XRGB, the only ones a picture is made for.
+  static bool Fits(_XDisplay* display, unsigned long window);
   // Nothing when the window's pixels are not 24-bit XRGB (or the memory cannot be had).
   static std::unique_ptr<TXPicture> Create(_XDisplay* display, unsigned long window, int width, int height);
   ~TXPicture();
