@@ -128,6 +128,7 @@ TDetonixSimulator::TDetonixSimulator(TApplication& app, TPaintSurface& paintBox,
   FCellCanvas = std::make_unique<TCanvas>(*FCellBitmap);
   FCellCanvas->Font.Color = clWhite;
   FCellCanvas->Brush.Style = bsClear;
+  MakeFuseDigits();
   paintBox.Canvas().Font.Color = clWhite;
   paintBox.Canvas().Brush.Style = bsClear;
   FSeekQueue.resize(static_cast<size_t>(FState.ColCount) * static_cast<size_t>(FState.RowCount));

@@ -223,6 +223,7 @@ class TDetonixSimulator {
   // Straight onto the paint surface, not through CellBitmap.
   void PaintObject(TPoint cell, int index);
   void DrawBomb(TCanvas& canvas, int x, const TBombRecord& bomb, int y);
+  void MakeFuseDigits();
   void DrawPlayer(TCanvas& canvas, int x, const TPlayer& player, int y);
   void DrawHitPlayer(TCanvas& canvas, int x, const TPlayer& player, int y);
   void RequestExplosionSound();

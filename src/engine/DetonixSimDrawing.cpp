@@ -133,6 +133,18 @@ void TDetonixSimulator::DrawHitPlayer(TCanvas& canvas, int x, const TPlayer& pla
   FPlayerImages->Draw(canvas, x, y, player.ImageBase + HitImage);
 }
 
+// The fuse digits are the only text of a game: made now, before the first picture, play never reads
+// the font again and its pages stay out of memory once the start's are handed back.
+void TDetonixSimulator::MakeFuseDigits() {
+  if (FIsPreview) return;
+  const TFontFace& face = TFontFace::Get(FCellCanvas->Font.Style);
+  const int size = ScaledToCell(FuseDigitsSize, FState.CellSize);
+  for (char32_t digit = U'0'; digit <= U'9'; ++digit) {
+    face.Glyph(size, digit);
+    for (char32_t next = U'0'; next <= U'9'; ++next) face.Kerning(size, digit, next);
+  }
+}
+
 void TDetonixSimulator::DrawBomb(TCanvas& canvas, int x, const TBombRecord& bomb, int y) {
   FObjImages->Draw(canvas, x, y, Ord(otEmpty));
   if (bomb.Owner && bomb.Owner->Position == bomb.Position) DrawPlayer(canvas, x, *bomb.Owner, y);

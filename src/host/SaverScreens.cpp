@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "media/SoundOutput.h"
+#include "platform/StartupMemory.h"
 
 namespace detonix {
 
@@ -69,6 +70,7 @@ bool TSaverScreens::Build(size_t i) {
 }
 
 void TSaverScreens::Run() {
+  bool started = false;
   while (!Ended() && FShell.HandleEvents() && !Ended()) {
     bool resized = false;
     for (size_t i = 0; i < FScreens.size(); ++i) {
@@ -79,6 +81,8 @@ void TSaverScreens::Run() {
     if (resized) continue;  // the events that came meanwhile first
     const auto due = RunLoopStep(FApp, [this] { Present(); }, [this] { return FShell.EventWaiting(); });
     if (Ended()) break;
+    if (!started) ReleaseStartupMemory();  // after the first picture
+    started = true;
     FShell.Wait(due);
   }
 }

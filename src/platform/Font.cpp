@@ -24,8 +24,11 @@ struct TFontFace::TImpl {
   int Ascent = 0;
   int Descent = 0;
   int LineGap = 0;
+  // Read once: stb reads it from the font's data at every scaling, and a page of the data read in
+  // play brings much of the font back into memory.
+  float UnitsPerEm = 1;
 
-  float Scale(int32_t size) const { return stbtt_ScaleForMappingEmToPixels(&Info, static_cast<float>(size)); }
+  float Scale(int32_t size) const { return static_cast<float>(size) / UnitsPerEm; }
 };
 
 const TFontFace& TFontFace::Get(TFontStyle style) {
@@ -38,6 +41,8 @@ TFontFace::TFontFace(const uint8_t* data, size_t size) : FImpl(std::make_unique<
   if (data == nullptr || size < 12 || stbtt_InitFont(&FImpl->Info, data, stbtt_GetFontOffsetForIndex(data, 0)) == 0)
     throw std::runtime_error("Invalid font data");
   stbtt_GetFontVMetrics(&FImpl->Info, &FImpl->Ascent, &FImpl->Descent, &FImpl->LineGap);
+  const unsigned char* head = FImpl->Info.data + FImpl->Info.head;
+  FImpl->UnitsPerEm = static_cast<float>(head[18] << 8 | head[19]);
 }
 
 TFontFace::~TFontFace() = default;
@@ -51,8 +56,11 @@ int32_t TFontFace::LineHeight(int32_t size) const {
 }
 
 float TFontFace::Kerning(int32_t size, char32_t left, char32_t right) const {
-  return static_cast<float>(stbtt_GetCodepointKernAdvance(&FImpl->Info, static_cast<int>(left), static_cast<int>(right))) *
-         FImpl->Scale(size);
+  // Kept like the glyphs: the search goes through the font's tables.
+  thread_local std::map<std::tuple<const TImpl*, char32_t, char32_t>, int> pairs;
+  const auto [it, added] = pairs.try_emplace({FImpl.get(), left, right});
+  if (added) it->second = stbtt_GetCodepointKernAdvance(&FImpl->Info, static_cast<int>(left), static_cast<int>(right));
+  return static_cast<float>(it->second) * FImpl->Scale(size);
 }
 
 const TGlyph& TFontFace::Glyph(int32_t size, char32_t ch) const {
