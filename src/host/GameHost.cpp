@@ -156,7 +156,7 @@ bool TGameHost::Click() { return EndByInput(); }
 
 void TGameHost::Present() {
   if (!FSurface || !FSurface->HasChanges()) return;
-  const std::vector<TRect> changed = FSurface->TakeChanged();
+  const std::vector<TRect>& changed = FSurface->TakeChanged();
   if (FWindow) FWindow->Present(changed);
 }
 

@@ -31,10 +31,10 @@ void TPaintSurface::AddChanged(const TRect& r) {
   FChanged.push_back(clipped);
 }
 
-std::vector<TRect> TPaintSurface::TakeChanged() {
-  std::vector<TRect> result;
-  result.swap(FChanged);
-  return result;
+const std::vector<TRect>& TPaintSurface::TakeChanged() {
+  FTaken.swap(FChanged);
+  FChanged.clear();
+  return FTaken;
 }
 
 }  // namespace detonix

@@ -25,8 +25,9 @@ class TPaintSurface {
   const TBitmap& Bitmap() const { return FBitmap; }
   TCanvas& Canvas() { return FCanvas; }
 
-  // The rectangles changed since the last call, and forgets them.
-  std::vector<TRect> TakeChanged();
+  // The rectangles changed since the last call, and forgets them. The list stays valid until the
+  // next call; the two lists swap, so presenting allocates nothing.
+  const std::vector<TRect>& TakeChanged();
   bool HasChanges() const { return !FChanged.empty(); }
   void Invalidate() { AddChanged(FBitmap.Bounds()); }
 
@@ -36,6 +37,7 @@ class TPaintSurface {
   TBitmap FBitmap;
   TCanvas FCanvas;
   std::vector<TRect> FChanged;
+  std::vector<TRect> FTaken;
 };
 
 }  // namespace detonix
