@@ -1,11 +1,15 @@
 // The simulator's costs: a full repaint, single-cell updates, and whole minutes of play.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <memory>
+#include <vector>
 
 #include "board/BombRecords.h"
 #include "engine/DetonixSim.h"
 #include "platform/Application.h"
+#include "platform/Bitmap.h"
+#include "platform/Canvas.h"
 #include "platform/PaintSurface.h"
 #include "player/ComputerPlayer.h"
 
@@ -99,3 +103,68 @@ void BM_PlayOneMinute(benchmark::State& state) {
 BENCHMARK(BM_PlayOneMinute)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// Between two instants of a real run the program sleeps and the machine's other work takes its
+// caches and address translations: writing a buffer larger than the last-level cache, untimed,
+// leaves the next instant as cold as on screen.
+class TOtherWork {
+ public:
+  void Run() {
+    for (size_t i = 0; i < FMemory.size(); i += 64) ++FMemory[i];
+    benchmark::ClobberMemory();
+  }
+
+ private:
+  std::vector<unsigned char> FMemory = std::vector<unsigned char>(size_t{32} << 20, 1);
+};
+
+double SecondsSince(std::chrono::steady_clock::time_point t0) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// Play as it runs on screen, every instant cold: the game's own work in a second of a real run
+// (without handing the pixels over to the display), and per instant.
+void BM_PlayColdInstants(benchmark::State& state) {
+  TBenchGame game(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  TVirtualLoop loop(game.App, game.Clock);
+  loop.RunFor(10'000);
+  TOtherWork other;
+  const int64_t start = game.Clock.NowMs();
+  double timed = 0;
+  for (auto _ : state) {
+    other.Run();
+    const auto t0 = std::chrono::steady_clock::now();
+    loop.Step(INT64_MAX);
+    benchmark::DoNotOptimize(game.Surface.TakeChanged().size());
+    const double took = SecondsSince(t0);
+    state.SetIterationTime(took);
+    timed += took;
+  }
+  const double seconds = static_cast<double>(game.Clock.NowMs() - start) / 1000.0;
+  state.counters["instants/s"] = static_cast<double>(state.iterations()) / seconds;
+  state.counters["us/virtual s"] = timed * 1e6 / seconds;
+}
+BENCHMARK(BM_PlayColdInstants)->Args({1920, 1080})->Args({3840, 2160})->Iterations(1500)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// The least a changed cell costs on screen: its 30 rows written cold into a screen-sized picture,
+// at cells spread over the board.
+void BM_CopyCellCold(benchmark::State& state) {
+  TBitmap screen(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  TCanvas canvas(screen);
+  const TBitmap cell(NativeCellSize, NativeCellSize, clBlack);
+  const int cols = screen.Width() / NativeCellSize;
+  const int rows = screen.Height() / NativeCellSize;
+  TOtherWork other;
+  uint32_t n = 0;
+  for (auto _ : state) {
+    other.Run();
+    n = n * 1103515245u + 12345u;
+    const int x = static_cast<int>(n >> 8) % cols;
+    const int y = static_cast<int>(n >> 20) % rows;
+    const auto t0 = std::chrono::steady_clock::now();
+    canvas.Draw(x * NativeCellSize, y * NativeCellSize, cell);
+    benchmark::DoNotOptimize(screen.Bits());
+    state.SetIterationTime(SecondsSince(t0));
+  }
+}
+BENCHMARK(BM_CopyCellCold)->Args({3840, 2160})->Iterations(1500)->UseManualTime()->Unit(benchmark::kMicrosecond);
