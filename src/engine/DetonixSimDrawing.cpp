@@ -24,6 +24,9 @@ int ScaledToCell(int pixels, int cellSize) {
   return Proportional(pixels, std::max(cellSize, DigitsCell), DigitsCell);
 }
 
+// The fuse count's font size, for drawing it and for making its glyphs beforehand alike.
+int FuseDigitsPixels(int cellSize) { return ScaledToCell(FuseDigitsSize, cellSize); }
+
 // Steps are numbered by kind and what they draw; 0 is one that is not kept.
 constexpr uint32_t DrawsObject = 1u << 28;
 constexpr uint32_t DrawsPlayer = 2u << 28;
@@ -138,7 +141,7 @@ void TDetonixSimulator::DrawHitPlayer(TCanvas& canvas, int x, const TPlayer& pla
 void TDetonixSimulator::MakeFuseDigits() {
   if (FIsPreview) return;
   const TFontFace& face = TFontFace::Get(FCellCanvas->Font.Style);
-  const int size = ScaledToCell(FuseDigitsSize, FState.CellSize);
+  const int size = FuseDigitsPixels(FState.CellSize);
   for (char32_t digit = U'0'; digit <= U'9'; ++digit) {
     face.Glyph(size, digit);
     for (char32_t next = U'0'; next <= U'9'; ++next) face.Kerning(size, digit, next);
@@ -152,7 +155,7 @@ void TDetonixSimulator::DrawBomb(TCanvas& canvas, int x, const TBombRecord& bomb
   if (FIsPreview) return;
   const std::string text = std::to_string(bomb.FuseCount);
   const TFontFace& face = TFontFace::Get(canvas.Font.Style);
-  const int size = ScaledToCell(FuseDigitsSize, FState.CellSize);
+  const int size = FuseDigitsPixels(FState.CellSize);
   const int baseline = ScaledToCell(FuseDigitsTop + face.Ascent(FuseDigitsSize), FState.CellSize);
   canvas.Font.Size = size;
   const int width = canvas.TextWidth(text);
