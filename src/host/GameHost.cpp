@@ -52,6 +52,7 @@ bool TGameHost::Start() {
   if (!pixels.Bits) {
     // The window says why; a run that can show nothing must not go on unseen.
     FEnded = true;
+    FNoPixels = true;
     return false;
   }
   return Build(pixels.Bits, pixels.Width, pixels.Height, pixels.Stride);
@@ -157,7 +158,9 @@ bool TGameHost::Click() { return EndByInput(); }
 void TGameHost::Present() {
   if (!FSurface || !FSurface->HasChanges()) return;
   const std::vector<TRect>& changed = FSurface->TakeChanged();
-  if (FWindow) FWindow->Present(changed);
+  if (!FWindow) return;
+  if (FOptions.Presented) FOptions.Presented(changed);
+  FWindow->Present(changed);
 }
 
 }  // namespace detonix

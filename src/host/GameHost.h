@@ -42,6 +42,7 @@ struct THostOptions {
   int CellSize = -1;
   int PointerTolerance = detonix::PointerTolerance;
   std::optional<uint64_t> Seed;
+  std::function<void(const std::vector<TRect>&)> Presented;
 };
 
 // One game on a window's pixels: a new game at each new size, a black board when none can be
@@ -81,6 +82,8 @@ class TGameHost {
   // a window where no message box may be shown this is where a failure is seen.
   void ShowText(const std::string& text);
   bool Ended() const { return FEnded; }
+  // The window could give no pixels (it said why): the run ends, unsuccessfully.
+  bool NoPixels() const { return FNoPixels; }
 
   // Shows the rectangles drawn since the last call on the window.
   void Present();
@@ -97,6 +100,7 @@ class TGameHost {
   std::string FFailure;
   bool FBuiltBefore = false;
   bool FEnded = false;
+  bool FNoPixels = false;
   int FStartX = 0;
   int FStartY = 0;
 };

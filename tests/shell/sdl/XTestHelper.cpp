@@ -54,14 +54,14 @@ int Grab(Display* display, Window window, const std::string& file) {
   for (int y = 0; y < a.height; ++y)
     for (int x = 0; x < a.width; ++x) {
       const unsigned long p = XGetPixel(image, x, y);
-      // A TrueColor visual of depth 24: red, green and blue in the masks the visual names.
+      // A TrueColor visual: red, green and blue in the masks the visual names, each to 8 bits.
       const auto channel = [p](unsigned long mask) {
         int shift = 0;
         while (mask && !(mask & 1)) {
           mask >>= 1;
           ++shift;
         }
-        return static_cast<uint32_t>((p >> shift) & mask);
+        return mask ? static_cast<uint32_t>(((p >> shift) & mask) * 255 + mask / 2) / static_cast<uint32_t>(mask) : 0u;
       };
       bitmap.SetPixel(x, y, detonix::RGBColor(channel(image->red_mask), channel(image->green_mask), channel(image->blue_mask)));
     }
@@ -87,7 +87,8 @@ int SaverState(Display* display) {
 }
 
 // Cells of the board (the whole cells from the top-left corner) that are the same in both pictures.
-int Cells(const std::string& a, const std::string& b, int cell) {
+// TOLERANCE: how far each channel may be off, for a display of fewer bits than the pictures'.
+int Cells(const std::string& a, const std::string& b, int cell, int tolerance) {
   const detonix::TBitmap pa = detonix::LoadPng(a);
   const detonix::TBitmap pb = detonix::LoadPng(b);
   if (pa.Width() != pb.Width() || pa.Height() != pb.Height() || cell <= 0) {
@@ -103,7 +104,11 @@ int Cells(const std::string& a, const std::string& b, int cell) {
       bool equal = true;
       for (int y = cy * cell; equal && y < (cy + 1) * cell; ++y)
         for (int x = cx * cell; equal && x < (cx + 1) * cell; ++x)
-          equal = detonix::SameRGB(pa.Pixel(x, y), pb.Pixel(x, y));
+          for (int shift = 0; shift < 24; shift += 8) {
+            const int da = static_cast<int>((pa.Pixel(x, y) >> shift) & 0xff);
+            const int db = static_cast<int>((pb.Pixel(x, y) >> shift) & 0xff);
+            equal = equal && std::abs(da - db) <= tolerance;
+          }
       same += equal ? 1 : 0;
     }
   std::printf("%d %d\n", same, cols * rows);
@@ -116,7 +121,8 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
   try {
-    if (command == "cells" && argc == 5) return Cells(argv[2], argv[3], std::atoi(argv[4]));
+    if (command == "cells" && (argc == 5 || argc == 6))
+      return Cells(argv[2], argv[3], std::atoi(argv[4]), argc == 6 ? std::atoi(argv[5]) : 0);
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
       std::fprintf(stderr, "detonix-xtest: no display\n");

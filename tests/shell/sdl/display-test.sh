@@ -251,8 +251,8 @@ stop_server "$xvfb"
 if ends_within 3; then pass "lost_server: ends when the X server goes away"
 else fail "lost_server: still running without its X server"; stop; fi
 
-# 9. A server that shares no memory with its clients, as across a network: SDL's window surface
-# shows the board instead.
+# 9. A server that shares no memory with its clients, as across a network: the pixels go through
+# the connection instead.
 start_xvfb 640x480 -extension MIT-SHM || exit 1
 start -root -seed 19
 sleep 1.5
@@ -260,5 +260,17 @@ sleep 1.5
 cells_match no_shared_memory "$work/shot.png" 640 480 30 19
 kill -TERM "$pid"
 ends_within 3 || fail "no_shared_memory: SIGTERM did not end it"
+
+# 10. Displays of 16 and 30 bits a pixel: the same board, converted as it is shown (16 bits keep
+# only the top 5 or 6 of each channel).
+for depth in 16 30; do
+  start_xvfb 640x480x$depth || exit 1
+  start -root -seed 20
+  sleep 1.5
+  "$xtest" grab root "$work/shot.png"
+  cell_tolerance=$([ $depth = 16 ] && echo 8 || echo 0) cells_match depth_$depth "$work/shot.png" 640 480 30 20
+  kill -TERM "$pid"
+  ends_within 3 || fail "depth_$depth: SIGTERM did not end it"
+done
 
 summary

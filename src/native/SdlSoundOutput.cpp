@@ -1,11 +1,11 @@
-#include "shell/sdl/SdlSoundOutput.h"
+#include "native/SdlSoundOutput.h"
 
 #include <cstdio>
 
 #include "media/WaveResources.h"
-#include "shell/sdl/SdlLibrary.h"
+#include "native/SdlLibrary.h"
 
-namespace detonix::sdl {
+namespace detonix::native {
 
 TSdlWave::TSdlWave(std::span<const uint8_t> image) : FSdl(TSdlLibrary::Get()) {
   SDL_RWops* source = FSdl ? FSdl->RWFromConstMem(image.data(), static_cast<int>(image.size())) : nullptr;
@@ -56,4 +56,4 @@ void TSdlSoundOutput::PlayWaveAsync(std::span<const uint8_t> image) {
   FSdl->PauseAudioDevice(FDevice, 0);
 }
 
-}  // namespace detonix::sdl
+}  // namespace detonix::native

@@ -2,7 +2,7 @@
 
 #include <SDL.h>
 
-namespace detonix::sdl {
+namespace detonix::native {
 
 // The few SDL functions the sound and the boxes use, looked up in SDL loaded on first use: on X11
 // a run without sound and without a box never loads SDL, nor the audio and Wayland libraries that
@@ -25,4 +25,4 @@ struct TSdlLibrary {
   static const TSdlLibrary* Get();
 };
 
-}  // namespace detonix::sdl
+}  // namespace detonix::native

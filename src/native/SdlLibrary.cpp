@@ -1,11 +1,11 @@
-#include "shell/sdl/SdlLibrary.h"
+#include "native/SdlLibrary.h"
 
 #include <dlfcn.h>
 
 #include <cstdio>
 #include <optional>
 
-namespace detonix::sdl {
+namespace detonix::native {
 
 namespace {
 
@@ -48,4 +48,4 @@ const TSdlLibrary* TSdlLibrary::Get() {
   return loaded ? &*loaded : nullptr;
 }
 
-}  // namespace detonix::sdl
+}  // namespace detonix::native
