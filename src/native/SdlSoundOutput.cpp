@@ -1,6 +1,7 @@
 #include "native/SdlSoundOutput.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "media/WaveResources.h"
 #include "native/SdlLibrary.h"
@@ -28,6 +29,9 @@ void TSdlSoundOutput::Open() {
   const TSdlWave explosion(ExplosionWave());
   if (!explosion.Loaded() || explosion.Format().format != AUDIO_S16LSB) return;
   FSdl = TSdlLibrary::Get();  // loaded by the wave already
+  // Without a session bus SDL's D-Bus would start one of its own (X11's autolaunch), a daemon
+  // that outlives us; the sound needs none.
+  setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
   if (FSdl->InitSubSystem(SDL_INIT_AUDIO) != 0) return;
   FInitialised = true;
   SDL_AudioSpec want = explosion.Format();

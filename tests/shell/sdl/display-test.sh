@@ -233,13 +233,23 @@ for mode in -window -fullscreen -root; do
 done
 xset s off
 
-# 7. Sound through SDL's dummy device: the game goes on through the explosions.
+# 7. Sound through SDL's dummy device: the game goes on through the explosions; in a session
+# without a bus, no bus daemon is started that would outlive it.
 win=$("$xtest" create 300 240)
 : >"$work/stderr"
+bus=${DBUS_SESSION_BUS_ADDRESS-}
+unset DBUS_SESSION_BUS_ADDRESS
 start -window-id "$win" -sound -speed 100 -seed 17
+[ -n "$bus" ] && export DBUS_SESSION_BUS_ADDRESS=$bus
 sleep 12
 if kill -0 "$pid" 2>/dev/null && ! grep -q "no sound" "$work/stderr"; then pass "sound: plays on past the first explosions"
 else fail "sound: $(cat "$work/stderr")"; fi
+# One started for this display would say so in its environment.
+buses=0
+for p in $(pgrep -f 'dbus-launch --autolaunch'); do
+  tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "DISPLAY=$DISPLAY" && buses=$((buses + 1))
+done
+[ "$buses" -eq 0 ] && pass "sound: starts no bus daemon" || fail "sound: a bus daemon was started for $DISPLAY"
 kill -TERM "$pid"
 ends_within 3 || { fail "sound: SIGTERM did not end it"; stop; }
 
@@ -261,7 +271,23 @@ cells_match no_shared_memory "$work/shot.png" 640 480 30 19
 kill -TERM "$pid"
 ends_within 3 || fail "no_shared_memory: SIGTERM did not end it"
 
-# 10. Displays of 16 and 30 bits a pixel: the same board, converted as it is shown (16 bits keep
+# 10. Started as some hosts start a saver, with standard input, output and error closed: it draws,
+# and SIGTERM ends it by SIGTERM.
+start_xvfb 640x480 || exit 1
+# A value that is not used: the warning comes once the display is open.
+mkdir -p "$work/closed/detonix"
+printf 'PerBlocksLeft=2\n' >"$work/closed/detonix/detonix.conf"
+XDG_CONFIG_HOME=$work/closed "$program" -root -seed 21 <&- >&- 2>&- &
+pid=$!
+pids+=("$pid")
+sleep 1.5
+"$xtest" grab root "$work/shot.png"
+cells_match closed_descriptors "$work/shot.png" 640 480 30 21
+kill -TERM "$pid"
+if ends_within 3 && [ "$status" -eq 143 ]; then pass "closed_descriptors: SIGTERM ends it, by SIGTERM"
+else fail "closed_descriptors: SIGTERM gave status ${status:-none}"; stop; fi
+
+# 11. Displays of 16 and 30 bits a pixel: the same board, converted as it is shown (16 bits keep
 # only the top 5 or 6 of each channel).
 for depth in 16 30; do
   start_xvfb 640x480x$depth || exit 1
