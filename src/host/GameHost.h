@@ -23,6 +23,11 @@ constexpr bool MovedBeyondTolerance(int startX, int startY, int x, int y, int to
   return dx > tolerance || dy > tolerance;
 }
 
+// A scale chosen for a large monitor may leave a small one too few cells: the largest cell size up
+// to CELLSIZE (-1: the pictures' own) that gives a board of WIDTH by HEIGHT pixels room, never below
+// the pictures' own.
+int FitCellSize(int width, int height, int cellSize);
+
 // The preview's cells; 0 when it is narrower than PreviewColumns.
 constexpr int PreviewCellSize(int width) { return width > 0 ? width / PreviewColumns : 0; }
 

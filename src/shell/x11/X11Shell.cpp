@@ -131,11 +131,13 @@ TX11Shell::TX11Shell(const commandline::TShellOptions& options) : FOptions(optio
 }
 
 TX11Shell::~TX11Shell() {
-  FWatch.reset();
   FScreens.reset();  // the games and the sound, before the windows
   FWindows.clear();
   if (FBlankCursor) XFreeCursor(FDisplay, FBlankCursor);
   if (FDisplay) XCloseDisplay(FDisplay);
+  // Last: letting go of the pictures and the display waits for the server, which may not answer
+  // (another client's grab, a stopped server); after a signal the watch ends the process in time.
+  FWatch.reset();
 }
 
 TX11Shell::TOpened TX11Shell::Open() {
@@ -380,7 +382,6 @@ std::shared_ptr<TSoundOutput> TX11Shell::MakeSound() { return std::make_shared<n
 
 int TX11Shell::Loop() {
   FScreens->Run();
-  FWatch.reset();
   FScreens->Stop();
   return FScreens->ExitStatus();
 }

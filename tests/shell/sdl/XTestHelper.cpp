@@ -5,6 +5,9 @@
 //   grab ID|root FILE.png   write the window's pixels to a PNG file
 //   cells A.png B.png CELL  print how many of the cells of the board in A are the same in B
 //   saver-state             print the X server's screen-saver state: On, Off, Cycle or Disabled
+//   hold SECONDS            grab the server for that long: no other client is answered meanwhile
+#include <unistd.h>
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/scrnsaver.h>
@@ -22,7 +25,7 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: detonix-xtest create W H | destroy ID | move X Y | grab ID|root FILE.png | cells A.png B.png CELL | "
-               "saver-state\n");
+               "saver-state | hold SECONDS\n");
   return 2;
 }
 
@@ -142,6 +145,13 @@ int main(int argc, char** argv) {
       status = 0;
     } else if (command == "grab" && argc == 4) status = Grab(display, ParseWindow(display, argv[2]), argv[3]);
     else if (command == "saver-state" && argc == 2) status = SaverState(display);
+    else if (command == "hold" && argc == 3) {
+      XGrabServer(display);
+      XSync(display, False);
+      sleep(static_cast<unsigned>(std::atoi(argv[2])));
+      XUngrabServer(display);
+      XSync(display, False);
+    }
     else status = Usage();
     XCloseDisplay(display);
     return status;

@@ -287,7 +287,18 @@ kill -TERM "$pid"
 if ends_within 3 && [ "$status" -eq 143 ]; then pass "closed_descriptors: SIGTERM ends it, by SIGTERM"
 else fail "closed_descriptors: SIGTERM gave status ${status:-none}"; stop; fi
 
-# 11. Displays of 16 and 30 bits a pixel: the same board, converted as it is shown (16 bits keep
+# 11. Ending never waits on the display: SIGTERM while another client holds the server.
+start -root -seed 22
+sleep 1.5
+"$xtest" hold 6 &
+holder=$!
+sleep 0.5
+kill -TERM "$pid"
+if ends_within 1 && [ "$status" -eq 143 ]; then pass "server_grab: SIGTERM ends it within a second, by SIGTERM"
+else fail "server_grab: SIGTERM during a server grab gave status ${status:-none}"; stop; fi
+wait "$holder"
+
+# 12. Displays of 16 and 30 bits a pixel: the same board, converted as it is shown (16 bits keep
 # only the top 5 or 6 of each channel).
 for depth in 16 30; do
   start_xvfb 640x480x$depth || exit 1
