@@ -22,6 +22,8 @@ int SignalPipe[2] = {-1, -1};
 constexpr int EndSignals[] = {SIGTERM, SIGINT, SIGHUP};
 struct sigaction Previous[std::size(EndSignals)] {};
 
+std::atomic<int> Holds{0};
+
 void OpenPipe(int (&fds)[2]) {
   if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) fds[0] = fds[1] = -1;
 }
@@ -50,6 +52,18 @@ void OnEndSignal(int signal) {
 }
 
 }  // namespace
+
+TEndWatch::THold::THold() {
+  sigset_t all;
+  sigfillset(&all);
+  pthread_sigmask(SIG_BLOCK, &all, &FPrevious);
+  ++Holds;
+}
+
+TEndWatch::THold::~THold() {
+  --Holds;
+  pthread_sigmask(SIG_SETMASK, &FPrevious, nullptr);
+}
 
 void TEndWatch::NoteSignal(int signal) {
   OpenSignalPipe();
@@ -124,6 +138,8 @@ void TEndWatch::Run() {
   lock.lock();
   if (!FStopped.wait_for(lock, std::chrono::milliseconds(FGraceMs), [this] { return FStop; }) && FOverdue) {
     lock.unlock();
+    // A hold lasts a few system calls; one that never ends (a stopped process) must not keep the end.
+    for (int i = 0; i < 100 && Holds > 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     FOverdue();
   }
 }

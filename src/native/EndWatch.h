@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <csignal>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -49,6 +50,20 @@ class TEndWatch {
   // After one of those signals, and after the cleanup: ends the process by that signal, as a
   // shell or a service manager expects of a program it asked to end. Otherwise returns.
   static void EndByTheSignalSeen();
+
+  // While one lives, nothing ends the process (short of SIGKILL): for the few calls between making
+  // something the system keeps after a process (a shared memory segment) and marking it to go with
+  // the process. The overdue end waits for it; signals wait in this thread.
+  class THold {
+   public:
+    THold();
+    ~THold();
+    THold(const THold&) = delete;
+    THold& operator=(const THold&) = delete;
+
+   private:
+    sigset_t FPrevious;
+  };
 
  private:
   void Run();

@@ -15,6 +15,7 @@
 #include <X11/extensions/XShm.h>
 #include <xcb/shm.h>
 
+#include "native/EndWatch.h"
 #include "shell/x11/XSupport.h"
 
 namespace detonix::x11 {
@@ -87,12 +88,17 @@ struct TXPicture::TParts {
     Image = XShmCreateImage(XDisplay, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &Segment,
                             static_cast<unsigned>(width), static_cast<unsigned>(height));
     if (!Image || !Layout()) return false;
-    Segment.shmid =
-        shmget(IPC_PRIVATE, static_cast<size_t>(Image->bytes_per_line) * static_cast<size_t>(height), IPC_CREAT | 0600);
-    if (Segment.shmid < 0) return false;
-    void* memory = shmat(Segment.shmid, nullptr, 0);
-    // Freed once both sides have let go of it, however the program ends.
-    shmctl(Segment.shmid, IPC_RMID, nullptr);
+    void* memory = reinterpret_cast<void*>(-1);
+    {
+      // Made, attached and marked to go once both sides have let go of it, however the program ends:
+      // no end of the process in between, which would leave the segment behind for good.
+      const native::TEndWatch::THold hold;
+      Segment.shmid = shmget(IPC_PRIVATE, static_cast<size_t>(Image->bytes_per_line) * static_cast<size_t>(height),
+                             IPC_CREAT | 0600);
+      if (Segment.shmid < 0) return false;
+      memory = shmat(Segment.shmid, nullptr, 0);
+      shmctl(Segment.shmid, IPC_RMID, nullptr);
+    }
     if (memory == reinterpret_cast<void*>(-1)) return false;
     Segment.shmaddr = Image->data = static_cast<char*>(memory);
     Segment.readOnly = False;

@@ -1,5 +1,5 @@
 // detonix-xtest: what the display tests need of X11 and of pictures.
-//   create W H              make a mapped top-level window that outlives this process; print its id
+//   create W H [input-only] make a mapped top-level window that outlives this process; print its id
 //   destroy ID              destroy that window, as a host taking its window away does
 //   move X Y                put the pointer at (X, Y) of the screen, as a moving mouse does
 //   grab ID|root FILE.png   write the window's pixels to a PNG file
@@ -24,7 +24,7 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: detonix-xtest create W H | destroy ID | move X Y | grab ID|root FILE.png | cells A.png B.png CELL | "
+               "usage: detonix-xtest create W H [input-only] | destroy ID | move X Y | grab ID|root FILE.png | cells A.png B.png CELL | "
                "saver-state | hold SECONDS\n");
   return 2;
 }
@@ -34,11 +34,14 @@ Window ParseWindow(Display* display, const std::string& text) {
   return static_cast<Window>(std::strtoull(text.c_str(), nullptr, 0));
 }
 
-int Create(Display* display, int width, int height) {
+int Create(Display* display, int width, int height, bool inputOnly) {
   const int screen = DefaultScreen(display);
   // Grey, so a test can tell the game's black from a window nobody drew into.
-  const Window window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
-                                            static_cast<unsigned>(height), 0, 0, 0x808080);
+  const Window window =
+      inputOnly ? XCreateWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
+                                static_cast<unsigned>(height), 0, 0, InputOnly, CopyFromParent, 0, nullptr)
+                : XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
+                                      static_cast<unsigned>(height), 0, 0, 0x808080);
   XStoreName(display, window, "detonix-xtest host");
   XMapWindow(display, window);
   XSetCloseDownMode(display, RetainPermanent);
@@ -132,7 +135,8 @@ int main(int argc, char** argv) {
       return 1;
     }
     int status = 2;
-    if (command == "create" && argc == 4) status = Create(display, std::atoi(argv[2]), std::atoi(argv[3]));
+    if (command == "create" && (argc == 4 || argc == 5))
+      status = Create(display, std::atoi(argv[2]), std::atoi(argv[3]), argc == 5 && std::string(argv[4]) == "input-only");
     else if (command == "destroy" && argc == 3) {
       XDestroyWindow(display, ParseWindow(display, argv[2]));
       XSync(display, False);

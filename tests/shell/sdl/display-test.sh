@@ -31,6 +31,25 @@ kill -0 "$pid" 2>/dev/null && pass "window_id: input leaves it running" || fail 
 if ends_within 5 && [ "$status" -eq 0 ]; then pass "window_id: ends when its window goes away"
 else fail "window_id: did not end cleanly when its window was destroyed"; stop; fi
 
+# A window with no pixels to draw into (input only): one message, status 1. A present trace asked
+# for through a link is refused, the file behind it left as it was.
+win=$("$xtest" create 300 240 input-only)
+: >"$work/stderr"
+start -window-id "$win"
+if ends_within 3 && [ "$status" -eq 1 ] && [ "$(wc -l <"$work/stderr")" -eq 1 ] && grep -q "input-only" "$work/stderr"; then
+  pass "input_only: refused with one message ($(cat "$work/stderr"))"
+else fail "input_only: status ${status:-none}: $(head -3 "$work/stderr")"; stop; fi
+echo keep >"$work/kept"
+ln -s "$work/kept" "$work/trace"
+win=$("$xtest" create 300 240)
+: >"$work/stderr"
+DETONIX_PRESENT_TRACE=$work/trace start -window-id "$win" -seed 11
+sleep 1.5
+stop
+[ "$(cat "$work/kept")" = keep ] && grep -q "no present trace in .*symbolic link" "$work/stderr" &&
+  pass "trace: a link is refused" || fail "trace: a link followed: $(cat "$work/stderr")"
+"$xtest" destroy "$win"
+
 # The desktop's scale as GNOME, KDE and xrdb publish it: Xft.dpi 144 (150 %) makes 45-pixel cells.
 if echo "Xft.dpi: 144" | xrdb -nocpp -merge 2>/dev/null; then
   win=$("$xtest" create 600 420)
