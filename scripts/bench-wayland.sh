@@ -6,12 +6,13 @@
 # its own, DETONIX_PRESENT_TRACE); then three at once: detonix -fullscreen on a sway of its own,
 # detonix-wayland-replay of that trace on another (the floor: the same rectangles at the same times
 # through two wl_shm buffers, nothing drawn), and detonix -root on an Xvfb of the same size (with
-# -scale 2 at scale 2: the same board, the same game). For each, over DETONIX_BENCH_SECONDS (default
+# -scale 2 at scale 2: the same board, the same game), with a fourth sway beside them that has no
+# client (the compositor's own cost: its headless output ticks). For each, over DETONIX_BENCH_SECONDS (default
 # 120) after DETONIX_BENCH_WARMUP (default 10): its processor time and its server's (all threads),
 # its wake-ups a second, detonix's share against the replay and against X11, its memory beyond the
 # window's pixels and the GL, EGL or Mesa libraries it has mapped; the load average at the start and
-# the end; and the issue's targets, met or not (reported, never a failure). Skipped (status 77), and
-# says so, where sway is missing.
+# the end; and the targets of the Wayland back end, met or not (reported, never a failure). Skipped
+# (status 77), and says so, where sway is missing.
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 seconds=${DETONIX_BENCH_SECONDS:-120}
@@ -87,7 +88,9 @@ ended() {
 }
 
 # side_by_side SCALE TRACE: detonix on sway, the replay of TRACE on another sway and detonix on an
-# Xvfb, at once. Sets $load_start, $load_end, $measured ("NAME CPU SERVER-CPU WAKEUPS" for each),
+# Xvfb, at once, and a sway with no client: what the compositor costs by itself (its headless output
+# ticks at its refresh rate). Sets $load_start, $load_end, $measured ("NAME CPU SERVER-CPU WAKEUPS" for
+# each, the idle sway's twice its own and its wake-ups),
 # $memory ("TOTAL PIXELS" in kB for each) and $libraries (one word for each).
 side_by_side() {
   local scale=$1 trace=$2 names=(detonix replay x11) here=() ps=() i a b scaled=()
@@ -105,14 +108,16 @@ side_by_side() {
   env -u WAYLAND_DISPLAY "$build/detonix" -root -seed "$seed" "${scaled[@]}" >"$base/x11.out" 2>&1 &
   ps+=("$!")
   pids+=("${ps[@]}")
+  sway_at "$scale"
+  here+=("$sway")
   sleep "$warmup"
   for i in 0 1 2; do
     kill -0 "${ps[$i]}" 2>/dev/null || ended "${names[$i]}" "during the warm-up"
   done
   load_start=$(load)
-  a=$(counters "${ps[0]}" "${here[0]}" "${ps[1]}" "${here[1]}" "${ps[2]}" "${here[2]}")
+  a=$(counters "${ps[0]}" "${here[0]}" "${ps[1]}" "${here[1]}" "${ps[2]}" "${here[2]}" "${here[3]}" "${here[3]}")
   sleep "$seconds"
-  b=$(counters "${ps[0]}" "${here[0]}" "${ps[1]}" "${here[1]}" "${ps[2]}" "${here[2]}")
+  b=$(counters "${ps[0]}" "${here[0]}" "${ps[1]}" "${here[1]}" "${ps[2]}" "${here[2]}" "${here[3]}" "${here[3]}")
   load_end=$(load)
   memory=$(for i in 0 1 2; do memory "${ps[$i]}" "$picture"; done | paste -sd' ')
   libraries=$(for i in 0 1 2; do gl_libraries "${ps[$i]}"; done | paste -sd' ')
@@ -121,10 +126,10 @@ side_by_side() {
   done
   for i in 0 1 2; do kill "${ps[$i]}" 2>/dev/null || true; done
   for i in 0 1 2; do wait "${ps[$i]}" 2>/dev/null || true; done
-  for i in 0 1 2; do stop_server "${here[$i]}"; done
+  for i in 0 1 2 3; do stop_server "${here[$i]}"; done
   measured=$(awk -v a="$a" -v b="$b" -v s="$seconds" 'BEGIN {
     n = split(a, x, " "); split(b, y, " ")
-    split("detonix replay x11", name, " ")
+    split("detonix replay x11 sway", name, " ")
     for (i = 0; 3 * i < n; i++)
       printf "%s %.6f %.6f %.1f ", name[i + 1], y[3 * i + 1] - x[3 * i + 1], y[3 * i + 2] - x[3 * i + 2], (y[3 * i + 3] - x[3 * i + 3]) / s
   }')
@@ -153,7 +158,7 @@ for scale in 1 2; do
   trace=$base/presents-$scale
   record_trace "$scale" "$trace"
   side_by_side "$scale" "$trace"
-  read -r _ dc dx dw _ rc rx rw _ xc xx xw <<<"$measured"
+  read -r _ dc dx dw _ rc rx rw _ xc xx xw _ ic _ iw <<<"$measured"
   read -r dt dp rt rp xt xp <<<"$memory"
   read -r dl rl xl <<<"$libraries"
   vs_replay=$(share "$dc" "$dx" "$rc" "$rx")
@@ -161,6 +166,8 @@ for scale in 1 2; do
   row "$scale" detonix "$dc" "$dx" "$dw" "$vs_replay" "$vs_x11"
   row "$scale" replay "$rc" "$rx" "$rw"
   row "$scale" x11 "$xc" "$xx" "$xw"
+  awk -v scale="$scale" -v c="$ic" -v w="$iw" -v s="$seconds" 'BEGIN {
+    printf "  %-6s a sway with no client: %.2f %% of a core, %.1f wake-ups/s\n", scale, 100 * c / s, w }'
   printf '  %-6s replay: %s (%s lines in the trace)\n' "$scale" "$(head -1 "$base/replay.out")" "$(wc -l <"$trace")"
   printf '  %-6s PSS beyond the window'"'"'s pixels (%s x 4 bytes a picture), at the end:\n' "$scale" "$size"
   printf '    detonix %s\n    replay  %s\n    x11     %s\n' "$(beyond "$dt" "$dp")" "$(beyond "$rt" "$rp")" \
