@@ -1,6 +1,9 @@
 #include "settings/MemorySettingsStore.h"
 
 #include <bit>
+#include <cstdio>
+
+#include "settings/Settings.h"
 
 namespace detonix {
 
@@ -26,6 +29,13 @@ class TMemoryKey final : public TSettingsKey {
     return std::nullopt;
   }
 
+  std::string StoredText(const std::string& name) const override {
+    if (const auto v = ReadInteger(name)) return std::to_string(*v);
+    if (const auto v = ReadDouble(name)) return NumberText(*v);
+    const auto it = FStore.Values.find(name);
+    return it == FStore.Values.end() ? "" : BytesText(std::get<std::vector<uint8_t>>(it->second));
+  }
+
   void WriteInteger(const std::string& name, int32_t value) override { FStore.SetInteger(name, value); }
   void WriteDouble(const std::string& name, double value) override { FStore.SetDouble(name, value); }
   bool Close() override { return true; }
@@ -48,6 +58,16 @@ std::optional<double> BytesToDouble(const std::vector<uint8_t>& bytes) {
   uint64_t bits = 0;
   for (int i = 0; i < 8; ++i) bits |= static_cast<uint64_t>(bytes[static_cast<size_t>(i)]) << (8 * i);
   return std::bit_cast<double>(bits);
+}
+
+std::string BytesText(const std::vector<uint8_t>& bytes) {
+  std::string text = "hex:";
+  for (const uint8_t b : bytes) {
+    char two[4];
+    std::snprintf(two, sizeof two, "%s%02x", text.size() > 4 ? "," : "", b);
+    text += two;
+  }
+  return text;
 }
 
 void TMemorySettingsStore::SetInteger(const std::string& name, int32_t value) {

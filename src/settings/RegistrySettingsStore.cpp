@@ -4,8 +4,13 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
+#include <vector>
+
+#include "settings/MemorySettingsStore.h"
+#include "settings/Settings.h"
 
 namespace detonix {
 
@@ -32,6 +37,20 @@ class TRegistryKey final : public TSettingsKey {
     uint64_t raw = 0;
     if (!Read(name, REG_BINARY, &raw, sizeof raw)) return std::nullopt;
     return std::bit_cast<double>(raw);  // Windows is little-endian, as the stored bytes are
+  }
+
+  // An integer or a double as the settings keep them, a string in quotes, else the bytes.
+  std::string StoredText(const std::string& name) const override {
+    if (const auto v = ReadInteger(name)) return std::to_string(*v);
+    if (const auto v = ReadDouble(name)) return NumberText(*v);
+    DWORD type = 0;
+    DWORD size = 0;
+    if (!FKey || RegQueryValueExA(FKey, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return "";
+    std::vector<uint8_t> bytes(size);
+    if (RegQueryValueExA(FKey, name.c_str(), nullptr, &type, bytes.data(), &size) != ERROR_SUCCESS) return "";
+    bytes.resize(size);
+    if (type == REG_SZ || type == REG_EXPAND_SZ) return "\"" + std::string(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0)) + "\"";
+    return BytesText(bytes);
   }
 
   void WriteInteger(const std::string& name, int32_t value) override {
