@@ -3,8 +3,6 @@
 #include <bit>
 #include <cstdio>
 
-#include "settings/Settings.h"
-
 namespace detonix {
 
 namespace {
@@ -30,10 +28,8 @@ class TMemoryKey final : public TSettingsKey {
   }
 
   std::string StoredText(const std::string& name) const override {
-    if (const auto v = ReadInteger(name)) return std::to_string(*v);
-    if (const auto v = ReadDouble(name)) return NumberText(*v);
     const auto it = FStore.Values.find(name);
-    return it == FStore.Values.end() ? "" : BytesText(std::get<std::vector<uint8_t>>(it->second));
+    return it == FStore.Values.end() ? "" : ExportedText(it->second);
   }
 
   void WriteInteger(const std::string& name, int32_t value) override { FStore.SetInteger(name, value); }
@@ -60,14 +56,18 @@ std::optional<double> BytesToDouble(const std::vector<uint8_t>& bytes) {
   return std::bit_cast<double>(bits);
 }
 
-std::string BytesText(const std::vector<uint8_t>& bytes) {
-  std::string text = "hex:";
-  for (const uint8_t b : bytes) {
-    char two[4];
-    std::snprintf(two, sizeof two, "%s%02x", text.size() > 4 ? "," : "", b);
-    text += two;
+std::string ExportedText(const TMemorySettingsStore::TValue& value) {
+  char text[16];
+  if (const auto* v = std::get_if<int32_t>(&value)) {
+    std::snprintf(text, sizeof text, "dword:%08x", static_cast<uint32_t>(*v));
+    return text;
   }
-  return text;
+  std::string hex = "hex:";
+  for (const uint8_t b : std::get<std::vector<uint8_t>>(value)) {
+    std::snprintf(text, sizeof text, "%s%02x", hex.size() > 4 ? "," : "", b);
+    hex += text;
+  }
+  return hex;
 }
 
 void TMemorySettingsStore::SetInteger(const std::string& name, int32_t value) {

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "settings/MemorySettingsStore.h"
-#include "settings/Settings.h"
 
 namespace detonix {
 
@@ -39,10 +38,9 @@ class TRegistryKey final : public TSettingsKey {
     return std::bit_cast<double>(raw);  // Windows is little-endian, as the stored bytes are
   }
 
-  // An integer or a double as the settings keep them, a string in quotes, else the bytes.
+  // As the registry editor exports it: "dword:0000001e", "hex:01,02", a string in quotes.
   std::string StoredText(const std::string& name) const override {
-    if (const auto v = ReadInteger(name)) return std::to_string(*v);
-    if (const auto v = ReadDouble(name)) return NumberText(*v);
+    if (const auto v = ReadInteger(name)) return ExportedText(*v);
     DWORD type = 0;
     DWORD size = 0;
     if (!FKey || RegQueryValueExA(FKey, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return "";
@@ -50,7 +48,7 @@ class TRegistryKey final : public TSettingsKey {
     if (RegQueryValueExA(FKey, name.c_str(), nullptr, &type, bytes.data(), &size) != ERROR_SUCCESS) return "";
     bytes.resize(size);
     if (type == REG_SZ || type == REG_EXPAND_SZ) return "\"" + std::string(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0)) + "\"";
-    return BytesText(bytes);
+    return ExportedText(bytes);
   }
 
   void WriteInteger(const std::string& name, int32_t value) override {

@@ -47,7 +47,8 @@ std::optional<T> Read(const TSettingsKey& key, const TSettingRow& row, std::vect
   const std::string name(row.Name);
   const auto v = ReadAs(key, name, T());
   if (v && Usable(row, static_cast<double>(*v))) return v;
-  if (refused && (v || key.ValueExists(name))) refused->push_back({&row, key.StoredText(name), !v});
+  if (refused && v) refused->push_back({&row, std::is_same_v<T, double> ? NumberText(*v) : std::to_string(*v), false});
+  else if (refused && key.ValueExists(name)) refused->push_back({&row, key.StoredText(name), true});
   return std::nullopt;
 }
 

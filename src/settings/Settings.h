@@ -207,7 +207,7 @@ inline TSettings::TSettings() {
 // is not a character's first.
 struct TRefusedSetting {
   const TSettingRow* Row = nullptr;
-  std::string Stored;       // as the store holds it (TSettingsKey::StoredText)
+  std::string Stored;       // the number read, else as the store holds it (TSettingsKey::StoredText)
   bool Unreadable = false;  // else readable but out of range
 };
 // "PerBlocksLeft=0.8 is out of range (a fraction, 0 to 0.5); the default 0.4 applies",
