@@ -47,7 +47,11 @@ class TRegistryKey final : public TSettingsKey {
     std::vector<uint8_t> bytes(size);
     if (RegQueryValueExA(FKey, name.c_str(), nullptr, &type, bytes.data(), &size) != ERROR_SUCCESS) return "";
     bytes.resize(size);
-    if (type == REG_SZ || type == REG_EXPAND_SZ) return "\"" + std::string(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0)) + "\"";
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+      std::string text(1, '"');
+      text.append(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0));
+      return text + '"';
+    }
     return ExportedText(bytes);
   }
 
