@@ -29,11 +29,14 @@ starts. Nobody plays it: you watch.
 .B 0
 The run ended as asked (the window closed, input ended the full\-screen saver, the host took its
 window back), or a command did its work.
+.B \-\-save\-settings
+did once the file is saved, even if the listing that confirms it could not be written to standard
+output; a message says so.
 .TP
 .B 1
 Something failed: no display could be opened, no board could be made, another program destroyed
-the program's own window, or the settings file or standard output could not be written. A message
-says which.
+the program's own window, the settings file could not be written, or standard output (of another
+command) could not be. A message says which.
 .TP
 .B 2
 A usage error: an unknown option, a bad value, or an option that
@@ -96,6 +99,11 @@ The settings, one
 line each (without
 .BR XDG_CONFIG_HOME :
 .IR ~/.config/detonix/detonix.conf ).
+A value this release cannot use (out of its option's range, as an older release's may be, or not
+read as a number) is said, with the default that applies instead, and kept:
+.B \-\-save\-settings
+rewrites only the lines of the settings it is given and adds those missing; every other line stays
+as it was.
 .TP
 .I /usr/libexec/xscreensaver/detonix
 The hack saver hosts run, a link to the program.
