@@ -1,6 +1,6 @@
 // detonix: the native Linux program. Plays in a window, full screen, or inside an X11 window that
-// xscreensaver hands it. X11 it draws on with Xlib alone; other displays (Wayland) are the SDL
-// program's, which it becomes.
+// xscreensaver hands it. X11 it draws on with Xlib alone, Wayland with wayland-client alone; other
+// displays are the SDL program's, which it becomes.
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,6 +12,7 @@
 #include <string>
 
 #include "commandline/ShellOptions.h"
+#include "shell/wayland/WaylandShell.h"
 #include "shell/x11/EndWatch.h"
 #include "shell/x11/ProgramRun.h"
 #include "shell/x11/X11Shell.h"
@@ -61,7 +62,18 @@ int main(int argc, char** argv) {
     TEndWatch::EndByTheSignalSeen();
     if (opened != TX11Shell::TOpened::NotHere) return status;
   }
-  TEndWatch::EndByTheSignalSeen();
+  {
+    using detonix::wayland::TWaylandShell;
+    int status = 1;
+    TWaylandShell::TOpened opened = TWaylandShell::TOpened::No;
+    {
+      TWaylandShell shell(*options);
+      opened = shell.Open();
+      if (opened == TWaylandShell::TOpened::Yes) status = shell.Loop();
+    }  // the connection is closed before a signal ends the process
+    TEndWatch::EndByTheSignalSeen();
+    if (opened != TWaylandShell::TOpened::NotHere) return status;
+  }
   const std::string sdl = SdlProgram();
   execv(sdl.c_str(), argv);
   std::fprintf(stderr, "detonix: cannot run %s (for displays other than X11): %s\n", sdl.c_str(), std::strerror(errno));
