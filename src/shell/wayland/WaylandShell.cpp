@@ -418,7 +418,10 @@ void TWaylandShell::Wait(std::optional<int64_t> ms) {
   if (FFailed) return;
   wl_display* d = FDisplay.get();
   // Events read already are the next turn's, without a sleep.
-  if (wl_display_prepare_read(d) != 0) return;
+  if (wl_display_prepare_read(d) != 0) {
+    wl_display_flush(d);
+    return;
+  }
   const int flushed = wl_display_flush(d);
   if (flushed < 0 && errno != EAGAIN) {
     wl_display_cancel_read(d);
