@@ -369,14 +369,18 @@ bool TWaylandShell::OpenWindows() {
   const auto& outputs = FGlobals.Outputs;
   if (Saver()) {
     for (const auto& o : outputs)
-      FWindows.push_back(std::make_unique<TWaylandWindow>(FGlobals, o.get(), o->Width, o->Height, o->Scale));
+      FWindows.push_back(
+          std::make_unique<TWaylandWindow>(FGlobals, o.get(), o->Width, o->Height, o->Scale120(FGlobals.Fractional())));
     return true;
   }
   // The default board at 100 %, as large as the scale makes it, where the monitor has room.
   const TOutput* first = outputs.empty() ? nullptr : outputs.front().get();
-  const int scale = first ? first->Scale : 1;
+  const int scale120 = first ? first->Scale120(FGlobals.Fractional()) : 120;
+  const double scale = scale120 / 120.0;
   const int dpi = DpiOfScale(FOptions.Scale.value_or(scale));
-  const auto fit = [scale](int pixels, int room) { return (room > 0 ? std::min(pixels, room * scale) : pixels) / scale; };
+  const auto fit = [scale](int pixels, int room) {
+    return static_cast<int>(std::lround((room > 0 ? std::min(pixels * 1.0, room * scale) : pixels) / scale));
+  };
   const int width = fit(ScaledPixels(DefaultWindowWidth, dpi), first ? first->Width : 0);
   const int height = fit(ScaledPixels(DefaultWindowHeight, dpi), first ? first->Height : 0);
   // The title bar: the compositor's where it offers one, else libdecor's.
@@ -386,7 +390,7 @@ bool TWaylandShell::OpenWindows() {
         FDecor = std::make_unique<TDecorContext>(context);
         FGlobals.Decor = context;
       }
-  FWindows.push_back(std::make_unique<TWaylandWindow>(FGlobals, nullptr, width, height, scale));
+  FWindows.push_back(std::make_unique<TWaylandWindow>(FGlobals, nullptr, width, height, scale120));
   return true;
 }
 

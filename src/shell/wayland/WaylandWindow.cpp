@@ -47,6 +47,12 @@ TOutput::~TOutput() {
   else wl_output_destroy(Output);
 }
 
+int TOutput::Scale120(bool fractional) const {
+  if (fractional && Logical && Width > 0 && Height > 0 && ModeWidth > 0 && ModeHeight > 0)
+    return static_cast<int>(std::lround(std::max(ModeWidth, ModeHeight) * 120.0 / std::max(Width, Height)));
+  return 120 * Scale;
+}
+
 const TOutput* TGlobals::OutputOf(const wl_output* output) const {
   for (const auto& o : Outputs)
     if (o->Output == output) return o.get();
@@ -102,19 +108,19 @@ libdecor_frame_interface TWaylandWindow::FrameInterface = {
     .reserved5 = nullptr, .reserved6 = nullptr, .reserved7 = nullptr, .reserved8 = nullptr, .reserved9 = nullptr,
 };
 
-TWaylandWindow::TWaylandWindow(TGlobals& globals, const TOutput* fullscreen, int width, int height, int scale)
+TWaylandWindow::TWaylandWindow(TGlobals& globals, const TOutput* fullscreen, int width, int height, int scale120)
     : FGlobals(globals),
       FFullscreen(fullscreen),
       FSurface(wl_compositor_create_surface(globals.Compositor.get())),
       FWidth(width),
       FHeight(height),
-      FInitialScale(std::max(scale, 1)),
-      FScale120(120 * FInitialScale) {
+      FInitial120(std::max(scale120, 30)),
+      FScale120(FInitial120) {
   wl_surface* surface = FSurface.get();
   wl_surface_add_listener(surface, &SurfaceListener, this);
   // Where the compositor tells a fractional scale, the pixels are painted at it and the viewport
   // shows them at the logical size: no blur of a whole scale shrunk by the compositor.
-  if (globals.FractionalScale && globals.Viewporter.get()) {
+  if (globals.Fractional()) {
     FViewport = wp_viewporter_get_viewport(globals.Viewporter.get(), surface);
     FFractional = wp_fractional_scale_manager_v1_get_fractional_scale(globals.FractionalScale.get(), surface);
     wp_fractional_scale_v1_add_listener(FFractional, &FractionalListener, this);
@@ -135,7 +141,8 @@ TWaylandWindow::TWaylandWindow(TGlobals& globals, const TOutput* fullscreen, int
     xdg_toplevel_set_fullscreen(FToplevel, fullscreen->Output);
   } else {
     // A compositor keeps it within the board's limits.
-    xdg_toplevel_set_max_size(FToplevel, MaxSurfaceSide / FInitialScale, MaxSurfaceSide / FInitialScale);
+    const int most = MaxSurfaceSide * 120 / FInitial120;
+    xdg_toplevel_set_max_size(FToplevel, most, most);
     if (globals.Decorations.get()) {
       FDecoration = zxdg_decoration_manager_v1_get_toplevel_decoration(globals.Decorations.get(), FToplevel);
       zxdg_toplevel_decoration_v1_set_mode(FDecoration, ZXDG_TOPLEVEL_DECORATION_V1_MODE_SERVER_SIDE);
@@ -150,7 +157,8 @@ void TWaylandWindow::Decorate() {
   FFrame = d->Decorate(FGlobals.Decor, FSurface.get(), &FrameInterface, this);
   d->SetTitle(FFrame, "Detonix");
   d->SetAppId(FFrame, "detonix");
-  d->SetMaxContentSize(FFrame, MaxSurfaceSide / FInitialScale, MaxSurfaceSide / FInitialScale);
+  const int most = MaxSurfaceSide * 120 / FInitial120;
+  d->SetMaxContentSize(FFrame, most, most);
   d->Map(FFrame);
 }
 
@@ -191,9 +199,8 @@ void TWaylandWindow::Configure(int width, int height) {
 void TWaylandWindow::Rescale() {
   int wanted = FPreferred120;
   if (wanted <= 0) {
-    int scale = 0;
-    for (const TOutput* o : FOn) scale = std::max(scale, o->Scale);
-    wanted = 120 * (scale > 0 ? scale : FInitialScale);
+    for (const TOutput* o : FOn) wanted = std::max(wanted, o->Scale120(FGlobals.Fractional()));
+    if (wanted <= 0) wanted = FInitial120;
   }
   if (wanted == FScale120) return;
   FScale120 = wanted;

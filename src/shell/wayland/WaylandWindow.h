@@ -50,6 +50,10 @@ struct TOutput {
   TOutput(const TOutput&) = delete;
   TOutput& operator=(const TOutput&) = delete;
 
+  // Its pixels per logical unit, in 120ths: where the compositor scales by fractions, as its
+  // mode and logical size tell (1920 pixels shown as 1280 units: 180); else its whole scale.
+  int Scale120(bool fractional) const;
+
   wl_output* const Output;
   const uint32_t Name;  // the registry's
   zxdg_output_v1* Logical = nullptr;  // where the compositor tells the logical position
@@ -77,6 +81,8 @@ struct TGlobals {
   libdecor* Decor = nullptr;
 
   const TOutput* OutputOf(const wl_output* output) const;
+  // The compositor tells fractional scales, and the pixels can be shown at any.
+  bool Fractional() const { return FractionalScale && Viewporter; }
 };
 
 // One toplevel of the run and its pixels: the ordinary window, or the saver's on one output. Its
@@ -86,8 +92,8 @@ struct TGlobals {
 class TWaylandWindow final : public THostWindow {
  public:
   // FULLSCREEN: the saver's window on that output; none: the ordinary window, WIDTH by HEIGHT
-  // logical units until the compositor says otherwise. SCALE: the whole scale it starts at.
-  TWaylandWindow(TGlobals& globals, const TOutput* fullscreen, int width, int height, int scale);
+  // logical units until the compositor says otherwise. SCALE120: the scale it starts at, in 120ths.
+  TWaylandWindow(TGlobals& globals, const TOutput* fullscreen, int width, int height, int scale120);
   ~TWaylandWindow() override;
   TWaylandWindow(const TWaylandWindow&) = delete;
   TWaylandWindow& operator=(const TWaylandWindow&) = delete;
@@ -146,7 +152,7 @@ class TWaylandWindow final : public THostWindow {
   int FHeight;
   int FPendingWidth = 0;  // told by the last toplevel configure; 0: ours to choose
   int FPendingHeight = 0;
-  int FInitialScale;
+  int FInitial120;
   int FScale120;  // pixels per logical unit, in 120ths
   int FPreferred120 = 0;  // the compositor's fractional preference; 0: none told
   // The logical size and scale the pixels were made at, set on the surface with their first commit.
