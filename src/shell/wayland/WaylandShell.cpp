@@ -31,8 +31,6 @@ T* Bind(wl_registry* registry, uint32_t name, const wl_interface& interface, uin
   return static_cast<T*>(wl_registry_bind(registry, name, &interface, std::min(offered, wanted)));
 }
 
-TOutput* OutputIn(TGlobals& globals, const wl_output* output) { return const_cast<TOutput*>(globals.OutputOf(output)); }
-
 libdecor_interface DecorInterface = {
     .error = [](libdecor*, libdecor_error, const char* message) { std::fprintf(stderr, "detonix: libdecor: %s\n", message); },
     .reserved0 = nullptr, .reserved1 = nullptr, .reserved2 = nullptr, .reserved3 = nullptr, .reserved4 = nullptr,
@@ -67,7 +65,7 @@ const wl_output_listener TWaylandShell::OutputListener = {
         [](void* data, wl_output* output, int32_t x, int32_t y, int32_t, int32_t, int32_t, const char*, const char*,
            int32_t) {
           // The logical position, where xdg-output does not tell it.
-          TOutput* o = OutputIn(Shell(data)->FGlobals, output);
+          TOutput* o = Shell(data)->FGlobals.OutputOf(output);
           if (o && !o->Logical) {
             o->X = x;
             o->Y = y;
@@ -75,7 +73,7 @@ const wl_output_listener TWaylandShell::OutputListener = {
         },
     .mode =
         [](void* data, wl_output* output, uint32_t flags, int32_t width, int32_t height, int32_t) {
-          TOutput* o = OutputIn(Shell(data)->FGlobals, output);
+          TOutput* o = Shell(data)->FGlobals.OutputOf(output);
           if (o && (flags & WL_OUTPUT_MODE_CURRENT)) {
             o->ModeWidth = width;
             o->ModeHeight = height;
@@ -84,7 +82,7 @@ const wl_output_listener TWaylandShell::OutputListener = {
     .done =
         [](void* data, wl_output* output) {
           TWaylandShell* shell = Shell(data);
-          TOutput* o = OutputIn(shell->FGlobals, output);
+          TOutput* o = shell->FGlobals.OutputOf(output);
           if (!o) return;
           if (!o->Logical) {
             o->Width = o->ModeWidth / o->Scale;
@@ -94,7 +92,7 @@ const wl_output_listener TWaylandShell::OutputListener = {
         },
     .scale =
         [](void* data, wl_output* output, int32_t factor) {
-          if (TOutput* o = OutputIn(Shell(data)->FGlobals, output)) o->Scale = std::max(factor, 1);
+          if (TOutput* o = Shell(data)->FGlobals.OutputOf(output)) o->Scale = std::max(factor, 1);
         },
     .name = [](void*, wl_output*, const char*) {},
     .description = [](void*, wl_output*, const char*) {},
@@ -310,7 +308,6 @@ TWaylandShell::TOpened TWaylandShell::Open() {
   if (FOptions.Mode != TRunMode::rmWindow && !Saver()) return TOpened::NotHere;
   FDisplay.reset(wl_display_connect(nullptr));
   if (!FDisplay) return TOpened::NotHere;
-  FGlobals.Display = FDisplay.get();
   FRegistry.reset(wl_display_get_registry(FDisplay.get()));
   wl_registry_add_listener(FRegistry.get(), &RegistryListener, this);
   // The globals, then what the outputs and the seat say of themselves.

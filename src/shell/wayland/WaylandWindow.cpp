@@ -53,7 +53,7 @@ int TOutput::Scale120(bool fractional) const {
   return 120 * Scale;
 }
 
-const TOutput* TGlobals::OutputOf(const wl_output* output) const {
+TOutput* TGlobals::OutputOf(const wl_output* output) const {
   for (const auto& o : Outputs)
     if (o->Output == output) return o.get();
   return nullptr;  // one bound by someone else (libdecor's plugin)

@@ -68,7 +68,6 @@ struct TOutput {
 
 // The compositor's globals, bound by the shell, and its outputs.
 struct TGlobals {
-  wl_display* Display = nullptr;
   TProxy<wl_compositor> Compositor;
   TProxy<wl_shm> Shm;
   TProxy<xdg_wm_base> WmBase;
@@ -80,7 +79,7 @@ struct TGlobals {
   // libdecor's context, where the window's title bar is its job; the shell owns it.
   libdecor* Decor = nullptr;
 
-  const TOutput* OutputOf(const wl_output* output) const;
+  TOutput* OutputOf(const wl_output* output) const;
   // The compositor tells fractional scales, and the pixels can be shown at any.
   bool Fractional() const { return FractionalScale && Viewporter; }
 };
