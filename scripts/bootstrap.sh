@@ -15,6 +15,7 @@ packages=(
   xscreensaver-data-extra libxdamage-dev libxss-dev swayidle libwayland-dev wayland-protocols
   mate-screensaver dbus-daemon libglib2.0-bin dconf-gsettings-backend appstream desktop-file-utils
   emscripten chromium
+  libwayland-dev wayland-protocols libxkbcommon-dev libdecor-0-dev
 )
 
 missing=()

@@ -67,6 +67,8 @@ class TSaverScreens {
   void WindowGone(size_t i);
   // The user asks the program to end (a window's close button, a quit key, a signal).
   void Quit() { FQuit = true; }
+  // The shell lost its display (it said why): the run ends, unsuccessfully.
+  void Fail() { FFailed = FQuit = true; }
   bool QuitAsked() const { return FQuit; }
   // Another program took the keyboard from every window of ours: what the user types goes there,
   // not behind a saver, which ends.
