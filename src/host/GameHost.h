@@ -55,8 +55,8 @@ class TGameHost {
 
   // A new game on the shell's pixels, 32-bit XRGB top row first, STRIDE bytes a row; they must
   // outlive the game. When no board can be made the pixels are black and false comes back with
-  // the reason in Failure(); a run whose first board failed has then Ended(), unless it is in
-  // someone else's window, where it waits, black, for a size that fits.
+  // the reason in Failure(); the program's own window whose first board failed has then Ended(),
+  // any other waits, black, for a size that fits.
   bool Build(void* bits, int width, int height, int stride);
   // A new game on the window's pixels, asked for only when its size is within the limits.
   bool Start();

@@ -61,7 +61,8 @@ bool TSaverScreens::Build(size_t i) {
   const bool built = host.Start();
   if (!built && !host.Failure().empty()) {
     if (FOptions.Log) FOptions.Log(host.Failure());
-    if (FOptions.Mode == TRunMode::rmForeign) host.ShowText(host.Failure());
+    // Said on the black board itself, where it uncovers no screen and input still ends the saver.
+    if (FOptions.Mode == TRunMode::rmForeign || FOptions.Mode == TRunMode::rmSaver) host.ShowText(host.Failure());
   }
   EndAllIf(host.Ended());
   if (host.Surface()) host.Surface()->Invalidate();  // a new window surface needs all of it

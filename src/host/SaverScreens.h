@@ -44,8 +44,9 @@ class TSaverScreens {
   // The games on every screen, then the sound; false when the run is over already (a first
   // board that could not be made in the program's own window: the log says why).
   bool Start();
-  // A new game on screen I at its window's size. When none can be made: in someone else's window
-  // the reason is written on the black board, which waits for a size that fits.
+  // A new game on screen I at its window's size. When none can be made in someone else's window
+  // or on one monitor of the saver, the reason is written on the black board, which waits for a
+  // size that fits; the other screens play on.
   bool Build(size_t i);
   // Runs the games until the shell or the input ends the run.
   void Run();

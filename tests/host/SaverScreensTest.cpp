@@ -80,8 +80,9 @@ TEST(SaverScreens, EachMonitorHasCellsAndPointerRuleAtItsScaleASeedOfItsOwnAndOn
   EXPECT_EQ(quiet.Screens.Host(0).Simulator()->State().CellSize, 10) << "and keeps its cells of width div 14";
 }
 
-// A failure in the program's own window ends the run; in someone else's it is written on the
-// board, which waits. Messages go into a box only where one can be answered.
+// A failure in the program's own window ends the run; on a saver's monitor and in someone else's
+// window it is written on the black board, which waits. Messages go into a box only where one can
+// be answered.
 TEST(SaverScreens, FailuresAndMessagesGoWhereTheUserCanSeeThem) {
   TSettings noMaze;
   noMaze.PerBlocksLeft = 1.0;
@@ -90,11 +91,15 @@ TEST(SaverScreens, FailuresAndMessagesGoWhereTheUserCanSeeThem) {
     for (uint32_t p : pixels) n += (p & 0xFFFFFFu) != 0;
     return n;
   };
-  TScreensCase saver(TRunMode::rmSaver, TSettings{});
+  TScreensCase saver(TRunMode::rmSaver, TSettings{}, true);
   ASSERT_TRUE(saver.Add({TRect{0, 0, 300, 240}}));
-  EXPECT_FALSE(saver.Add({TRect{300, 0, 320, 20}})) << "no cell fits";
-  EXPECT_TRUE(saver.Screens.Host(0).Ended()) << "the run ends on every monitor, and the shell says why";
-  EXPECT_EQ(lit(saver.Pixels(1)), 0);
+  EXPECT_FALSE(saver.Add({TRect{300, 0, 480, 150}})) << "6 by 5 cells";
+  EXPECT_FALSE(saver.Screens.Ended()) << "the other monitor plays on";
+  EXPECT_NE(saver.Screens.Host(0).Simulator(), nullptr);
+  EXPECT_GT(lit(saver.Pixels(1)), 30) << "the reason on the black board";
+  EXPECT_TRUE(saver.Boxes.empty()) << "no box, though one would stay in front";
+  EXPECT_TRUE(saver.Screens.Key(1)) << "input on the black monitor ends the saver";
+  EXPECT_TRUE(saver.Screens.Host(0).Ended());
   TScreensCase foreign(TRunMode::rmForeign, noMaze);
   EXPECT_FALSE(foreign.Add({TRect{0, 0, 300, 240}}));
   EXPECT_FALSE(foreign.Screens.Ended());
