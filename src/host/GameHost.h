@@ -63,6 +63,11 @@ class TGameHost {
   // The window is gone: the game stops and nothing is shown any more.
   void ForgetWindow();
   void UseSound(std::shared_ptr<TSoundOutput> sound) { FOptions.Sound = std::move(sound); }
+  // The cells and pointer rule of a monitor at another scale; the next game has them.
+  void UseScale(int cellSize, int pointerTolerance) {
+    FOptions.CellSize = cellSize;
+    FOptions.PointerTolerance = pointerTolerance;
+  }
   // Ends the game and lets go of the pixels; before the shell frees them.
   void Stop();
 

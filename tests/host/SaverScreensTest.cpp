@@ -36,7 +36,7 @@ struct TScreensCase final : THostShell {
     return Screens.Build(Screens.Add(*Windows.back(), m));
   }
   const std::vector<uint32_t>& Pixels(size_t i) const { return Windows[i]->Bits; }
-  bool HandleEvents() override { return true; }
+  bool HandleEvents() override { return Turns-- > 0; }
   void Wait(std::optional<int64_t>) override {}
   void ShowBox(const std::string& text) override { Boxes.push_back(text); }
   bool BoxOverSaver() const override { return BoxOver; }
@@ -47,6 +47,7 @@ struct TScreensCase final : THostShell {
   TVirtualClock Clock;
   TApplication App;
   bool BoxOver;
+  int Turns = 0;  // of Run's loop
   int SoundsOpened = 0;
   std::vector<std::string> Boxes;
   std::vector<std::unique_ptr<TMemoryWindow>> Windows;
@@ -126,6 +127,46 @@ TEST(SaverScreens, FailuresAndMessagesGoWhereTheUserCanSeeThem) {
     EXPECT_EQ(c.Boxes.size(), k.Box ? 1u : 0u) << "mode " << mode;
     EXPECT_EQ(changed > 300, k.OnBoard) << "mode " << mode << ": a band across the board";
   }
+}
+
+// While the saver runs, monitors come, go and change; a shell lists them and is told what to do
+// with its windows. The screens it holds keep their indexes.
+TEST(SaverScreens, MonitorsThatComeGoOrChangeWhileRunningKeepEveryOtherScreenPlaying) {
+  TScreensCase c(TRunMode::rmSaver, TSettings{});
+  c.Screens.PointerStartsAt(300, 200);
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(c.Add({TRect{i * 600, 0, i * 600 + 600, 480}}));
+  // The first at 200 %, the second gone, the third at a new mode.
+  std::vector<TMonitor> now = {{TRect{0, 0, 600, 480}, 192}, {TRect{1200, 0, 2000, 600}}};
+  auto changes = c.Screens.MonitorsChanged(now);
+  EXPECT_EQ(changes.Removed, std::vector<size_t>{1});
+  EXPECT_EQ(changes.Changed, (std::vector<size_t>{0, 2}));
+  EXPECT_TRUE(changes.Added.empty());
+  EXPECT_EQ(c.Screens.Monitor(2).Bounds, (TRect{1200, 0, 2000, 600}));
+  EXPECT_FALSE(c.Screens.Ended());
+  EXPECT_EQ(c.Screens.Host(1).Simulator(), nullptr) << "the removed monitor's game ends";
+  EXPECT_FALSE(c.Screens.Key(1)) << "and it takes no input";
+  c.Turns = 1;
+  c.Screens.Run();
+  EXPECT_EQ(c.Screens.Host(0).Simulator()->State().CellSize, 60) << "a new scale, a new game";
+  // One more, mirrored on two outputs.
+  now.push_back({TRect{2000, 0, 2600, 480}});
+  now.push_back({TRect{2000, 0, 2600, 480}, 144});
+  changes = c.Screens.MonitorsChanged(now);
+  EXPECT_TRUE(changes.Removed.empty() && changes.Changed.empty());
+  ASSERT_EQ(changes.Added.size(), 1u) << "mirrored monitors get one screen";
+  EXPECT_EQ(changes.Added[0].Dpi, 96) << "the first listed";
+  ASSERT_TRUE(c.Add(changes.Added[0]));
+  EXPECT_FALSE(c.Screens.PointerMoved(3, 310, 205)) << "a new screen knows where the pointer started";
+  EXPECT_TRUE(c.Screens.Key(3));
+  EXPECT_TRUE(c.Screens.Host(0).Ended() && c.Screens.Host(2).Ended());
+
+  // A monitor at a new mode moves the next one along: both keep their screens.
+  TScreensCase two(TRunMode::rmSaver, TSettings{});
+  for (int i = 0; i < 2; ++i) ASSERT_TRUE(two.Add({TRect{i * 600, 0, i * 600 + 600, 480}}));
+  changes = two.Screens.MonitorsChanged({{TRect{0, 0, 400, 300}}, {TRect{400, 0, 1000, 480}}});
+  EXPECT_TRUE(changes.Removed.empty() && changes.Added.empty());
+  EXPECT_EQ(changes.Changed, (std::vector<size_t>{0, 1}));
+  EXPECT_TRUE(two.Screens.MonitorsChanged({}).Changed.empty()) << "no monitor at all is a moment between layouts";
 }
 
 TEST(SaverScreens, TheDesktopsScaleBecomesCellsOf30PixelsTimesIt) {
