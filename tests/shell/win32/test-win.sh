@@ -115,8 +115,9 @@ echo "  $seen"
 keys=$(grep -oE '^ *[A-Z]+ "[^"]*&[^"&]' <<<"$resources" | sed 's/.*&//' | tr '[:upper:]' '[:lower:]' | tr -d '\n')
 [ ${#keys} = 10 ] && [ -z "$(fold -w1 <<<"$keys" | sort | uniq -d)" ]; record $? "the dialog's ten access keys, none twice ($keys)"
 
-# The icon in detonix.scr: each size drawn for it, 32 bits with an alpha channel whose clear pixels
-# the AND mask marks too, the 256-pixel one a PNG; the group as Windows reads it from the file.
+# The icon in detonix.scr: each size drawn for it, 32 bits with an alpha channel (smooth edges:
+# values between clear and opaque) whose clear pixels the AND mask marks too, the 256-pixel one a
+# PNG; the group as Windows reads it from the file.
 icons=$(/usr/bin/python3 - "$build/detonix.scr" <<'PY'
 import struct, sys
 pe = open(sys.argv[1], "rb").read()
@@ -144,14 +145,15 @@ for i in range(struct.unpack_from("<H", group, 4)[0]):
         alpha = image[43:40 + 4 * size * size:4]
         mask = image[40 + 4 * size * size:]
         clear = [mask[p // size * row + p % size // 8] >> (7 - p % size % 8) & 1 for p in range(size * size)]
-        ok = struct.unpack_from("<4xii2xH", image) == (size, 2 * size, 32) and 0 in alpha and 255 in alpha
+        smooth = any(0 < a < 255 for a in alpha)
+        ok = struct.unpack_from("<4xii2xH", image) == (size, 2 * size, 32) and 0 in alpha and 255 in alpha and smooth
         kind = "alpha" if ok and clear == [a == 0 for a in alpha] else "bad"
     print(f"{size}:{bits}:{kind}", end=" ")
 PY
 )
 echo "  icon: $icons"
 [ "$icons" = "256:32:png 64:32:alpha 48:32:alpha 40:32:alpha 32:32:alpha 24:32:alpha 20:32:alpha 16:32:alpha " ]
-record $? "detonix.scr's icon: 16 to 256 pixels, each with its alpha and mask, 256 as PNG"
+record $? "detonix.scr's icon: 16 to 256 pixels, each with its smooth alpha and mask, 256 as PNG"
 sections=$(x86_64-w64-mingw32-objdump -h "$build/detonix.scr" | awk '$2 ~ /^\.debug/ {print $2}' | tr '\n' ' ')
 [ -z "$sections" ]; record $? "the Release detonix.scr has no debug sections ($(stat -c %s "$build/detonix.scr") bytes) $sections"
 properties=$(msiinfo export "$build/detonix.msi" Property | tr -d '\r')
