@@ -290,7 +290,10 @@ int DialogState(DWORD ms) {
       SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(sel), reinterpret_cast<LPARAM>(wide));
       WideCharToMultiByte(CP_ACP, 0, wide, -1, name, sizeof name, nullptr, nullptr);
     }
-    std::printf("player%d=%s\n", id == IDC_PLAYER1COMBO ? 1 : 2, name);
+    RECT r{};  // on the screen, for screenshots
+    GetWindowRect(combo, &r);
+    std::printf("player%d=%s\nplayer%d_rect=%ld,%ld,%ld,%ld\n", id == IDC_PLAYER1COMBO ? 1 : 2, name,
+                id == IDC_PLAYER1COMBO ? 1 : 2, r.left, r.top, r.right - r.left, r.bottom - r.top);
   }
   auto checked = [&](int id) { return SendMessageA(Control(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0; };
   std::printf("forcemaze=%d\nsounds=%d\n", checked(IDC_FORCEMAZECBOX), checked(IDC_SOUNDSCBOX));

@@ -609,8 +609,28 @@ msi_upgrade() {
 echo "== Upgrading the MSI package"
 msi_upgrade
 
+echo "== A high-contrast colour scheme"
+# White on black, as the high-contrast schemes have it: the characters' names must show.
+for colour in "Window 0 0 0" "WindowText 255 255 255" "Highlight 26 235 255" "HighlightText 0 0 0" \
+  "ButtonFace 0 0 0" "ButtonText 255 255 255"; do
+  win reg add 'HKCU\Control Panel\Colors' /v "${colour%% *}" /t REG_SZ /d "${colour#* }" /f >/dev/null
+done
+"$wineserver" -k 2>/dev/null; "$wineserver" -w 2>/dev/null; "$wineserver" -p 2>/dev/null
+start_scr /c
+state=$(testhost dialog-state 10000)
+sleep 0.5
+screenshot dialog-high-contrast.png
+# The name beside the picture, short of the list's button.
+IFS=, read -r x y w h <<<"$(dialog_value player1_rect)"
+n=$(convert "$artifacts/dialog-high-contrast.png" -crop "$((w - 66))x$((h - 8))+$((x + 44))+$((y + 4))" +repage \
+  -format %k info: 2>>"$logs/wine.log")
+[ "${n:-0}" -gt 2 ]; record $? "high contrast: the first player's name differs from its background ($n colours)"
+testhost dialog-click 2
+wait_for "$scr_pid" 10 >/dev/null
+
 "$wineserver" -k 2>/dev/null
 echo "Pictures: $artifacts/saver.png $artifacts/dialog-settings.png $artifacts/dialog-about.png $artifacts/preview.png"
 echo "          $artifacts/saver-144dpi.png $artifacts/dialog-settings-144dpi.png $artifacts/dialog-about-144dpi.png"
-echo "          $artifacts/saver-two-monitors.png"
+echo "          $artifacts/saver-two-monitors.png $artifacts/saver-small-monitor.png $artifacts/saver-modes.png"
+echo "          $artifacts/dialog-high-contrast.png"
 summary
