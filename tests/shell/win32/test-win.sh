@@ -24,6 +24,8 @@ fi
 build=$2
 e2e_work
 start_xvfb 1024x768 || exit 1
+# A second mode, which the display's mode changes to while the saver runs.
+xrandr --newmode 800x600 0 800 0 0 0 600 0 0 0 && xrandr --addmode screen 800x600
 artifacts=$build/artifacts
 logs=$artifacts/logs
 mkdir -p "$artifacts" "$logs"
@@ -253,6 +255,33 @@ done
 testhost find-class Notepad | grep -q ' enabled=1 '; record $? "/c <handle>: Cancel enables the window again"
 kill "$notepad_pid"; wait "$notepad_pid" 2>/dev/null
 
+echo "== The foreground afterwards"
+# The saver gives the front back to the window it covered only when the user's input ended it.
+xdotool mousemove 500 400
+run_cases "focus" testhost foreground-after "$scr" key
+run_cases "focus" testhost foreground-after "$scr" program
+
+echo "== A new display mode while the saver runs"
+xdotool mousemove 500 400
+WINEDEBUG=+debugstr "$wine" "$scr" /s 2>"$logs/saver-modes.log" &
+scr_pid=$!
+testhost find-class TZepsScreenSaver 10000 >/dev/null
+sleep 1
+for mode in 800x600:26x20 1024x768:34x25; do
+  size=${mode%:*}
+  run_cases "mode $size" testhost display-mode "${size%x*}" "${size#*x}"
+  sleep 2
+  windows=$(testhost windows TZepsScreenSaver)
+  cells=$(grep -o 'detonix saver: [^\]*' "$logs/saver-modes.log" | tail -1)
+  echo "  window $windows; $cells"
+  [ "$windows" = "0,0,${size/x/,}" ] && [ "$cells" = "detonix saver: ${mode#*:} cells of 30 pixels on $size at 96 dpi" ]
+  record $? "mode $size: the saver's window covers it, with a new board of its size"
+done
+screenshot saver-modes.png
+colourful saver-modes.png; record $? "the mode changed twice: a board on the screen"
+xdotool key a
+wait_for "$scr_pid" 10; record $? "the mode changed twice: a key ends the saver"
+
 echo "== Settings dialog"
 start_scr /c
 state=$(testhost dialog-state 10000)
@@ -446,15 +475,15 @@ testhost dialog-click 2
 wait_for "$scr_pid" 10 >/dev/null
 set_dpi 96
 
-# Two monitors side by side: a display of its own, 3840 x 1080, split in two by xrandr; with
+# Two monitors side by side: a display of its own, 4020 x 1080, split in two by xrandr; with
 # UseXRandR off Wine lists the monitors as the X server's Xinerama does. Every program started
 # from here on runs on it, so the prefix's server is restarted around the block.
 two_monitors() {
   echo "== Two monitors"
   local old_display=$DISPLAY old_xvfb=$xvfb shot cells
-  if ! start_xvfb 3840x1080 || ! xrandr --setmonitor LEFT 1920/508x1080/286+0+0 screen ||
+  if ! start_xvfb 4020x1080 || ! xrandr --setmonitor LEFT 1920/508x1080/286+0+0 screen ||
      ! xrandr --setmonitor RIGHT 1920/508x1080/286+1920+0 none; then
-    echo "SKIP two monitors: no second virtual display of 3840 x 1080 with two xrandr monitors"
+    echo "SKIP two monitors: no second virtual display of 4020 x 1080 with two xrandr monitors"
     stop_server "$xvfb"
     export DISPLAY=$old_display
     xvfb=$old_xvfb
@@ -485,18 +514,33 @@ two_monitors() {
   testhost wait-gone TZepsScreenSaver 5000; record $? "two monitors: a key closes both windows"
   wait_for "$scr_pid" 10; record $? "two monitors: the program ends"
 
-  # A monitor too small for any maze: the user is told once, in a box owned as all of ours, and
-  # the run ends.
-  xrandr --delmonitor RIGHT >/dev/null 2>&1
-  if xrandr --setmonitor RIGHT 180/48x150/40+1920+0 none; then
+  # A third monitor too small for any maze: it stays covered, black, with the reason written on
+  # it; the others play, no box hides them, and input ends all three.
+  if xrandr --setmonitor SMALL 180/48x150/40+3840+0 none; then
     "$wineserver" -k 2>/dev/null; "$wineserver" -w 2>/dev/null; "$wineserver" -p 2>/dev/null
-    start_scr /s
-    message=$(testhost message-box 15000)
-    echo "  $message"
-    grep -q "^message=Board too small: 6 by 5 cells" <<<"$message"; record $? "/s: a board too small is told once"
-    grep -qx "owner_chain_tool=1" <<<"$message"; record $? "/s: the message box's owners end in the hidden tool window"
-    wait_for "$scr_pid" 10; record $? "/s: after the message the program ends"
-    testhost find-class TZepsScreenSaver >/dev/null; record $((1 - $?)) "/s: no saver window is left"
+    xdotool mousemove 1900 540
+    WINEDEBUG=+debugstr "$wine" "$scr" /s 2>"$logs/saver-small-monitor.log" &
+    scr_pid=$!
+    testhost find-class TZepsScreenSaver 10000 >/dev/null
+    sleep 3
+    windows=$(testhost windows TZepsScreenSaver | sort | tr '\n' ' ')
+    echo "  windows: $windows"
+    [ "$windows" = "0,0,1920,1080 1920,0,1920,1080 3840,0,180,150 " ]; record $? "a monitor too small: a window on each of the three"
+    screenshot saver-small-monitor.png
+    for part in left:1920x1080+0+0 right:1920x1080+1920+0; do
+      shot=saver-small-monitor-${part%%:*}.png
+      convert "$artifacts/saver-small-monitor.png" -crop "${part#*:}" +repage "$artifacts/$shot"
+      colourful "$shot"; record $? "a monitor too small: the ${part%%:*} one plays ($artifacts/$shot)"
+    done
+    convert "$artifacts/saver-small-monitor.png" -crop 180x150+3840+0 +repage "$artifacts/saver-small-monitor-small.png"
+    type=$(identify -format '%[type] %k' "$artifacts/saver-small-monitor-small.png")
+    grep -q 'detonix: Board too small: 6 by 5 cells, at least 8 by 8' "$logs/saver-small-monitor.log" &&
+      [[ "$type" == Grayscale* && "${type#* }" -gt 2 ]]
+    record $? "a monitor too small: its black board says why ($type; $artifacts/saver-small-monitor-small.png)"
+    ! testhost message-box 1000 >/dev/null; record $? "a monitor too small: no message box"
+    xdotool key a
+    testhost wait-gone TZepsScreenSaver 5000; record $? "a monitor too small: a key closes all three windows"
+    wait_for "$scr_pid" 10; record $? "a monitor too small: the program ends"
   else
     record 1 "a third xrandr monitor of 180 x 150"
   fi
