@@ -62,14 +62,6 @@ TEST(PicturesTest, ListsHaveTheirCountsAndSizes) {
   EXPECT_GT(Opaque(badge), 300);
 }
 
-// The icon's edges are anti-aliased: a rim of pixels between clear and opaque all round.
-TEST(PicturesTest, TheIconHasSmoothEdges) {
-  const TBitmap icon = IconPicture(48);
-  int partial = 0;
-  for (int i = 0; i < 48 * 48; ++i) partial += (icon.Row(i / 48)[i % 48] >> 24) % 255 != 0;
-  EXPECT_GT(partial, 2 * 48);
-}
-
 TEST(PicturesTest, ThirtyPixelPicturesStayAsTheyWere) {
   uint64_t digest = 14695981039346656037u;
   for (const auto& list : {ObjectPictures(), PlayerPictures()})

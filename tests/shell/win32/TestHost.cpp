@@ -17,6 +17,7 @@
 //   dialog-close               closes the settings dialog with its close box
 //   message-box MS             reads the text of the program's message box and its owner chain,
 //                              and presses OK
+//   foreground                 the class of the window in front
 //   display-mode W H           sets the display's mode
 #include <windows.h>
 #include <commctrl.h>
@@ -388,6 +389,14 @@ int MessageBoxText(DWORD ms) {
   return 0;
 }
 
+// The class of the window in front.
+int Foreground() {
+  char name[64] = {};
+  GetClassNameA(GetForegroundWindow(), name, sizeof name);
+  std::printf("%s\n", name);
+  return 0;
+}
+
 // Sets the display's mode, as a program of the desktop's would.
 int DisplayMode(int width, int height) {
   DEVMODEA mode{};
@@ -418,6 +427,7 @@ int main(int argc, char** argv) {
   if (command == "dialog-set-text" && a.size() >= 3) return DialogSetText(static_cast<int>(number(1, 0)), a[2]);
   if (command == "dialog-page" && a.size() >= 2) return DialogPage(static_cast<int>(number(1, 0)));
   if (command == "dialog-close") return DialogClose();
+  if (command == "foreground") return Foreground();
   if (command == "display-mode" && a.size() >= 3) return DisplayMode(static_cast<int>(number(1, 0)), static_cast<int>(number(2, 0)));
   if (command == "message-box") return MessageBoxText(static_cast<DWORD>(number(1, 10000)));
   std::fprintf(stderr, "detonix-testhost: unknown command\n");

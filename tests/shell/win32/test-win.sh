@@ -265,7 +265,7 @@ kill "$notepad_pid"; wait "$notepad_pid" 2>/dev/null
 
 echo "== The foreground afterwards"
 # The saver gives the front back to the program it covered only when the user's input ended it;
-# a program that came to the front keeps it. Wine gives the X focus to the window in front.
+# a program that came to the front keeps it.
 for end in key program; do
   "$wine" regedit 2>>"$logs/wine.log" &
   previous_pid=$! other_pid=
@@ -276,16 +276,16 @@ for end in key program; do
   sleep 1
   if [ "$end" = key ]; then
     xdotool key a
-    want="Registry Editor"
+    want=RegEdit_RegEdit
   else
     "$wine" notepad 2>>"$logs/wine.log" &
     other_pid=$!
-    want="Untitled - Notepad"
+    want=Notepad
   fi
   wait_for "$scr_pid" 10; record $? "ended by a $end: the saver ends"
   sleep 1
-  front=$(xdotool getwindowfocus getwindowname)
-  [ "$front" = "$want" ]; record $? "ended by a $end: \"$front\" is in front"
+  front=$(testhost foreground)
+  [ "$front" = "$want" ]; record $? "ended by a $end: $front is in front"
   kill "$previous_pid" $other_pid 2>/dev/null
   wait "$previous_pid" $other_pid 2>/dev/null
 done
