@@ -50,8 +50,9 @@ test-sanitize: setup
 test-shells: build
 	set -e; for label in $(E2E_LABELS); do ctest --test-dir $(BUILD) -V --no-tests=error -L "^$$label\$$"; done
 
-# detonix against xscreensaver's maze hack on Xvfb, first frames, headless speed, then the
-# Google Benchmark programs (about seven minutes; DETONIX_BENCH_SECONDS=10 for a quick look).
+# detonix against xscreensaver's maze hack on Xvfb, first frames, on a headless sway, headless speed,
+# then the Google Benchmark programs (about twenty minutes; DETONIX_BENCH_SECONDS=10 for a quick look,
+# DETONIX_BENCH_ONLY=wayland for the Wayland part alone).
 bench: build
 	scripts/bench.sh $(BUILD)
 

@@ -13,9 +13,11 @@
 # the middle of DETONIX_BENCH_STARTS starts, default 5). Then the headless player's speed (virtual
 # time over real time) and the Google Benchmark programs. The figures are only worth reading on a
 # machine otherwise at rest. Two minutes, because the maze hack costs what the maze it is drawing
-# costs.
+# costs. After the X11 part, the Wayland part (scripts/bench-wayland.sh, skipped without sway);
+# DETONIX_BENCH_ONLY=wayland runs that alone.
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
+[ "${DETONIX_BENCH_ONLY:-}" != wayland ] || exec "$(dirname "$0")/bench-wayland.sh" "$build"
 seconds=${DETONIX_BENCH_SECONDS:-120}
 warmup=${DETONIX_BENCH_WARMUP:-10}
 starts=${DETONIX_BENCH_STARTS:-7}
@@ -32,28 +34,12 @@ replay=$build/detonix-present-replay
 # Xvfb, its cleanup and the programs' ($pids) come from the end-to-end scripts' harness.
 # shellcheck source=../tests/shell/harness.sh
 source "$(dirname "$0")/../tests/shell/harness.sh" bench
+# cpu, switches, counters, load and share.
+# shellcheck source=bench-measure.sh
+source "$(dirname "$0")/bench-measure.sh"
 e2e_work
 # No user settings and no sound device: the defaults, measured alike everywhere.
 export XDG_CONFIG_HOME=$work/config SDL_AUDIODRIVER=dummy
-
-# Seconds of processor time a process has used (all its threads), to the nanosecond: a minute of
-# detonix is a dozen clock ticks, too coarse to compare.
-cpu() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ n += $1 } END { printf "%.6f", n / 1e9 }'; }
-# Context switches of all its threads so far: each is a wake-up or a preemption.
-switches() {
-  cat /proc/"$1"/task/*/status 2>/dev/null |
-    awk '/^(voluntary|nonvoluntary)_ctxt_switches/ { n += $2 } END { print n + 0 }'
-}
-# counters PROGRAM SERVER...: for each pair, the program's processor time, its server's and the
-# program's context switches so far, on one line.
-counters() {
-  while [ $# -gt 0 ]; do
-    printf '%s %s %s ' "$(cpu "$1")" "$(cpu "$2")" "$(switches "$1")"
-    shift 2
-  done
-  echo
-}
-load() { cut -d' ' -f1-3 /proc/loadavg; }
 
 # record_trace SIZE FILE: detonix's presents on a server of its own, for the warm-up and the measured
 # stretch and a few seconds more, so that the replay never runs out of them.
@@ -136,8 +122,6 @@ row() {
     sub(/ +$/, "", line)
     print line }'
 }
-# share A B C D: (A + B) / (C + D), two decimals.
-share() { awk -v a="$1" -v b="$2" -v c="$3" -v d="$4" 'BEGIN { printf "%.2f", (c + d > 0 ? (a + b) / (c + d) : 0) }'; }
 
 echo "detonix $(git -C "$(dirname "$0")/.." describe --always --dirty 2>/dev/null || echo '?'), $(nproc) cores, load $(load)"
 echo "processor time over ${seconds} s after ${warmup} s, the three at once, each drawing into the root window of an Xvfb (depth 24) of its own, detonix -seed $seed:"
@@ -157,6 +141,9 @@ for size in 1920x1080 3840x2160; do
   printf '  %-10s load average at the start %s, at the end %s\n' "$size" "$load_start" "$load_end"
   printf '  %-10s first full frame through X: best %s ms, middle %s ms of %s starts\n' "$size" "$best" "$middle" "$starts"
 done
+
+# Status 77: skipped, and it said why.
+"$(dirname "$0")/bench-wayland.sh" "$build" || [ $? -eq 77 ]
 
 echo "headless play, 30 virtual minutes (seed 1):"
 for size in 1920x1080 3840x2160; do

@@ -12,9 +12,10 @@ packages=(
   g++-mingw-w64-x86-64 wine64 xauth wixl msitools
   lintian dpkg-dev debhelper devscripts diffoscope-minimal python3 file man-db
   clang-14 libfuzzer-14-dev
-  xscreensaver-data-extra libxdamage-dev libxss-dev swayidle
+  xscreensaver-data-extra libxdamage-dev libxss-dev swayidle libwayland-dev wayland-protocols
   mate-screensaver dbus-daemon libglib2.0-bin dconf-gsettings-backend appstream desktop-file-utils
   emscripten chromium
+  libwayland-dev wayland-protocols libxkbcommon-dev libdecor-0-dev
 )
 
 missing=()

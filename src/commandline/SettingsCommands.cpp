@@ -1,7 +1,11 @@
 #include "commandline/SettingsCommands.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <variant>
 #include <vector>
 
@@ -10,34 +14,14 @@
 
 namespace detonix::commandline {
 
-namespace {
-
-// One line for each of the store's values that was refused for its default, unless the command
-// line gives that setting anyway.
-void Warn(const std::vector<TRefusedSetting>& refused, const TSettingsOverrides& overrides) {
-  for (const TRefusedSetting& r : refused) {
-    const bool given = std::visit([&](auto field) { return overrides.Get(field).has_value(); }, r.Row->Field);
-    if (!given) WarnOnce("the settings file's " + RefusedText(r));
-  }
-}
-
-TSettings LoadWarned(TSettingsStore& store, const TSettingsOverrides& overrides) {
-  std::vector<TRefusedSetting> refused;
-  const TSettings s = LoadSettings(store, &refused);
-  Warn(refused, overrides);
-  return s;
-}
-
-}  // namespace
-
 TSettings EffectiveSettings(TSettingsStore& store, const TSettingsOverrides& overrides) {
-  TSettings s = LoadWarned(store, overrides);
+  TSettings s = LoadSettingsWarned(store, overrides);
   overrides.ApplyTo(s);
   return s;
 }
 
 TSettings SettingsForRun(TSettingsStore& store, const TShellOptions& options) {
-  return SettingsForRun(LoadWarned(store, options.Overrides), options);
+  return SettingsForRun(LoadSettingsWarned(store, options.Overrides), options);
 }
 
 TSettings SettingsForRun(const TSettings& stored, const TShellOptions& options) {
@@ -64,7 +48,7 @@ std::string FormatSettings(const TSettings& s) {
 
 bool SaveOverrides(TSettingsStore& store, const TSettingsOverrides& overrides) {
   const TSettings wanted = EffectiveSettings(store, overrides);
-  SaveSettings(store, wanted);
+  SaveSettings(store, wanted, &overrides);
   // The store says nothing of a failed write; reading back is the only way to know.
   const auto key = store.OpenForReading();
   return key && LoadSettings(store) == wanted;
@@ -77,9 +61,7 @@ int RunShowSettings(const std::filesystem::path& path, const TShellOptions& opti
   if (path.empty()) {
     std::printf("Settings file: none (neither XDG_CONFIG_HOME nor HOME is set); the defaults apply\n");
   } else if (const auto key = store.OpenForReading()) {
-    std::vector<TRefusedSetting> refused;
-    stored = LoadSettings(*key, &refused);
-    Warn(refused, options.Overrides);
+    stored = LoadSettingsWarned(*key, options.Overrides);
     std::printf("Settings file: %s\n", path.c_str());
   } else if (store.Failure().empty()) {
     std::printf("Settings file: %s (not there: the defaults apply)\n", path.c_str());
@@ -112,8 +94,21 @@ int RunSaveSettings(const std::filesystem::path& path, const TSettingsOverrides&
     else std::fprintf(stderr, "detonix: %s\n", failure.c_str());
     return 1;
   }
-  std::printf("Saved to %s:\n", path.c_str());
-  std::fputs(FormatSettings(LoadSettings(store)).c_str(), stdout);
+  // The settings are saved, which is what the status tells; their listing is only a confirmation.
+  // Written past stdio, so that one lost (a full disk, a closed pipe) is said here and not again.
+  const std::string listing = "Saved to " + path.string() + ":\n" + FormatSettings(LoadSettings(store));
+  std::fflush(stdout);
+  size_t done = 0;
+  while (done < listing.size()) {
+    const ssize_t n = ::write(STDOUT_FILENO, listing.data() + done, listing.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      std::fprintf(stderr, "detonix: the settings were saved to %s, but standard output could not be written: %s\n",
+                   path.c_str(), n < 0 ? std::strerror(errno) : "nothing written");
+      break;
+    }
+    done += static_cast<size_t>(n);
+  }
   return 0;
 }
 

@@ -21,6 +21,13 @@ std::optional<int64_t> RunLoopStep(TApplication& app, const std::function<void()
   return app.MsUntilNextTimer();
 }
 
+int FitCellSize(int width, int height, int cellSize) {
+  if (cellSize <= NativeCellSize) return cellSize;
+  int cell = cellSize;
+  while (cell > NativeCellSize && !BoardSizeProblem(width, height, cell, MinBoardSide).empty()) --cell;
+  return cell > NativeCellSize ? cell : -1;
+}
+
 TGameHost::TGameHost(TApplication& app, THostOptions options, THostWindow* window)
     : FApp(app), FOptions(std::move(options)), FWindow(window) {}
 
@@ -52,6 +59,7 @@ bool TGameHost::Start() {
   if (!pixels.Bits) {
     // The window says why; a run that can show nothing must not go on unseen.
     FEnded = true;
+    FNoPixels = true;
     return false;
   }
   return Build(pixels.Bits, pixels.Width, pixels.Height, pixels.Stride);
@@ -69,7 +77,7 @@ bool TGameHost::Build(void* bits, int width, int height, int stride) {
     const TPrefault prefault(bits, stride > 0 && height > 0 ? static_cast<size_t>(stride) * static_cast<size_t>(height) : 0);
     TSimulatorOptions options;
     options.Preview = preview;
-    options.CellSize = preview ? PreviewCellSize(width) : FOptions.CellSize;
+    options.CellSize = preview ? PreviewCellSize(width) : FitCellSize(width, height, FOptions.CellSize);
     if (const std::string small = BoardSizeProblem(width, height, options.CellSize, MinBoardSide); !small.empty())
       throw std::invalid_argument(small);
     if (FOptions.ReadSettings) options.Settings = FOptions.ReadSettings();
@@ -158,7 +166,9 @@ bool TGameHost::Click() { return EndByInput(); }
 void TGameHost::Present() {
   if (!FSurface || !FSurface->HasChanges()) return;
   const std::vector<TRect>& changed = FSurface->TakeChanged();
-  if (FWindow) FWindow->Present(changed);
+  if (!FWindow) return;
+  if (FOptions.Presented) FOptions.Presented(changed);
+  FWindow->Present(changed);
 }
 
 }  // namespace detonix

@@ -23,6 +23,11 @@ constexpr bool MovedBeyondTolerance(int startX, int startY, int x, int y, int to
   return dx > tolerance || dy > tolerance;
 }
 
+// A scale chosen for a large monitor may leave a small one too few cells: the largest cell size up
+// to CELLSIZE (-1: the pictures' own) that gives a board of WIDTH by HEIGHT pixels room, never below
+// the pictures' own.
+int FitCellSize(int width, int height, int cellSize);
+
 // The preview's cells; 0 when it is narrower than PreviewColumns.
 constexpr int PreviewCellSize(int width) { return width > 0 ? width / PreviewColumns : 0; }
 
@@ -42,6 +47,7 @@ struct THostOptions {
   int CellSize = -1;
   int PointerTolerance = detonix::PointerTolerance;
   std::optional<uint64_t> Seed;
+  std::function<void(const std::vector<TRect>&)> Presented;
 };
 
 // One game on a window's pixels: a new game at each new size, a black board when none can be
@@ -86,6 +92,8 @@ class TGameHost {
   // a window where no message box may be shown this is where a failure is seen.
   void ShowText(const std::string& text);
   bool Ended() const { return FEnded; }
+  // The window could give no pixels (it said why): the run ends, unsuccessfully.
+  bool NoPixels() const { return FNoPixels; }
 
   // Shows the rectangles drawn since the last call on the window.
   void Present();
@@ -102,6 +110,7 @@ class TGameHost {
   std::string FFailure;
   bool FBuiltBefore = false;
   bool FEnded = false;
+  bool FNoPixels = false;
   int FStartX = 0;
   int FStartY = 0;
 };

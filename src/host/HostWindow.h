@@ -49,8 +49,10 @@ class THostShell {
   // While a game pauses or resumes it asks for this, even inside its constructor: let the window
   // system go on without handling input.
   virtual void ProcessMessages() {}
-  // A message box the user answers; the run calls it only where one can be seen.
-  virtual void ShowBox(const std::string& text) = 0;
+  // A message box the user answers; the run calls it only where one can be seen, and only if the
+  // shell has boxes at all (else the message is written on the boards).
+  virtual void ShowBox(const std::string& /*text*/) {}
+  virtual bool HasBoxes() const { return true; }
   // A box the shell shows stays in front of the full-screen saver.
   virtual bool BoxOverSaver() const { return false; }
   // The sound every screen shares; asked once, only when the games will sound. Opened once the

@@ -39,7 +39,12 @@ std::optional<int> XftDpi(std::string_view resources) {
 
 int MeasuredDpi(double dpi) {
   if (!(dpi > NativeDpi)) return NativeDpi;
-  return DpiOfScale(std::round(dpi / NativeDpi * 4) / 4);
+  return DpiOfScale(std::min(std::round(dpi / NativeDpi * 4) / 4, MaxScale));
+}
+
+int MeasuredDpi(int width, int height, int widthMm, int heightMm) {
+  if (widthMm < MinMonitorMm || heightMm < MinMonitorMm) return NativeDpi;
+  return MeasuredDpi(std::hypot(width, height) / (std::hypot(widthMm, heightMm) / 25.4));
 }
 
 }  // namespace detonix

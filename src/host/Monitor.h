@@ -29,7 +29,12 @@ int DpiOfScale(double scale);
 // resources (GNOME, KDE and xrdb set it). Nothing when RESOURCES have none that makes sense.
 std::optional<int> XftDpi(std::string_view resources);
 // A monitor's dots per inch as measured from its size: a fact of the glass, not a choice of the
-// user, so only a clearly denser monitor scales, in steps of a quarter, and none scales down.
+// user, so only a clearly denser monitor scales, in steps of a quarter, none scales down, and none
+// past the largest scale a run may be given.
 int MeasuredDpi(double dpi);
+// The same from the pixels and millimetres a monitor reports, along its diagonal. A size that
+// cannot be a real monitor's (none, or a side under MinMonitorMm) says nothing: 96.
+constexpr int MinMonitorMm = 30;
+int MeasuredDpi(int width, int height, int widthMm, int heightMm);
 
 }  // namespace detonix

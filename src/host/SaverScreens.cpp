@@ -37,6 +37,7 @@ size_t TSaverScreens::Add(THostWindow& window, const TMonitor& monitor) {
   // A seed given is the first monitor's, so one monitor plays what the headless tool does.
   if (FOptions.Seed) host.Seed = *FOptions.Seed + FScreens.size();
   if (FSound) host.Sound = *FSound;
+  host.Presented = FOptions.Presented;
   FScreens.push_back({monitor, std::make_unique<TGameHost>(FApp, std::move(host), &window)});
   if (FPointerStart) FScreens.back().Host->PointerStartsAt(FPointerStart->first, FPointerStart->second);
   return FScreens.size() - 1;
@@ -117,21 +118,25 @@ bool TSaverScreens::Build(size_t i) {
 }
 
 void TSaverScreens::Run() {
-  bool started = false;
-  while (!Ended() && FShell.HandleEvents() && !Ended()) {
-    bool resized = false;
-    for (size_t i = 0; i < FScreens.size(); ++i) {
-      if (!FScreens[i].Resized) continue;
-      Build(i);
-      resized = true;
-    }
-    if (resized) continue;  // the events that came meanwhile first
-    const auto due = RunLoopStep(FApp, [this] { Present(); }, [this] { return FShell.EventWaiting(); });
-    if (Ended()) break;
-    if (!started) ReleaseStartupMemory();  // after the first picture
-    started = true;
+  while (!Ended() && !FQuit && FShell.HandleEvents() && !Ended() && !FQuit) {
+    const auto due = Turn();
+    if (Ended() || FQuit) break;
     FShell.Wait(due);
   }
+}
+
+std::optional<int64_t> TSaverScreens::Turn() {
+  bool resized = false;
+  for (size_t i = 0; i < FScreens.size(); ++i) {
+    if (!FScreens[i].Resized) continue;
+    Build(i);
+    resized = true;
+  }
+  if (resized) return 0;  // the events that came meanwhile first
+  const auto due = RunLoopStep(FApp, [this] { Present(); }, [this] { return FShell.EventWaiting(); });
+  if (!FStarted && !Ended()) ReleaseStartupMemory();  // after the first picture
+  FStarted = true;
+  return due;
 }
 
 void TSaverScreens::Exposed(size_t i) {
@@ -145,6 +150,25 @@ void TSaverScreens::WindowGone(size_t i) {
   if (Removed(i)) return;  // the shell closed it
   Host(i).ForgetWindow();
   End();
+  FQuit = true;
+  // A host takes its window back when it is done with us; our own window has no business vanishing.
+  if (FOptions.Mode == TRunMode::rmForeign || FOptions.Mode == TRunMode::rmPreview || FFailed) return;
+  FFailed = true;
+  if (FOptions.Log) FOptions.Log("another program destroyed the window; ending");
+}
+
+void TSaverScreens::KeyboardTaken() {
+  if (FOptions.Mode == TRunMode::rmSaver) End();
+}
+
+void TSaverScreens::Stop() {
+  for (TScreen& s : FScreens) s.Host->Stop();
+}
+
+int TSaverScreens::ExitStatus() const {
+  const bool noPixels =
+      std::any_of(FScreens.begin(), FScreens.end(), [](const TScreen& s) { return s.Host->NoPixels(); });
+  return FFailed || noPixels ? 1 : 0;
 }
 
 void TSaverScreens::PointerStartsAt(int x, int y) {
@@ -166,7 +190,10 @@ bool TSaverScreens::PointerMoved(size_t i, int x, int y) {
   return EndAllIf(Host(i).PointerMoved(x, y));
 }
 
-bool TSaverScreens::Key(size_t i) { return EndAllIf(Host(i).Key()); }
+bool TSaverScreens::Key(size_t i, THostKey key) {
+  if (FOptions.Mode == TRunMode::rmWindow && key != THostKey::Other) FQuit = true;
+  return EndAllIf(Host(i).Key());
+}
 
 bool TSaverScreens::Click(size_t i) { return EndAllIf(Host(i).Click()); }
 
@@ -185,12 +212,18 @@ void TSaverScreens::Present() {
 void TSaverScreens::ShowMessage(const std::string& text) {
   if (FOptions.Log) FOptions.Log(text);
   const TRunMode mode = FOptions.Mode;
-  if (mode == TRunMode::rmWindow || (mode == TRunMode::rmSaver && FShell.BoxOverSaver())) {
+  if (FShell.HasBoxes() && (mode == TRunMode::rmWindow || (mode == TRunMode::rmSaver && FShell.BoxOverSaver()))) {
     FShell.ShowBox(text);
     return;
   }
   if (mode == TRunMode::rmPreview) return;
   for (TScreen& s : FScreens) s.Host->ShowText(text);
+}
+
+TRect DefaultWindowBounds(const TMonitor& monitor) {
+  const auto fit = [](int pixels, int room) { return room > 0 ? std::min(pixels, room) : pixels; };
+  return {0, 0, fit(ScaledPixels(DefaultWindowWidth, monitor.Dpi), monitor.Bounds.Width()),
+          fit(ScaledPixels(DefaultWindowHeight, monitor.Dpi), monitor.Bounds.Height())};
 }
 
 }  // namespace detonix

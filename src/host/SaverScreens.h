@@ -22,7 +22,12 @@ struct TScreensOptions {
   std::optional<uint64_t> Seed;
   // Told of every message and of every board that could not be made.
   std::function<void(const std::string&)> Log;
+  // Told of every present of every window, for a trace of them.
+  std::function<void(const std::vector<TRect>&)> Presented;
 };
+
+// The keys the run tells apart: the program's own window ends on Escape and on q (Ctrl+Q too).
+enum class THostKey { Other, Escape, Q };
 
 // The run: one game per screen, for the full-screen saver a window on every monitor, each with
 // cells and pointer rule at its own scale; otherwise one. Any input that ends one ends all. The
@@ -53,12 +58,30 @@ class TSaverScreens {
   bool Build(size_t i);
   // Runs the games until the shell or the input ends the run.
   void Run();
+  // One turn of that loop once the shell has handled its events: the new games at new sizes, else
+  // the due timers and the idle work. How long the shell may wait for its next event (0: look
+  // again at once; none: until an event).
+  std::optional<int64_t> Turn();
 
   // What the shell tells of its windows. A new size starts a new game once the events are read.
   void Resized(size_t i) { FScreens[i].Resized = true; }
   void Exposed(size_t i);
-  // Another program destroyed screen I's window: it is not drawn on again, and the run ends.
+  // Another program destroyed screen I's window: it is not drawn on again, and the run ends;
+  // unsuccessfully, and said, when the window was the program's own.
   void WindowGone(size_t i);
+  // The user asks the program to end (a window's close button, a quit key, a signal).
+  void Quit() { FQuit = true; }
+  // The shell lost its display (it said why): the run ends, unsuccessfully.
+  void Fail() { FFailed = FQuit = true; }
+  bool QuitAsked() const { return FQuit; }
+  // Another program took the keyboard from every window of ours: what the user types goes there,
+  // not behind a saver, which ends.
+  void KeyboardTaken();
+  // Ends every game and lets go of the windows' pixels, before the shell closes them.
+  void Stop();
+  // The program's exit status: 1 when the run failed (a window of its own destroyed under it, or
+  // one that could give no pixels), else 0.
+  int ExitStatus() const;
 
   // Screen I's monitor is gone: its game ends and its window is not drawn on again (the shell may
   // close it); the other screens play on.
@@ -85,15 +108,15 @@ class TSaverScreens {
   void PointerStartUnknown() { FPointerStartPending = true; }
   // Input on screen I (desktop pixels); true when it has just ended the run, on every screen.
   bool PointerMoved(size_t i, int x, int y);
-  bool Key(size_t i);
+  bool Key(size_t i, THostKey key = THostKey::Other);
   bool Click(size_t i);
   void End();
   bool Ended() const;
   void Present();
 
   // A message in a box where the user can answer one (the program's own window; over the saver
-  // where the shell's boxes stay in front); else written on every board but a preview's, too
-  // small to read.
+  // where the shell's boxes stay in front); else, and where the shell has no boxes, written on
+  // every board but a preview's, too small to read.
   void ShowMessage(const std::string& text);
 
  private:
@@ -114,6 +137,13 @@ class TSaverScreens {
   std::vector<TScreen> FScreens;
   bool FPointerStartPending = false;
   std::optional<std::pair<int, int>> FPointerStart;  // for the screens added later
+  bool FStarted = false;
+  bool FQuit = false;
+  bool FFailed = false;
 };
+
+// The program's own window at its start: the default board at the monitor's scale, as large as the
+// monitor has room for; at the desktop's origin.
+TRect DefaultWindowBounds(const TMonitor& monitor);
 
 }  // namespace detonix

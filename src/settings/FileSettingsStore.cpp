@@ -6,9 +6,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
+#include <iterator>
 #include <optional>
-#include <set>
 #include <system_error>
 #include <vector>
 
@@ -57,6 +56,13 @@ TLine ParseLine(std::string text) {
   }
   line.Text = std::move(text);
   return line;
+}
+
+// A CR inside a line ends a line to some editors, so such a line may hold more than one value. It
+// is never replaced or removed: none of it is lost.
+bool HoldsMoreLines(const TLine& line) {
+  const auto cr = line.Text.find('\r');
+  return cr != std::string::npos && cr + 1 < line.Text.size();
 }
 
 template <class T>
@@ -209,6 +215,11 @@ class TFileKey final : public TSettingsKey {
     return line ? ParseWhole<double>(line->Value) : std::nullopt;
   }
 
+  std::string StoredText(const std::string& name) const override {
+    const TLine* line = Find(name);
+    return line ? line->Value : std::string();
+  }
+
   void WriteInteger(const std::string& name, int32_t value) override { Write(name, std::to_string(value)); }
 
   void WriteDouble(const std::string& name, double value) override { Write(name, NumberText(value)); }
@@ -244,6 +255,10 @@ class TFileKey final : public TSettingsKey {
     for (auto it = FLines.begin(); it != FLines.end();) {
       if (it->Name.empty() || !SameName(it->Name, name)) {
         ++it;
+      } else if (HoldsMoreLines(*it)) {
+        if (!placed) it = std::next(FLines.insert(it, fresh));  // read before it, by every release
+        placed = true;
+        ++it;
       } else if (!placed) {
         *it = fresh;
         placed = true;
@@ -276,13 +291,6 @@ class TFileKey final : public TSettingsKey {
 };
 
 }  // namespace
-
-void WarnOnce(const std::string& text) {
-  static std::mutex guard;
-  static std::set<std::string> said;
-  const std::lock_guard lock(guard);
-  if (said.insert(text).second) std::fprintf(stderr, "detonix: %s\n", text.c_str());
-}
 
 std::unique_ptr<TSettingsKey> TFileSettingsStore::OpenForReading() {
   if (FPath.empty()) return nullptr;

@@ -16,9 +16,11 @@ namespace detonix {
 // monitor and every game.
 inline constexpr size_t MaxSettingsFileBytes = 64 * 1024;
 
-// POSIX systems: the settings key as a plain text file of `Name=value` lines. Lines it does not own (other
-// names, comments, lines it cannot parse) survive every rewrite, and a rewrite replaces the
-// file in one step, so a crash leaves either the old file or the new one. A file no one may write
+// POSIX systems: the settings key as a plain text file of `Name=value` lines. A rewrite changes only
+// the lines of the values written (the first of each name, and later ones of that name, which
+// nothing reads) and adds those missing; every other line (other names, comments, lines it cannot
+// parse, a line with a CR inside) stays as it was, byte for byte. A rewrite replaces the file in one
+// step, so a crash leaves either the old file or the new one. A file no one may write
 // (chmod a-w) is left as it is, even by root.
 class TFileSettingsStore final : public TSettingsStore {
  public:
@@ -59,10 +61,6 @@ class TSettingsFileLock {
   int FFd = -1;
   std::string FFailure;
 };
-
-// Writes "detonix: TEXT" to standard error the first time only: a run reads the settings for
-// every board it makes, and says what is wrong with them once.
-void WarnOnce(const std::string& text);
 
 // XDGCONFIGHOME/detonix/detonix.conf, else HOME/.config/detonix/detonix.conf. A relative or
 // empty XDG_CONFIG_HOME is ignored; the result is empty when no location is known.

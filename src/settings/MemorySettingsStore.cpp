@@ -1,6 +1,7 @@
 #include "settings/MemorySettingsStore.h"
 
 #include <bit>
+#include <cstdio>
 
 namespace detonix {
 
@@ -26,6 +27,11 @@ class TMemoryKey final : public TSettingsKey {
     return std::nullopt;
   }
 
+  std::string StoredText(const std::string& name) const override {
+    const auto it = FStore.Values.find(name);
+    return it == FStore.Values.end() ? "" : ExportedText(it->second);
+  }
+
   void WriteInteger(const std::string& name, int32_t value) override { FStore.SetInteger(name, value); }
   void WriteDouble(const std::string& name, double value) override { FStore.SetDouble(name, value); }
   bool Close() override { return true; }
@@ -48,6 +54,20 @@ std::optional<double> BytesToDouble(const std::vector<uint8_t>& bytes) {
   uint64_t bits = 0;
   for (int i = 0; i < 8; ++i) bits |= static_cast<uint64_t>(bytes[static_cast<size_t>(i)]) << (8 * i);
   return std::bit_cast<double>(bits);
+}
+
+std::string ExportedText(const TMemorySettingsStore::TValue& value) {
+  char text[16];
+  if (const auto* v = std::get_if<int32_t>(&value)) {
+    std::snprintf(text, sizeof text, "dword:%08x", static_cast<uint32_t>(*v));
+    return text;
+  }
+  std::string hex = "hex:";
+  for (const uint8_t b : std::get<std::vector<uint8_t>>(value)) {
+    std::snprintf(text, sizeof text, "%s%02x", hex.size() > 4 ? "," : "", b);
+    hex += text;
+  }
+  return hex;
 }
 
 void TMemorySettingsStore::SetInteger(const std::string& name, int32_t value) {

@@ -35,5 +35,7 @@ class TMemorySettingsStore final : public TSettingsStore {
 // The 8-byte little-endian image of a double, and back; nothing unless exactly 8 bytes.
 std::vector<uint8_t> DoubleToBytes(double value);
 std::optional<double> BytesToDouble(const std::vector<uint8_t>& bytes);
+// A value in a message, as the registry editor exports it: "dword:0000001e", "hex:01,02".
+std::string ExportedText(const TMemorySettingsStore::TValue& value);
 
 }  // namespace detonix

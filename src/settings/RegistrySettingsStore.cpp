@@ -4,8 +4,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
+#include <vector>
+
+#include "settings/MemorySettingsStore.h"
 
 namespace detonix {
 
@@ -32,6 +36,23 @@ class TRegistryKey final : public TSettingsKey {
     uint64_t raw = 0;
     if (!Read(name, REG_BINARY, &raw, sizeof raw)) return std::nullopt;
     return std::bit_cast<double>(raw);  // Windows is little-endian, as the stored bytes are
+  }
+
+  // As the registry editor exports it: "dword:0000001e", "hex:01,02", a string in quotes.
+  std::string StoredText(const std::string& name) const override {
+    if (const auto v = ReadInteger(name)) return ExportedText(*v);
+    DWORD type = 0;
+    DWORD size = 0;
+    if (!FKey || RegQueryValueExA(FKey, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return "";
+    std::vector<uint8_t> bytes(size);
+    if (RegQueryValueExA(FKey, name.c_str(), nullptr, &type, bytes.data(), &size) != ERROR_SUCCESS) return "";
+    bytes.resize(size);
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+      std::string text(1, '"');
+      text.append(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0));
+      return text + '"';
+    }
+    return ExportedText(bytes);
   }
 
   void WriteInteger(const std::string& name, int32_t value) override {

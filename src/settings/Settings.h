@@ -202,25 +202,34 @@ inline TSettings::TSettings() {
     std::visit([&]<class T>(T TSettings::* field) { this->*field = static_cast<T>(row.Default); }, row.Field);
 }
 
-// A stored value LoadSettings passed over for the default: outside its row's range, or a picture
-// index that is not a character's first.
+// A stored value LoadSettings passed over for the default: one it cannot read (of another type, not
+// a whole or finite number as the row needs), one outside its row's range, or a picture index that
+// is not a character's first.
 struct TRefusedSetting {
   const TSettingRow* Row = nullptr;
-  double Value = 0;  // as stored
+  std::string Stored;       // the number read, else as the store holds it (TSettingsKey::StoredText)
+  bool Unreadable = false;  // else readable but out of range
 };
-// "PerBlocksLeft=5 is out of range (a fraction, 0 to 0.5); the default 0.4 applies"
+// "PerBlocksLeft=0.8 is out of range (a fraction, 0 to 0.5); the default 0.4 applies",
+// "PerOfPUps=0x10 cannot be read (percent, 0 to 100); the default 30 applies"
 std::string RefusedText(const TRefusedSetting& refused);
 
-// Reads the settings key; every value that is missing, unreadable, of the wrong type or not a
-// finite number keeps its default, and so does one that the option would refuse (the game might
-// not work with it) or a picture index that is not a character's first; those last two are listed
-// in REFUSED when given, in the order of SettingRows. Never throws for the store's content.
+// Reads the settings key; every value that is missing keeps its default, and so does one it cannot
+// read, one that the option would refuse (the game might not work with it) or a picture index that is
+// not a character's first; those are listed in REFUSED when given, in the order of SettingRows.
+// Never throws for the store's content.
 TSettings LoadSettings(TSettingsStore& store, std::vector<TRefusedSetting>* refused = nullptr);
 // The same from a key already open, so the caller can tell an unreadable store from a missing one.
 TSettings LoadSettings(const TSettingsKey& key, std::vector<TRefusedSetting>* refused = nullptr);
 
-// Writes every setting's value, creating the key. A key that cannot be created is passed over silently.
-void SaveSettings(TSettingsStore& store, const TSettings& settings);
+class TSettingsOverrides;
+
+// Writes each setting the store would not read back as SETTINGS has it: a missing value, or another
+// one; what it would read back stays as it was. A stored value LoadSettings passes over reads as the
+// default, so it stays while SETTINGS holds the default, unless GIVEN names that setting: it may be
+// an older or a newer release's, and a save must not lose what it was not asked to change. A key that
+// cannot be created is passed over silently.
+void SaveSettings(TSettingsStore& store, const TSettings& settings, const TSettingsOverrides* given = nullptr);
 
 // Settings given for one run; each one given wins over the store.
 class TSettingsOverrides {
@@ -243,6 +252,15 @@ class TSettingsOverrides {
   TSettings FValues;
   std::array<bool, SettingRows.size()> FGiven{};
 };
+
+// LoadSettings, saying once (WarnOnce) each stored value passed over for the default, unless
+// OVERRIDES gives that setting anyway.
+TSettings LoadSettingsWarned(TSettingsStore& store, const TSettingsOverrides& overrides);
+TSettings LoadSettingsWarned(const TSettingsKey& key, const TSettingsOverrides& overrides);
+
+// Writes "detonix: TEXT" to standard error the first time only: a run reads the settings for
+// every board it makes, and says what is wrong with them once.
+void WarnOnce(const std::string& text);
 
 // The character of that name (any case), or nothing.
 std::optional<int> CharacterByName(std::string_view name);

@@ -15,6 +15,8 @@ class TSettingsKey {
   // Nothing when the value is missing or is stored with another type or size.
   virtual std::optional<int32_t> ReadInteger(const std::string& name) const = 0;
   virtual std::optional<double> ReadDouble(const std::string& name) const = 0;
+  // The value as stored, whatever its type, for a message about it; empty when it is missing.
+  virtual std::string StoredText(const std::string& name) const = 0;
   // Replaces any earlier value of that name, whatever its type was.
   virtual void WriteInteger(const std::string& name, int32_t value) = 0;
   virtual void WriteDouble(const std::string& name, double value) = 0;

@@ -35,7 +35,7 @@ int RunMaze(const TArgs& args) {
   TVirtualClock clock;
   TApplication app(clock);
   TGameState state(app, {NativeCellSize, *o.Cols, *o.Rows});
-  TSettings settings = LoadSettings(*CreateUserSettingsStore());
+  TSettings settings = LoadSettingsWarned(*CreateUserSettingsStore(), o.Settings);
   o.Settings.ApplyTo(settings);
   state.MazeSettings = MazeSettingsOf(settings);
   const uint64_t usedSeed = o.Seed ? (state.Random.Seed(*o.Seed), *o.Seed) : state.Random.Randomize();

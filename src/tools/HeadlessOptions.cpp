@@ -120,7 +120,8 @@ constexpr TSettingOptionsUse MazeSettings{.Dashes = TDashes::dTwo, .MazeOnly = t
 std::string SettingsNote() {
   return "Settings: the settings file ($XDG_CONFIG_HOME/detonix/detonix.conf, else "
          "~/.config/detonix/detonix.conf, as detonix --save-settings writes it) and then the defaults fill in "
-         "what the command line does not give.";
+         "what the command line does not give. A value in the file that the option would refuse, or that cannot "
+         "be read, is said on standard error, as detonix says it, and the default applies.";
 }
 
 // The older spellings of the settings' options, which stay for the scripts that use them.

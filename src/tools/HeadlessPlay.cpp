@@ -166,7 +166,7 @@ int RunPlay(const TArgs& args) {
     return 1;
   }
 
-  TSettings settings = LoadSettings(*CreateUserSettingsStore());
+  TSettings settings = LoadSettingsWarned(*CreateUserSettingsStore(), o.Settings);
   o.Settings.ApplyTo(settings);
 
   TVirtualClock clock;

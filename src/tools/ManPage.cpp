@@ -29,30 +29,50 @@ starts. Nobody plays it: you watch.
 .B 0
 The run ended as asked (the window closed, input ended the full\-screen saver, the host took its
 window back), or a command did its work.
+.B \-\-save\-settings
+did once the file is saved, even if the listing that confirms it could not be written to standard
+output; a message says so.
 .TP
 .B 1
 Something failed: no display could be opened, no board could be made, another program destroyed
-the program's own window, or the settings file or standard output could not be written. A message
-says which.
+the program's own window, the settings file could not be written, or standard output (of another
+command) could not be. A message says which.
 .TP
 .B 2
 A usage error: an unknown option, a bad value, or an option that
 .B \-\-save\-settings
 cannot store. One line names it.
 .TP
-.BR 143 ", " 130
-After SIGTERM or SIGINT the game stops and the program ends by that signal, which a shell reports
-as 128 plus its number. Saver hosts end their hacks with SIGTERM.
+.BR 143 ", " 130 ", " 129
+After SIGTERM, SIGINT or SIGHUP the game stops and the program ends by that signal, which a shell
+reports as 128 plus its number. Saver hosts end their hacks with SIGTERM.
 .SH ENVIRONMENT
 .TP
-.B SDL_VIDEODRIVER
-The display system SDL uses. Unset, it is X11 where
-.B DISPLAY
-is set (on a Wayland desktop, XWayland) and Wayland otherwise. With
-.B wayland
-it is a native Wayland client: the window and
+.B WAYLAND_DISPLAY
+Where it is set and reaches a compositor, the window and
 .B \-fullscreen
-work there, while the modes that draw into another program's window always use X11.
+are a native Wayland client's (one full\-screen window on every output); otherwise they are X11's.
+.TP
+.B DISPLAY
+The X11 display: for the window and
+.B \-fullscreen
+outside a Wayland session, and always for the modes that draw into another program's window.
+.TP
+.B DETONIX_BACKEND
+.B x11
+or
+.B wayland
+chooses the display system for the window and
+.BR \-fullscreen ,
+whatever the session is.
+.TP
+.B SDL_AUDIODRIVER
+With
+.BR \-sound ,
+the sound goes through SDL2, loaded only then; this names its audio driver (for instance
+.BR pulseaudio ,
+.BR alsa ,
+.BR dummy ).
 .TP
 .B XSCREENSAVER_WINDOW
 The X11 window a saver host (xscreensaver, mate\-screensaver, xsecurelock) gives its hack:
@@ -66,8 +86,9 @@ The scale (cells of )" + std::to_string(NativeCellSize) + R"( pixels times it) i
 .B Xft.dpi
 resource that GNOME, KDE and
 .BR xrdb (1)
-set, over 96 (144 is 150\ %), else the monitor's density as SDL measures it, in quarter steps and
-never below 100\ %. On Wayland, the scale of the output the window is on.
+set, over 96 (144 is 150\ %), else the monitor's density from its size, in quarter steps and
+never below 100\ %. On Wayland, the scale of the output the window is on, fractional where the
+compositor offers it.
 .B \-scale
 sets it for one run.
 .SH FILES
@@ -78,6 +99,11 @@ The settings, one
 line each (without
 .BR XDG_CONFIG_HOME :
 .IR ~/.config/detonix/detonix.conf ).
+A value this release cannot use (out of its option's range, as an older release's may be, or not
+read as a number) is said, with the default that applies instead, and kept:
+.B \-\-save\-settings
+rewrites only the lines of the settings it is given and adds those missing; every other line stays
+as it was.
 .TP
 .I /usr/libexec/xscreensaver/detonix
 The hack saver hosts run, a link to the program.

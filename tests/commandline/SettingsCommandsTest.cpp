@@ -33,10 +33,15 @@ TEST(SettingsSave, WritesEveryValueWithTheOptionsOnTopAndKeepsTheRest) {
   TMemorySettingsStore store;
   store.KeyExists = true;
   store.SetInteger("ForceInterval", 17);
+  store.SetDouble("PerBlocksLeft", 0.8);  // an older release's, out of today's range
+  store.SetBytes("PerOfPUps", {1});       // unreadable
   TSettingsOverrides overrides;
   overrides.Set(&TSettings::P1ImageIndex, 18);
   overrides.Set(&TSettings::Sounds, true);
+  overrides.Set(&TSettings::PerOfPUps, 30);  // the default, but asked for
   ASSERT_TRUE(SaveOverrides(store, overrides));
+  EXPECT_EQ(store.Values.at("PerBlocksLeft"), TMemorySettingsStore::TValue(DoubleToBytes(0.8))) << "not asked: kept";
+  EXPECT_EQ(store.Values.at("PerOfPUps"), TMemorySettingsStore::TValue(30));
   for (const TSettingRow& row : SettingRows)
     EXPECT_TRUE(store.Values.count(std::string(row.Name))) << row.Name << " was not written";
   const TSettings s = LoadSettings(store);

@@ -1,4 +1,5 @@
-// Any bytes as a settings file: loading never throws, and what is saved reads back the same.
+// Any bytes as a settings file: loading never throws, what is saved reads back the same, and saving
+// what was read keeps every byte of the file (adding only the values it lacked after it).
 #include <unistd.h>
 
 #include <cstdint>
@@ -6,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "settings/FileSettingsStore.h"
@@ -40,6 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const detonix::TSettings again = detonix::LoadSettings(store);
   if (!(again == loaded)) {
     std::fprintf(stderr, "saved settings read back differently\n");
+    std::abort();
+  }
+  std::ifstream in(file, std::ios::binary);
+  const std::string now((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (now.compare(0, size, reinterpret_cast<const char*>(data), size) != 0) {
+    std::fprintf(stderr, "saving what was read changed the file's bytes\n");
     std::abort();
   }
   return 0;

@@ -168,7 +168,14 @@ TEST(SaverScreens, TheDesktopsScaleBecomesCellsOf30PixelsTimesIt) {
   EXPECT_EQ(MeasuredDpi(93.98), 96) << "a monitor near 100 %";
   EXPECT_EQ(MeasuredDpi(40), 96) << "a television is not scaled down";
   EXPECT_EQ(MeasuredDpi(141.2), 144);
+  EXPECT_EQ(MeasuredDpi(1238.0), 384) << "no denser than the largest scale a run may be given";
+  EXPECT_EQ(MeasuredDpi(1920, 1080, 10, 10), 96) << "10 mm is no monitor's size";
+  EXPECT_EQ(MeasuredDpi(3840, 2160, 346, 194), 288) << "a 15.6-inch 4K panel";
   EXPECT_EQ(DpiOfScale(1.5), 144);
+  EXPECT_EQ(FitCellSize(1920, 1080, 240), 135) << "Xft.dpi 768 on 1080p: the largest cells that leave 8 rows";
+  EXPECT_EQ(FitCellSize(1920, 1080, 60), 60);
+  EXPECT_EQ(FitCellSize(200, 200, 60), -1) << "never below the pictures' own";
+  EXPECT_EQ(FitCellSize(1920, 1080, 15), 15) << "a scale below 100 % is kept";
 }
 
 }  // namespace

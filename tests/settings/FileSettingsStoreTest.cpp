@@ -219,6 +219,40 @@ TEST_F(FileSettingsStoreTest, RewriteKeepsWhatItDoesNotOwn) {
   EXPECT_EQ(LoadSettings(store), Unusual());
 }
 
+// An older release's values (the densities went from 0..1 to 0..0.5) and ones no release reads
+// (another notation, a NUL, CR line ends) are said once each, and a save not asked to change them
+// keeps them byte for byte; the others missing are added after them.
+TEST_F(FileSettingsStoreTest, ASaveKeepsOldAndUnreadableValuesAndSaysEachOnce) {
+  using namespace std::string_literals;
+  const std::string old = "# mine\nPerBlocksLeft=0.8\nPerOfEBlocks=0.6\nPerOfPUps=0x10\nForceInterval=1e3\n"
+                          "PlayerSpeed=+200\nP1ImageIndex=6\0\nVolume=7\nSounds=nan\rForceMaze=1\r"s;
+  WriteText(File, old);
+  TFileSettingsStore store(File);
+  TSettingsOverrides given;
+  given.Set(&TSettings::Sounds, true);
+  testing::internal::CaptureStderr();
+  TSettings s = LoadSettingsWarned(store, given);
+  LoadSettingsWarned(store, given);  // said once a process
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(s, TSettings{});
+  EXPECT_EQ(CountLines(said, "detonix: the settings file's "), 6) << said;
+  EXPECT_NE(said.find("PerBlocksLeft=0.8 is out of range (a fraction, 0 to 0.5); the default 0.4 applies\n"),
+            std::string::npos) << said;
+  EXPECT_NE(said.find("P1ImageIndex=6\\x00 cannot be read (0, 6, 12 or 18); the default 0 applies\n"),
+            std::string::npos) << said;
+  given.ApplyTo(s);
+  SaveSettings(store, s, &given);
+  SaveSettings(store, LoadSettings(store), &given);  // nothing more to change
+  EXPECT_EQ(ReadText(File), "# mine\nPerBlocksLeft=0.8\nPerOfEBlocks=0.6\nPerOfPUps=0x10\nForceInterval=1e3\n"
+                            "PlayerSpeed=+200\nP1ImageIndex=6\0\nVolume=7\nSounds=1\nSounds=nan\rForceMaze=1\r\n"
+                            "P2ImageIndex=6\nForceMaze=0\n"s);
+  // A value asked for replaces its line, even the default.
+  given.Set(&TSettings::PerOfPUps, 30);
+  SaveSettings(store, LoadSettings(store), &given);
+  EXPECT_EQ(CountLines(ReadText(File), "PerOfPUps="), 1);
+  EXPECT_EQ(CountLines(ReadText(File), "PerOfPUps=30"), 1);
+}
+
 TEST_F(FileSettingsStoreTest, RewriteKeepsThePermissions) {
   WriteText(File, "Sounds=1\n");
   fs::permissions(File, fs::perms::owner_read | fs::perms::owner_write);

@@ -96,7 +96,9 @@ TEST_F(RegistrySettingsStoreTest, WrongTypeOrSizeCountsAsMissing) {
   EXPECT_EQ(s.P1ImageIndex, Unusual().P1ImageIndex);
   EXPECT_TRUE(s.ForceMaze);
   EXPECT_TRUE(s.Sounds);
-  // Saving puts every value back with its own type.
+  // Saving what was read keeps what could not be read; saving other values puts each back with its type.
+  SaveSettings(store, s);
+  EXPECT_EQ(TypeAndSize("PerOfPUps"), (std::pair<DWORD, DWORD>{REG_SZ, 3}));
   SaveSettings(store, Unusual());
   EXPECT_EQ(LoadSettings(store), Unusual());
   EXPECT_EQ(TypeAndSize("PlayerSpeed"), (std::pair<DWORD, DWORD>{REG_DWORD, 4}));

@@ -67,18 +67,28 @@ TEST(LoadSettings, AnyNonZeroIsTrue) {
   EXPECT_FALSE(LoadSettings(store).ForceMaze);
 }
 
-// As the options would refuse them: a later save does not keep them either, and the caller hears of them.
+// As the options would refuse them, or cannot be read: the caller hears of them, and a save keeps
+// them (an older release's, say) while it does not change them.
 TEST(LoadSettings, ValuesOutOfTheOptionsRangesMeanTheDefaultAndAreListed) {
   TMemorySettingsStore store;
   store.KeyExists = true;
   store.SetDouble("PerBlocksLeft", 0.5000001);
   store.SetDouble("PerOfEBlocks", 7.5);
   store.SetInteger("PerOfPUps", 250);
+  store.SetBytes("PlayerSpeed", {1, 2});
   store.SetInteger("ForceInterval", 100000);
   std::vector<TRefusedSetting> refused;
-  EXPECT_EQ(LoadSettings(store, &refused), TSettings{});
-  ASSERT_EQ(refused.size(), 4u);
-  EXPECT_EQ(refused[3].Row->Name, "ForceInterval");
+  TSettings s = LoadSettings(store, &refused);
+  EXPECT_EQ(s, TSettings{});
+  ASSERT_EQ(refused.size(), 5u);
+  EXPECT_EQ(RefusedText(refused[3]), "PlayerSpeed=hex:01,02 cannot be read (milliseconds, 1 to 60000); the default 150 applies");
+  EXPECT_EQ(RefusedText(refused[4]), "ForceInterval=100000 is out of range (minutes, 0 to 1440); the default 5 applies");
+  const auto before = store.Values;
+  s.PerOfPUps = 40;
+  SaveSettings(store, s);
+  EXPECT_EQ(std::get<int32_t>(store.Values.at("PerOfPUps")), 40);
+  for (const char* kept : {"PerBlocksLeft", "PerOfEBlocks", "PlayerSpeed", "ForceInterval"})
+    EXPECT_EQ(store.Values.at(kept), before.at(kept)) << kept;
 }
 
 TEST(LoadSettings, WrongTypeOrSizeCountsAsMissing) {

@@ -81,7 +81,9 @@ stop_server() {
 start_xvfb() {
   local _
   rm -f "$work/display"
-  Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -noreset "${@:2}" 3>"$work/display" 2>>"$work/xvfb.log" &
+  local size=$1
+  [[ $size == *x*x* ]] || size=${size}x24  # WxH, or WxHxDEPTH
+  Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp -noreset "${@:2}" 3>"$work/display" 2>>"$work/xvfb.log" &
   xvfb=$!
   servers+=("$xvfb")
   for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
@@ -237,7 +239,7 @@ cells_match() {
   XDG_CONFIG_HOME=${ref_config:-${XDG_CONFIG_HOME:-}} \
     "$headless" play --width "$w" --height "$h" --seed "$seed" --minutes 0 --png "$work/ref.png" "$@" >/dev/null ||
     { fail "$name: the headless tool failed"; return; }
-  counts=$("$xtest" cells "$shot" "$work/ref.png" "$cell") || { fail "$name: cannot compare the pictures"; return; }
+  counts=$("$xtest" cells "$shot" "$work/ref.png" "$cell" ${cell_tolerance:-0}) || { fail "$name: cannot compare the pictures"; return; }
   read -r same total <<<"$counts"
   if [ "$total" -gt 0 ] && [ $((same * 100)) -ge $((total * 85)) ]; then
     pass "$name: $same of $total cells as expected"

@@ -16,11 +16,9 @@
 #include <X11/keysym.h>
 
 #include "media/Pictures.h"
-#include "shell/sdl/SdlLibrary.h"
-#include "shell/sdl/SdlSoundOutput.h"
-#include "shell/x11/EndWatch.h"
-#include "shell/x11/PresentTrace.h"
-#include "shell/x11/ProgramRun.h"
+#include "native/EndWatch.h"
+#include "native/ProgramRun.h"
+#include "native/SdlSoundOutput.h"
 #include "shell/x11/XMonitors.h"
 
 namespace detonix::x11 {
@@ -68,6 +66,36 @@ bool WaitForMap(Display* display, Window window, int ms) {
   return true;
 }
 
+// A host's window destroyed, seen on a connection of the end watch's own: the loop's may be busy.
+class TXWindowWatch final : public native::TEndSource {
+ public:
+  explicit TXWindowWatch(Window window) : FDisplay(XOpenDisplay(nullptr)), FWindow(window) {
+    if (!FDisplay) return;
+    XSelectInput(FDisplay, FWindow, StructureNotifyMask);
+    XFlush(FDisplay);
+  }
+  ~TXWindowWatch() override {
+    if (FDisplay) XCloseDisplay(FDisplay);
+  }
+  TXWindowWatch(const TXWindowWatch&) = delete;
+  TXWindowWatch& operator=(const TXWindowWatch&) = delete;
+
+  int Fd() const override { return FDisplay ? ConnectionNumber(FDisplay) : -1; }
+  bool Ended() override {
+    bool gone = false;
+    while (FDisplay && XPending(FDisplay) > 0) {
+      XEvent event;
+      XNextEvent(FDisplay, &event);
+      gone = gone || (event.type == DestroyNotify && event.xdestroywindow.window == FWindow);
+    }
+    return gone;
+  }
+
+ private:
+  Display* const FDisplay;
+  const Window FWindow;
+};
+
 }  // namespace
 
 TX11Window::~TX11Window() {
@@ -81,14 +109,12 @@ TWindowPixels TX11Window::Pixels() {
   if (!FPicture) {
     std::fprintf(stderr, "detonix: no picture for the window: the X server gave no memory for %d by %d pixels\n", FWidth,
                  FHeight);
-    FNoPixels = true;
     return {};
   }
   return {FPicture->Pixels(), FWidth, FHeight, FPicture->Pitch()};
 }
 
 void TX11Window::Present(const std::vector<TRect>& changed) {
-  TracePresent(changed);
   if (FPicture && !Gone) FPicture->Present(changed);
 }
 
@@ -101,29 +127,23 @@ bool TX11Window::SizeIs(int width, int height) {
 
 TX11Shell::TX11Shell(const commandline::TShellOptions& options) : FOptions(options), FApp(FClock) {
   FApp.Title = "Detonix ScreenSaver";
-  FScreens = std::make_unique<TSaverScreens>(FApp, *this, ScreensOptionsFor(FOptions));
+  FScreens = std::make_unique<TSaverScreens>(FApp, *this, native::ScreensOptionsFor(FOptions));
 }
 
 TX11Shell::~TX11Shell() {
-  FWatch.reset();
   FScreens.reset();  // the games and the sound, before the windows
   FWindows.clear();
   if (FBlankCursor) XFreeCursor(FDisplay, FBlankCursor);
   if (FDisplay) XCloseDisplay(FDisplay);
+  // Last: letting go of the pictures and the display waits for the server, which may not answer
+  // (another client's grab, a stopped server); after a signal the watch ends the process in time.
+  FWatch.reset();
 }
 
 TX11Shell::TOpened TX11Shell::Open() {
   InstallXErrorHandler();
   FDisplay = XOpenDisplay(nullptr);
-  if (!FDisplay) {
-    // A Wayland session without X11 is the SDL program's.
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (wayland && *wayland) return TOpened::NotHere;
-    const char* name = std::getenv("DISPLAY");
-    std::fprintf(stderr, "detonix: cannot open the display: no X11 or Wayland display is reachable (DISPLAY is '%s')\n",
-                 name ? name : "");
-    return TOpened::No;
-  }
+  if (!FDisplay) return TOpened::NotHere;
   const Window root = DefaultRootWindow(FDisplay);
   if (Foreign()) {
     const Window target = FOptions.WindowId ? static_cast<Window>(*FOptions.WindowId) : root;
@@ -133,22 +153,18 @@ TX11Shell::TOpened TX11Shell::Open() {
       return TOpened::No;
     }
     FOptions.WindowId = target;
-    if (!TXPicture::Fits(FDisplay, target)) return TOpened::NotHere;
-  } else if (!TXPicture::Fits(FDisplay, root)) {
-    return TOpened::NotHere;
+  }
+  const Window drawn = Foreign() ? static_cast<Window>(*FOptions.WindowId) : root;
+  if (const std::string why = TXPicture::Unfit(FDisplay, drawn); !why.empty()) {
+    std::fprintf(stderr, "detonix: cannot draw into the X11 window 0x%lx: %s\n", drawn, why.c_str());
+    return TOpened::No;
   }
   FX = {FDisplay, ConnectionNumber(FDisplay)};
   FAtoms.resize(aAtomCount);
   XInternAtoms(FDisplay, const_cast<char**>(AtomNames), aAtomCount, False, FAtoms.data());
   // The signal handlers are in place since the program started; from here the watch turns a
   // signal or a destroyed host window into the end of the loop.
-  FWatch = std::make_unique<TEndWatch>(
-      Foreign() ? FOptions.WindowId : std::nullopt, [this] { FEndAsked = true; },
-      [] {
-        std::fputs("detonix: the game did not stop in time; ending at once\n", stderr);
-        TEndWatch::EndByTheSignalSeen();
-        std::_Exit(0);
-      });
+  FWatch = native::WatchForEnd(Foreign() ? std::make_unique<TXWindowWatch>(drawn) : nullptr, [this] { FEndAsked = true; });
   if (!OpenWindows()) return TOpened::No;
   if (FOptions.Mode == TRunMode::rmSaver) {
     Window rootReturn = 0;
@@ -164,7 +180,7 @@ TX11Shell::TOpened TX11Shell::Open() {
       FScreens->PointerStartUnknown();
   }
   // This early only a board that could not be made ends the run.
-  return FScreens->Start() && !Failed() ? TOpened::Yes : TOpened::No;
+  return FScreens->Start() && FScreens->ExitStatus() == 0 ? TOpened::Yes : TOpened::No;
 }
 
 unsigned long TX11Shell::CreateWindow(const TRect& bounds, bool saver) {
@@ -255,12 +271,8 @@ bool TX11Shell::OpenWindows() {
       return true;
     }
     default: {
-      // The default board at 100 %, as large as the scale makes it, where the monitor has room.
       const TMonitor& first = monitors.front();
-      const auto fit = [](int pixels, int room) { return room > 0 ? std::min(pixels, room) : pixels; };
-      const int width = fit(ScaledPixels(DefaultWindowWidth, first.Dpi), first.Bounds.Width());
-      const int height = fit(ScaledPixels(DefaultWindowHeight, first.Dpi), first.Bounds.Height());
-      const Window window = CreateWindow(TRect{0, 0, width, height}, false);
+      const Window window = CreateWindow(DefaultWindowBounds(first), false);
       AddWindow(window, true, first);
       XMapWindow(FDisplay, window);
       return true;
@@ -293,8 +305,7 @@ void TX11Shell::HandleEvent(XEvent& event) {
     case KeyPress: {
       // The window's own ways out (Ctrl+Q is a q too); the saver ends on any key by its rule.
       const KeySym key = XLookupKeysym(&event.xkey, 0);
-      if (FOptions.Mode == TRunMode::rmWindow && (key == XK_Escape || key == XK_q)) FQuit = true;
-      FScreens->Key(window->Index);
+      FScreens->Key(window->Index, key == XK_Escape ? THostKey::Escape : key == XK_q ? THostKey::Q : THostKey::Other);
       break;
     }
     case ButtonPress:  // every button, the wheel and the extra (back and forward) ones too
@@ -314,7 +325,8 @@ void TX11Shell::HandleEvent(XEvent& event) {
       break;
     case ClientMessage:
       // The window manager's close button.
-      if (event.xclient.format == 32 && static_cast<Atom>(event.xclient.data.l[0]) == FAtoms[aDeleteWindow]) FQuit = true;
+      if (event.xclient.format == 32 && static_cast<Atom>(event.xclient.data.l[0]) == FAtoms[aDeleteWindow])
+        FScreens->Quit();
       break;
     case FocusOut:
       FFocusLost = true;
@@ -326,16 +338,11 @@ void TX11Shell::HandleEvent(XEvent& event) {
 
 void TX11Shell::WindowGone(TX11Window& window) {
   window.Gone = true;
-  FQuit = true;
   FScreens->WindowGone(window.Index);
-  // A host takes its window back when it is done with us; our own window has no business vanishing.
-  if (Foreign()) return;
-  std::fputs("detonix: another program destroyed the window; ending\n", stderr);
-  FFailed = true;
 }
 
 void TX11Shell::HandleQueued(int mode) {
-  while (!FQuit && !FScreens->Ended() && XEventsQueued(FDisplay, mode) > 0) {
+  while (!FScreens->QuitAsked() && !FScreens->Ended() && XEventsQueued(FDisplay, mode) > 0) {
     XEvent event;
     XNextEvent(FDisplay, &event);
     HandleEvent(event);
@@ -343,26 +350,25 @@ void TX11Shell::HandleQueued(int mode) {
 }
 
 bool TX11Shell::HandleEvents() {
-  if (FEndAsked) FQuit = true;
+  if (FEndAsked) FScreens->Quit();
   if (FLook) HandleQueued(QueuedAfterFlush);
   FLook = true;
   // Judged once the queue is read: the focus may have passed on to the window of another of our
   // monitors, or gone with a window destroyed under us.
-  if (std::exchange(FFocusLost, false) && !FQuit && FOptions.Mode == TRunMode::rmSaver) {
+  if (std::exchange(FFocusLost, false) && !FScreens->QuitAsked() && FOptions.Mode == TRunMode::rmSaver) {
     Window focus = 0;
     int revert = 0;
     XGetInputFocus(FDisplay, &focus, &revert);
     // A window destroyed under us loses the focus first: its end is told by the events that came
     // before the answer.
     HandleQueued(QueuedAlready);
-    // Another program took the keyboard: what the user types goes there, not behind the saver.
-    if (!FQuit && !WindowOf(focus)) FScreens->End();
+    if (!FScreens->QuitAsked() && !WindowOf(focus)) FScreens->KeyboardTaken();
   }
   // A destroyed window shows up as failed requests before the notice arrives.
-  if (!FQuit && TakeXWindowError())
+  if (!FScreens->QuitAsked() && TakeXWindowError())
     for (auto& window : FWindows)
       if (!window->Gone && !XWindowExists(FDisplay, window->XWindow)) WindowGone(*window);
-  return !FQuit;
+  return true;
 }
 
 void TX11Shell::Wait(std::optional<int64_t> ms) {
@@ -372,22 +378,12 @@ void TX11Shell::Wait(std::optional<int64_t> ms) {
   FLook = WaitForXInput(FX, FWatch->EndedFd(), timeout);
 }
 
-void TX11Shell::ShowBox(const std::string& text) {
-  if (const sdl::TSdlLibrary* sdl = sdl::TSdlLibrary::Get())
-    sdl->ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Detonix", text.c_str(), nullptr);
-}
-
-std::shared_ptr<TSoundOutput> TX11Shell::MakeSound() { return std::make_shared<sdl::TSdlSoundOutput>(); }
-
-bool TX11Shell::Failed() const {
-  return FFailed || std::any_of(FWindows.begin(), FWindows.end(), [](const auto& w) { return w->NoPixels(); });
-}
+std::shared_ptr<TSoundOutput> TX11Shell::MakeSound() { return std::make_shared<native::TSdlSoundOutput>(); }
 
 int TX11Shell::Loop() {
   FScreens->Run();
-  FWatch.reset();
-  for (auto& window : FWindows) FScreens->Host(window->Index).Stop();
-  return Failed() ? 1 : 0;
+  FScreens->Stop();
+  return FScreens->ExitStatus();
 }
 
 }  // namespace detonix::x11

@@ -9,6 +9,7 @@
 #include "host/SaverScreens.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
+#include "native/EndWatch.h"
 #include "shell/x11/XPicture.h"
 #include "shell/x11/XSupport.h"
 
@@ -16,8 +17,6 @@ struct _XDisplay;  // Xlib's Display
 union _XEvent;     // Xlib's XEvent
 
 namespace detonix::x11 {
-
-class TEndWatch;
 
 // One X11 window of the run, ours or a host's (xscreensaver's, the root), and its pixels.
 class TX11Window final : public THostWindow {
@@ -37,8 +36,6 @@ class TX11Window final : public THostWindow {
   void Present(const std::vector<TRect>& changed) override;
   // Whether the size changed.
   bool SizeIs(int width, int height);
-  // The window could give no pixels: the run ends, unsuccessfully.
-  bool NoPixels() const { return FNoPixels; }
 
   _XDisplay* const XDisplay;
   const unsigned long XWindow;
@@ -50,12 +47,11 @@ class TX11Window final : public THostWindow {
   int FWidth;
   int FHeight;
   std::unique_ptr<TXPicture> FPicture;
-  bool FNoPixels = false;
 };
 
 // The native program on an X11 display, on Xlib alone: an ordinary window, the full-screen saver (a
 // window on every monitor) or a host's window (xscreensaver's, or its preview). The run does the
-// rest. Displays whose pixels are not 24-bit XRGB are left to the SDL program.
+// rest; it has no boxes of its own: a message is written on the boards.
 class TX11Shell final : public THostShell {
  public:
   explicit TX11Shell(const commandline::TShellOptions& options);
@@ -64,15 +60,15 @@ class TX11Shell final : public THostShell {
   TX11Shell& operator=(const TX11Shell&) = delete;
 
   enum class TOpened { Yes, No, NotHere };
-  // Opens the windows and starts their games. No: that failed and the run is over. NotHere: the
-  // display is no X11 display we can draw on.
+  // Opens the windows and starts their games. No: that failed (said) and the run is over. NotHere:
+  // no X11 display is reachable.
   TOpened Open();
   // Runs the games until the windows close or input ends the saver; the exit status.
   int Loop();
 
   bool HandleEvents() override;
   void Wait(std::optional<int64_t> ms) override;
-  void ShowBox(const std::string& text) override;
+  bool HasBoxes() const override { return false; }
   std::shared_ptr<TSoundOutput> MakeSound() override;
 
  private:
@@ -85,7 +81,6 @@ class TX11Shell final : public THostShell {
   // came (QueuedAfterFlush), until the run ends.
   void HandleQueued(int mode);
   void WindowGone(TX11Window& window);
-  bool Failed() const;
   bool Foreign() const { return FOptions.Mode == TRunMode::rmForeign || FOptions.Mode == TRunMode::rmPreview; }
 
   commandline::TShellOptions FOptions;
@@ -96,10 +91,8 @@ class TX11Shell final : public THostShell {
   unsigned long FBlankCursor = 0;
   std::vector<std::unique_ptr<TX11Window>> FWindows;
   std::unique_ptr<TSaverScreens> FScreens;  // gone with its sound before the windows
-  std::unique_ptr<TEndWatch> FWatch;  // ends the process when the loop cannot answer an end in time
+  std::unique_ptr<native::TEndWatch> FWatch;  // ends the process when the loop cannot answer an end in time
   std::atomic<bool> FEndAsked{false};  // by the watch: a signal, or the host's window destroyed
-  bool FQuit = false;
-  bool FFailed = false;  // our own window was destroyed: the run ends, unsuccessfully
   bool FFocusLost = false;  // a window of ours lost the keyboard: see where it went
   // After a wait that ended without input there is no event to read: the next turn goes straight
   // to the timers, without a read of the connection that finds nothing.

@@ -1,7 +1,5 @@
 #include "shell/x11/XMonitors.h"
 
-#include <cmath>
-
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
@@ -9,21 +7,11 @@
 
 namespace detonix::x11 {
 
-namespace {
-
-// The density along the diagonal, from the sizes the monitor reports (none: the native density).
-int DiagonalDpi(int width, int height, int widthMm, int heightMm) {
-  if (widthMm <= 0 || heightMm <= 0) return NativeDpi;
-  return MeasuredDpi(std::hypot(width, height) / (std::hypot(widthMm, heightMm) / 25.4));
-}
-
-}  // namespace
-
 std::vector<TMonitor> XMonitors(Display* display, std::optional<double> scale) {
   // A scale given for the run, else the desktop's choice, else the glass's.
   const int chosen = scale ? DpiOfScale(*scale) : DesktopXftDpi(display).value_or(0);
   const auto dpi = [chosen](int width, int height, int widthMm, int heightMm) {
-    return chosen > 0 ? chosen : DiagonalDpi(width, height, widthMm, heightMm);
+    return chosen > 0 ? chosen : MeasuredDpi(width, height, widthMm, heightMm);
   };
   std::vector<TMonitor> monitors;
   int event = 0;

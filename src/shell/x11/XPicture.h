@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/GraphicsTypes.h"
@@ -10,13 +11,15 @@ struct _XDisplay;  // Xlib's Display
 namespace detonix::x11 {
 
 // The pixels of an X11 window, 32-bit XRGB. Where the server shares memory with us (not across a
-// network) they live in that memory, and presenting sends only the changed rectangles' places:
-// no waiting for the server's answer, no copy through the connection.
+// network) the image lives in that memory, and presenting sends only the changed rectangles'
+// places: no waiting for the server's answer, no copy through the connection. A window whose
+// pixels are other true colour (depth 16, 30) gets XRGB pixels of our own, converted into its
+// format rectangle by rectangle as they are presented.
 class TXPicture {
  public:
-  // Whether WINDOW's pixels are 24-bit XRGB, the only ones a picture is made for.
-  static bool Fits(_XDisplay* display, unsigned long window);
-  // Nothing when the window's pixels are not 24-bit XRGB (or the memory cannot be had).
+  // Why no picture can be made for WINDOW (not true colour, an input-only window); empty if one can.
+  static std::string Unfit(_XDisplay* display, unsigned long window);
+  // Nothing when the window is unfit (or the memory cannot be had).
   static std::unique_ptr<TXPicture> Create(_XDisplay* display, unsigned long window, int width, int height);
   ~TXPicture();
   TXPicture(const TXPicture&) = delete;

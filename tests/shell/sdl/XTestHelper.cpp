@@ -1,10 +1,13 @@
 // detonix-xtest: what the display tests need of X11 and of pictures.
-//   create W H              make a mapped top-level window that outlives this process; print its id
+//   create W H [input-only] make a mapped top-level window that outlives this process; print its id
 //   destroy ID              destroy that window, as a host taking its window away does
 //   move X Y                put the pointer at (X, Y) of the screen, as a moving mouse does
 //   grab ID|root FILE.png   write the window's pixels to a PNG file
 //   cells A.png B.png CELL  print how many of the cells of the board in A are the same in B
 //   saver-state             print the X server's screen-saver state: On, Off, Cycle or Disabled
+//   hold SECONDS            grab the server for that long: no other client is answered meanwhile
+#include <unistd.h>
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/scrnsaver.h>
@@ -21,8 +24,8 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: detonix-xtest create W H | destroy ID | move X Y | grab ID|root FILE.png | cells A.png B.png CELL | "
-               "saver-state\n");
+               "usage: detonix-xtest create W H [input-only] | destroy ID | move X Y | grab ID|root FILE.png | cells A.png B.png CELL | "
+               "saver-state | hold SECONDS\n");
   return 2;
 }
 
@@ -31,11 +34,14 @@ Window ParseWindow(Display* display, const std::string& text) {
   return static_cast<Window>(std::strtoull(text.c_str(), nullptr, 0));
 }
 
-int Create(Display* display, int width, int height) {
+int Create(Display* display, int width, int height, bool inputOnly) {
   const int screen = DefaultScreen(display);
   // Grey, so a test can tell the game's black from a window nobody drew into.
-  const Window window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
-                                            static_cast<unsigned>(height), 0, 0, 0x808080);
+  const Window window =
+      inputOnly ? XCreateWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
+                                static_cast<unsigned>(height), 0, 0, InputOnly, CopyFromParent, 0, nullptr)
+                : XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
+                                      static_cast<unsigned>(height), 0, 0, 0x808080);
   XStoreName(display, window, "detonix-xtest host");
   XMapWindow(display, window);
   XSetCloseDownMode(display, RetainPermanent);
@@ -54,14 +60,14 @@ int Grab(Display* display, Window window, const std::string& file) {
   for (int y = 0; y < a.height; ++y)
     for (int x = 0; x < a.width; ++x) {
       const unsigned long p = XGetPixel(image, x, y);
-      // A TrueColor visual of depth 24: red, green and blue in the masks the visual names.
+      // A TrueColor visual: red, green and blue in the masks the visual names, each to 8 bits.
       const auto channel = [p](unsigned long mask) {
         int shift = 0;
         while (mask && !(mask & 1)) {
           mask >>= 1;
           ++shift;
         }
-        return static_cast<uint32_t>((p >> shift) & mask);
+        return mask ? static_cast<uint32_t>(((p >> shift) & mask) * 255 + mask / 2) / static_cast<uint32_t>(mask) : 0u;
       };
       bitmap.SetPixel(x, y, detonix::RGBColor(channel(image->red_mask), channel(image->green_mask), channel(image->blue_mask)));
     }
@@ -87,7 +93,8 @@ int SaverState(Display* display) {
 }
 
 // Cells of the board (the whole cells from the top-left corner) that are the same in both pictures.
-int Cells(const std::string& a, const std::string& b, int cell) {
+// TOLERANCE: how far each channel may be off, for a display of fewer bits than the pictures'.
+int Cells(const std::string& a, const std::string& b, int cell, int tolerance) {
   const detonix::TBitmap pa = detonix::LoadPng(a);
   const detonix::TBitmap pb = detonix::LoadPng(b);
   if (pa.Width() != pb.Width() || pa.Height() != pb.Height() || cell <= 0) {
@@ -103,7 +110,11 @@ int Cells(const std::string& a, const std::string& b, int cell) {
       bool equal = true;
       for (int y = cy * cell; equal && y < (cy + 1) * cell; ++y)
         for (int x = cx * cell; equal && x < (cx + 1) * cell; ++x)
-          equal = detonix::SameRGB(pa.Pixel(x, y), pb.Pixel(x, y));
+          for (int shift = 0; shift < 24; shift += 8) {
+            const int da = static_cast<int>((pa.Pixel(x, y) >> shift) & 0xff);
+            const int db = static_cast<int>((pb.Pixel(x, y) >> shift) & 0xff);
+            equal = equal && std::abs(da - db) <= tolerance;
+          }
       same += equal ? 1 : 0;
     }
   std::printf("%d %d\n", same, cols * rows);
@@ -116,14 +127,16 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
   try {
-    if (command == "cells" && argc == 5) return Cells(argv[2], argv[3], std::atoi(argv[4]));
+    if (command == "cells" && (argc == 5 || argc == 6))
+      return Cells(argv[2], argv[3], std::atoi(argv[4]), argc == 6 ? std::atoi(argv[5]) : 0);
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
       std::fprintf(stderr, "detonix-xtest: no display\n");
       return 1;
     }
     int status = 2;
-    if (command == "create" && argc == 4) status = Create(display, std::atoi(argv[2]), std::atoi(argv[3]));
+    if (command == "create" && (argc == 4 || argc == 5))
+      status = Create(display, std::atoi(argv[2]), std::atoi(argv[3]), argc == 5 && std::string(argv[4]) == "input-only");
     else if (command == "destroy" && argc == 3) {
       XDestroyWindow(display, ParseWindow(display, argv[2]));
       XSync(display, False);
@@ -136,6 +149,13 @@ int main(int argc, char** argv) {
       status = 0;
     } else if (command == "grab" && argc == 4) status = Grab(display, ParseWindow(display, argv[2]), argv[3]);
     else if (command == "saver-state" && argc == 2) status = SaverState(display);
+    else if (command == "hold" && argc == 3) {
+      XGrabServer(display);
+      XSync(display, False);
+      sleep(static_cast<unsigned>(std::atoi(argv[2])));
+      XUngrabServer(display);
+      XSync(display, False);
+    }
     else status = Usage();
     XCloseDisplay(display);
     return status;

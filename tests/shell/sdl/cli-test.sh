@@ -51,12 +51,15 @@ case $case in
     done
     run 0 --version
     grep -qxE "detonix [0-9]+\.[0-9]+\.[0-9]+" <<<"$out" || fail "--version said: $out"
-    # Output lost to a full disk is a failure, not a silent success.
-    for args in --help --show-settings "--save-settings -speed 200"; do
-      # shellcheck disable=SC2086
-      "$program" $args >/dev/full 2>"$work/err" && fail "'$args' on a full standard output ended with status 0"
+    # Output lost to a full disk is a failure, not a silent success...
+    for args in --help --show-settings; do
+      "$program" "$args" >/dev/full 2>"$work/err" && fail "'$args' on a full standard output ended with status 0"
       grep -q "cannot write standard output" "$work/err" || fail "'$args' did not say why: $(cat "$work/err")"
     done
+    # ...but a save is done once the file is: only its listing is lost, which is said.
+    "$program" --save-settings -speed 200 >/dev/full 2>"$work/err" || fail "a save on a full standard output failed"
+    grep -q "saved to $conf, but standard output could not be written" "$work/err" || fail "said: $(cat "$work/err")"
+    grep -qx "PlayerSpeed=200" "$conf" || fail "the file lacks PlayerSpeed=200: $(cat "$conf")"
     ;;
   bad_option)
     # One line names the problem, the next points to --help; the whole usage is not repeated.
@@ -107,7 +110,7 @@ case $case in
     shows "$out" -force-interval "10"
 
     # Values the options would refuse give way to the defaults, each said once (but not one the command
-    # line gives anyway), and are not saved back.
+    # line gives anyway); a save keeps those it is not asked to change as they were.
     printf 'PerBlocksLeft=5\nPerOfEBlocks=-2\nPerOfPUps=-1\nForceInterval=99999\nP1ImageIndex=7\n' >"$conf"
     run 0 --show-settings
     has "$err" "detonix: the settings file's PerBlocksLeft=5 is out of range (a fraction, 0 to 0.5); the default 0.4 applies"
@@ -118,8 +121,9 @@ case $case in
     run 0 --save-settings -powerups 45
     [ "$(grep -c "out of range" <<<"$err")" -eq 4 ] || fail "one line for each refused value not given: $err"
     hasnt "$err" "PerOfPUps"
-    grep -qx "PerBlocksLeft=0.4" "$conf" || fail "a refused value was saved back: $(cat "$conf")"
-    grep -qx "ForceInterval=5" "$conf" || fail "a refused value was saved back: $(cat "$conf")"
+    grep -qx "PerBlocksLeft=5" "$conf" || fail "a value the save was not asked to change was lost: $(cat "$conf")"
+    grep -qx "ForceInterval=99999" "$conf" || fail "a value the save was not asked to change was lost: $(cat "$conf")"
+    grep -qx "PerOfPUps=45" "$conf" || fail "the value asked for was not saved: $(cat "$conf")"
     ;;
   overrides_win)
     run 0 --save-settings -speed 300 -sound -fixed-blocks 0.3

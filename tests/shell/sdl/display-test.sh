@@ -31,6 +31,25 @@ kill -0 "$pid" 2>/dev/null && pass "window_id: input leaves it running" || fail 
 if ends_within 5 && [ "$status" -eq 0 ]; then pass "window_id: ends when its window goes away"
 else fail "window_id: did not end cleanly when its window was destroyed"; stop; fi
 
+# A window with no pixels to draw into (input only): one message, status 1. A present trace asked
+# for through a link is refused, the file behind it left as it was.
+win=$("$xtest" create 300 240 input-only)
+: >"$work/stderr"
+start -window-id "$win"
+if ends_within 3 && [ "$status" -eq 1 ] && [ "$(wc -l <"$work/stderr")" -eq 1 ] && grep -q "input-only" "$work/stderr"; then
+  pass "input_only: refused with one message ($(cat "$work/stderr"))"
+else fail "input_only: status ${status:-none}: $(head -3 "$work/stderr")"; stop; fi
+echo keep >"$work/kept"
+ln -s "$work/kept" "$work/trace"
+win=$("$xtest" create 300 240)
+: >"$work/stderr"
+DETONIX_PRESENT_TRACE=$work/trace start -window-id "$win" -seed 11
+sleep 1.5
+stop
+[ "$(cat "$work/kept")" = keep ] && grep -q "no present trace in .*symbolic link" "$work/stderr" &&
+  pass "trace: a link is refused" || fail "trace: a link followed: $(cat "$work/stderr")"
+"$xtest" destroy "$win"
+
 # The desktop's scale as GNOME, KDE and xrdb publish it: Xft.dpi 144 (150 %) makes 45-pixel cells.
 if echo "Xft.dpi: 144" | xrdb -nocpp -merge 2>/dev/null; then
   win=$("$xtest" create 600 420)
@@ -233,13 +252,23 @@ for mode in -window -fullscreen -root; do
 done
 xset s off
 
-# 7. Sound through SDL's dummy device: the game goes on through the explosions.
+# 7. Sound through SDL's dummy device: the game goes on through the explosions; in a session
+# without a bus, no bus daemon is started that would outlive it.
 win=$("$xtest" create 300 240)
 : >"$work/stderr"
+bus=${DBUS_SESSION_BUS_ADDRESS-}
+unset DBUS_SESSION_BUS_ADDRESS
 start -window-id "$win" -sound -speed 100 -seed 17
+[ -n "$bus" ] && export DBUS_SESSION_BUS_ADDRESS=$bus
 sleep 12
 if kill -0 "$pid" 2>/dev/null && ! grep -q "no sound" "$work/stderr"; then pass "sound: plays on past the first explosions"
 else fail "sound: $(cat "$work/stderr")"; fi
+# One started for this display would say so in its environment.
+buses=0
+for p in $(pgrep -f 'dbus-launch --autolaunch'); do
+  tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "DISPLAY=$DISPLAY" && buses=$((buses + 1))
+done
+[ "$buses" -eq 0 ] && pass "sound: starts no bus daemon" || fail "sound: a bus daemon was started for $DISPLAY"
 kill -TERM "$pid"
 ends_within 3 || { fail "sound: SIGTERM did not end it"; stop; }
 
@@ -251,8 +280,8 @@ stop_server "$xvfb"
 if ends_within 3; then pass "lost_server: ends when the X server goes away"
 else fail "lost_server: still running without its X server"; stop; fi
 
-# 9. A server that shares no memory with its clients, as across a network: SDL's window surface
-# shows the board instead.
+# 9. A server that shares no memory with its clients, as across a network: the pixels go through
+# the connection instead.
 start_xvfb 640x480 -extension MIT-SHM || exit 1
 start -root -seed 19
 sleep 1.5
@@ -260,5 +289,44 @@ sleep 1.5
 cells_match no_shared_memory "$work/shot.png" 640 480 30 19
 kill -TERM "$pid"
 ends_within 3 || fail "no_shared_memory: SIGTERM did not end it"
+
+# 10. Started as some hosts start a saver, with standard input, output and error closed: it draws,
+# and SIGTERM ends it by SIGTERM.
+start_xvfb 640x480 || exit 1
+# A value that is not used: the warning comes once the display is open.
+mkdir -p "$work/closed/detonix"
+printf 'PerBlocksLeft=2\n' >"$work/closed/detonix/detonix.conf"
+XDG_CONFIG_HOME=$work/closed "$program" -root -seed 21 <&- >&- 2>&- &
+pid=$!
+pids+=("$pid")
+sleep 1.5
+"$xtest" grab root "$work/shot.png"
+cells_match closed_descriptors "$work/shot.png" 640 480 30 21
+kill -TERM "$pid"
+if ends_within 3 && [ "$status" -eq 143 ]; then pass "closed_descriptors: SIGTERM ends it, by SIGTERM"
+else fail "closed_descriptors: SIGTERM gave status ${status:-none}"; stop; fi
+
+# 11. Ending never waits on the display: SIGTERM while another client holds the server.
+start -root -seed 22
+sleep 1.5
+"$xtest" hold 6 &
+holder=$!
+sleep 0.5
+kill -TERM "$pid"
+if ends_within 1 && [ "$status" -eq 143 ]; then pass "server_grab: SIGTERM ends it within a second, by SIGTERM"
+else fail "server_grab: SIGTERM during a server grab gave status ${status:-none}"; stop; fi
+wait "$holder"
+
+# 12. Displays of 16 and 30 bits a pixel: the same board, converted as it is shown (16 bits keep
+# only the top 5 or 6 of each channel).
+for depth in 16 30; do
+  start_xvfb 640x480x$depth || exit 1
+  start -root -seed 20
+  sleep 1.5
+  "$xtest" grab root "$work/shot.png"
+  cell_tolerance=$([ $depth = 16 ] && echo 8 || echo 0) cells_match depth_$depth "$work/shot.png" 640 480 30 20
+  kill -TERM "$pid"
+  ends_within 3 || fail "depth_$depth: SIGTERM did not end it"
+done
 
 summary

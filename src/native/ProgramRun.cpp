@@ -1,4 +1,4 @@
-#include "shell/x11/ProgramRun.h"
+#include "native/ProgramRun.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,11 +8,12 @@
 
 #include "DetonixVersion.h"
 #include "commandline/SettingsCommands.h"
+#include "native/PresentTrace.h"
 #include "platform/StandardOutput.h"
 #include "settings/FileSettingsStore.h"
 #include "settings/SettingsStore.h"
 
-namespace detonix::x11 {
+namespace detonix::native {
 
 std::optional<commandline::TShellOptions> OptionsOf(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
@@ -47,7 +48,16 @@ TScreensOptions ScreensOptionsFor(const commandline::TShellOptions& options) {
   screens.ReadSettings = [options] { return commandline::SettingsForRun(*CreateUserSettingsStore(), options); };
   screens.Seed = options.Seed;
   screens.Log = [](const std::string& text) { std::fprintf(stderr, "detonix: %s\n", text.c_str()); };
+  screens.Presented = OpenPresentTrace();
   return screens;
 }
 
-}  // namespace detonix::x11
+std::unique_ptr<TEndWatch> WatchForEnd(std::unique_ptr<TEndSource> source, std::function<void()> onEnd) {
+  return std::make_unique<TEndWatch>(std::move(source), std::move(onEnd), [] {
+    std::fputs("detonix: the game did not stop in time; ending at once\n", stderr);
+    TEndWatch::EndByTheSignalSeen();
+    std::_Exit(0);
+  });
+}
+
+}  // namespace detonix::native

@@ -1,14 +1,26 @@
 #pragma once
 
 #include <atomic>
+#include <csignal>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
-#include <optional>
 #include <thread>
 
-namespace detonix::x11 {
+namespace detonix::native {
+
+// Besides a signal, what ends the run as seen from outside the loop: a host's window destroyed.
+// The watch's thread alone uses it, on a connection of its own.
+class TEndSource {
+ public:
+  virtual ~TEndSource() = default;
+  // Readable when there may be news.
+  virtual int Fd() const = 0;
+  // Reads the news; whether the run must end.
+  virtual bool Ended() = 0;
+};
 
 // A host that asks a program in its window to end (SIGTERM, or destroying the window) expects it
 // gone at once, whatever the game is doing. The loop ends on both by itself; this thread keeps
@@ -19,8 +31,8 @@ class TEndWatch {
  public:
   static constexpr int DefaultGraceMs = 500;
 
-  // WINDOWID: the X11 window to watch on a connection of the watch's own; none: signals only.
-  TEndWatch(std::optional<uint64_t> windowId, std::function<void()> onEnd, std::function<void()> overdue,
+  // SOURCE: what else to watch besides the signals, if anything.
+  TEndWatch(std::unique_ptr<TEndSource> source, std::function<void()> onEnd, std::function<void()> overdue,
             int graceMs = DefaultGraceMs);
   ~TEndWatch();  // stops the watch
   TEndWatch(const TEndWatch&) = delete;
@@ -29,7 +41,7 @@ class TEndWatch {
   // Readable once the watch has asked the loop to end: for a loop asleep in a poll of its own.
   int EndedFd() const { return FEnded[0]; }
 
-  // SIGTERM and SIGINT also tell the watch, then go on to the handlers installed before. Call
+  // SIGTERM, SIGINT and SIGHUP also tell the watch, then go on to the handlers installed before. Call
   // before SDL starts: SDL then leaves them alone, and a watch made later still sees a signal
   // that came before it.
   static void InstallSignalHandlers();
@@ -39,11 +51,26 @@ class TEndWatch {
   // shell or a service manager expects of a program it asked to end. Otherwise returns.
   static void EndByTheSignalSeen();
 
- private:
-  void Run(std::optional<uint64_t> windowId);
-  // Sleeps until a signal or the window's destruction (true) or the stop (false).
-  bool WaitForEnd(std::optional<uint64_t> windowId);
+  // While one lives, nothing ends the process (short of SIGKILL): for the few calls between making
+  // something the system keeps after a process (a shared memory segment) and marking it to go with
+  // the process. The overdue end waits for it; signals wait in this thread.
+  class THold {
+   public:
+    THold();
+    ~THold();
+    THold(const THold&) = delete;
+    THold& operator=(const THold&) = delete;
 
+   private:
+    sigset_t FPrevious;
+  };
+
+ private:
+  void Run();
+  // Sleeps until a signal or the source's end (true) or the stop (false).
+  bool WaitForEnd();
+
+  std::unique_ptr<TEndSource> FSource;
   std::function<void()> FOnEnd;
   std::function<void()> FOverdue;
   int FGraceMs;
@@ -55,4 +82,4 @@ class TEndWatch {
   std::thread FThread;
 };
 
-}  // namespace detonix::x11
+}  // namespace detonix::native

@@ -1,17 +1,17 @@
-#include "shell/x11/EndWatch.h"
+#include "native/EndWatch.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 
-#include <X11/Xlib.h>
-
-namespace detonix::x11 {
+namespace detonix::native {
 
 namespace {
 
@@ -19,8 +19,10 @@ namespace {
 std::atomic<int> EndSignal{0};
 // The handlers write a byte here, so that the watch can sleep until something happens.
 int SignalPipe[2] = {-1, -1};
-struct sigaction PreviousTerm {};
-struct sigaction PreviousInt {};
+constexpr int EndSignals[] = {SIGTERM, SIGINT, SIGHUP};
+struct sigaction Previous[std::size(EndSignals)] {};
+
+std::atomic<int> Holds{0};
 
 void OpenPipe(int (&fds)[2]) {
   if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) fds[0] = fds[1] = -1;
@@ -41,13 +43,27 @@ void OnEndSignal(int signal) {
   EndSignal = signal;
   WakeThrough(SignalPipe[1]);
   errno = savedErrno;
-  const struct sigaction& previous = signal == SIGTERM ? PreviousTerm : PreviousInt;
+  const auto* found = std::find(std::begin(EndSignals), std::end(EndSignals), signal);
+  if (found == std::end(EndSignals)) return;
+  const struct sigaction& previous = Previous[found - std::begin(EndSignals)];
   if ((previous.sa_flags & SA_SIGINFO) == 0 && previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN &&
       previous.sa_handler != nullptr)
     previous.sa_handler(signal);
 }
 
 }  // namespace
+
+TEndWatch::THold::THold() {
+  sigset_t all;
+  sigfillset(&all);
+  pthread_sigmask(SIG_BLOCK, &all, &FPrevious);
+  ++Holds;
+}
+
+TEndWatch::THold::~THold() {
+  --Holds;
+  pthread_sigmask(SIG_SETMASK, &FPrevious, nullptr);
+}
 
 void TEndWatch::NoteSignal(int signal) {
   OpenSignalPipe();
@@ -61,8 +77,11 @@ void TEndWatch::InstallSignalHandlers() {
     struct sigaction action {};
     action.sa_handler = OnEndSignal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, &PreviousTerm);
-    sigaction(SIGINT, &action, &PreviousInt);
+    for (size_t i = 0; i < std::size(EndSignals); ++i) {
+      sigaction(EndSignals[i], &action, &Previous[i]);
+      // Started to outlive its terminal (nohup): so it stays.
+      if (EndSignals[i] == SIGHUP && Previous[i].sa_handler == SIG_IGN) sigaction(SIGHUP, &Previous[i], nullptr);
+    }
     return true;
   }();
 }
@@ -75,13 +94,13 @@ void TEndWatch::EndByTheSignalSeen() {
   std::raise(signal);
 }
 
-TEndWatch::TEndWatch(std::optional<uint64_t> windowId, std::function<void()> onEnd, std::function<void()> overdue,
+TEndWatch::TEndWatch(std::unique_ptr<TEndSource> source, std::function<void()> onEnd, std::function<void()> overdue,
                      int graceMs)
-    : FOnEnd(std::move(onEnd)), FOverdue(std::move(overdue)), FGraceMs(graceMs) {
+    : FSource(std::move(source)), FOnEnd(std::move(onEnd)), FOverdue(std::move(overdue)), FGraceMs(graceMs) {
   OpenSignalPipe();
   OpenPipe(FWake);
   OpenPipe(FEnded);
-  FThread = std::thread([this, windowId] { Run(windowId); });
+  FThread = std::thread([this] { Run(); });
 }
 
 TEndWatch::~TEndWatch() {
@@ -96,33 +115,21 @@ TEndWatch::~TEndWatch() {
     if (fd >= 0) close(fd);
 }
 
-bool TEndWatch::WaitForEnd(std::optional<uint64_t> windowId) {
-  // A connection of the watch's own: the loop's may be busy or blocked.
-  Display* display = windowId ? XOpenDisplay(nullptr) : nullptr;
-  if (display) {
-    XSelectInput(display, static_cast<Window>(*windowId), StructureNotifyMask);
-    XFlush(display);
-  }
-  const int x11 = display ? ConnectionNumber(display) : -1;  // poll skips a negative descriptor
-  pollfd fds[3] = {{SignalPipe[0], POLLIN, 0}, {FWake[0], POLLIN, 0}, {x11, POLLIN, 0}};
-  bool ended = false;
+bool TEndWatch::WaitForEnd() {
+  pollfd fds[3] = {{SignalPipe[0], POLLIN, 0}, {FWake[0], POLLIN, 0}, {FSource ? FSource->Fd() : -1, POLLIN, 0}};
+  // What the source holds already is news too.
+  bool ended = FSource && FSource->Ended();
   while (!ended && EndSignal == 0) {
-    while (display && XPending(display) > 0) {
-      XEvent event;
-      XNextEvent(display, &event);
-      if (event.type == DestroyNotify && event.xdestroywindow.window == static_cast<Window>(*windowId)) ended = true;
-    }
-    if (ended || EndSignal != 0) break;
-    // Asleep until a signal, the stop or the X server speaks.
+    // Asleep until a signal, the stop or the source speaks; poll skips a negative descriptor.
     if (poll(fds, 3, -1) < 0 && errno != EINTR) break;
     if (fds[1].revents != 0) break;
+    if (fds[2].revents != 0) ended = FSource->Ended();
   }
-  if (display) XCloseDisplay(display);
   return ended || EndSignal != 0;
 }
 
-void TEndWatch::Run(std::optional<uint64_t> windowId) {
-  if (!WaitForEnd(windowId)) return;
+void TEndWatch::Run() {
+  if (!WaitForEnd()) return;
   std::unique_lock<std::mutex> lock(FMutex);
   if (FStop) return;
   lock.unlock();
@@ -131,8 +138,10 @@ void TEndWatch::Run(std::optional<uint64_t> windowId) {
   lock.lock();
   if (!FStopped.wait_for(lock, std::chrono::milliseconds(FGraceMs), [this] { return FStop; }) && FOverdue) {
     lock.unlock();
+    // A hold lasts a few system calls; one that never ends (a stopped process) must not keep the end.
+    for (int i = 0; i < 100 && Holds > 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     FOverdue();
   }
 }
 
-}  // namespace detonix::x11
+}  // namespace detonix::native

@@ -1,4 +1,4 @@
-#include "shell/sdl/SdlSoundOutput.h"
+#include "native/SdlSoundOutput.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "media/WaveResources.h"
 
-namespace detonix::sdl {
+namespace detonix::native {
 namespace {
 
 void Put32(std::vector<uint8_t>& b, uint32_t v) {
@@ -102,4 +102,4 @@ TEST(SdlWave, WhatIsNoWaveGivesNothing) {
 }
 
 }  // namespace
-}  // namespace detonix::sdl
+}  // namespace detonix::native

@@ -7,7 +7,7 @@
 
 #include "media/SoundOutput.h"
 
-namespace detonix::sdl {
+namespace detonix::native {
 
 struct TSdlLibrary;
 
@@ -58,4 +58,4 @@ class TSdlSoundOutput final : public TSoundOutput {
   bool FOpened = false;
 };
 
-}  // namespace detonix::sdl
+}  // namespace detonix::native

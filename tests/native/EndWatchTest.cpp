@@ -1,4 +1,4 @@
-#include "shell/x11/EndWatch.h"
+#include "native/EndWatch.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <csignal>
 #include <future>
 
-namespace detonix::x11 {
+namespace detonix::native {
 namespace {
 
 // The loop that never comes back to stop the watch: after a signal the watch first asks it to
@@ -14,11 +14,11 @@ namespace {
 TEST(EndWatch, ActsForABusyLoopOnlyAfterASignal) {
   int asked = 0;
   int overdue = 0;
-  { TEndWatch quiet(std::nullopt, [&] { ++asked; }, [&] { ++overdue; }, 10); }
+  { TEndWatch quiet(nullptr, [&] { ++asked; }, [&] { ++overdue; }, 10); }
   EXPECT_EQ(asked + overdue, 0);
 
   std::promise<int> ended;
-  TEndWatch watch(std::nullopt, [&] { ++asked; }, [&] { ended.set_value(asked); }, 10);
+  TEndWatch watch(nullptr, [&] { ++asked; }, [&] { ended.set_value(asked); }, 10);
   TEndWatch::NoteSignal(SIGTERM);
   auto result = ended.get_future();
   ASSERT_EQ(result.wait_for(std::chrono::seconds(30)), std::future_status::ready);
@@ -26,4 +26,4 @@ TEST(EndWatch, ActsForABusyLoopOnlyAfterASignal) {
 }
 
 }  // namespace
-}  // namespace detonix::x11
+}  // namespace detonix::native

@@ -1,11 +1,12 @@
-#include "shell/sdl/SdlSoundOutput.h"
+#include "native/SdlSoundOutput.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "media/WaveResources.h"
-#include "shell/sdl/SdlLibrary.h"
+#include "native/SdlLibrary.h"
 
-namespace detonix::sdl {
+namespace detonix::native {
 
 TSdlWave::TSdlWave(std::span<const uint8_t> image) : FSdl(TSdlLibrary::Get()) {
   SDL_RWops* source = FSdl ? FSdl->RWFromConstMem(image.data(), static_cast<int>(image.size())) : nullptr;
@@ -28,6 +29,9 @@ void TSdlSoundOutput::Open() {
   const TSdlWave explosion(ExplosionWave());
   if (!explosion.Loaded() || explosion.Format().format != AUDIO_S16LSB) return;
   FSdl = TSdlLibrary::Get();  // loaded by the wave already
+  // Without a session bus SDL's D-Bus would start one of its own (X11's autolaunch), a daemon
+  // that outlives us; the sound needs none.
+  setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
   if (FSdl->InitSubSystem(SDL_INIT_AUDIO) != 0) return;
   FInitialised = true;
   SDL_AudioSpec want = explosion.Format();
@@ -56,4 +60,4 @@ void TSdlSoundOutput::PlayWaveAsync(std::span<const uint8_t> image) {
   FSdl->PauseAudioDevice(FDevice, 0);
 }
 
-}  // namespace detonix::sdl
+}  // namespace detonix::native

@@ -2,11 +2,10 @@
 
 #include <SDL.h>
 
-namespace detonix::sdl {
+namespace detonix::native {
 
-// The few SDL functions the sound and the boxes use, looked up in SDL loaded on first use: on X11
-// a run without sound and without a box never loads SDL, nor the audio and Wayland libraries that
-// come with it.
+// The few SDL functions the sound uses, looked up in SDL loaded on first use: a run without sound
+// never loads SDL, nor the audio, X11 and Wayland libraries that come with it.
 struct TSdlLibrary {
   decltype(&SDL_GetError) GetError = nullptr;
   decltype(&SDL_RWFromConstMem) RWFromConstMem = nullptr;
@@ -19,10 +18,9 @@ struct TSdlLibrary {
   decltype(&SDL_PauseAudioDevice) PauseAudioDevice = nullptr;
   decltype(&SDL_QueueAudio) QueueAudio = nullptr;
   decltype(&SDL_ClearQueuedAudio) ClearQueuedAudio = nullptr;
-  decltype(&SDL_ShowSimpleMessageBox) ShowSimpleMessageBox = nullptr;
 
   // Nothing when SDL cannot be loaded (said once on standard error).
   static const TSdlLibrary* Get();
 };
 
-}  // namespace detonix::sdl
+}  // namespace detonix::native

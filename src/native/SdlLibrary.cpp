@@ -1,11 +1,11 @@
-#include "shell/sdl/SdlLibrary.h"
+#include "native/SdlLibrary.h"
 
 #include <dlfcn.h>
 
 #include <cstdio>
 #include <optional>
 
-namespace detonix::sdl {
+namespace detonix::native {
 
 namespace {
 
@@ -16,10 +16,9 @@ bool Find(void* library, F& function, const char* name) {
 }
 
 std::optional<TSdlLibrary> Load() {
-  // The same library the SDL program links, if that one runs.
   void* library = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
   if (!library) {
-    std::fprintf(stderr, "detonix: cannot load SDL2 for the sound and the boxes: %s\n", dlerror());
+    std::fprintf(stderr, "detonix: cannot load SDL2 for the sound: %s\n", dlerror());
     return std::nullopt;
   }
   TSdlLibrary sdl;
@@ -31,8 +30,7 @@ std::optional<TSdlLibrary> Load() {
                      Find(library, sdl.CloseAudioDevice, "SDL_CloseAudioDevice") &&
                      Find(library, sdl.PauseAudioDevice, "SDL_PauseAudioDevice") &&
                      Find(library, sdl.QueueAudio, "SDL_QueueAudio") &&
-                     Find(library, sdl.ClearQueuedAudio, "SDL_ClearQueuedAudio") &&
-                     Find(library, sdl.ShowSimpleMessageBox, "SDL_ShowSimpleMessageBox");
+                     Find(library, sdl.ClearQueuedAudio, "SDL_ClearQueuedAudio");
   if (!found) {
     std::fprintf(stderr, "detonix: the SDL2 library found lacks %s\n", dlerror());
     return std::nullopt;
@@ -48,4 +46,4 @@ const TSdlLibrary* TSdlLibrary::Get() {
   return loaded ? &*loaded : nullptr;
 }
 
-}  // namespace detonix::sdl
+}  // namespace detonix::native
