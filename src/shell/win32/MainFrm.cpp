@@ -159,17 +159,18 @@ void TZepsScreenSaver::OnKey(HWND, UINT, BOOL down, int, UINT) {
   if (down) FWindows.TookInput(FScreens.Key(FIndex));
 }
 
-// Another program in front gets what the user types, so it ends the run as a key does. Our own
-// windows (another monitor's, the message box) taking the activation do not.
+// Another program in front takes the keyboard, which ends the run, though not as the user's input
+// does: that program keeps the front. Our own windows (another monitor's, the message box) taking
+// the activation do not.
 void TZepsScreenSaver::OnActivate(HWND hwnd, UINT state, HWND other, BOOL minimized) {
   FORWARD_WM_ACTIVATE(hwnd, state, other, minimized, DefWindowProcA);  // the keyboard focus comes with it
   DWORD process = 0;
   if (other) GetWindowThreadProcessId(other, &process);
-  if (state == WA_INACTIVE && process != GetCurrentProcessId()) FScreens.Key(FIndex);
+  if (state == WA_INACTIVE && process != GetCurrentProcessId()) FScreens.KeyboardTaken();
 }
 
 void TZepsScreenSaver::OnActivateApp(HWND, BOOL active, DWORD) {
-  if (!active) FScreens.Key(FIndex);
+  if (!active) FScreens.KeyboardTaken();
 }
 
 }  // namespace detonix::win32
