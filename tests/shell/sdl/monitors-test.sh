@@ -92,7 +92,7 @@ kill -0 "$pid" 2>/dev/null && pass "follow: still running" || { ends_within 1; f
 "$xtest" grab root "$work/shot.png"
 convert "$work/shot.png" -crop 1024x768+0+0 +repage "$work/monitor.png"
 cells_match follow-new-mode "$work/monitor.png" 1024 768 30 31
-xdotool mousemove_relative 30 0
+xdotool mousemove_relative -- -30 0
 if ends_within 2 && [ "$status" -eq 0 ]; then pass "follow: the user's move still ends it"
 else fail "follow: the user's move did not end it"; stop; fi
 
