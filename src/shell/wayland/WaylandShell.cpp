@@ -88,6 +88,7 @@ const wl_output_listener TWaylandShell::OutputListener = {
             o->Height = o->ModeHeight / o->Scale;
           }
           for (auto& w : shell->FWindows) w->OutputChanged(o);
+          shell->FOutputsChanged = true;
         },
     .scale =
         [](void* data, wl_output* output, int32_t factor) {
@@ -232,6 +233,7 @@ void TWaylandShell::GlobalGone(uint32_t name) {
   if (gone == outputs.end()) return;
   for (auto& w : FWindows) w->OutputGone(gone->get());
   outputs.erase(gone);
+  FOutputsChanged = true;
 }
 
 void TWaylandShell::Capabilities(uint32_t capabilities) {
@@ -340,28 +342,73 @@ TWaylandShell::TOpened TWaylandShell::Open() {
   }
   for (auto& w : FWindows) {
     const TOutput* o = w->Fullscreen() ? w->Fullscreen() : FGlobals.Outputs.empty() ? nullptr : FGlobals.Outputs.front().get();
-    const double s = w->Scale();
-    const auto pixels = [s](int32_t units) { return static_cast<int32_t>(std::lround(units * s)); };
-    TMonitor monitor;
-    if (o) monitor.Bounds = TRect::FromSize(pixels(o->X), pixels(o->Y), pixels(o->Width), pixels(o->Height));
-    // Cells at the output's scale, in its own pixels (60-pixel cells at 200 %, as on X11 at 192
-    // dpi); a scale given for the run counts in them too.
-    monitor.Dpi = DpiOfScale(FOptions.Scale.value_or(s));
-    w->Index = FScreens->Add(*w, monitor);
+    w->Index = FScreens->Add(*w, MonitorOf(o, w->Scale()));
     w->TakeResize();  // the size it starts at
   }
+  FOutputsChanged = false;
   // The compositor tells where the pointer is only as it enters a window of ours.
   if (Saver()) FScreens->PointerStartUnknown();
   // This early only a board that could not be made ends the run.
   return FScreens->Start() && FScreens->ExitStatus() == 0 ? TOpened::Yes : TOpened::No;
 }
 
+TMonitor TWaylandShell::MonitorOf(const TOutput* output, double scale) const {
+  const auto pixels = [scale](int32_t units) { return static_cast<int32_t>(std::lround(units * scale)); };
+  TMonitor monitor;
+  if (output)
+    monitor.Bounds = TRect::FromSize(pixels(output->X), pixels(output->Y), pixels(output->Width), pixels(output->Height));
+  // Cells at the output's scale, in its own pixels (60-pixel cells at 200 %, as on X11 at 192
+  // dpi); a scale given for the run counts in them too.
+  monitor.Dpi = DpiOfScale(FOptions.Scale.value_or(scale));
+  return monitor;
+}
+
+TMonitor TWaylandShell::MonitorOf(const TOutput& output) const {
+  return MonitorOf(&output, output.Scale120(FGlobals.Fractional()) / 120.0);
+}
+
+TWaylandWindow& TWaylandShell::AddSaverWindow(const TOutput& o) {
+  return *FWindows.emplace_back(
+      std::make_unique<TWaylandWindow>(FGlobals, &o, o.Width, o.Height, o.Scale120(FGlobals.Fractional())));
+}
+
+void TWaylandShell::FollowOutputs() {
+  std::vector<TMonitor> monitors;
+  for (const auto& o : FGlobals.Outputs)
+    if (o->Width > 0 && o->Height > 0) monitors.push_back(MonitorOf(*o));
+  const TSaverScreens::TMonitorChanges changes = FScreens->MonitorsChanged(monitors);
+  // Gone too: a window whose output went before it was ever configured.
+  std::erase_if(FWindows, [this](const auto& w) { return w->Index >= FScreens->Count() || FScreens->Removed(w->Index); });
+  if (changes.Added.empty()) return;
+  std::vector<TWaylandWindow*> added;
+  for (const TMonitor& m : changes.Added)
+    for (const auto& o : FGlobals.Outputs)
+      if (MonitorOf(*o).Bounds == m.Bounds) {
+        added.push_back(&AddSaverWindow(*o));
+        break;
+      }
+  // A new window's size comes with its first configure.
+  for (int i = 0; i < 5 && std::any_of(added.begin(), added.end(), [](auto* w) { return !w->Configured(); }); ++i)
+    if (!Roundtrip()) return;
+  for (TWaylandWindow* w : added) {
+    if (!w->Configured()) continue;
+    w->Index = FScreens->Add(*w, MonitorOf(*w->Fullscreen()));
+    w->TakeResize();
+    FScreens->Build(w->Index);
+  }
+}
+
 bool TWaylandShell::OpenWindows() {
   const auto& outputs = FGlobals.Outputs;
   if (Saver()) {
-    for (const auto& o : outputs)
-      FWindows.push_back(
-          std::make_unique<TWaylandWindow>(FGlobals, o.get(), o->Width, o->Height, o->Scale120(FGlobals.Fractional())));
+    // Mirrored outputs show one picture: one window.
+    std::vector<TRect> covered;
+    for (const auto& o : outputs) {
+      const TRect bounds = MonitorOf(*o).Bounds;
+      if (std::find(covered.begin(), covered.end(), bounds) != covered.end()) continue;
+      covered.push_back(bounds);
+      AddSaverWindow(*o);
+    }
     return true;
   }
   // The default board at 100 %, as large as the scale makes it, where the monitor has room.
@@ -391,6 +438,8 @@ bool TWaylandShell::HandleEvents() {
   if (!FFailed && wl_display_dispatch_pending(FDisplay.get()) < 0) Lost();
   // libdecor's plugin may keep events of its own.
   if (FDecor && !FFailed) TLibdecor::Get()->Dispatch(FDecor->Context, 0);
+  // Outputs plugged in, taken away or given a new mode or scale while the saver runs.
+  if (std::exchange(FOutputsChanged, false) && Saver() && !FFailed) FollowOutputs();
   for (auto& w : FWindows) {
     if (w->CloseAsked()) FScreens->Quit();
     if (w->TakeResize() && w->Index < FScreens->Count()) FScreens->Resized(w->Index);

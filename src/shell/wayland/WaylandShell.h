@@ -53,6 +53,12 @@ class TWaylandShell final : public THostShell {
   void WatchOutput(TOutput& output);
   void Capabilities(uint32_t capabilities);
   bool OpenWindows();
+  // The monitor an output is, in the pixels of a window on it at SCALE (its own, by default).
+  TMonitor MonitorOf(const TOutput* output, double scale) const;
+  TMonitor MonitorOf(const TOutput& output) const;
+  TWaylandWindow& AddSaverWindow(const TOutput& output);
+  // A saver window on every output now; none on an output that went.
+  void FollowOutputs();
   bool Roundtrip();
   TWaylandWindow* WindowOf(const wl_surface* surface) const;
   size_t InputIndex(const TWaylandWindow* window) const;
@@ -86,6 +92,7 @@ class TWaylandShell final : public THostShell {
   TWaylandWindow* FKeysOn = nullptr;  // the window with the keyboard focus
   bool FFailed = false;  // the connection broke: nothing more is said to it
   bool FFocusLost = false;  // a window of ours lost the keyboard: see where it went
+  bool FOutputsChanged = false;
   bool FFlushWaits = false;  // the compositor reads slower than we write
 };
 

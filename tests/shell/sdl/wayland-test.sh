@@ -116,5 +116,35 @@ for mode in -fullscreen -window; do
   stop
 done
 
+# Outputs come and go while the saver runs: a window on each within a second, none on one that
+# went, one on mirrored ones. views: "X,Y WxH" of each of detonix's windows as sway places them.
+views() {
+  swaymsg -t get_tree | python3 -c 'import json, sys
+def walk(n):
+    if n.get("app_id") == "detonix":
+        r = n["rect"]; yield "%d,%d %dx%d" % (r["x"], r["y"], r["width"], r["height"])
+    for c in n.get("nodes", []) + n.get("floating_nodes", []): yield from walk(c)
+print(" ".join(sorted(walk(json.load(sys.stdin)))))'
+}
+follows() {
+  local name=$1 want=$2
+  shift 2
+  swaymsg "$@" >/dev/null || { fail "follow: $name: swaymsg $* failed"; return; }
+  sleep 1
+  local got
+  got=$(views)
+  [ "$got" = "$want" ] && pass "follow: $name: windows $got" || fail "follow: $name: windows $got, not $want"
+}
+swaymsg output HEADLESS-1 scale 1 >/dev/null
+start -fullscreen -seed 25
+sleep 1.5
+swaymsg create_output >/dev/null || fail "follow: sway made no second output"
+follows "second output added" "0,0 1280x800 1280,0 800x600" output HEADLESS-2 resolution 800x600 position 1280 0
+follows "second output mirrors the first" "0,0 1280x800" output HEADLESS-2 resolution 1280x800 position 0 0
+follows "second output gone" "0,0 1280x800" output HEADLESS-2 disable
+still_up "follow"
+keys -P a -s 500 -p a
+ends_by "follow: a key still ends it"
+
 [ -s "$work/stderr" ] && { echo "--- detonix said:"; cat "$work/stderr"; }
 summary
