@@ -1,7 +1,6 @@
 #include "shell/web/WebSettings.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <variant>
 
