@@ -11,7 +11,8 @@
 # detonix's share against each yardstick, and the load average at the start and the end; then the
 # time from the start of `detonix -window-id` until X has every pixel of the window (the best and
 # the middle of DETONIX_BENCH_STARTS starts, default 5). Then the headless player's speed (virtual
-# time over real time) and the Google Benchmark programs. The figures are only worth reading on a
+# time over real time), the Google Benchmark programs and the web page against its floor in
+# Chromium (scripts/web-cpu.sh, after building it in BUILD-DIR-web). The figures are only worth reading on a
 # machine otherwise at rest. Two minutes, because the maze hack costs what the maze it is drawing
 # costs. After the X11 part, the Wayland part (scripts/bench-wayland.sh, skipped without sway);
 # DETONIX_BENCH_ONLY=wayland runs that alone.
@@ -157,4 +158,10 @@ done
 # DETONIX_BENCH_FILTER picks some of them, as --benchmark_filter does.
 echo "Google Benchmark ($build/detonix-bench):"
 "$build/detonix-bench" ${DETONIX_BENCH_FILTER:+--benchmark_filter="$DETONIX_BENCH_FILTER"}
+# The web page against its floor in Chromium (scripts/web-cpu.sh), when emscripten can build it.
+if "$(dirname "$0")/build-web.sh" "$build-web" >"$work/web-build.log" 2>&1; then
+  "$(dirname "$0")/web-cpu.sh" "$build-web" "$seconds"
+else
+  echo "web page: not measured ($(tail -1 "$work/web-build.log"))"
+fi
 echo "load at the end $(load)"

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ make cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libstb-dev fonts-dejavu-core
+  libstb-dev fonts-dejavu-core fonttools
   libsdl2-dev libx11-dev libxext-dev libx11-xcb-dev libxcb-shm0-dev libxrandr-dev xvfb xdotool x11-utils imagemagick xscreensaver
   sway grim wtype xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   g++-mingw-w64-x86-64 wine64 xauth wixl msitools

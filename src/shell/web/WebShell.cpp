@@ -6,7 +6,6 @@
 #include <climits>
 #include <utility>
 
-#include "settings/SettingOptions.h"
 
 // The page (index.html) gives the module its canvas's 2D context as Module.detonixContext.
 // clang-format off
@@ -19,6 +18,7 @@ EM_JS(void, js_present, (const uint8_t* rgba, int width, int height, const int32
     m.detonixImageAt = rgba;
   }
   const r = HEAP32.subarray(rects >> 2, (rects >> 2) + count * 4);
+  if (m.detonixTrace) m.detonixTrace.push([Math.round(performance.now()), ...r]);  // for the bench's floor
   for (let i = 0; i < r.length; i += 4) m.detonixContext.putImageData(m.detonixImage, 0, 0, r[i], r[i + 1], r[i + 2], r[i + 3]);
 });
 EM_JS(void, js_schedule, (int ms), {
@@ -31,10 +31,10 @@ EM_JS(void, js_log, (const char* text), {
   Module.detonixLastMessage = UTF8ToString(text);
   console.error("detonix: " + Module.detonixLastMessage);
 });
-EM_JS(void, js_want_sound, (), { Module.detonixSoundWanted = true; });
+EM_JS(void, js_want_sound, (), { Module.detonixWantSound(); });
 EM_JS(void, js_play, (const uint8_t* wave, int bytes), {
   const audio = Module.detonixAudio;
-  if (!audio) return;  // no gesture yet: the browser would refuse to start it
+  if (!audio || audio.state !== "running") return;  // held back by the browser until a gesture
   const play = (buffer) => {
     if (Module.detonixPlaying) Module.detonixPlaying.stop();
     const source = audio.createBufferSource();
@@ -53,40 +53,6 @@ EM_JS(void, js_play, (const uint8_t* wave, int bytes), {
 // clang-format on
 
 namespace detonix::web {
-
-void ReadQuerySettings(const std::string& query, TSettingsOverrides& overrides, std::vector<std::string>& problems) {
-  size_t at = 0;
-  while (at < query.size()) {
-    const size_t end = std::min(query.find('\n', at), query.size());
-    const std::string pair = query.substr(at, end - at);
-    at = end + 1;
-    if (pair.empty()) continue;
-    const size_t equals = pair.find('=');
-    const std::string name = pair.substr(0, equals);
-    const std::string value = equals == std::string::npos ? std::string() : pair.substr(equals + 1);
-    std::vector<std::string> args = {"--" + name};
-    if (!value.empty()) args.push_back(value);
-    TSettingsOverrides taken = overrides;
-    std::string error;
-    const TSettingOptionsUse use{.Dashes = TDashes::dTwo};
-    size_t used = ReadSettingOption(args, 0, use, taken, error);
-    // A switch takes on and off words too, as a link would write them.
-    if (used == 1 && args.size() == 2) {
-      if (value == "on" || value == "true" || value == "1") {
-        used = 2;
-      } else if (value == "off" || value == "false" || value == "0") {
-        taken = overrides;
-        used = ReadSettingOption({"--no-" + name}, 0, use, taken, error) == 1 ? 2 : 0;
-      }
-    }
-    if (used == args.size()) {
-      overrides = taken;
-      continue;
-    }
-    if (error.empty()) error = used == 0 ? "no such setting" : "'" + value + "' is not a value it takes";
-    problems.push_back(name + (value.empty() ? "" : "=" + value) + " ignored: " + error);
-  }
-}
 
 TWindowPixels TCanvasWindow::Pixels() {
   const size_t count = static_cast<size_t>(FWidth) * static_cast<size_t>(FHeight);

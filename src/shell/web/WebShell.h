@@ -14,11 +14,6 @@
 
 namespace detonix::web {
 
-// The page's settings: options named as the programs' (`speed=200`, `player1=Murvex`, `sound`,
-// `no-sound`, `force-maze=5`), one NAME=VALUE pair a line in QUERY, read over OVERRIDES. A pair
-// that is no setting, or whose value the option refuses, is left out and said in PROBLEMS.
-void ReadQuerySettings(const std::string& query, TSettingsOverrides& overrides, std::vector<std::string>& problems);
-
 // The canvas's pixels: the game draws XRGB; the canvas takes RGBA bytes, so each presented
 // rectangle is copied over before the page puts it into the canvas.
 class TCanvasWindow final : public THostWindow {

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The web page (label web): builds it next to the build folder (BUILD-web) with Debian's
-# emscripten, then in headless Chromium compares the board of a seed at device pixel ratio 1 and 2
-# with the headless tool's, reads settings from the address and the browser's store and ends the
-# saver; and the headless tool built for WebAssembly plays the recorded games under node as
-# recorded. Skipped (77) without emscripten or Chromium. The screenshots stay in BUILD-web/artifacts.
+# emscripten, then in headless Chromium (page.mjs) starts it from a server and from a file, compares
+# the board of a seed at device pixel ratio 1 and 2 with the headless tool's, reads settings from
+# the address and the browser's store (hostile ones too), holds the settings form to the option
+# parser, ends the saver and plays offline from the service worker; and the headless tool built
+# for WebAssembly plays the recorded games under node as recorded. Skipped (77) without emscripten
+# or Chromium. The screenshots stay in BUILD-web/artifacts.
 set -uo pipefail
 source "$(dirname "$0")/../harness.sh" web
 e2e_programs "${1:-build}"
@@ -21,7 +23,7 @@ case $? in
   *) die "cannot build the page in $web" ;;
 esac
 
-node "$(dirname "$0")/page.mjs" "$web" "$work" "$chromium" >"$work/page.out" 2>"$work/page.err"
+node "$(dirname "$0")/page.mjs" "$web" "$work" "$chromium" "$headless" >"$work/page.out" 2>"$work/page.err"
 status=$?
 [ "$status" -eq 77 ] && skip "$(sed -n 's/^skip: //p' "$work/page.out")"
 while read -r verdict text; do
