@@ -113,7 +113,6 @@ bool TWebShell::Start(int width, int height, int dpi) {
   FScreens.reset();  // its games first: they draw on the window's pixels
   FWindow.SetSize(width, height);
   FDpi = dpi;
-  FResized = false;
   TScreensOptions options;
   options.Mode = FMode;
   options.ReadSettings = [this] { return FSettings; };
@@ -136,14 +135,13 @@ void TWebShell::Resize(int width, int height, int dpi) {
     return;
   }
   FWindow.SetSize(width, height);
-  FResized = true;
+  FScreens->Resized(0);
   js_schedule(0);
 }
 
 void TWebShell::Turn() {
   if (!FScreens || FScreens->Ended()) return;
-  if (std::exchange(FResized, false)) FScreens->Build(0);
-  const auto due = FScreens->Ended() ? std::nullopt : RunLoopStep(FApp, [this] { FScreens->Present(); });
+  const auto due = FScreens->Turn();
   // None armed: nothing happens until an event, which schedules its own turn.
   if (!FScreens->Ended()) js_schedule(due ? static_cast<int>(std::min<int64_t>(*due, INT_MAX)) : -1);
 }

@@ -86,7 +86,6 @@ class TWebShell final : public THostShell {
   TCanvasWindow FWindow;
   int FDpi = NativeDpi;
   std::unique_ptr<TSaverScreens> FScreens;
-  bool FResized = false;
   bool FRestart = false;  // a new ratio's run found no board: the next size tries again
 };
 
