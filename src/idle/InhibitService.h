@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "idle/SessionBus.h"
+
+namespace detonix::idle {
+
+// org.freedesktop.ScreenSaver on the session bus, for a desktop where no other program offers it
+// (a window manager on X11, sway): video players and browsers ask it to keep the saver away
+// (Inhibit) until they say otherwise (UnInhibit) or leave the bus. GNOME and KDE offer it
+// themselves; there their own service decides.
+class TInhibitService {
+ public:
+  // Offered on BUS where the name is free; nothing where another program has it. ACTIVE tells
+  // whether the saver plays (GetActive).
+  static std::unique_ptr<TInhibitService> Offer(TSessionBus& bus, std::function<bool()> active);
+  ~TInhibitService();
+  TInhibitService(const TInhibitService&) = delete;
+  TInhibitService& operator=(const TInhibitService&) = delete;
+
+  bool Inhibited() const { return !FInhibits.empty(); }
+  // True once after the last inhibit has gone (asked off, or its program left the bus).
+  bool TakeReleased();
+
+ private:
+  struct TInhibit {
+    TInhibitService* Service = nullptr;
+    uint32_t Cookie = 0;
+    sd_bus_track* Track = nullptr;  // the program that asked: when it leaves the bus, so does this
+  };
+
+  TInhibitService(TSessionBus& bus, std::function<bool()> active) : FBus(bus.Get()), FActive(std::move(active)) {}
+  void Drop(uint32_t cookie);
+  static int OnInhibit(sd_bus_message* m, void* data, sd_bus_error* error);
+  static int OnUnInhibit(sd_bus_message* m, void* data, sd_bus_error* error);
+  static int OnGetActive(sd_bus_message* m, void* data, sd_bus_error* error);
+  static int OnCallerGone(sd_bus_track* track, void* data);
+
+  sd_bus* FBus;
+  std::function<bool()> FActive;
+  TSlot FObjects[2];
+  std::map<uint32_t, std::unique_ptr<TInhibit>> FInhibits;
+  uint32_t FNextCookie = 1;
+  bool FReleased = false;
+};
+
+}  // namespace detonix::idle
