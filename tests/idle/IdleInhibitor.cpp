@@ -1,9 +1,11 @@
-// detonix-idle-inhibitor wayland|dbus: keeps the desktop awake as a video player does, until it is
-// ended: on Wayland with an idle inhibitor on a small window of its own (the compositor honours one
-// while the window shows), or with org.freedesktop.ScreenSaver's Inhibit on the session bus, held
-// for as long as this process is on the bus. Prints "inhibiting" once it holds; status 1 when it cannot.
+// detonix-idle-inhibitor wayland|dbus|gnome: keeps the desktop awake as a video player does, until
+// it is ended: on Wayland with an idle inhibitor on a small window of its own (the compositor honours
+// one while the window shows), with org.freedesktop.ScreenSaver's Inhibit on the session bus, held
+// for as long as this process is on the bus, or as GNOME's session manager with its idle inhibit
+// flag set, cleared at SIGTERM. Prints "inhibiting" once it holds; status 1 when it cannot.
 #include <poll.h>
 #include <sys/mman.h>
+#include <sys/signalfd.h>
 #include <systemd/sd-bus.h>
 #include <unistd.h>
 #include <wayland-client.h>
@@ -32,6 +34,39 @@ int HoldOnTheBus() {
   std::puts("inhibiting");
   std::fflush(stdout);
   pause();  // until a signal ends the process, and with it the inhibit
+  return 0;
+}
+
+// What GNOME's compositor reads of its session manager: InhibitedActions, 8 the idle flag.
+int HoldAsGnomeSession() {
+  static uint32_t actions = 8;
+  static const sd_bus_vtable Vtable[] = {
+      SD_BUS_VTABLE_START(0),
+      SD_BUS_PROPERTY("InhibitedActions", "u", nullptr, 0, SD_BUS_VTABLE_PROPERTY_EMITS_CHANGE),
+      SD_BUS_VTABLE_END,
+  };
+  constexpr const char* Path = "/org/gnome/SessionManager";
+  constexpr const char* Name = "org.gnome.SessionManager";
+  sigset_t term;
+  sigemptyset(&term);
+  sigaddset(&term, SIGTERM);
+  sigprocmask(SIG_BLOCK, &term, nullptr);
+  const int signals = signalfd(-1, &term, SFD_CLOEXEC);
+  sd_bus* bus = nullptr;
+  if (sd_bus_open_user(&bus) < 0 || sd_bus_add_object_vtable(bus, nullptr, Path, Name, Vtable, &actions) < 0 ||
+      sd_bus_request_name(bus, Name, 0) < 0)
+    return Fail("cannot be GNOME's session manager on the session bus");
+  std::puts("inhibiting");
+  std::fflush(stdout);
+  for (pollfd fds[2] = {{sd_bus_get_fd(bus), POLLIN, 0}, {signals, POLLIN, 0}}; !fds[1].revents;) {
+    while (sd_bus_process(bus, nullptr) > 0) {
+    }
+    fds[0].events = static_cast<short>(sd_bus_get_events(bus));
+    poll(fds, 2, -1);
+  }
+  actions = 0;
+  sd_bus_emit_properties_changed(bus, Path, Name, "InhibitedActions", nullptr);
+  sd_bus_flush(bus);
   return 0;
 }
 
@@ -107,6 +142,7 @@ int HoldOnWayland() {
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "dbus") == 0) return HoldOnTheBus();
   if (argc == 2 && std::strcmp(argv[1], "wayland") == 0) return HoldOnWayland();
-  std::fputs("usage: detonix-idle-inhibitor wayland|dbus\n", stderr);
+  if (argc == 2 && std::strcmp(argv[1], "gnome") == 0) return HoldAsGnomeSession();
+  std::fputs("usage: detonix-idle-inhibitor wayland|dbus|gnome\n", stderr);
   return 2;
 }
