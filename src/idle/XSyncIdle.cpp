@@ -99,12 +99,14 @@ class TXSyncIdle final : public TIdleSource {
   }
 
   // The idle and lock alarms at their times counted from AT milliseconds of idle; input seen
-  // (the counter falling below 1) only when WATCHINPUT, as input between idle times is no news.
+  // (the counter falling to 1 or below) only when WATCHINPUT, as input between idle times is no
+  // news: else a value the counter never reaches, as the server fires at reaching it, and every
+  // input sets the counter to 0.
   void Arm(int64_t at, bool watchInput) {
     FAt = at;
     SetAlarm(FIdle, at + FTimes.IdleMs);
     if (FLock) SetAlarm(FLock, at + FTimes.LockMs);
-    SetAlarm(FActive, watchInput ? 1 : 0);  // the counter never falls below 0
+    SetAlarm(FActive, watchInput ? 1 : -1);
   }
 
   Display* FDisplay;
