@@ -86,12 +86,17 @@ std::string SaverBeside() {
 
 uint32_t Milliseconds(double minutes) { return static_cast<uint32_t>(std::lround(minutes * 60000)); }
 
-// The first of the session's ways of telling the idle that answers; WHYS gathers why the others did not.
-std::unique_ptr<TIdleSource> OpenSource(TIdleTimes times, TSessionBus* bus, std::vector<std::string>& whys) {
+// The first of the session's ways of telling the idle that answers (GNOME: its idle monitor); WHYS
+// gathers why the others did not.
+std::unique_ptr<TIdleSource> OpenSource(TIdleTimes times, TSessionBus* bus, bool& gnome, std::vector<std::string>& whys) {
   std::string why;
   std::unique_ptr<TIdleSource> source = OpenWaylandIdle(times, why);
   if (!source) whys.push_back(why);
-  if (!source && bus && !(source = OpenMutterIdle(*bus, times, why))) whys.push_back(why);
+  if (!source && bus) {
+    source = OpenMutterIdle(*bus, times, why);
+    gnome = source != nullptr;
+    if (!source) whys.push_back(why);
+  }
   if (!source && !(source = OpenXSyncIdle(times, why))) whys.push_back(why);
   return source;
 }
@@ -137,7 +142,8 @@ int main(int argc, char** argv) {
   std::unique_ptr<TSessionBus> bus = TSessionBus::Open(why);
   std::vector<std::string> whys;
   if (!bus) whys.push_back(why);
-  const std::unique_ptr<TIdleSource> source = OpenSource(times, bus.get(), whys);
+  bool gnome = false;
+  const std::unique_ptr<TIdleSource> source = OpenSource(times, bus.get(), gnome, whys);
   if (!source) {
     std::string all;
     for (const std::string& w : whys) all += (all.empty() ? "" : "; ") + w;
@@ -152,10 +158,11 @@ int main(int argc, char** argv) {
       TEndWatch::EndByTheSignalSeen();
       std::_Exit(1);
     }, 5000);
-    TWatcher watcher(*source, bus.get(), {.Saver = saver, .LockCommand = options.LockCommand});
+    TWatcher watcher(*source, bus.get(),
+                     {.Saver = saver, .LockCommand = options.LockCommand, .OfferInhibits = !gnome});
     Say("watching " + source->Name() + ": the saver after " + MinutesText(settings.IdleMinutes) + " of idle" +
         (locks ? ", '" + options.LockCommand + "' " + MinutesText(options.LockAfterMinutes) + " later" : "") +
-        (watcher.Inhibits() ? "; org.freedesktop.ScreenSaver's inhibits taken on the session bus" : ""));
+        watcher.InhibitsText());
     status = watcher.Run(watch.EndedFd());
   }
   TEndWatch::EndByTheSignalSeen();

@@ -1,5 +1,7 @@
 #include "idle/InhibitService.h"
 
+#include <string_view>
+
 namespace detonix::idle {
 
 namespace {
@@ -24,8 +26,16 @@ std::unique_ptr<TInhibitService> TInhibitService::Offer(TSessionBus& bus, std::f
     if (sd_bus_add_object_vtable(bus.Get(), &slot, paths[i], Name, Vtable, service.get()) < 0) return nullptr;
     service->FObjects[i].reset(slot);
   }
-  // Without queueing: where the desktop has its own, ours is not wanted.
-  if (sd_bus_request_name(bus.Get(), Name, 0) < 0) return nullptr;
+  // Queued behind a program that has the name already, and giving way to one that asks to replace
+  // it: a desktop's own service wins. One that ends hands it on, as a watcher just ended does.
+  sd_bus_slot* lost = nullptr;
+  if (sd_bus_match_signal(bus.Get(), &lost, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                          "NameLost", OnNameLost, service.get()) < 0)
+    return nullptr;
+  service->FLost.reset(lost);
+  const int r = sd_bus_request_name(bus.Get(), Name, SD_BUS_NAME_QUEUE | SD_BUS_NAME_ALLOW_REPLACEMENT);
+  if (r < 0) return nullptr;
+  service->FQueued = r == 0;
   return service;
 }
 
@@ -76,6 +86,15 @@ int TInhibitService::OnUnInhibit(sd_bus_message* m, void* data, sd_bus_error*) {
 int TInhibitService::OnGetActive(sd_bus_message* m, void* data, sd_bus_error*) {
   const TInhibitService& self = *static_cast<TInhibitService*>(data);
   return sd_bus_reply_method_return(m, "b", static_cast<int>(self.FActive && self.FActive()));
+}
+
+// Another program took the name: the inhibits it was asked for go to that one now.
+int TInhibitService::OnNameLost(sd_bus_message* m, void* data, sd_bus_error*) {
+  TInhibitService& self = *static_cast<TInhibitService*>(data);
+  const char* name = nullptr;
+  if (sd_bus_message_read(m, "s", &name) < 0 || std::string_view(name) != Name) return 0;
+  while (!self.FInhibits.empty()) self.Drop(self.FInhibits.begin()->first);
+  return 0;
 }
 
 // sd-bus holds the track while this runs, so dropping it here is safe; 1: not to be called again.

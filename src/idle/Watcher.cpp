@@ -19,7 +19,13 @@ constexpr int SaverGraceMs = 2000;
 
 TWatcher::TWatcher(TIdleSource& source, TSessionBus* bus, TWatchOptions options)
     : FSource(source), FBus(bus), FOptions(std::move(options)) {
-  if (FBus) FService = TInhibitService::Offer(*FBus, [this] { return FSaver != nullptr; });
+  if (FBus && FOptions.OfferInhibits) FService = TInhibitService::Offer(*FBus, [this] { return FSaver != nullptr; });
+}
+
+std::string TWatcher::InhibitsText() const {
+  if (!FService) return "";
+  return FService->Queued() ? "; org.freedesktop.ScreenSaver is another program's (this one waits in the queue)"
+                            : "; org.freedesktop.ScreenSaver's inhibits taken on the session bus";
 }
 
 TWatcher::~TWatcher() {

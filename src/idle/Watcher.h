@@ -14,11 +14,14 @@ namespace detonix::idle {
 struct TWatchOptions {
   std::string Saver;        // the detonix to run full screen
   std::string LockCommand;  // for /bin/sh; empty: none
+  // org.freedesktop.ScreenSaver offered on the bus: not on GNOME, whose session manager has the
+  // inhibits and whose compositor honours them.
+  bool OfferInhibits = false;
 };
 
 // The watcher's loop: asleep in one poll on the signals, the desktop, the session bus and the
 // programs it started, until one of them has news. It starts the saver and the lock as TIdlePolicy
-// says, and offers org.freedesktop.ScreenSaver's inhibits on BUS where the desktop does not.
+// says, and offers org.freedesktop.ScreenSaver's inhibits on BUS when asked to.
 class TWatcher {
  public:
   TWatcher(TIdleSource& source, TSessionBus* bus, TWatchOptions options);
@@ -28,7 +31,8 @@ class TWatcher {
 
   // Until ENDFD is readable (a signal: 0) or the display or the bus goes away (1, said).
   int Run(int endFd);
-  bool Inhibits() const { return FService != nullptr; }
+  // For the log: what it does with org.freedesktop.ScreenSaver.
+  std::string InhibitsText() const;
 
  private:
   void On(TIdleEvent event);

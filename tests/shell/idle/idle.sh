@@ -16,12 +16,13 @@ idle_programs() {
 # watch ARGS...: the watcher in the background ($wpid), its messages in $work/idle.log; returns once
 # it watches (status 1 when it ended instead).
 watch() {
-  local _
+  local _ before
+  before=$(grep -c "watching" "$work/idle.log" 2>/dev/null)
   "$watcher" "$@" 2>>"$work/idle.log" &
   wpid=$!
   pids+=("$wpid")
   for _ in $(seq 50); do
-    grep -q "watching" "$work/idle.log" && return 0
+    [ "$(grep -c "watching" "$work/idle.log")" -gt "${before:-0}" ] && return 0
     kill -0 "$wpid" 2>/dev/null || return 1
     sleep 0.1
   done
