@@ -136,10 +136,10 @@ compositor sends no idle then); on GNOME the session manager's idle inhibit flag
 compositor honours itself, and which its org.freedesktop.ScreenSaver service sets; on X11 a
 program's XResetScreenSaver calls, which count as input. Where no program of the session offers
 org.freedesktop.ScreenSaver on the session bus (X11 window managers, sway), detonix\-idle offers its
-Inhibit and UnInhibit: an inhibit lasts until it is taken back or its program leaves the bus, and
-once the last one has gone the idle minutes count anew from then. KDE offers that service itself;
-what it is asked there is KDE's own business, and on Wayland KDE's programs use the compositor's
-inhibitors.
+Inhibit and UnInhibit (not on GNOME, whose session manager has them): an inhibit lasts until it is
+taken back or its program leaves the bus, and an idle time it held off counts anew from its end.
+KDE offers that service itself, and a desktop's own service takes the name over; what it is asked
+is its own business (on Wayland, KDE's programs use the compositor's inhibitors).
 .PP
 When the display goes away (the compositor or the X server ended or restarted) or the session bus
 does, it says so, ends the saver and ends; the user service then starts it again. It ends the saver
