@@ -25,7 +25,8 @@ endif()
 
 # detonix_wayland_protocols(TARGET XML...): for each protocol file NAME.xml, NAME-client-protocol.h
 # and NAME-protocol.c in TARGET's binary folder, the folder on TARGET's include path, the code
-# compiled into TARGET (without the project's warnings: it is not ours), and wayland-client linked.
+# compiled into TARGET (without the project's warnings: it is not ours; its headers count as system
+# headers, whose inline casts our warnings would flag), and wayland-client linked.
 function(detonix_wayland_protocols target)
   if(NOT DETONIX_WAYLAND_FOUND)
     message(FATAL_ERROR "detonix_wayland_protocols(${target}): wayland-client, wayland-scanner or wayland-protocols is missing (libwayland-dev, wayland-protocols)")
@@ -49,6 +50,6 @@ function(detonix_wayland_protocols target)
   endforeach()
   add_library(${target}_wayland_protocols OBJECT ${code})
   target_link_libraries(${target}_wayland_protocols PUBLIC PkgConfig::DETONIX_WAYLAND_CLIENT)
-  target_include_directories(${target}_wayland_protocols PUBLIC ${folder})
-  target_link_libraries(${target} PRIVATE ${target}_wayland_protocols)
+  target_include_directories(${target}_wayland_protocols SYSTEM PUBLIC ${folder})
+  target_link_libraries(${target} PUBLIC ${target}_wayland_protocols)
 endfunction()

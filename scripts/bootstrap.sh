@@ -16,6 +16,7 @@ packages=(
   plasma-wayland-protocols libsystemd-dev mutter
   mate-screensaver dbus-daemon libglib2.0-bin dconf-gsettings-backend appstream desktop-file-utils
   emscripten chromium
+  libwayland-dev wayland-protocols libxkbcommon-dev libdecor-0-dev
 )
 
 missing=()

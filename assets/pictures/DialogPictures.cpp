@@ -48,7 +48,9 @@ TMaskedBitmap AboutPicture(int size) {
 
 TMaskedBitmap SmallAboutPicture() { return BadgePicture(30); }
 
-TMaskedBitmap BadgePicture(int size) {
+namespace {
+
+art::TPainter Badge(int size) {
   using namespace art;
   TPainter p(size);
   PaintFireBallAt(p, 15, 15, 14.5f);
@@ -56,19 +58,14 @@ TMaskedBitmap BadgePicture(int size) {
   PaintBomb(p, 14, 18.5f, 10.5f, true);
   p.SetTransform(0, 0, 1);
   p.Outline(0.5f, Ink);
-  return p.Result();
+  return p;
 }
 
-TBitmap IconPicture(int size) {
-  TMaskedBitmap badge = BadgePicture(size);
-  for (int y = 0; y < size; ++y) {
-    uint32_t* row = badge.Image.Row(y);
-    for (int x = 0; x < size; ++x) {
-      // Black where it is clear: a system drawing an icon by its AND mask alone shows the colour there.
-      row[x] = badge.Mask.Pixel(x, y) == clWhite ? 0u : row[x] | 0xFF000000u;
-    }
-  }
-  return std::move(badge.Image);
-}
+}  // namespace
+
+TMaskedBitmap BadgePicture(int size) { return Badge(size).Result(); }
+
+// Black where it is clear: a system drawing an icon by its AND mask alone shows the colour there.
+TBitmap IconPicture(int size) { return Badge(size).Translucent(); }
 
 }  // namespace detonix

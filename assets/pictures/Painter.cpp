@@ -223,6 +223,27 @@ void TPainter::OutlineOnly(float width, TRGBA colour) {
   }
 }
 
+TBitmap TPainter::Translucent() const {
+  TBitmap out(FSize, FSize);
+  const float samples = static_cast<float>(FSub * FSub);
+  for (int y = 0; y < FSize; ++y)
+    for (int x = 0; x < FSize; ++x) {
+      float r = 0, g = 0, b = 0, a = 0;
+      for (int sy = 0; sy < FSub; ++sy)
+        for (int sx = 0; sx < FSub; ++sx) {
+          const TRGBA& p = FPixels[static_cast<size_t>(y * FSub + sy) * FGrid + x * FSub + sx];
+          r += p.R * p.A;
+          g += p.G * p.A;
+          b += p.B * p.A;
+          a += p.A;
+        }
+      const auto byte = [](float v) { return static_cast<uint32_t>(std::clamp(std::lround(v * 255.0f), 0L, 255L)); };
+      const uint32_t alpha = byte(a / samples);
+      out.Row(y)[x] = alpha == 0 ? 0u : alpha << 24 | byte(r / a) << 16 | byte(g / a) << 8 | byte(b / a);
+    }
+  return out;
+}
+
 TMaskedBitmap TPainter::Result() const {
   TMaskedBitmap out{TBitmap(FSize, FSize, clWhite), TBitmap(FSize, FSize, clBlack)};
   for (int y = 0; y < FSize; ++y)

@@ -98,9 +98,10 @@ bool TGameHost::Build(void* bits, int width, int height, int stride) {
 
 bool TGameHost::Refused(const std::string& why) {
   FFailure = why;
-  // Nobody would see why in someone else's window; there the board waits for a size that fits.
-  const bool ownWindow = FOptions.Mode == TRunMode::rmWindow || FOptions.Mode == TRunMode::rmSaver;
-  if (!FBuiltBefore && ownWindow) FEnded = true;
+  // Only the program's own window ends on a first failure, where a box says why. Nobody would see
+  // it in someone else's window, and a saver's monitor must stay covered while the others play:
+  // there the board waits, black, for a size that fits.
+  if (!FBuiltBefore && FOptions.Mode == TRunMode::rmWindow) FEnded = true;
   FBuiltBefore = true;
   return false;
 }

@@ -61,14 +61,19 @@ class TGameHost {
 
   // A new game on the shell's pixels, 32-bit XRGB top row first, STRIDE bytes a row; they must
   // outlive the game. When no board can be made the pixels are black and false comes back with
-  // the reason in Failure(); a run whose first board failed has then Ended(), unless it is in
-  // someone else's window, where it waits, black, for a size that fits.
+  // the reason in Failure(); the program's own window whose first board failed has then Ended(),
+  // any other waits, black, for a size that fits.
   bool Build(void* bits, int width, int height, int stride);
   // A new game on the window's pixels, asked for only when its size is within the limits.
   bool Start();
   // The window is gone: the game stops and nothing is shown any more.
   void ForgetWindow();
   void UseSound(std::shared_ptr<TSoundOutput> sound) { FOptions.Sound = std::move(sound); }
+  // The cells and pointer rule of a monitor at another scale; the next game has them.
+  void UseScale(int cellSize, int pointerTolerance) {
+    FOptions.CellSize = cellSize;
+    FOptions.PointerTolerance = pointerTolerance;
+  }
   // Ends the game and lets go of the pixels; before the shell frees them.
   void Stop();
 

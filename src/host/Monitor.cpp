@@ -8,6 +8,15 @@
 
 namespace detonix {
 
+std::vector<TMonitor> DistinctMonitors(const std::vector<TMonitor>& monitors) {
+  std::vector<TMonitor> distinct;
+  for (const TMonitor& m : monitors) {
+    const auto same = [&m](const TMonitor& d) { return d.Bounds == m.Bounds; };
+    if (!m.Bounds.IsEmpty() && std::none_of(distinct.begin(), distinct.end(), same)) distinct.push_back(m);
+  }
+  return distinct;
+}
+
 int DpiOfScale(double scale) { return static_cast<int>(std::lround(std::max(scale, 0.25) * NativeDpi)); }
 
 std::optional<int> XftDpi(std::string_view resources) {

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "board/GameConstants.h"
 #include "platform/GraphicsTypes.h"
@@ -13,6 +14,10 @@ struct TMonitor {
   TRect Bounds;
   int Dpi = 96;
 };
+
+// The monitors a shell lists, as the saver covers them: mirrored monitors (the same rectangle)
+// show one picture, so they count once, as the first of them listed; an empty one not at all.
+std::vector<TMonitor> DistinctMonitors(const std::vector<TMonitor>& monitors);
 
 // The cell size for a game at DPI: -1, the pictures' own, at 96.
 constexpr int ScaledCellSize(int dpi) { return dpi <= 0 || dpi == NativeDpi ? -1 : ScaledPixels(NativeCellSize, dpi); }

@@ -39,11 +39,56 @@ size_t TSaverScreens::Add(THostWindow& window, const TMonitor& monitor) {
   if (FSound) host.Sound = *FSound;
   host.Presented = FOptions.Presented;
   FScreens.push_back({monitor, std::make_unique<TGameHost>(FApp, std::move(host), &window)});
+  if (FPointerStart) FScreens.back().Host->PointerStartsAt(FPointerStart->first, FPointerStart->second);
   return FScreens.size() - 1;
 }
 
+void TSaverScreens::Remove(size_t i) {
+  FScreens[i].Removed = true;
+  FScreens[i].Resized = false;
+  Host(i).ForgetWindow();
+}
+
+void TSaverScreens::ChangeMonitor(size_t i, const TMonitor& monitor) {
+  TScreen& s = FScreens[i];
+  if (monitor.Dpi != s.Monitor.Dpi) s.Resized = true;
+  s.Monitor = monitor;
+  s.Host->UseScale(ScaledCellSize(monitor.Dpi), ScaledPointerTolerance(monitor.Dpi));
+}
+
+TSaverScreens::TMonitorChanges TSaverScreens::MonitorsChanged(const std::vector<TMonitor>& monitors) {
+  TMonitorChanges changes;
+  std::vector<TMonitor> left = DistinctMonitors(monitors);
+  if (left.empty()) return changes;
+  std::vector<size_t> unmatched;
+  for (size_t i = 0; i < FScreens.size(); ++i)
+    if (!Removed(i)) unmatched.push_back(i);
+  using TSame = bool (*)(const TRect&, const TRect&);
+  constexpr TSame Rules[] = {[](const TRect& a, const TRect& b) { return a == b; },
+                             [](const TRect& a, const TRect& b) { return a.Left == b.Left && a.Top == b.Top; },
+                             [](const TRect&, const TRect&) { return true; }};
+  for (const TSame same : Rules) {
+    std::erase_if(unmatched, [&](size_t i) {
+      const TMonitor& now = FScreens[i].Monitor;
+      const auto m = std::find_if(left.begin(), left.end(), [&](const TMonitor& o) { return same(now.Bounds, o.Bounds); });
+      if (m == left.end()) return false;
+      if (m->Bounds != now.Bounds || m->Dpi != now.Dpi) {
+        ChangeMonitor(i, *m);
+        changes.Changed.push_back(i);
+      }
+      left.erase(m);
+      return true;
+    });
+  }
+  for (size_t i : unmatched) Remove(i);
+  changes.Removed = std::move(unmatched);
+  changes.Added = std::move(left);
+  return changes;
+}
+
 bool TSaverScreens::Start() {
-  for (size_t i = 0; i < FScreens.size() && !Ended(); ++i) Build(i);
+  for (size_t i = 0; i < FScreens.size() && !Ended(); ++i)
+    if (!Removed(i)) Build(i);
   // Starting a device takes long enough to be left until the boards are shown: no fuse burns
   // down before that.
   if (FSound && *FSound && !Ended()) (*FSound)->Open();
@@ -57,12 +102,14 @@ bool TSaverScreens::Build(size_t i) {
     FSound = sounds ? FShell.MakeSound() : nullptr;
     for (TScreen& s : FScreens) s.Host->UseSound(*FSound);
   }
-  TGameHost& host = Host(i);
   FScreens[i].Resized = false;
+  if (Removed(i)) return false;
+  TGameHost& host = Host(i);
   const bool built = host.Start();
   if (!built && !host.Failure().empty()) {
     if (FOptions.Log) FOptions.Log(host.Failure());
-    if (FOptions.Mode == TRunMode::rmForeign) host.ShowText(host.Failure());
+    // Said on the black board itself, where it uncovers no screen and input still ends the saver.
+    if (FOptions.Mode == TRunMode::rmForeign || FOptions.Mode == TRunMode::rmSaver) host.ShowText(host.Failure());
   }
   EndAllIf(host.Ended());
   if (host.Surface()) host.Surface()->Invalidate();  // a new window surface needs all of it
@@ -100,6 +147,7 @@ void TSaverScreens::Exposed(size_t i) {
 }
 
 void TSaverScreens::WindowGone(size_t i) {
+  if (Removed(i)) return;  // the shell closed it
   Host(i).ForgetWindow();
   End();
   FQuit = true;
@@ -125,6 +173,7 @@ int TSaverScreens::ExitStatus() const {
 
 void TSaverScreens::PointerStartsAt(int x, int y) {
   FPointerStartPending = false;
+  FPointerStart = {x, y};
   for (TScreen& s : FScreens) s.Host->PointerStartsAt(x, y);
 }
 
@@ -153,7 +202,7 @@ void TSaverScreens::End() {
 }
 
 bool TSaverScreens::Ended() const {
-  return std::any_of(FScreens.begin(), FScreens.end(), [](const TScreen& s) { return s.Host->Ended(); });
+  return std::any_of(FScreens.begin(), FScreens.end(), [](const TScreen& s) { return !s.Removed && s.Host->Ended(); });
 }
 
 void TSaverScreens::Present() {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/GameHost.h"
@@ -40,8 +41,10 @@ class TSaverScreens {
   TSaverScreens(const TSaverScreens&) = delete;  // the shells' windows hold its index
   TSaverScreens& operator=(const TSaverScreens&) = delete;
 
-  // One more screen: WINDOW on MONITOR, until the run ends or WindowGone; its index.
+  // One more screen: WINDOW on MONITOR, until the run ends, WindowGone or Remove; its index, the
+  // screen's for the whole run.
   size_t Add(THostWindow& window, const TMonitor& monitor);
+  // Every screen added, removed ones too.
   size_t Count() const { return FScreens.size(); }
   TGameHost& Host(size_t i) const { return *FScreens[i].Host; }
   const TMonitor& Monitor(size_t i) const { return FScreens[i].Monitor; }
@@ -49,8 +52,9 @@ class TSaverScreens {
   // The games on every screen, then the sound; false when the run is over already (a first
   // board that could not be made in the program's own window: the log says why).
   bool Start();
-  // A new game on screen I at its window's size. When none can be made: in someone else's window
-  // the reason is written on the black board, which waits for a size that fits.
+  // A new game on screen I at its window's size. When none can be made in someone else's window
+  // or on one monitor of the saver, the reason is written on the black board, which waits for a
+  // size that fits; the other screens play on.
   bool Build(size_t i);
   // Runs the games until the shell or the input ends the run.
   void Run();
@@ -67,6 +71,8 @@ class TSaverScreens {
   void WindowGone(size_t i);
   // The user asks the program to end (a window's close button, a quit key, a signal).
   void Quit() { FQuit = true; }
+  // The shell lost its display (it said why): the run ends, unsuccessfully.
+  void Fail() { FFailed = FQuit = true; }
   bool QuitAsked() const { return FQuit; }
   // Another program took the keyboard from every window of ours: what the user types goes there,
   // not behind a saver, which ends.
@@ -76,6 +82,26 @@ class TSaverScreens {
   // The program's exit status: 1 when the run failed (a window of its own destroyed under it, or
   // one that could give no pixels), else 0.
   int ExitStatus() const;
+
+  // Screen I's monitor is gone: its game ends and its window is not drawn on again (the shell may
+  // close it); the other screens play on.
+  void Remove(size_t i);
+  bool Removed(size_t i) const { return FScreens[i].Removed; }
+  // Screen I's monitor has a new place, size or scale. A new size comes as the window's (Resized);
+  // a new scale starts a new game with its cells once the events are read.
+  void ChangeMonitor(size_t i, const TMonitor& monitor);
+
+  // What the shell does when the desktop's monitors have changed while the run goes on.
+  struct TMonitorChanges {
+    std::vector<size_t> Removed;  // the run has let go of these screens: their windows may go
+    std::vector<size_t> Changed;  // these windows move onto Monitor(i)
+    std::vector<TMonitor> Added;  // a window on each, then Add and Build
+  };
+  // The run's screens matched with MONITORS, the desktop's as the shell lists them now (mirrored
+  // ones count once): a screen keeps its monitor's rectangle, else its corner (a new mode), else
+  // takes the next monitor left over; the screens still left over are removed. An empty list
+  // changes nothing: a desktop without monitors is one between two layouts.
+  TMonitorChanges MonitorsChanged(const std::vector<TMonitor>& monitors);
 
   // Where the pointer was when the saver started, in desktop pixels; unknown, its first report is.
   void PointerStartsAt(int x, int y);
@@ -100,6 +126,7 @@ class TSaverScreens {
     TMonitor Monitor;
     std::unique_ptr<TGameHost> Host;
     bool Resized = false;
+    bool Removed = false;
   };
   TApplication& FApp;
   THostShell& FShell;
@@ -109,6 +136,7 @@ class TSaverScreens {
   std::optional<std::shared_ptr<TSoundOutput>> FSound;  // none: not decided yet
   std::vector<TScreen> FScreens;
   bool FPointerStartPending = false;
+  std::optional<std::pair<int, int>> FPointerStart;  // for the screens added later
   bool FStarted = false;
   bool FQuit = false;
   bool FFailed = false;

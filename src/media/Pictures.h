@@ -37,8 +37,8 @@ TMaskedBitmap AboutPicture(int size = AboutPictureSize);
 TMaskedBitmap SmallAboutPicture();
 // The badge of the About page at any size: the program's icon.
 TMaskedBitmap BadgePicture(int size);
-// The same as an icon: the badge's colours with its mask as the alpha channel (0 or 255), and
-// clear pixels black.
+// The same as an icon: 32-bit ARGB, each pixel's alpha how much of it the badge covers (smooth
+// edges, opaque where the badge's mask is more than half covered), clear pixels black.
 TBitmap IconPicture(int size);
 
 // Image lists of pictures painted at Size pixels, masked; the player list blends white in the

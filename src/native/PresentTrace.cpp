@@ -70,7 +70,7 @@ std::function<void(const std::vector<TRect>&)> OpenPresentTrace() {
     std::fprintf(stderr, "detonix: no present trace in %s: %s\n", path, why);
     return std::function<void(const std::vector<TRect>&)>{};
   };
-  const int fd = open(path, O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+  const int fd = open(path, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) return refuse(errno == ELOOP ? "it is a symbolic link" : std::strerror(errno));
   struct stat status {};
   if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || !LooksLikeTrace(fd) || ftruncate(fd, 0) != 0) {

@@ -89,12 +89,11 @@ TEST(GameHost, ABoardThatCannotBeMadeIsBlackAndEndsOnlyAFirstStartInTheProgramsO
     c.Host.Present();
     ASSERT_EQ(c.Window.Presented.size(), 1u) << "the black board goes to the screen";
     EXPECT_EQ(c.Window.Presented[0], (TRect{0, 0, 640, 480}));
-    const bool ownWindow = mode == TRunMode::rmWindow || mode == TRunMode::rmSaver;
-    EXPECT_EQ(c.Host.Ended(), ownWindow) << "mode " << static_cast<int>(mode);
+    EXPECT_EQ(c.Host.Ended(), mode == TRunMode::rmWindow) << "mode " << static_cast<int>(mode);
   }
 
   // A window beyond any screen gets no pixels at all: they would cost gigabytes.
-  THostCase huge(TRunMode::rmSaver);
+  THostCase huge(TRunMode::rmWindow);
   huge.Window.Width = MaxSurfaceSide + 1;
   EXPECT_FALSE(huge.Host.Start());
   EXPECT_EQ(huge.Window.PixelsGiven, 0);

@@ -36,7 +36,7 @@ struct TScreensCase final : THostShell {
     return Screens.Build(Screens.Add(*Windows.back(), m));
   }
   const std::vector<uint32_t>& Pixels(size_t i) const { return Windows[i]->Bits; }
-  bool HandleEvents() override { return true; }
+  bool HandleEvents() override { return Turns-- > 0; }
   void Wait(std::optional<int64_t>) override {}
   void ShowBox(const std::string& text) override { Boxes.push_back(text); }
   bool BoxOverSaver() const override { return BoxOver; }
@@ -47,6 +47,7 @@ struct TScreensCase final : THostShell {
   TVirtualClock Clock;
   TApplication App;
   bool BoxOver;
+  int Turns = 0;  // of Run's loop
   int SoundsOpened = 0;
   std::vector<std::string> Boxes;
   std::vector<std::unique_ptr<TMemoryWindow>> Windows;
@@ -80,8 +81,9 @@ TEST(SaverScreens, EachMonitorHasCellsAndPointerRuleAtItsScaleASeedOfItsOwnAndOn
   EXPECT_EQ(quiet.Screens.Host(0).Simulator()->State().CellSize, 10) << "and keeps its cells of width div 14";
 }
 
-// A failure in the program's own window ends the run; in someone else's it is written on the
-// board, which waits. Messages go into a box only where one can be answered.
+// A failure in the program's own window ends the run; on a saver's monitor and in someone else's
+// window it is written on the black board, which waits. Messages go into a box only where one can
+// be answered.
 TEST(SaverScreens, FailuresAndMessagesGoWhereTheUserCanSeeThem) {
   TSettings noMaze;
   noMaze.PerBlocksLeft = 1.0;
@@ -90,11 +92,12 @@ TEST(SaverScreens, FailuresAndMessagesGoWhereTheUserCanSeeThem) {
     for (uint32_t p : pixels) n += (p & 0xFFFFFFu) != 0;
     return n;
   };
-  TScreensCase saver(TRunMode::rmSaver, TSettings{});
+  TScreensCase saver(TRunMode::rmSaver, TSettings{}, true);
   ASSERT_TRUE(saver.Add({TRect{0, 0, 300, 240}}));
-  EXPECT_FALSE(saver.Add({TRect{300, 0, 320, 20}})) << "no cell fits";
-  EXPECT_TRUE(saver.Screens.Host(0).Ended()) << "the run ends on every monitor, and the shell says why";
-  EXPECT_EQ(lit(saver.Pixels(1)), 0);
+  EXPECT_FALSE(saver.Add({TRect{300, 0, 480, 150}})) << "6 by 5 cells";
+  EXPECT_TRUE(!saver.Screens.Ended() && saver.Screens.Host(0).Simulator()) << "the other monitor plays on";
+  EXPECT_GT(lit(saver.Pixels(1)), 30) << "the reason on the black board, though a box would stay in front";
+  EXPECT_TRUE(saver.Screens.Key(1) && saver.Screens.Host(0).Ended()) << "input on the black monitor ends the saver";
   TScreensCase foreign(TRunMode::rmForeign, noMaze);
   EXPECT_FALSE(foreign.Add({TRect{0, 0, 300, 240}}));
   EXPECT_FALSE(foreign.Screens.Ended());
@@ -121,6 +124,32 @@ TEST(SaverScreens, FailuresAndMessagesGoWhereTheUserCanSeeThem) {
     EXPECT_EQ(c.Boxes.size(), k.Box ? 1u : 0u) << "mode " << mode;
     EXPECT_EQ(changed > 300, k.OnBoard) << "mode " << mode << ": a band across the board";
   }
+}
+
+// While the saver runs, monitors come, go and change; a shell lists them and is told what to do
+// with its windows. The screens it holds keep their indexes.
+TEST(SaverScreens, MonitorsThatComeGoOrChangeWhileRunningKeepEveryOtherScreenPlaying) {
+  TScreensCase c(TRunMode::rmSaver, TSettings{});
+  c.Screens.PointerStartsAt(300, 200);
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(c.Add({TRect{i * 600, 0, i * 600 + 600, 480}}));
+  // The first at a new mode and 200 %, which moves the second along; the third gone.
+  std::vector<TMonitor> now = {{TRect{0, 0, 400, 300}, 192}, {TRect{400, 0, 1000, 480}}};
+  auto changes = c.Screens.MonitorsChanged(now);
+  EXPECT_EQ(changes.Removed, std::vector<size_t>{2});
+  EXPECT_EQ(changes.Changed, (std::vector<size_t>{0, 1}));
+  EXPECT_FALSE(c.Screens.Key(2) || c.Screens.Ended()) << "a removed screen's game and input end nothing";
+  c.Turns = 1;
+  c.Screens.Run();
+  EXPECT_EQ(c.Screens.Host(0).Simulator()->State().CellSize, 60) << "a new scale, a new game";
+  // One more, mirrored on two outputs.
+  now.insert(now.end(), {{TRect{1000, 0, 1600, 480}}, {TRect{1000, 0, 1600, 480}, 144}});
+  changes = c.Screens.MonitorsChanged(now);
+  ASSERT_EQ(changes.Added.size(), 1u) << "mirrored monitors get one screen";
+  EXPECT_TRUE(changes.Changed.empty() && changes.Removed.empty());
+  ASSERT_TRUE(c.Add(changes.Added[0]));
+  EXPECT_FALSE(c.Screens.PointerMoved(3, 310, 205)) << "a new screen knows where the pointer started";
+  EXPECT_TRUE(c.Screens.Key(3) && c.Screens.Host(0).Ended() && c.Screens.Host(1).Ended());
+  EXPECT_TRUE(c.Screens.MonitorsChanged({}).Removed.empty()) << "no monitor at all is a moment between layouts";
 }
 
 TEST(SaverScreens, TheDesktopsScaleBecomesCellsOf30PixelsTimesIt) {

@@ -91,9 +91,9 @@ LRESULT TBoardForm::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
       if (FBits && (LOWORD(lParam) != FWidth || HIWORD(lParam) != FHeight)) FScreens.Resized(FIndex);
       return 0;
     case WM_DESTROY:
-      // The run ends; its game stays until the loop's end, for the window may go while a game
-      // handler runs (a host closing inside a pause).
-      FScreens.End();
+      // The run ends, unless the window went with its monitor; the game stays until the loop's
+      // end, for the window may go while a game handler runs (a host closing inside a pause).
+      if (!FScreens.Removed(FIndex)) FScreens.End();
       return 0;
     case WM_NCDESTROY:
       SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);

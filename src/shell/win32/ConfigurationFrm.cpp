@@ -27,7 +27,6 @@ namespace {
 constexpr int ItemHeight = 32;
 constexpr int VisibleItems = 4;
 constexpr int PictureTextGap = 10;
-constexpr TColor SelectedItemColor = 0xFFFF00;  // yellow: red and green full, no blue
 
 // The minutes the interval field offers, and how many digits it therefore takes.
 constexpr TRange IntervalRange = *SettingRowOf(&TSettings::ForceInterval).Offered;
@@ -413,8 +412,10 @@ void TConfigurationForm::OnDrawItem(HWND, const DRAWITEMSTRUCT* item) {
 }
 
 void TConfigurationForm::DrawPlayerItem(HDC dc, int index, const RECT& rect, UINT state) {
-  // The whole item in one picture: the background, the character's picture in its corner.
-  const TColor background = (state & ODS_SELECTED) ? SelectedItemColor : FromColorRef(GetSysColor(COLOR_WINDOW));
+  // The whole item in one picture: the background, the character's picture in its corner. The
+  // system's colours for an item, selected or not, so a high-contrast scheme keeps the names legible.
+  const bool selected = (state & ODS_SELECTED) != 0;
+  const TColor background = FromColorRef(GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
   TBitmap picture(rect.right - rect.left, rect.bottom - rect.top, background);
   TCanvas canvas(picture);
   FPlayerImages->Draw(canvas, 0, 0, index);
@@ -422,7 +423,7 @@ void TConfigurationForm::DrawPlayerItem(HDC dc, int index, const RECT& rect, UIN
 
   if (index < 0 || static_cast<size_t>(index) >= CharacterNames.size()) return;
   const std::string name(CharacterNames[static_cast<size_t>(index)]);
-  SetTextColor(dc, RGB(0, 0, 0));
+  SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
   SetBkMode(dc, TRANSPARENT);
   SIZE extent{};
   GetTextExtentPoint32A(dc, name.c_str(), static_cast<int>(name.size()), &extent);

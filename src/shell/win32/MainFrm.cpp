@@ -2,8 +2,10 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "shell/win32/Monitors.h"
 #include "shell/win32/StartUp.h"
@@ -13,6 +15,9 @@ namespace detonix::win32 {
 namespace {
 constexpr const char* SaverCaption = "Detonix";
 }  // namespace
+
+TZepsScreenSaver::TZepsScreenSaver(TSaverWindows& windows, const TMonitor& monitor)
+    : TBoardForm(windows.Shell().Screens(), monitor), FWindows(windows) {}
 
 HWND TZepsScreenSaver::Create(HINSTANCE instance, HWND owner) {
   // The already-running check looks for this class; no pointer over the board.
@@ -28,13 +33,18 @@ HWND TZepsScreenSaver::Create(HINSTANCE instance, HWND owner) {
   return FWindow;
 }
 
+void TZepsScreenSaver::Place() {
+  const TRect& r = Monitor().Bounds;
+  SetWindowPos(FWindow, HWND_TOPMOST, r.Left, r.Top, r.Width(), r.Height(), SWP_NOACTIVATE);
+}
+
 TSaverWindows::TSaverWindows(TApplication& app, const std::vector<TMonitor>& monitors, HWND owner)
     : FShell(app, TRunMode::rmSaver, owner) {
-  for (const TMonitor& monitor : monitors)
-    FForms.push_back(std::make_unique<TZepsScreenSaver>(FShell.Screens(), monitor));
+  for (const TMonitor& monitor : monitors) FForms.push_back(std::make_unique<TZepsScreenSaver>(*this, monitor));
 }
 
 bool TSaverWindows::Start(HINSTANCE instance) {
+  FInstance = instance;
   TSaverScreens& screens = FShell.Screens();
   POINT pointer{};
   GetCursorPos(&pointer);
@@ -42,31 +52,63 @@ bool TSaverWindows::Start(HINSTANCE instance) {
   for (const auto& form : FForms)
     if (!form->Create(instance, FShell.Owner)) return false;
   SetCursor(nullptr);
+  FShell.AfterEvents = [this] {
+    ReportBoards();  // the boards the last turn made; a change's new boards come next turn
+    if (std::exchange(FDesktopChanged, false)) FollowMonitors(DesktopMonitors());
+  };
   const bool started = screens.Start();
-  std::string failure;
-  for (const auto& form : FForms) {
-    if (const TDetonixSimulator* sim = form->Host().Simulator()) {
-      // For the debugger's output (and the tests that read it): what this monitor got.
-      const TGameState& state = sim->State();
-      const TMonitor& m = form->Monitor();
-      char text[128];
-      std::snprintf(text, sizeof text, "detonix saver: %dx%d cells of %d pixels on %dx%d at %d dpi\n", state.ColCount,
-                    state.RowCount, state.CellSize, m.Bounds.Width(), m.Bounds.Height(), m.Dpi);
-      OutputDebugStringA(text);
-    }
-    if (!started) ShowWindow(form->Handle(), SW_HIDE);
-    if (failure.empty()) failure = form->Host().Failure();
-  }
-  // Without a game there is nothing to show: say why once; the run is over. A window that gave no
-  // pixels has said why.
-  if (!started && !failure.empty()) screens.ShowMessage(failure);
-  return started || !failure.empty();
+  ReportBoards();
+  return started;
 }
 
-int TSaverWindows::Run(HINSTANCE instance, HWND owner, TApplication& app) {
-  TSaverWindows windows(app, DesktopMonitors(), owner);
-  if (!windows.Start(instance)) return 1;
-  windows.Shell().Screens().Run();
+void TSaverWindows::FollowMonitors(const std::vector<TMonitor>& monitors) {
+  TSaverScreens& screens = FShell.Screens();
+  const TSaverScreens::TMonitorChanges changes = screens.MonitorsChanged(monitors);
+  const auto gone = [&screens](const auto& form) { return screens.Removed(form->Index()); };
+  // The window that goes may have the keyboard: another of ours takes it first, or the system
+  // would hand it to another program, which ends the run.
+  const auto active = std::find_if(FForms.begin(), FForms.end(), [](const auto& f) { return f->Handle() == GetActiveWindow(); });
+  const auto kept = std::find_if_not(FForms.begin(), FForms.end(), gone);
+  if (active != FForms.end() && gone(*active) && kept != FForms.end()) SetForegroundWindow((*kept)->Handle());
+  std::erase_if(FForms, gone);
+  for (const auto& form : FForms)
+    if (std::find(changes.Changed.begin(), changes.Changed.end(), form->Index()) != changes.Changed.end()) form->Place();
+  for (const TMonitor& monitor : changes.Added) {
+    TZepsScreenSaver& form = *FForms.emplace_back(std::make_unique<TZepsScreenSaver>(*this, monitor));
+    if (form.Create(FInstance, FShell.Owner)) {
+      screens.Build(form.Index());
+    } else {
+      screens.Remove(form.Index());
+      FForms.pop_back();
+    }
+  }
+}
+
+void TSaverWindows::ReportBoards() {
+  for (const auto& form : FForms) {
+    const TDetonixSimulator* sim = form->Host().Simulator();
+    if (!sim) continue;
+    const TGameState& state = sim->State();
+    const TMonitor& m = form->Monitor();
+    char text[160];
+    std::snprintf(text, sizeof text, "detonix saver: %dx%d cells of %d pixels on %dx%d at %d dpi\n", state.ColCount,
+                  state.RowCount, state.CellSize, m.Bounds.Width(), m.Bounds.Height(), m.Dpi);
+    if (form->Reported == text) continue;
+    form->Reported = text;
+    OutputDebugStringA(text);
+  }
+}
+
+int TSaverWindows::Run(HINSTANCE instance, HWND owner, TApplication& app, HWND previous) {
+  bool byInput = false;
+  {
+    TSaverWindows windows(app, DesktopMonitors(), owner);
+    if (!windows.Start(instance)) return 1;
+    windows.Shell().Screens().Run();
+    byInput = windows.EndedByInput();
+  }
+  // Handed back only after the user's own input: a program that came to the front keeps it.
+  if (byInput && previous) SetForegroundWindow(previous);
   return 0;
 }
 
@@ -81,6 +123,10 @@ LRESULT TZepsScreenSaver::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     HANDLE_MSG(hwnd, WM_SYSKEYDOWN, OnKey);
     HANDLE_MSG(hwnd, WM_ACTIVATE, OnActivate);
     HANDLE_MSG(hwnd, WM_ACTIVATEAPP, OnActivateApp);
+    case WM_DISPLAYCHANGE:
+    case WM_DPICHANGED:
+      FWindows.DesktopChanged();
+      return 0;
     case WM_XBUTTONDOWN:
       OnButtonDown(hwnd, FALSE, 0, 0, 0);
       return TRUE;  // an X button's message is answered with TRUE
@@ -104,26 +150,27 @@ BOOL TZepsScreenSaver::OnSetCursor(HWND hwnd, HWND cursorWindow, UINT codeHitTes
 void TZepsScreenSaver::OnMouseMove(HWND hwnd, int x, int y, UINT) {
   POINT now{x, y};
   ClientToScreen(hwnd, &now);
-  FScreens.PointerMoved(FIndex, now.x, now.y);
+  FWindows.TookInput(FScreens.PointerMoved(FIndex, now.x, now.y));
 }
 
-void TZepsScreenSaver::OnButtonDown(HWND, BOOL, int, int, UINT) { FScreens.Click(FIndex); }
+void TZepsScreenSaver::OnButtonDown(HWND, BOOL, int, int, UINT) { FWindows.TookInput(FScreens.Click(FIndex)); }
 
 void TZepsScreenSaver::OnKey(HWND, UINT, BOOL down, int, UINT) {
-  if (down) FScreens.Key(FIndex);
+  if (down) FWindows.TookInput(FScreens.Key(FIndex));
 }
 
-// Another program in front gets what the user types, so it ends the run as a key does. Our own
-// windows (another monitor's, the message box) taking the activation do not.
+// Another program in front takes the keyboard, which ends the run, though not as the user's input
+// does: that program keeps the front. Our own windows (another monitor's, the message box) taking
+// the activation do not.
 void TZepsScreenSaver::OnActivate(HWND hwnd, UINT state, HWND other, BOOL minimized) {
   FORWARD_WM_ACTIVATE(hwnd, state, other, minimized, DefWindowProcA);  // the keyboard focus comes with it
   DWORD process = 0;
   if (other) GetWindowThreadProcessId(other, &process);
-  if (state == WA_INACTIVE && process != GetCurrentProcessId()) FScreens.Key(FIndex);
+  if (state == WA_INACTIVE && process != GetCurrentProcessId()) FScreens.KeyboardTaken();
 }
 
 void TZepsScreenSaver::OnActivateApp(HWND, BOOL active, DWORD) {
-  if (!active) FScreens.Key(FIndex);
+  if (!active) FScreens.KeyboardTaken();
 }
 
 }  // namespace detonix::win32

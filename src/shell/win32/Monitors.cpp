@@ -51,7 +51,7 @@ std::vector<TMonitor> DesktopMonitors() {
       reinterpret_cast<LPARAM>(&monitors));
   if (monitors.empty())
     monitors.push_back({TRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, SystemDpi()});
-  return monitors;
+  return DistinctMonitors(monitors);
 }
 
 int WindowDpi(HWND hwnd) {

@@ -14,7 +14,7 @@ namespace detonix::win32 {
 struct TStartUp {
   TRunMode Mode = TRunMode::rmNone;
   HWND ParentWindow = nullptr;              // the host's window: the preview's parent, the dialogs' owner
-  HWND PreviousForegroundWindow = nullptr;  // given back the foreground when the saver ends
+  HWND PreviousForegroundWindow = nullptr;  // given back the foreground when the user ends the saver
 };
 
 constexpr const char* ApplicationTitle = "Detonix ScreenSaver";

@@ -31,6 +31,7 @@ bool TWin32Shell::HandleEvents() {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+  if (AfterEvents && !FScreens.Ended()) AfterEvents();
   return !StillWanted || StillWanted();
 }
 

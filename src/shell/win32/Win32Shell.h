@@ -20,6 +20,9 @@ class TWin32Shell final : public THostShell {
   // destroys nothing, so the preview asks whether the host's window is still there.
   std::function<bool()> StillWanted;
   static constexpr DWORD WatchMs = 250;
+  // Called once the waiting events are handled: what they asked of the windows that cannot be
+  // done inside a window's own message, such as closing it.
+  std::function<void()> AfterEvents;
   const HWND Owner;
 
   bool HandleEvents() override;

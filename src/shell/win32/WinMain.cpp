@@ -27,9 +27,7 @@ int RunGames(HINSTANCE instance, const TStartUp& startUp) {
   app.Title = ApplicationTitle;
   if (startUp.Mode == TRunMode::rmPreview) return TPreviewForm::Run(instance, startUp.ParentWindow, app);
   TNoTaskBarButtonForm application(instance, ApplicationTitle);
-  const int code = TSaverWindows::Run(instance, application.Handle(), app);
-  if (startUp.PreviousForegroundWindow) SetForegroundWindow(startUp.PreviousForegroundWindow);
-  return code;
+  return TSaverWindows::Run(instance, application.Handle(), app, startUp.PreviousForegroundWindow);
 }
 
 // Owned by the window that asked for it, if any, else by our hidden one (no task bar button either way).

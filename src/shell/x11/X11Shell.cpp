@@ -13,6 +13,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 
 #include "media/Pictures.h"
@@ -166,19 +167,7 @@ TX11Shell::TOpened TX11Shell::Open() {
   // signal or a destroyed host window into the end of the loop.
   FWatch = native::WatchForEnd(Foreign() ? std::make_unique<TXWindowWatch>(drawn) : nullptr, [this] { FEndAsked = true; });
   if (!OpenWindows()) return TOpened::No;
-  if (FOptions.Mode == TRunMode::rmSaver) {
-    Window rootReturn = 0;
-    Window child = 0;
-    int x = 0;
-    int y = 0;
-    int windowX = 0;
-    int windowY = 0;
-    unsigned int buttons = 0;
-    if (XQueryPointer(FDisplay, root, &rootReturn, &child, &x, &y, &windowX, &windowY, &buttons))
-      FScreens->PointerStartsAt(x, y);
-    else
-      FScreens->PointerStartUnknown();
-  }
+  if (FOptions.Mode == TRunMode::rmSaver) PointerStartsHere();
   // This early only a board that could not be made ends the run.
   return FScreens->Start() && FScreens->ExitStatus() == 0 ? TOpened::Yes : TOpened::No;
 }
@@ -250,16 +239,14 @@ bool TX11Shell::OpenWindows() {
       XColor black{};
       FBlankCursor = XCreatePixmapCursor(FDisplay, empty, empty, &black, &black, 0, 0);
       XFreePixmap(FDisplay, empty);
-      for (const TMonitor& m : monitors) {
-        const Window window = CreateWindow(m.Bounds, true);
-        AddWindow(window, true, m);
-        XMapRaised(FDisplay, window);
-      }
-      const Window first = FWindows.front()->XWindow;
-      // Ours from the start, so that another window taking the focus is news; and every key is the
-      // saver's, wherever the focus was: the first one ends it.
-      if (WaitForMap(FDisplay, first, 1000)) XSetInputFocus(FDisplay, first, RevertToParent, CurrentTime);
-      XGrabKeyboard(FDisplay, first, True, GrabModeAsync, GrabModeAsync, CurrentTime);
+      for (const TMonitor& m : DistinctMonitors(monitors)) AddSaverWindow(m);
+      // Monitors plugged in, taken away or given a new mode while the saver runs.
+      int error = 0;
+      if (XRRQueryExtension(FDisplay, &FRandrEvents, &error))
+        XRRSelectInput(FDisplay, DefaultRootWindow(FDisplay), RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask);
+      else
+        FRandrEvents = -1;
+      TakeKeyboard(true);
       return true;
     }
     case TRunMode::rmForeign:
@@ -280,7 +267,69 @@ bool TX11Shell::OpenWindows() {
   }
 }
 
-void TX11Shell::AddWindow(unsigned long window, bool own, const TMonitor& monitor) {
+size_t TX11Shell::AddSaverWindow(const TMonitor& monitor) {
+  const Window window = CreateWindow(monitor.Bounds, true);
+  const size_t index = AddWindow(window, true, monitor);
+  XMapRaised(FDisplay, window);
+  return index;
+}
+
+void TX11Shell::TakeKeyboard(bool waitForMap) {
+  if (FWindows.empty()) return;
+  const Window first = FWindows.front()->XWindow;
+  // Ours from the start, so that another window taking the focus is news; and every key is the
+  // saver's, wherever the focus was: the first one ends it.
+  if (!waitForMap || WaitForMap(FDisplay, first, 1000)) XSetInputFocus(FDisplay, first, RevertToParent, CurrentTime);
+  XGrabKeyboard(FDisplay, first, True, GrabModeAsync, GrabModeAsync, CurrentTime);
+}
+
+void TX11Shell::PointerStartsHere() {
+  Window root = 0;
+  Window child = 0;
+  int x = 0;
+  int y = 0;
+  int windowX = 0;
+  int windowY = 0;
+  unsigned int buttons = 0;
+  if (XQueryPointer(FDisplay, DefaultRootWindow(FDisplay), &root, &child, &x, &y, &windowX, &windowY, &buttons))
+    FScreens->PointerStartsAt(x, y);
+  else
+    FScreens->PointerStartUnknown();
+}
+
+void TX11Shell::TakeMonitorChanges() {
+  XEvent event;
+  bool changed = false;
+  while (XCheckTypedEvent(FDisplay, FRandrEvents + RRScreenChangeNotify, &event) ||
+         XCheckTypedEvent(FDisplay, FRandrEvents + RRNotify, &event)) {
+    XRRUpdateConfiguration(&event);
+    changed = true;
+  }
+  if (!changed) return;
+  FMonitorsChanged = true;
+  // A screen that shrinks moves the pointer onto it: no move of the user's.
+  while (XCheckTypedEvent(FDisplay, MotionNotify, &event)) {
+  }
+}
+
+void TX11Shell::FollowMonitors() {
+  const TSaverScreens::TMonitorChanges changes = FScreens->MonitorsChanged(XMonitors(FDisplay, FOptions.Scale));
+  const bool firstGone = !FWindows.empty() && FScreens->Removed(FWindows.front()->Index);
+  std::erase_if(FWindows, [this](const auto& w) { return FScreens->Removed(w->Index); });
+  for (const size_t i : changes.Changed)
+    for (auto& w : FWindows)
+      if (w->Index == i) {
+        const TRect& b = FScreens->Monitor(i).Bounds;
+        XMoveResizeWindow(FDisplay, w->XWindow, b.Left, b.Top, static_cast<unsigned>(b.Width()),
+                          static_cast<unsigned>(b.Height()));
+      }
+  for (const TMonitor& m : changes.Added) FScreens->Build(AddSaverWindow(m));
+  // The keys go to a window that is still there.
+  if (firstGone) TakeKeyboard(false);
+  PointerStartsHere();
+}
+
+size_t TX11Shell::AddWindow(unsigned long window, bool own, const TMonitor& monitor) {
   int width = monitor.Bounds.Width();
   int height = monitor.Bounds.Height();
   XWindowAttributes attributes;
@@ -289,7 +338,7 @@ void TX11Shell::AddWindow(unsigned long window, bool own, const TMonitor& monito
     height = attributes.height;
   }
   auto& added = *FWindows.emplace_back(std::make_unique<TX11Window>(FDisplay, window, FScreens->Count(), own, width, height));
-  FScreens->Add(added, monitor);
+  return FScreens->Add(added, monitor);
 }
 
 TX11Window* TX11Shell::WindowOf(unsigned long window) {
@@ -299,6 +348,12 @@ TX11Window* TX11Shell::WindowOf(unsigned long window) {
 }
 
 void TX11Shell::HandleEvent(XEvent& event) {
+  if (FRandrEvents >= 0 &&
+      (event.type == FRandrEvents + RRScreenChangeNotify || event.type == FRandrEvents + RRNotify)) {
+    XRRUpdateConfiguration(&event);
+    FMonitorsChanged = true;
+    return;
+  }
   TX11Window* window = WindowOf(event.xany.window);
   if (!window) return;
   switch (event.type) {
@@ -351,8 +406,13 @@ void TX11Shell::HandleQueued(int mode) {
 
 bool TX11Shell::HandleEvents() {
   if (FEndAsked) FScreens->Quit();
-  if (FLook) HandleQueued(QueuedAfterFlush);
+  if (FLook) {
+    // The monitors' changes first: what they did to the pointer is not the user's.
+    if (FRandrEvents >= 0 && XEventsQueued(FDisplay, QueuedAfterFlush) > 0) TakeMonitorChanges();
+    HandleQueued(QueuedAfterFlush);
+  }
   FLook = true;
+  if (std::exchange(FMonitorsChanged, false) && !FScreens->QuitAsked()) FollowMonitors();
   // Judged once the queue is read: the focus may have passed on to the window of another of our
   // monitors, or gone with a window destroyed under us.
   if (std::exchange(FFocusLost, false) && !FScreens->QuitAsked() && FOptions.Mode == TRunMode::rmSaver) {

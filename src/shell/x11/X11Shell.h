@@ -74,7 +74,16 @@ class TX11Shell final : public THostShell {
  private:
   bool OpenWindows();
   unsigned long CreateWindow(const TRect& bounds, bool saver);
-  void AddWindow(unsigned long window, bool own, const TMonitor& monitor);
+  // The window's index among the run's screens.
+  size_t AddWindow(unsigned long window, bool own, const TMonitor& monitor);
+  size_t AddSaverWindow(const TMonitor& monitor);
+  // The saver's first window takes the focus and the keyboard.
+  void TakeKeyboard(bool waitForMap);
+  // A window on every monitor now, on its rectangle; none on a monitor that went.
+  void FollowMonitors();
+  void TakeMonitorChanges();
+  // The saver's pointer rule counts from where the pointer is now.
+  void PointerStartsHere();
   TX11Window* WindowOf(unsigned long window);
   void HandleEvent(_XEvent& event);
   // Handles the events Xlib holds (QueuedAlready) or, reading the connection too, every one that
@@ -94,6 +103,8 @@ class TX11Shell final : public THostShell {
   std::unique_ptr<native::TEndWatch> FWatch;  // ends the process when the loop cannot answer an end in time
   std::atomic<bool> FEndAsked{false};  // by the watch: a signal, or the host's window destroyed
   bool FFocusLost = false;  // a window of ours lost the keyboard: see where it went
+  int FRandrEvents = -1;  // where RandR's events start; -1: not followed
+  bool FMonitorsChanged = false;
   // After a wait that ended without input there is no event to read: the next turn goes straight
   // to the timers, without a read of the connection that finds nothing.
   bool FLook = true;

@@ -17,6 +17,8 @@
 //   dialog-close               closes the settings dialog with its close box
 //   message-box MS             reads the text of the program's message box and its owner chain,
 //                              and presses OK
+//   foreground                 the class of the window in front
+//   display-mode W H           sets the display's mode
 #include <windows.h>
 #include <commctrl.h>
 
@@ -290,7 +292,10 @@ int DialogState(DWORD ms) {
       SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(sel), reinterpret_cast<LPARAM>(wide));
       WideCharToMultiByte(CP_ACP, 0, wide, -1, name, sizeof name, nullptr, nullptr);
     }
-    std::printf("player%d=%s\n", id == IDC_PLAYER1COMBO ? 1 : 2, name);
+    RECT r{};  // on the screen, for screenshots
+    GetWindowRect(combo, &r);
+    std::printf("player%d=%s\nplayer%d_rect=%ld,%ld,%ld,%ld\n", id == IDC_PLAYER1COMBO ? 1 : 2, name,
+                id == IDC_PLAYER1COMBO ? 1 : 2, r.left, r.top, r.right - r.left, r.bottom - r.top);
   }
   auto checked = [&](int id) { return SendMessageA(Control(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0; };
   std::printf("forcemaze=%d\nsounds=%d\n", checked(IDC_FORCEMAZECBOX), checked(IDC_SOUNDSCBOX));
@@ -384,6 +389,24 @@ int MessageBoxText(DWORD ms) {
   return 0;
 }
 
+// The class of the window in front.
+int Foreground() {
+  char name[64] = {};
+  GetClassNameA(GetForegroundWindow(), name, sizeof name);
+  std::printf("%s\n", name);
+  return 0;
+}
+
+// Sets the display's mode, as a program of the desktop's would.
+int DisplayMode(int width, int height) {
+  DEVMODEA mode{};
+  mode.dmSize = sizeof mode;
+  mode.dmPelsWidth = static_cast<DWORD>(width);
+  mode.dmPelsHeight = static_cast<DWORD>(height);
+  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+  return ChangeDisplaySettingsA(&mode, 0) == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -404,6 +427,8 @@ int main(int argc, char** argv) {
   if (command == "dialog-set-text" && a.size() >= 3) return DialogSetText(static_cast<int>(number(1, 0)), a[2]);
   if (command == "dialog-page" && a.size() >= 2) return DialogPage(static_cast<int>(number(1, 0)));
   if (command == "dialog-close") return DialogClose();
+  if (command == "foreground") return Foreground();
+  if (command == "display-mode" && a.size() >= 3) return DisplayMode(static_cast<int>(number(1, 0)), static_cast<int>(number(2, 0)));
   if (command == "message-box") return MessageBoxText(static_cast<DWORD>(number(1, 10000)));
   std::fprintf(stderr, "detonix-testhost: unknown command\n");
   return 2;

@@ -258,6 +258,23 @@ TEST(Saver, EveryMonitorHasAWindowWithABoardOfItsScaleAndAKeyOnAnyEndsThemAll) {
     EXPECT_TRUE(form->Host().Ended()) << "a key ends the board at " << form->Monitor().Bounds.Left;
 }
 
+// Monitors that go and come while the saver runs: the window of the one gone closes without
+// ending the run, and a new one gets a window with a board of its scale.
+TEST(Saver, WindowsFollowMonitorsThatGoAndCome) {
+  TRealClock clock;
+  TApplication app(clock);
+  const TMonitor first{TRect{0, 0, 640, 480}};
+  TSaverWindows windows(app, {first, {TRect{640, 0, 1280, 480}}}, nullptr);
+  ASSERT_TRUE(windows.Start(GetModuleHandleA(nullptr)));
+  const HWND gone = windows.Forms().back()->Handle();
+  windows.FollowMonitors({first});
+  windows.FollowMonitors({first, {TRect{0, 480, 800, 1080}, 144}});
+  RunFor(windows.Shell(), 500);
+  EXPECT_FALSE(IsWindow(gone) || windows.Shell().Screens().Ended()) << "the window went with its monitor, and only it";
+  ASSERT_EQ(windows.Forms().size(), 2u);
+  EXPECT_EQ(windows.Forms().back()->Host().Simulator()->State().CellSize, 45) << "a board at the new monitor's scale";
+}
+
 TEST(Resources, ManifestMakesTheProgramDpiAwareAndThemed) {
   EXPECT_TRUE(FindResourceA(nullptr, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) != nullptr) << "an RT_MANIFEST resource";
   // Windows applied it, so it parsed: the process knows the monitors' dots per inch...

@@ -24,6 +24,8 @@ fi
 build=$2
 e2e_work
 start_xvfb 1024x768 || exit 1
+# A second mode, which the display's mode changes to while the saver runs.
+xrandr --newmode 800x600 0 800 0 0 0 600 0 0 0 && xrandr --addmode screen 800x600
 artifacts=$build/artifacts
 logs=$artifacts/logs
 mkdir -p "$artifacts" "$logs"
@@ -75,6 +77,14 @@ start_scr() {  # ARGS...: starts the saver in the background; its pid in $scr_pi
 # A value as shown: without the '&' that marks an access key.
 dialog_value() { grep "^$1=" <<<"$state" | head -1 | cut -d= -f2- | tr -d '&'; }
 
+# The saver's visible windows on the X server, "x,y,w,h " each, in order.
+saver_windows() {
+  local w
+  for w in $(xdotool search --onlyvisible --name '^Detonix$'); do
+    xdotool getwindowgeometry --shell "$w" | awk -F= '{ v[$1] = $2 } END { print v["X"] "," v["Y"] "," v["WIDTH"] "," v["HEIGHT"] }'
+  done | sort | tr '\n' ' '
+}
+
 screenshot() {  # FILE [WINDOW-ID]
   import -window "${2:-root}" "$artifacts/$1" 2>>"$logs/wine.log"
 }
@@ -115,8 +125,9 @@ echo "  $seen"
 keys=$(grep -oE '^ *[A-Z]+ "[^"]*&[^"&]' <<<"$resources" | sed 's/.*&//' | tr '[:upper:]' '[:lower:]' | tr -d '\n')
 [ ${#keys} = 10 ] && [ -z "$(fold -w1 <<<"$keys" | sort | uniq -d)" ]; record $? "the dialog's ten access keys, none twice ($keys)"
 
-# The icon in detonix.scr: each size drawn for it, 32 bits with an alpha channel whose clear pixels
-# the AND mask marks too, the 256-pixel one a PNG; the group as Windows reads it from the file.
+# The icon in detonix.scr: each size drawn for it, 32 bits with an alpha channel (smooth edges:
+# values between clear and opaque) whose clear pixels the AND mask marks too, the 256-pixel one a
+# PNG; the group as Windows reads it from the file.
 icons=$(/usr/bin/python3 - "$build/detonix.scr" <<'PY'
 import struct, sys
 pe = open(sys.argv[1], "rb").read()
@@ -144,14 +155,15 @@ for i in range(struct.unpack_from("<H", group, 4)[0]):
         alpha = image[43:40 + 4 * size * size:4]
         mask = image[40 + 4 * size * size:]
         clear = [mask[p // size * row + p % size // 8] >> (7 - p % size % 8) & 1 for p in range(size * size)]
-        ok = struct.unpack_from("<4xii2xH", image) == (size, 2 * size, 32) and 0 in alpha and 255 in alpha
+        smooth = any(0 < a < 255 for a in alpha)
+        ok = struct.unpack_from("<4xii2xH", image) == (size, 2 * size, 32) and 0 in alpha and 255 in alpha and smooth
         kind = "alpha" if ok and clear == [a == 0 for a in alpha] else "bad"
     print(f"{size}:{bits}:{kind}", end=" ")
 PY
 )
 echo "  icon: $icons"
 [ "$icons" = "256:32:png 64:32:alpha 48:32:alpha 40:32:alpha 32:32:alpha 24:32:alpha 20:32:alpha 16:32:alpha " ]
-record $? "detonix.scr's icon: 16 to 256 pixels, each with its alpha and mask, 256 as PNG"
+record $? "detonix.scr's icon: 16 to 256 pixels, each with its smooth alpha and mask, 256 as PNG"
 sections=$(x86_64-w64-mingw32-objdump -h "$build/detonix.scr" | awk '$2 ~ /^\.debug/ {print $2}' | tr '\n' ' ')
 [ -z "$sections" ]; record $? "the Release detonix.scr has no debug sections ($(stat -c %s "$build/detonix.scr") bytes) $sections"
 properties=$(msiinfo export "$build/detonix.msi" Property | tr -d '\r')
@@ -250,6 +262,54 @@ for form in "/c:$hwnd" "/c $hwnd"; do
 done
 testhost find-class Notepad | grep -q ' enabled=1 '; record $? "/c <handle>: Cancel enables the window again"
 kill "$notepad_pid"; wait "$notepad_pid" 2>/dev/null
+
+echo "== The foreground afterwards"
+# The saver gives the front back to the program it covered only when the user's input ended it;
+# a program that came to the front keeps it.
+for end in key program; do
+  "$wine" regedit 2>>"$logs/wine.log" &
+  previous_pid=$! other_pid=
+  testhost find-class RegEdit_RegEdit 10000 >/dev/null
+  xdotool mousemove 500 400
+  start_scr /s
+  testhost find-class TZepsScreenSaver 10000 >/dev/null
+  sleep 1
+  if [ "$end" = key ]; then
+    xdotool key a
+    want=RegEdit_RegEdit
+  else
+    "$wine" notepad 2>>"$logs/wine.log" &
+    other_pid=$!
+    want=Notepad
+  fi
+  wait_for "$scr_pid" 10; record $? "ended by a $end: the saver ends"
+  sleep 1
+  front=$(testhost foreground)
+  [ "$front" = "$want" ]; record $? "ended by a $end: $front is in front"
+  kill "$previous_pid" $other_pid 2>/dev/null
+  wait "$previous_pid" $other_pid 2>/dev/null
+done
+
+echo "== A new display mode while the saver runs"
+xdotool mousemove 500 400
+WINEDEBUG=+debugstr "$wine" "$scr" /s 2>"$logs/saver-modes.log" &
+scr_pid=$!
+testhost find-class TZepsScreenSaver 10000 >/dev/null
+sleep 1
+for mode in 800x600:26x20 1024x768:34x25; do
+  size=${mode%:*}
+  testhost display-mode "${size%x*}" "${size#*x}"; record $? "the display's mode changes to $size"
+  sleep 2
+  windows=$(saver_windows)
+  cells=$(grep -o 'detonix saver: [^\]*' "$logs/saver-modes.log" | tail -1)
+  echo "  window $windows; $cells"
+  [ "$windows" = "0,0,${size/x/,} " ] && [ "$cells" = "detonix saver: ${mode#*:} cells of 30 pixels on $size at 96 dpi" ]
+  record $? "mode $size: the saver's window covers it, with a new board of its size"
+done
+screenshot saver-modes.png
+colourful saver-modes.png; record $? "the mode changed twice: a board on the screen"
+xdotool key a
+wait_for "$scr_pid" 10; record $? "the mode changed twice: a key ends the saver"
 
 echo "== Settings dialog"
 start_scr /c
@@ -444,15 +504,15 @@ testhost dialog-click 2
 wait_for "$scr_pid" 10 >/dev/null
 set_dpi 96
 
-# Two monitors side by side: a display of its own, 3840 x 1080, split in two by xrandr; with
+# Two monitors side by side: a display of its own, 4020 x 1080, split in two by xrandr; with
 # UseXRandR off Wine lists the monitors as the X server's Xinerama does. Every program started
 # from here on runs on it, so the prefix's server is restarted around the block.
 two_monitors() {
   echo "== Two monitors"
   local old_display=$DISPLAY old_xvfb=$xvfb shot cells
-  if ! start_xvfb 3840x1080 || ! xrandr --setmonitor LEFT 1920/508x1080/286+0+0 screen ||
+  if ! start_xvfb 4020x1080 || ! xrandr --setmonitor LEFT 1920/508x1080/286+0+0 screen ||
      ! xrandr --setmonitor RIGHT 1920/508x1080/286+1920+0 none; then
-    echo "SKIP two monitors: no second virtual display of 3840 x 1080 with two xrandr monitors"
+    echo "SKIP two monitors: no second virtual display of 4020 x 1080 with two xrandr monitors"
     stop_server "$xvfb"
     export DISPLAY=$old_display
     xvfb=$old_xvfb
@@ -483,18 +543,33 @@ two_monitors() {
   testhost wait-gone TZepsScreenSaver 5000; record $? "two monitors: a key closes both windows"
   wait_for "$scr_pid" 10; record $? "two monitors: the program ends"
 
-  # A monitor too small for any maze: the user is told once, in a box owned as all of ours, and
-  # the run ends.
-  xrandr --delmonitor RIGHT >/dev/null 2>&1
-  if xrandr --setmonitor RIGHT 180/48x150/40+1920+0 none; then
+  # A third monitor too small for any maze: it stays covered, black, with the reason written on
+  # it; the others play, no box hides them, and input ends all three.
+  if xrandr --setmonitor SMALL 180/48x150/40+3840+0 none; then
     "$wineserver" -k 2>/dev/null; "$wineserver" -w 2>/dev/null; "$wineserver" -p 2>/dev/null
-    start_scr /s
-    message=$(testhost message-box 15000)
-    echo "  $message"
-    grep -q "^message=Board too small: 6 by 5 cells" <<<"$message"; record $? "/s: a board too small is told once"
-    grep -qx "owner_chain_tool=1" <<<"$message"; record $? "/s: the message box's owners end in the hidden tool window"
-    wait_for "$scr_pid" 10; record $? "/s: after the message the program ends"
-    testhost find-class TZepsScreenSaver >/dev/null; record $((1 - $?)) "/s: no saver window is left"
+    xdotool mousemove 1900 540
+    WINEDEBUG=+debugstr "$wine" "$scr" /s 2>"$logs/saver-small-monitor.log" &
+    scr_pid=$!
+    testhost find-class TZepsScreenSaver 10000 >/dev/null
+    sleep 3
+    windows=$(saver_windows)
+    echo "  windows: $windows"
+    [ "$windows" = "0,0,1920,1080 1920,0,1920,1080 3840,0,180,150 " ]; record $? "a monitor too small: a window on each of the three"
+    screenshot saver-small-monitor.png
+    for part in left:1920x1080+0+0 right:1920x1080+1920+0; do
+      shot=saver-small-monitor-${part%%:*}.png
+      convert "$artifacts/saver-small-monitor.png" -crop "${part#*:}" +repage "$artifacts/$shot"
+      colourful "$shot"; record $? "a monitor too small: the ${part%%:*} one plays ($artifacts/$shot)"
+    done
+    convert "$artifacts/saver-small-monitor.png" -crop 180x150+3840+0 +repage "$artifacts/saver-small-monitor-small.png"
+    type=$(identify -format '%[type] %k' "$artifacts/saver-small-monitor-small.png")
+    grep -q 'detonix: Board too small: 6 by 5 cells, at least 8 by 8' "$logs/saver-small-monitor.log" &&
+      [[ "$type" == Grayscale* && "${type#* }" -gt 2 ]]
+    record $? "a monitor too small: its black board says why ($type; $artifacts/saver-small-monitor-small.png)"
+    ! testhost message-box 1000 >/dev/null; record $? "a monitor too small: no message box"
+    xdotool key a
+    testhost wait-gone TZepsScreenSaver 5000; record $? "a monitor too small: a key closes all three windows"
+    wait_for "$scr_pid" 10; record $? "a monitor too small: the program ends"
   else
     record 1 "a third xrandr monitor of 180 x 150"
   fi
@@ -607,8 +682,28 @@ msi_upgrade() {
 echo "== Upgrading the MSI package"
 msi_upgrade
 
+echo "== A high-contrast colour scheme"
+# White on black, as the high-contrast schemes have it: the characters' names must show.
+for colour in "Window 0 0 0" "WindowText 255 255 255" "Highlight 26 235 255" "HighlightText 0 0 0" \
+  "ButtonFace 0 0 0" "ButtonText 255 255 255"; do
+  win reg add 'HKCU\Control Panel\Colors' /v "${colour%% *}" /t REG_SZ /d "${colour#* }" /f >/dev/null
+done
+"$wineserver" -k 2>/dev/null; "$wineserver" -w 2>/dev/null; "$wineserver" -p 2>/dev/null
+start_scr /c
+state=$(testhost dialog-state 10000)
+sleep 0.5
+screenshot dialog-high-contrast.png
+# The name beside the picture, short of the list's button.
+IFS=, read -r x y w h <<<"$(dialog_value player1_rect)"
+n=$(convert "$artifacts/dialog-high-contrast.png" -crop "$((w - 66))x$((h - 8))+$((x + 44))+$((y + 4))" +repage \
+  -format %k info: 2>>"$logs/wine.log")
+[ "${n:-0}" -gt 2 ]; record $? "high contrast: the first player's name differs from its background ($n colours)"
+testhost dialog-click 2
+wait_for "$scr_pid" 10 >/dev/null
+
 "$wineserver" -k 2>/dev/null
 echo "Pictures: $artifacts/saver.png $artifacts/dialog-settings.png $artifacts/dialog-about.png $artifacts/preview.png"
 echo "          $artifacts/saver-144dpi.png $artifacts/dialog-settings-144dpi.png $artifacts/dialog-about-144dpi.png"
-echo "          $artifacts/saver-two-monitors.png"
+echo "          $artifacts/saver-two-monitors.png $artifacts/saver-small-monitor.png $artifacts/saver-modes.png"
+echo "          $artifacts/dialog-high-contrast.png"
 summary

@@ -48,6 +48,11 @@ sleep 1.5
 stop
 [ "$(cat "$work/kept")" = keep ] && grep -q "no present trace in .*symbolic link" "$work/stderr" &&
   pass "trace: a link is refused" || fail "trace: a link followed: $(cat "$work/stderr")"
+DETONIX_PRESENT_TRACE=$work/trace.txt start -window-id "$win" -seed 11
+sleep 1.5
+stop
+grep -q '^[0-9]* 0 0 300 240$' "$work/trace.txt" && pass "trace: a file of its own is written" ||
+  fail "trace: no trace written: $(head -c 300 "$work/trace.txt")"
 "$xtest" destroy "$win"
 
 # The desktop's scale as GNOME, KDE and xrdb publish it: Xft.dpi 144 (150 %) makes 45-pixel cells.

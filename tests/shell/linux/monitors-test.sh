@@ -63,4 +63,37 @@ second_monitor_case "a move of 21 pixels" yes xdotool mousemove 1821 400
 second_monitor_case "a click" yes xdotool click 1
 second_monitor_case "a key" yes xdotool key a
 
+# The monitors change while the saver runs: a window on each monitor within a second, none on a
+# monitor that went, one on mirrored monitors. windows: "X,Y WxH" of each of detonix's windows.
+windows() {
+  local w
+  for w in $(xdotool search --pid "$pid" 2>/dev/null); do
+    xwininfo -id "$w" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+      /Width:/ {w = $NF} /Height:/ {h = $NF} END {print x "," y " " w "x" h}'
+  done | sort | tr '\n' ' '
+}
+follows() {
+  local name=$1 want=$2
+  shift 2
+  "$@" >/dev/null 2>&1 || { fail "follow: $name: xrandr failed"; return; }
+  sleep 1
+  local got
+  got=$(windows)
+  [ "$got" = "$want" ] && pass "follow: $name: windows $got" || fail "follow: $name: windows $got, not $want"
+}
+xrandr --output DUMMY1 --off
+start_saver
+follows "second output added" "0,0 1280x720 1280,0 1024x768 " xrandr --output DUMMY1 --mode second --pos 1280x0
+follows "second output mirrors the first" "0,0 1280x720 " xrandr --output DUMMY1 --mode 1280x720 --same-as DUMMY0
+follows "second output gone" "0,0 1280x720 " xrandr --output DUMMY1 --off
+xrandr --addmode DUMMY0 second
+follows "first output's new mode" "0,0 1024x768 " xrandr --output DUMMY0 --mode second
+kill -0 "$pid" 2>/dev/null && pass "follow: still running" || { ends_within 1; fail "follow: ended with status $status: $(tail -3 "$work/stderr")"; }
+"$xtest" grab root "$work/shot.png"
+convert "$work/shot.png" -crop 1024x768+0+0 +repage "$work/monitor.png"
+cells_match follow-new-mode "$work/monitor.png" 1024 768 30 31
+xdotool mousemove_relative -- -30 0
+if ends_within 2 && [ "$status" -eq 0 ]; then pass "follow: the user's move still ends it"
+else fail "follow: the user's move did not end it"; stop; fi
+
 summary
