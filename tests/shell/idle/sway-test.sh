@@ -1,17 +1,16 @@
 #!/usr/bin/env bash
 # detonix-idle under a headless sway (org_kde_kwin_idle): sway-test.sh BUILD-DIR. The saver starts
 # after the idle time and the lock command runs while it plays; a client's idle inhibitor keeps it
-# away; the compositor's end ends the watcher. Then the manual page's swayidle recipe, run as written
-# (its minutes made seconds). Until detonix draws on Wayland itself, its saver plays on a virtual X
-# server beside sway (it falls back to DISPLAY where it finds no Wayland back end).
+# away; the compositor's end ends the watcher. First the manual page's swayidle recipe, run as
+# written (its minutes made seconds).
 set -uo pipefail
 source "$(dirname "$0")/idle.sh" sway-test
 idle_programs "${1:-build}"
-need Xvfb wtype swayidle
+need wtype swayidle
 e2e_work
-start_xvfb 1024x768 || exit 1
 start_sway 1280x800
 export XDG_CONFIG_HOME=$work/config
+unset DISPLAY  # the saver plays on the compositor, nowhere else
 unset DBUS_SESSION_BUS_ADDRESS  # the user's own bus is not the test's
 key() { wtype -s 300 -P a -s 300 -p a; }  # the seat has a keyboard only while wtype runs
 
