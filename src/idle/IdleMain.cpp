@@ -4,7 +4,6 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
