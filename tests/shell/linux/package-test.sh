@@ -31,7 +31,7 @@ if command -v lintian >/dev/null; then
 fi
 
 installed=no
-cleanup() { [ "$installed" = yes ] && dpkg -r detonix >/dev/null 2>&1; }
+cleanup() { [ "$installed" = yes ] && dpkg -P detonix >/dev/null 2>&1; }
 trap cleanup EXIT
 
 dpkg -i "$deb" >"$build/package-test.log" 2>&1 ||
@@ -125,13 +125,14 @@ else
 fi
 
 ours=$(dpkg-query -L detonix | while read -r p; do [ -d "$p" ] && [ ! -L "$p" ] || echo "$p"; done)
-dpkg -r detonix >"$build/package-test.log" 2>&1 || { cat "$build/package-test.log" >&2; fail "dpkg -r failed"; }
+# Purged: the user service's removal script keeps a removed package's record until then.
+dpkg -P detonix >"$build/package-test.log" 2>&1 || { cat "$build/package-test.log" >&2; fail "dpkg -P failed"; }
 installed=no
 left=$(for p in $ours /usr/share/doc/detonix; do [ -e "$p" ] || [ -L "$p" ] && echo "$p"; done)
-if [ -z "$left" ] && ! dpkg-query -W -f='${Status}' detonix 2>/dev/null | grep -q 'ok installed'; then
-  pass "dpkg -r removed all $(echo "$ours" | wc -l) files of the package"
+if [ -z "$left" ] && ! dpkg-query -W detonix >/dev/null 2>&1; then
+  pass "dpkg -P removed all $(echo "$ours" | wc -l) files of the package"
 else
-  fail "left after dpkg -r: ${left:-dpkg still lists detonix as installed}"
+  fail "left after dpkg -P: ${left:-dpkg still lists detonix}"
 fi
 
 summary
