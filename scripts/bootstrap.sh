@@ -13,6 +13,7 @@ packages=(
   lintian dpkg-dev debhelper devscripts diffoscope-minimal python3 file man-db
   clang-14 libfuzzer-14-dev
   xscreensaver-data-extra libxdamage-dev libxss-dev swayidle libwayland-dev wayland-protocols
+  plasma-wayland-protocols libsystemd-dev mutter
   mate-screensaver dbus-daemon libglib2.0-bin dconf-gsettings-backend appstream desktop-file-utils
   emscripten chromium
   libwayland-dev wayland-protocols libxkbcommon-dev libdecor-0-dev

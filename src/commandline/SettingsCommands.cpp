@@ -116,6 +116,7 @@ std::string FileOnlySettings() {
   std::vector<std::string> options;
   bool densities = true;
   for (const TSettingRow& row : SettingRows) {
+    if (row.WatcherOnly) continue;  // no game reads it, under xscreensaver or elsewhere
     const bool fileOnly = row.FileOnlyUnderXscreensaver();
     densities = densities && fileOnly == row.Maze;
     if (fileOnly) options.emplace_back(row.Option);

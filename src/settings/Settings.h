@@ -54,6 +54,7 @@ struct TSettings : TMazeSettings {
   bool ForceMaze = false;    // start a new maze every ForceInterval minutes
   int32_t ForceInterval = 0;
   bool Sounds = false;
+  double IdleMinutes = 0;    // the desktop's idle before detonix-idle starts the saver
   friend bool operator==(const TSettings&, const TSettings&) = default;
 };
 
@@ -98,6 +99,8 @@ struct TSettingRow {
   // Its control in xscreensaver's settings window; a run under xscreensaver takes a setting without
   // one from the store.
   TXsControl Xscreensaver{};
+  // Read by the idle watcher, detonix-idle, and by no game: nothing the saver hosts show or play.
+  bool WatcherOnly = false;
   constexpr bool FileOnlyUnderXscreensaver() const { return Xscreensaver.Kind == TXsControlKind::xcNone; }
   // The option, written with one dash (the headless tool doubles it), and its argument as the
   // usage text shows it; the alias is an older spelling still taken.
@@ -157,6 +160,10 @@ inline constexpr std::array SettingRows = {
     TSettingRow{.Name = "Sounds", .Field = &TSettings::Sounds, .Default = false,
                 .Xscreensaver = {.Kind = TXsControlKind::xcCheckBox, .Label = "Sound effects", .Column = 1},
                 .Option = "-sound", .Alias = "-sounds", .OffOption = "-no-sound", .Help = "explosion sound effects"},
+    // Fractions of a minute too (3 seconds at the least), so that a test need not wait minutes.
+    TSettingRow{.Name = "IdleMinutes", .Field = &TSettings::IdleMinutes, .Default = 10, .WatcherOnly = true,
+                .Option = "-idle-minutes", .Arg = "MINUTES", .Range = {0.05, 1440}, .Unit = "minutes",
+                .Help = "minutes of the desktop's idle before detonix-idle starts the saver full screen"},
 };
 
 // The row of FIELD; a field without a row does not compile where this is evaluated at compile time.

@@ -120,6 +120,18 @@ Slower players, with Murvex first, in a window; then denser mazes kept for every
     detonix \-speed 200 \-player1 Murvex
     detonix \-\-save\-settings \-fixed\-blocks 0.5
 .fi
+.SS Every desktop: detonix\-idle
+Full screen after the desktop's idle minutes (10 unless saved otherwise), on GNOME, KDE Plasma,
+sway and other Wayland compositors, and X11; at every login to GNOME or KDE Plasma, and now:
+.PP
+.nf
+    detonix \-\-save\-settings \-idle\-minutes 5
+    systemctl \-\-user enable \-\-now detonix\-idle.service
+.fi
+.PP
+A video player that asks the desktop to stay awake keeps it away. See
+.BR detonix\-idle (6)
+for a lock command and for desktops that start no user services.
 .SS xscreensaver
 Add this line to the
 .B programs:
@@ -152,16 +164,22 @@ and add them to its
 .B Exec
 line.
 .SS swayidle
-Detonix full screen after 5 minutes, the lock after 10 (Detonix never holds off the desktop's idle,
-so the lock comes while it plays). The
+Detonix full screen after 5 minutes, the lock after 10, while it plays. The
+.B &
+lets swayidle go on at once: it waits for each command to end
+.RB ( \-w ),
+and without it the lock would wait for the saver to end. The
 .B resume
 command ends it on any activity, even a pointer move too small to end it by itself:
 .PP
 .nf
-    swayidle \-w timeout 300 'detonix \-fullscreen' \e
+    swayidle \-w timeout 300 'detonix \-fullscreen &' \e
                 resume "pkill \-xf 'detonix \-fullscreen'" \e
              timeout 600 'swaylock \-f' before\-sleep 'swaylock \-f'
 .fi
+.PP
+.B detonix\-idle \-lock 'swaylock \-f'
+does the same, and keeps the saver away while a program holds the desktop awake.
 .SS xsecurelock
 .nf
     XSECURELOCK_SAVER=/usr/libexec/xscreensaver/detonix xsecurelock
@@ -178,6 +196,7 @@ set, and ends it with SIGTERM when it unlocks. For options, name a script instea
     exec detonix \-\-root \-speed 200
 .fi
 .SH SEE ALSO
+.BR detonix\-idle (6),
 .BR detonix\-headless (6),
 .BR xscreensaver (1),
 .BR mate\-screensaver (1),

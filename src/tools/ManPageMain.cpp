@@ -1,21 +1,26 @@
-// detonix-manpage PAGE FILE: writes the manual page of detonix or detonix-headless at build time.
+// detonix-manpage PAGE FILE: writes the manual page of detonix, detonix-headless or detonix-idle at
+// build time.
 #include <cstdio>
-#include <cstring>
 #include <fstream>
+#include <string>
+#include <string_view>
 
 #include "DetonixVersion.h"
+#include "idle/IdleOptions.h"
 #include "tools/HeadlessOptions.h"
 #include "tools/ManPage.h"
 
 int main(int argc, char** argv) {
-  const bool known = argc == 3 && (std::strcmp(argv[1], "detonix") == 0 || std::strcmp(argv[1], "detonix-headless") == 0);
-  if (!known) {
-    std::fputs("usage: detonix-manpage detonix|detonix-headless FILE\n", stderr);
+  using namespace detonix;
+  const std::string_view page = argc == 3 ? argv[1] : "";
+  if (page != "detonix" && page != "detonix-headless" && page != "detonix-idle") {
+    std::fputs("usage: detonix-manpage detonix|detonix-headless|detonix-idle FILE\n", stderr);
     return 2;
   }
   std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-  out << (std::strcmp(argv[1], "detonix") == 0 ? detonix::commandline::ManPage(detonix::DetonixVersion)
-                                                : detonix::headless::HeadlessManPage(detonix::DetonixVersion));
+  out << (page == "detonix"            ? commandline::ManPage(DetonixVersion)
+          : page == "detonix-headless" ? headless::HeadlessManPage(DetonixVersion)
+                                       : idle::IdleManPage(DetonixVersion));
   out.close();
   if (!out) {
     std::fprintf(stderr, "detonix-manpage: cannot write %s\n", argv[2]);

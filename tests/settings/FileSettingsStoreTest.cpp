@@ -245,7 +245,7 @@ TEST_F(FileSettingsStoreTest, ASaveKeepsOldAndUnreadableValuesAndSaysEachOnce) {
   SaveSettings(store, LoadSettings(store), &given);  // nothing more to change
   EXPECT_EQ(ReadText(File), "# mine\nPerBlocksLeft=0.8\nPerOfEBlocks=0.6\nPerOfPUps=0x10\nForceInterval=1e3\n"
                             "PlayerSpeed=+200\nP1ImageIndex=6\0\nVolume=7\nSounds=1\nSounds=nan\rForceMaze=1\r\n"
-                            "P2ImageIndex=6\nForceMaze=0\n"s);
+                            "P2ImageIndex=6\nForceMaze=0\nIdleMinutes=10\n"s);
   // A value asked for replaces its line, even the default.
   given.Set(&TSettings::PerOfPUps, 30);
   SaveSettings(store, LoadSettings(store), &given);

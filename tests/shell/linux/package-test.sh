@@ -31,7 +31,7 @@ if command -v lintian >/dev/null; then
 fi
 
 installed=no
-cleanup() { [ "$installed" = yes ] && dpkg -r detonix >/dev/null 2>&1; }
+cleanup() { [ "$installed" = yes ] && dpkg -P detonix >/dev/null 2>&1; }
 trap cleanup EXIT
 
 dpkg -i "$deb" >"$build/package-test.log" 2>&1 ||
@@ -41,7 +41,8 @@ pass "dpkg -i installed it"
 
 saver_entry=/usr/share/applications/screensavers/detonix-screensaver.desktop
 metainfo=/usr/share/metainfo/org.vantrelprogs.detonix.metainfo.xml
-for f in /usr/bin/detonix /usr/bin/detonix-headless /usr/share/xscreensaver/config/detonix.xml \
+for f in /usr/bin/detonix /usr/bin/detonix-headless /usr/bin/detonix-idle /usr/lib/systemd/user/detonix-idle.service \
+         /usr/share/xscreensaver/config/detonix.xml \
          /usr/share/applications/detonix.desktop "$saver_entry" "$metainfo" \
          /usr/share/icons/hicolor/48x48/apps/detonix.png /usr/share/doc/detonix/copyright; do
   [ -f "$f" ] || fail "$f is missing"
@@ -73,7 +74,14 @@ if [ -L "$hack" ] && [ "$(readlink -f "$hack")" = /usr/bin/detonix ]; then
 else
   fail "$hack is not a link to /usr/bin/detonix"
 fi
-for page in detonix detonix-headless; do
+# The idle watcher's service is each user's to enable: the package enables it for nobody.
+if [ -z "$(find /etc/systemd/user -name detonix-idle.service 2>/dev/null)" ] &&
+   grep -qx "ExecStart=/usr/bin/detonix-idle" /usr/lib/systemd/user/detonix-idle.service 2>/dev/null; then
+  pass "the idle watcher's user service is installed, enabled for nobody"
+else
+  fail "the idle watcher's service: $(find /etc/systemd/user -name detonix-idle.service 2>&1)"
+fi
+for page in detonix detonix-headless detonix-idle; do
   if found=$(man -w "$page" 2>/dev/null) && [ -n "$found" ]; then
     pass "man -w $page finds $found"
   else
@@ -84,8 +92,8 @@ done
 if command -v hardening-check >/dev/null; then
   # Control-flow protection cannot show on Debian 12: its C library's start files carry no IBT/SHSTK
   # note, so no program linked there gets one (the code has the instructions: -fcf-protection).
-  if out=$(hardening-check --nocfprotection /usr/bin/detonix /usr/bin/detonix-headless); then
-    pass "hardening-check finds every protection it can tell in both programs"
+  if out=$(hardening-check --nocfprotection /usr/bin/detonix /usr/bin/detonix-headless /usr/bin/detonix-idle); then
+    pass "hardening-check finds every protection it can tell in the programs"
   else
     fail "hardening-check: $(grep -E ': no' <<<"$out" | tr -s ' ' | tr '\n' ';')"
   fi
@@ -95,11 +103,13 @@ fi
 seen="package $(dpkg-deb -f "$deb" Version);"
 seen+=" $(/usr/bin/detonix --version 2>&1 | head -1);"
 seen+=" $(/usr/bin/detonix-headless --version 2>&1 | head -1);"
-for page in detonix detonix-headless; do
+seen+=" $(/usr/bin/detonix-idle --version 2>&1 | head -1);"
+for page in detonix detonix-headless detonix-idle; do
   seen+=" $page.6 $(zcat "/usr/share/man/man6/$page.6.gz" | sed -n 's/^\.TH [^"]*"[^"]*" "Detonix \([^"]*\)".*/\1/p');"
 done
 seen+=" metainfo $(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo");"
-want="package $version; detonix $version; detonix-headless $version; detonix.6 $version; detonix-headless.6 $version;"
+want="package $version; detonix $version; detonix-headless $version; detonix-idle $version; detonix.6 $version;"
+want+=" detonix-headless.6 $version; detonix-idle.6 $version;"
 want+=" metainfo $version;"
 if [ "$seen" = "$want" ]; then
   pass "every version is $version: $seen"
@@ -115,13 +125,14 @@ else
 fi
 
 ours=$(dpkg-query -L detonix | while read -r p; do [ -d "$p" ] && [ ! -L "$p" ] || echo "$p"; done)
-dpkg -r detonix >"$build/package-test.log" 2>&1 || { cat "$build/package-test.log" >&2; fail "dpkg -r failed"; }
+# Purged: the user service's removal script keeps a removed package's record until then.
+dpkg -P detonix >"$build/package-test.log" 2>&1 || { cat "$build/package-test.log" >&2; fail "dpkg -P failed"; }
 installed=no
 left=$(for p in $ours /usr/share/doc/detonix; do [ -e "$p" ] || [ -L "$p" ] && echo "$p"; done)
-if [ -z "$left" ] && ! dpkg-query -W -f='${Status}' detonix 2>/dev/null | grep -q 'ok installed'; then
-  pass "dpkg -r removed all $(echo "$ours" | wc -l) files of the package"
+if [ -z "$left" ] && ! dpkg-query -W detonix >/dev/null 2>&1; then
+  pass "dpkg -P removed all $(echo "$ours" | wc -l) files of the package"
 else
-  fail "left after dpkg -r: ${left:-dpkg still lists detonix as installed}"
+  fail "left after dpkg -P: ${left:-dpkg still lists detonix}"
 fi
 
 summary
