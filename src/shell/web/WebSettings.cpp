@@ -257,7 +257,9 @@ std::string SettingsFormRows() {
   std::string html;
   // What the settings windows show first, then the maze's densities, which only the file has.
   std::vector<const TSettingRow*> rows;
-  for (const TSettingRow& row : SettingRows) rows.push_back(&row);
+  // The page has no idle watcher of its own: a browser decides when it plays.
+  for (const TSettingRow& row : SettingRows)
+    if (!row.WatcherOnly) rows.push_back(&row);
   std::stable_partition(rows.begin(), rows.end(), [](const TSettingRow* row) { return !row->FileOnlyUnderXscreensaver(); });
   for (const TSettingRow* r : rows) {
     const TSettingRow& row = *r;
