@@ -29,16 +29,13 @@
 #include <string>
 #include <vector>
 
+#include "PresentTraceFile.h"
+
 namespace {
 
 using TClock = std::chrono::steady_clock;
 
 constexpr auto Late = std::chrono::milliseconds(5);
-
-struct TPresent {
-  std::chrono::milliseconds At{};
-  std::vector<XRectangle> Rects;
-};
 
 volatile std::sig_atomic_t Ended = 0;
 void OnEnd(int) { Ended = 1; }
@@ -49,41 +46,6 @@ int OnXError(Display*, XErrorEvent* error) {
   return 0;
 }
 
-// The trace's presents, or a message saying what is wrong with it.
-bool ReadTrace(const char* path, int width, int height, std::vector<TPresent>& presents, std::string& why) {
-  std::ifstream in(path);
-  if (!in) {
-    why = std::string("cannot read ") + path;
-    return false;
-  }
-  std::string line;
-  long long last = 0;
-  for (int number = 1; std::getline(in, line); ++number) {
-    std::istringstream fields(line);
-    long long ms = -1;
-    const auto bad = [&](const char* what) {
-      why = std::string(path) + ":" + std::to_string(number) + ": " + what;
-      return false;
-    };
-    if (!(fields >> ms) || ms < last) return bad("no time, or an earlier one than the line before");
-    last = ms;
-    TPresent present{std::chrono::milliseconds(ms), {}};
-    long long x = 0;
-    while (fields >> x) {
-      long long y = 0;
-      long long w = 0;
-      long long h = 0;
-      if (!(fields >> y >> w >> h)) return bad("a rectangle needs x y w h");
-      if (x < 0 || y < 0 || w <= 0 || h <= 0 || x + w > width || y + h > height)
-        return bad("a rectangle outside the screen (was the trace made at another size?)");
-      present.Rects.push_back({static_cast<short>(x), static_cast<short>(y), static_cast<unsigned short>(w),
-                               static_cast<unsigned short>(h)});
-    }
-    if (!fields.eof()) return bad("not a number");
-    presents.push_back(std::move(present));
-  }
-  return true;
-}
 
 struct TCloseDisplay {
   void operator()(Display* d) const { XCloseDisplay(d); }
@@ -207,8 +169,9 @@ int main(int argc, char** argv) {
     if (sent < presents.size() && now >= start + presents[sent].At) {
       const TPresent& p = presents[sent++];
       if (now > start + p.At + Late) ++late;
-      for (const XRectangle& r : p.Rects)
-        XShmPutImage(d, window, gc, picture.Image(), r.x, r.y, r.x, r.y, r.width, r.height, False);
+      for (const TRectangle& r : p.Rects)
+        XShmPutImage(d, window, gc, picture.Image(), r.X, r.Y, r.X, r.Y, static_cast<unsigned>(r.W),
+                     static_cast<unsigned>(r.H), False);
       XFlush(d);
       rectangles += p.Rects.size();
       continue;

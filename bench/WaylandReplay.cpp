@@ -33,6 +33,8 @@
 #include <string_view>
 #include <vector>
 
+#include "PresentTraceFile.h"
+
 #include "xdg-shell-client-protocol.h"
 
 namespace {
@@ -44,56 +46,9 @@ constexpr auto Late = std::chrono::milliseconds(5);
 // buffer the compositor keeps letting go of at once would otherwise gather every cell of the board.
 constexpr size_t MaxStale = 64;
 
-struct TRectangle {
-  int X = 0;
-  int Y = 0;
-  int W = 0;
-  int H = 0;
-  bool operator==(const TRectangle&) const = default;
-};
-
-struct TPresent {
-  std::chrono::milliseconds At{};
-  std::vector<TRectangle> Rects;
-};
-
 volatile std::sig_atomic_t Ended = 0;
 void OnEnd(int) { Ended = 1; }
 
-// The trace's presents, or a message saying what is wrong with it.
-bool ReadTrace(const char* path, int width, int height, std::vector<TPresent>& presents, std::string& why) {
-  std::ifstream in(path);
-  if (!in) {
-    why = std::string("cannot read ") + path;
-    return false;
-  }
-  std::string line;
-  long long last = 0;
-  for (int number = 1; std::getline(in, line); ++number) {
-    std::istringstream fields(line);
-    long long ms = -1;
-    const auto bad = [&](const char* what) {
-      why = std::string(path) + ":" + std::to_string(number) + ": " + what;
-      return false;
-    };
-    if (!(fields >> ms) || ms < last) return bad("no time, or an earlier one than the line before");
-    last = ms;
-    TPresent present{std::chrono::milliseconds(ms), {}};
-    long long x = 0;
-    while (fields >> x) {
-      long long y = 0;
-      long long w = 0;
-      long long h = 0;
-      if (!(fields >> y >> w >> h)) return bad("a rectangle needs x y w h");
-      if (x < 0 || y < 0 || w <= 0 || h <= 0 || x + w > width || y + h > height)
-        return bad("a rectangle outside the window (was the trace made at another size or scale?)");
-      present.Rects.push_back({static_cast<int>(x), static_cast<int>(y), static_cast<int>(w), static_cast<int>(h)});
-    }
-    if (!fields.eof()) return bad("not a number");
-    presents.push_back(std::move(present));
-  }
-  return true;
-}
 
 // A Wayland object, let go of with its own request (or the display disconnected) when this goes.
 template <typename T, void (*Destroy)(T*)>
