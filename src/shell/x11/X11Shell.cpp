@@ -314,7 +314,6 @@ void TX11Shell::TakeMonitorChanges() {
 
 void TX11Shell::FollowMonitors() {
   const TSaverScreens::TMonitorChanges changes = FScreens->MonitorsChanged(XMonitors(FDisplay, FOptions.Scale));
-  const bool firstGone = !FWindows.empty() && FScreens->Removed(FWindows.front()->Index);
   std::erase_if(FWindows, [this](const auto& w) { return FScreens->Removed(w->Index); });
   for (const size_t i : changes.Changed)
     for (auto& w : FWindows)
@@ -324,9 +323,10 @@ void TX11Shell::FollowMonitors() {
                           static_cast<unsigned>(b.Height()));
       }
   for (const TMonitor& m : changes.Added) FScreens->Build(AddSaverWindow(m));
-  // The keys go to a window that is still there.
-  if (firstGone) TakeKeyboard(false);
+  // The keys go to a window that is still there, whatever the change did to the focus.
+  TakeKeyboard(false);
   PointerStartsHere();
+  FPointerSettling = 2;
 }
 
 size_t TX11Shell::AddWindow(unsigned long window, bool own, const TMonitor& monitor) {
@@ -367,7 +367,9 @@ void TX11Shell::HandleEvent(XEvent& event) {
       FScreens->Click(window->Index);
       break;
     case MotionNotify:
-      FScreens->PointerMoved(window->Index, event.xmotion.x_root, event.xmotion.y_root);
+      // Just after a change of the monitors the server may still be moving the pointer onto them.
+      if (FPointerSettling > 0) FScreens->PointerStartsAt(event.xmotion.x_root, event.xmotion.y_root);
+      else FScreens->PointerMoved(window->Index, event.xmotion.x_root, event.xmotion.y_root);
       break;
     case ConfigureNotify:
       if (window->SizeIs(event.xconfigure.width, event.xconfigure.height)) FScreens->Resized(window->Index);
@@ -412,6 +414,7 @@ bool TX11Shell::HandleEvents() {
     HandleQueued(QueuedAfterFlush);
   }
   FLook = true;
+  if (FPointerSettling > 0) --FPointerSettling;
   if (std::exchange(FMonitorsChanged, false) && !FScreens->QuitAsked()) FollowMonitors();
   // Judged once the queue is read: the focus may have passed on to the window of another of our
   // monitors, or gone with a window destroyed under us.

@@ -105,6 +105,7 @@ class TX11Shell final : public THostShell {
   bool FFocusLost = false;  // a window of ours lost the keyboard: see where it went
   int FRandrEvents = -1;  // where RandR's events start; -1: not followed
   bool FMonitorsChanged = false;
+  int FPointerSettling = 0;  // turns left in which a pointer move only says where it is
   // After a wait that ended without input there is no event to read: the next turn goes straight
   // to the timers, without a read of the connection that finds nothing.
   bool FLook = true;
