@@ -37,8 +37,6 @@ using TClock = std::chrono::steady_clock;
 
 constexpr auto Late = std::chrono::milliseconds(5);
 
-volatile std::sig_atomic_t Ended = 0;
-void OnEnd(int) { Ended = 1; }
 
 int FirstXError = 0;
 int OnXError(Display*, XErrorEvent* error) {
@@ -108,20 +106,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: detonix-present-replay TRACE [-root]\n");
     return 2;
   }
-  // Blocked but while sleeping, so that an end between two looks at the flag waits for no present.
-  sigset_t ends;
-  sigset_t sleeping;
-  sigemptyset(&ends);
-  sigaddset(&ends, SIGTERM);
-  sigaddset(&ends, SIGINT);
-  sigprocmask(SIG_BLOCK, &ends, &sleeping);
-  sigdelset(&sleeping, SIGTERM);
-  sigdelset(&sleeping, SIGINT);
-  struct sigaction action {};
-  action.sa_handler = OnEnd;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
+  const sigset_t sleeping = EndOnSignals();
 
   std::unique_ptr<Display, TCloseDisplay> display(XOpenDisplay(nullptr));
   if (!display) {

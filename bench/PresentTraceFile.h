@@ -1,7 +1,10 @@
 #pragma once
-// What both replays read: detonix's present trace (DETONIX_PRESENT_TRACE), a line for each present,
+// What both replays share: how they end, and what they read: detonix's present trace (DETONIX_PRESENT_TRACE), a line for each present,
 // the milliseconds since the run started and x y w h of each rectangle sent.
+#include <signal.h>
+
 #include <chrono>
+#include <csignal>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -54,4 +57,26 @@ inline bool ReadTrace(const char* path, int width, int height, std::vector<TPres
     presents.push_back(std::move(present));
   }
   return true;
+}
+
+// Set by SIGTERM and SIGINT, which both replays end on.
+inline volatile std::sig_atomic_t Ended = 0;
+
+// Blocks SIGTERM and SIGINT but while sleeping, so that an end between two looks at Ended waits for
+// no present: the signal mask to sleep with (ppoll).
+inline sigset_t EndOnSignals() {
+  sigset_t ends;
+  sigset_t sleeping;
+  sigemptyset(&ends);
+  sigaddset(&ends, SIGTERM);
+  sigaddset(&ends, SIGINT);
+  sigprocmask(SIG_BLOCK, &ends, &sleeping);
+  sigdelset(&sleeping, SIGTERM);
+  sigdelset(&sleeping, SIGINT);
+  struct sigaction action {};
+  action.sa_handler = [](int) { Ended = 1; };
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+  return sleeping;
 }

@@ -46,8 +46,6 @@ constexpr auto Late = std::chrono::milliseconds(5);
 // buffer the compositor keeps letting go of at once would otherwise gather every cell of the board.
 constexpr size_t MaxStale = 64;
 
-volatile std::sig_atomic_t Ended = 0;
-void OnEnd(int) { Ended = 1; }
 
 
 // A Wayland object, let go of with its own request (or the display disconnected) when this goes.
@@ -276,20 +274,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: detonix-wayland-replay TRACE\n");
     return 2;
   }
-  // Blocked but while sleeping, so that an end between two looks at the flag waits for no present.
-  sigset_t ends;
-  sigset_t sleeping;
-  sigemptyset(&ends);
-  sigaddset(&ends, SIGTERM);
-  sigaddset(&ends, SIGINT);
-  sigprocmask(SIG_BLOCK, &ends, &sleeping);
-  sigdelset(&sleeping, SIGTERM);
-  sigdelset(&sleeping, SIGINT);
-  struct sigaction action {};
-  action.sa_handler = OnEnd;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
+  const sigset_t sleeping = EndOnSignals();
 
   const auto failed = [](const char* why) {
     std::fprintf(stderr, "detonix-wayland-replay: %s\n", why);
